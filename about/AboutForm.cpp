@@ -1,0 +1,6 @@
+#include "about/AboutForm.h"
+
+TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("AboutForm"));
+}

@@ -1,0 +1,46 @@
+#include "app/Application.h"
+
+#include "app/AppIcon.h"
+
+#include "app/Forms.h"
+#include "app/MainForm.h"
+#include "app/SignalCloser.h"
+#include "support/Product.h"
+#include "support/SystemInfo.h"
+
+#include <QApplication>
+#include <QIcon>
+
+int RunKoerszicht(QApplication& application)
+{
+    Support::GatherSystemFacts();
+    QApplication::setApplicationName(Support::ProductName);
+    QApplication::setOrganizationName(Support::ProductName);
+    QApplication::setApplicationDisplayName(Support::ProductName);
+    QApplication::setWindowIcon(AppIcon());
+    QApplication::setDesktopFileName(QStringLiteral("koerszicht"));
+    // Closing the main window ends the program, whatever other window is open.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    TMainForm mainForm;
+    Forms::MainForm = &mainForm;
+    TMessageForm messageForm;
+    Forms::MessageForm = &messageForm;
+    TVersionsForm versionsForm;
+    Forms::VersionsForm = &versionsForm;
+    TTerminateForm terminateForm;
+    Forms::TerminateForm = &terminateForm;
+    TAboutForm aboutForm(&mainForm);
+    Forms::AboutForm = &aboutForm;
+
+    SignalCloser closer(&mainForm);
+    mainForm.show();
+    const int result = application.exec();
+
+    Forms::AboutForm = nullptr;
+    Forms::TerminateForm = nullptr;
+    Forms::VersionsForm = nullptr;
+    Forms::MessageForm = nullptr;
+    Forms::MainForm = nullptr;
+    return result;
+}

@@ -1,0 +1,76 @@
+#include "app/Components.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+TImage::TImage(QWidget* parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+}
+
+void TImage::SizeBitmapToImage()
+{
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    if (m_bitmap.size() == pixels && qFuzzyCompare(m_bitmap.devicePixelRatio(), ratio))
+        return;
+    m_bitmap = QImage(pixels.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    m_bitmap.setDevicePixelRatio(ratio);
+    m_bitmap.fill(Qt::white);
+}
+
+void TImage::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    if (m_bitmap.isNull())
+        painter.fillRect(rect(), palette().window());
+    else
+        painter.drawImage(QPoint(0, 0), m_bitmap);
+}
+
+void TImage::mouseMoveEvent(QMouseEvent* event)
+{
+    emit mouseMoved(event);
+}
+
+TShape::TShape(Kind kind, QWidget* parent) : QWidget(parent), m_kind(kind)
+{
+    setAttribute(Qt::WA_TranslucentBackground);
+}
+
+void TShape::SetPenColor(const QColor& color)
+{
+    m_pen = color;
+    update();
+}
+
+void TShape::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    QPen pen(m_pen);
+    pen.setCosmetic(true);
+    painter.setPen(pen);
+    if (m_kind == Kind::Circle) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(QRectF(0.5, 0.5, width() - 1.0, height() - 1.0));
+    } else {
+        painter.fillRect(rect(), m_pen); // a 1-pixel rectangle is its pen
+    }
+}
+
+void TShape::mousePressEvent(QMouseEvent* event)
+{
+    emit mousePressed(event);
+}
+
+void TShape::mouseReleaseEvent(QMouseEvent* event)
+{
+    emit mouseReleased(event);
+}
+
+void TShape::mouseMoveEvent(QMouseEvent* event)
+{
+    emit mouseMoved(event);
+}

@@ -1,0 +1,56 @@
+#pragma once
+// Small widgets that the main window is built from: an image that shows a bitmap, and a
+// circle or rectangle shape with a pen colour.
+
+#include <QImage>
+#include <QWidget>
+
+// Shows its bitmap at its top-left corner; the bitmap is kept in device pixels so that it
+// stays sharp on a hi-DPI screen.
+class TImage : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit TImage(QWidget* parent = nullptr);
+
+    QImage& Bitmap() { return m_bitmap; }
+    const QImage& Bitmap() const { return m_bitmap; }
+    // Sizes the bitmap (in logical pixels) to the widget; keeps the drawing when unchanged.
+    void SizeBitmapToImage();
+
+signals:
+    void mouseMoved(QMouseEvent* event);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    QImage m_bitmap;
+};
+
+class TShape : public QWidget
+{
+    Q_OBJECT
+public:
+    enum class Kind { Circle, Rectangle };
+    explicit TShape(Kind kind, QWidget* parent = nullptr);
+
+    void SetPenColor(const QColor& color);
+    QColor PenColor() const { return m_pen; }
+
+signals:
+    void mousePressed(QMouseEvent* event);
+    void mouseReleased(QMouseEvent* event);
+    void mouseMoved(QMouseEvent* event);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    Kind m_kind;
+    QColor m_pen = Qt::black;
+};

@@ -1,0 +1,25 @@
+#pragma once
+// The window bounds and the day count in group "Defaults" of the settings store.
+
+#include <QSettings>
+
+// Day count limits: the chart needs at least 33 entries; the whole shipped history fits.
+inline constexpr int MinDayCount = 35;
+inline constexpr int MaxDayCount = 20000;
+inline constexpr int DefaultDayCount = 200;
+
+struct WindowSettings
+{
+    int top = 1;
+    int left = 1;
+    int width = 720;
+    int height = 540;
+    int dagen = DefaultDayCount;
+};
+
+// Brings a day count inside the spin box's limits.
+int ClampDayCount(int dagen);
+// Reads the five values with their defaults; a top or left below 1 becomes 1.
+WindowSettings ReadWindowSettings(QSettings& settings);
+// Writes Top, Left, Width, Height and Dagen, in this order.
+void WriteWindowSettings(QSettings& settings, const WindowSettings& values);

@@ -1,0 +1,9 @@
+#include "app/Application.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    return RunKoerszicht(application);
+}

@@ -1,0 +1,36 @@
+#include "history/DayEntry.h"
+
+#include "support/TextFields.h"
+
+#include <charconv>
+
+namespace History {
+
+int EntryDay(std::string_view entry)
+{
+    const auto blank = entry.find(' ');
+    if (blank == std::string_view::npos || blank == 0)
+        return NoDay;
+    int day = 0;
+    const char* first = entry.data();
+    const char* last = entry.data() + blank;
+    const auto [end, error] = std::from_chars(first, last, day);
+    if (error != std::errc() || end != last || day < 0 || day > MaxDay)
+        return NoDay;
+    return day;
+}
+
+double EntryValue(std::string_view entry)
+{
+    return Support::TextToFloat(Support::TextAfter('-', entry));
+}
+
+std::string MakeEntry(int day, std::string_view value)
+{
+    std::string entry = std::to_string(day);
+    entry += " - ";
+    entry += value;
+    return entry;
+}
+
+} // namespace History

@@ -1,0 +1,10 @@
+#include "quotes/HttpClient.h"
+
+namespace Quotes {
+
+std::string DownloadPage(const std::string&, AccessType, const DownloadOptions&)
+{
+    return {};
+}
+
+} // namespace Quotes

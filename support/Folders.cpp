@@ -1,0 +1,159 @@
+#include "support/Folders.h"
+
+#include "support/SystemInfo.h"
+#include "support/TextFields.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace Support {
+
+std::string DataFolder;
+
+namespace {
+QString ToQ(const std::string& text) { return QString::fromLocal8Bit(text); }
+std::string FromQ(const QString& text) { return text.toLocal8Bit().toStdString(); }
+
+std::string FolderOf(const std::string& path)
+{
+    const auto at = path.find_last_of("/\\");
+    return at == std::string::npos ? std::string() : path.substr(0, at);
+}
+} // namespace
+
+std::string DataFolderFromDesktop(const std::string& desktopPath, const std::string& productName)
+{
+    const std::string profile = TextBeforeLast('\\', TextBeforeLast('\\', desktopPath));
+    return profile + "\\UserData\\" + productName + "\\";
+}
+
+bool ForceFolder(const std::string& path)
+{
+    QDir().mkpath(ToQ(path));
+    if (QFileInfo(ToQ(path)).isDir())
+        QDir::setCurrent(ToQ(path));
+    return FromQ(QDir::currentPath()) + "/" == path;
+}
+
+std::string GetDataFolder(const std::string& productName)
+{
+#ifdef Q_OS_WIN
+    if (!IsNTFamily)
+        return FromQ(QDir::toNativeSeparators(QDir::currentPath())) + "\\";
+    const QString remembered = QDir::currentPath();
+    const std::string folder = DataFolderFromDesktop(DesktopPath, productName);
+    ForceFolder(folder);
+    QDir::setCurrent(remembered);
+    return folder;
+#else
+    QString base = qEnvironmentVariable("XDG_DATA_HOME");
+    if (base.isEmpty() || !QDir::isAbsolutePath(base))
+        base = QDir::homePath() + QStringLiteral("/.local/share");
+    const QString folder = base + QLatin1Char('/') + ToQ(productName) + QLatin1Char('/');
+    QDir().mkpath(folder); // failure shows up later as a missing file; the name is returned all the same
+    return FromQ(folder);
+#endif
+}
+
+std::string DriveTypeName(int systemDriveType)
+{
+    switch (systemDriveType) {
+    case 2:
+        return "DRIVE_REMOVABLE";
+    case 3:
+        return "DRIVE_FIXED";
+    case 4:
+        return "DRIVE_REMOTE";
+    case 5:
+        return "DRIVE_CDROM";
+    case 6:
+        return "DRIVE_RAMDISK";
+    default:
+        return {};
+    }
+}
+
+#ifndef Q_OS_WIN
+std::string GetDriveTypeName(char)
+{
+    return {}; // no drive letters here
+}
+#endif
+
+TimeStampShift DecideTimeStampShift(const std::string& sourceDriveType, const std::string& targetDriveType,
+                                    bool daylightActive)
+{
+    const bool sourceFixed = sourceDriveType == "DRIVE_FIXED";
+    const bool targetFixed = targetDriveType == "DRIVE_FIXED";
+    if (daylightActive && sourceFixed && !targetFixed)
+        return TimeStampShift::SubtractBias;
+    if (daylightActive && !sourceFixed && targetFixed)
+        return TimeStampShift::AddBias;
+    return TimeStampShift::Keep;
+}
+
+QDateTime ShiftedTimeStamp(const QDateTime& sourceTime, TimeStampShift shift, double daylightBias)
+{
+    // File times are kept in the two-second steps of a DOS file time.
+    QDateTime time = sourceTime;
+    time.setTime(QTime(time.time().hour(), time.time().minute(), time.time().second() / 2 * 2));
+    const qint64 biasMs = static_cast<qint64>(daylightBias * 86400000.0 + 0.5);
+    switch (shift) {
+    case TimeStampShift::SubtractBias:
+        return time.addMSecs(-biasMs);
+    case TimeStampShift::AddBias:
+        return time.addMSecs(biasMs);
+    case TimeStampShift::Keep:
+        break;
+    }
+    return time;
+}
+
+bool CopyFileTo(const std::string& source, const std::string& target, bool failIfExists)
+{
+    const std::string targetFolder = FolderOf(target);
+    if (!targetFolder.empty())
+        QDir().mkpath(ToQ(targetFolder));
+    const QFileInfo sourceInfo(ToQ(source));
+    if (!sourceInfo.isFile())
+        return false;
+    if (QFileInfo::exists(ToQ(target))) {
+        if (failIfExists)
+            return false;
+        QFile::remove(ToQ(target));
+    }
+    if (!QFile::copy(ToQ(source), ToQ(target)))
+        return false;
+    const char sourceDrive = source.empty() ? '\0' : source.front();
+    const char targetDrive = target.empty() ? '\0' : target.front();
+    const TimeStampShift shift =
+        DecideTimeStampShift(GetDriveTypeName(sourceDrive), GetDriveTypeName(targetDrive), DaylightActive);
+    QFile copied(ToQ(target));
+    if (copied.open(QIODevice::ReadWrite)) {
+        copied.setFileTime(ShiftedTimeStamp(sourceInfo.lastModified(), shift, DaylightBias),
+                           QFileDevice::FileModificationTime);
+        copied.close();
+    }
+    return true;
+}
+
+std::string FirstExistingFile(const std::initializer_list<std::string>& candidates)
+{
+    for (const auto& candidate : candidates)
+        if (!candidate.empty() && QFileInfo(ToQ(candidate)).isFile())
+            return candidate;
+    return {};
+}
+
+std::string FindStarterHistory(const std::string& executableFolder)
+{
+    // The installed copy is looked up beside the program's prefix first, so that an
+    // installation moved to another prefix still finds its own.
+    return FirstExistingFile({FromQ(QDir::currentPath()) + "/AEX.dat", executableFolder + "/AEX.dat",
+                              executableFolder + "/../share/koerszicht/AEX.dat",
+                              std::string(KOERSZICHT_INSTALL_DATADIR) + "/AEX.dat"});
+}
+
+} // namespace Support

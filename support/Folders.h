@@ -1,0 +1,45 @@
+#pragma once
+// Where the program keeps its files, and copying a file with its time stamp.
+
+#include <QDateTime>
+#include <string>
+
+namespace Support {
+
+// The per-user data folder; empty until the main window computes it. Ends with a separator.
+extern std::string DataFolder;
+
+// The data folder for a product, created. On Linux $XDG_DATA_HOME/<product>/ (default
+// ~/.local/share/<product>/); on Windows derived from the Desktop folder.
+std::string GetDataFolder(const std::string& productName);
+
+// The Windows derivation: the folder holding the Desktop folder + "\UserData\<product>\".
+std::string DataFolderFromDesktop(const std::string& desktopPath, const std::string& productName);
+
+// Creates the folder with its parents and makes it the current directory when it exists.
+// True when the current directory plus a separator then equals the path exactly.
+bool ForceFolder(const std::string& path);
+
+// The text for a system drive type (0 ... 6); empty for unknown types.
+std::string DriveTypeName(int systemDriveType);
+// The type of the drive with this letter; empty on systems without drive letters.
+std::string GetDriveTypeName(char driveLetter);
+
+enum class TimeStampShift { Keep, SubtractBias, AddBias };
+// How a copied file's time stamp is corrected for daylight saving time between drives.
+TimeStampShift DecideTimeStampShift(const std::string& sourceDriveType, const std::string& targetDriveType,
+                                    bool daylightActive);
+QDateTime ShiftedTimeStamp(const QDateTime& sourceTime, TimeStampShift shift, double daylightBias);
+
+// Copies a file, creating the target's folder, and carries the time stamp over.
+// True when the copy was made; a missing source or an existing target (when
+// failIfExists) gives false and leaves the target as it was.
+bool CopyFileTo(const std::string& source, const std::string& target, bool failIfExists);
+
+// The starter history for a first run: the first of `candidates` that exists, or empty.
+std::string FirstExistingFile(const std::initializer_list<std::string>& candidates);
+// The places a first run looks for AEX.dat: the current folder, the executable's folder,
+// the installed data folder.
+std::string FindStarterHistory(const std::string& executableFolder);
+
+} // namespace Support

@@ -1,0 +1,144 @@
+#include "support/TextFields.h"
+
+#include "support/Regional.h"
+
+#include <charconv>
+
+namespace Support {
+
+namespace {
+constexpr std::size_t ShortTextLength = 79;
+constexpr std::size_t MaxFixedLength = 12;
+constexpr std::size_t MaxAfterLastLength = 255;
+} // namespace
+
+std::string TextBefore(char separator, std::string_view text)
+{
+    const auto at = text.find(separator);
+    return at == std::string_view::npos ? std::string() : std::string(text.substr(0, at));
+}
+
+std::string TextAfter(char separator, std::string_view text)
+{
+    const auto at = text.find(separator);
+    return at == std::string_view::npos ? std::string() : std::string(text.substr(at + 1));
+}
+
+std::string TextAfterLast(char separator, std::string_view text)
+{
+    const auto at = text.rfind(separator);
+    if (at == std::string_view::npos)
+        return {};
+    return std::string(text.substr(at + 1, MaxAfterLastLength));
+}
+
+std::string TextBeforeLast(char separator, std::string_view text)
+{
+    if (text.empty())
+        return {};
+    if (text.back() == separator)
+        return std::string(text.substr(0, text.size() - 1));
+    const auto at = text.rfind(separator);
+    return at == std::string_view::npos ? std::string() : std::string(text.substr(0, at));
+}
+
+std::string RemoveBlanks(std::string_view text)
+{
+    std::string result;
+    result.reserve(text.size());
+    for (char c : text)
+        if (c != ' ')
+            result += c;
+    return result;
+}
+
+std::string PointToComma(std::string_view text)
+{
+    std::string result(text);
+    if (const auto at = result.find('.'); at != std::string::npos)
+        result[at] = ',';
+    return result;
+}
+
+namespace {
+template <typename Keep> std::string FilterShortText(std::string_view text, Keep keep)
+{
+    std::string result;
+    for (char c : text.substr(0, ShortTextLength))
+        if (keep(c))
+            result += c;
+    return result;
+}
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+} // namespace
+
+std::string StripDigits(std::string_view text)
+{
+    return FilterShortText(text, [](char c) { return !IsDigit(c); });
+}
+
+std::string KeepNumberChars(std::string_view text)
+{
+    return FilterShortText(text, [](char c) { return IsDigit(c) || c == ',' || c == '.'; });
+}
+
+double TextToFloat(std::string_view input)
+{
+    std::string text = RemoveBlanks(input);
+    if (const auto comma = text.find(','); comma != std::string::npos)
+        text[comma] = '.';
+    if (text.empty())
+        text = "0.0";
+    for (char c : text)
+        if (!IsDigit(c) && c != '-' && c != '.')
+            return 0.0;
+    if (text.find('.') == std::string::npos)
+        text += '.';
+    if (text.front() == '.')
+        text.insert(0, "0");
+    if (text.back() == '.')
+        text += '0';
+    // Converted as far as it is a number ("1.2.3" reads as 1.2); nothing readable gives 0.
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc())
+        return 0.0;
+    return value;
+}
+
+std::string FloatToFixed(double value, int width, int decimals, char decimalSeparator)
+{
+    char buffer[400];
+    const auto [end, error] =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    std::string number = error == std::errc() ? std::string(buffer, end) : std::string("0");
+    if (static_cast<int>(number.size()) < width)
+        number.insert(0, static_cast<std::size_t>(width) - number.size(), ' ');
+    number.resize(std::min(number.size(), MaxFixedLength));
+    if (decimalSeparator != '.')
+        if (const auto point = number.find('.'); point != std::string::npos)
+            number[point] = decimalSeparator;
+    return number;
+}
+
+std::string FloatToFixed(double value, int width, int decimals)
+{
+    return FloatToFixed(value, width, decimals, Regional().decimalSeparator);
+}
+
+std::string Copy(std::string_view text, long long position, long long count)
+{
+    if (position < 1)
+        position = 1;
+    if (count <= 0 || position > static_cast<long long>(text.size()))
+        return {};
+    return std::string(text.substr(static_cast<std::size_t>(position - 1), static_cast<std::size_t>(count)));
+}
+
+long long Pos(std::string_view what, std::string_view text)
+{
+    const auto at = text.find(what);
+    return at == std::string_view::npos ? 0 : static_cast<long long>(at) + 1;
+}
+
+} // namespace Support

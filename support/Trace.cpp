@@ -1,0 +1,46 @@
+#include "support/Trace.h"
+
+#include "support/Clock.h"
+#include "support/Folders.h"
+#include "support/Product.h"
+#include "support/Regional.h"
+
+#include <QFile>
+
+namespace Support {
+
+bool TraceOn = false;
+std::uint8_t TraceDepth = 0;
+
+void WriteTrace(const std::string& message)
+{
+    if (!TraceOn)
+        return;
+    const QString fileName = QString::fromLocal8Bit(DataFolder + ProductName + ".log");
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return; // the line is lost; the caller goes on
+    const QByteArray line = Regional().DateTimeText(Clock::Now()).toLocal8Bit() + " - " +
+                            QByteArray(TraceDepth, ' ') + QByteArray::fromStdString(message) + "\r\n";
+    file.write(line);
+    file.flush();
+    file.close();
+}
+
+TraceScope::TraceScope(std::string operation) : m_operation(std::move(operation))
+{
+    WriteTrace(m_operation + " - begin");
+    if (TraceOn) {
+        ++TraceDepth;
+        m_opened = true;
+    }
+}
+
+TraceScope::~TraceScope()
+{
+    if (m_opened && TraceDepth > 0)
+        --TraceDepth;
+    WriteTrace(m_operation + " - einde");
+}
+
+} // namespace Support

@@ -1,0 +1,23 @@
+#pragma once
+// Helpers shared by the tests: fresh user folders, files, the source tree and the built program.
+
+#include <QByteArray>
+#include <QString>
+
+namespace TestSupport {
+
+// Empties $XDG_CONFIG_HOME and $XDG_DATA_HOME (set per test by CTest) and creates them again.
+void ResetUserFolders();
+QString ConfigHome();
+QString DataHome();
+// The data folder of the program: $XDG_DATA_HOME/Koerszicht/
+QString DataFolder();
+QString IniPath();
+
+QString SourceDir();
+QString ProgramPath();
+
+QByteArray ReadFile(const QString& path);
+bool WriteFile(const QString& path, const QByteArray& contents);
+
+} // namespace TestSupport

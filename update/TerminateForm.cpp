@@ -1,0 +1,6 @@
+#include "update/TerminateForm.h"
+
+TTerminateForm::TTerminateForm(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("TerminateForm"));
+}
