@@ -45,6 +45,7 @@ void TMainForm::ReadAEX()
     if (!reloaded) {
         Unstored.obtained = std::move(build.obtained);
         Unstored.filled = std::move(build.filled);
+        Unstored.departed = std::move(build.departed);
         Series->SetItems(std::move(build.items));
         SelectTodayEntry();
     }

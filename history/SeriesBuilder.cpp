@@ -89,14 +89,17 @@ void ExtendToDay(EntryList& items, int lastDay, int dayCount)
         items.push_back(MakeEntry(day, NoValue));
 }
 
-void TrimFront(EntryList& items, int dayCount)
+EntryList TrimFront(EntryList& items, int dayCount)
 {
     if (items.empty())
-        return;
+        return {};
     const std::size_t keep = static_cast<std::size_t>(std::max(0, dayCount)) + 1;
-    const std::size_t remove =
-        std::min(items.size(), std::max<std::size_t>(1, items.size() > keep ? items.size() - keep : 0));
-    items.erase(items.begin(), items.begin() + static_cast<std::ptrdiff_t>(remove));
+    const auto remove =
+        static_cast<std::ptrdiff_t>(std::max<std::size_t>(1, items.size() > keep ? items.size() - keep : 0));
+    EntryList removed(std::make_move_iterator(items.begin()),
+                      std::make_move_iterator(items.begin() + remove));
+    items.erase(items.begin(), items.begin() + remove);
+    return removed;
 }
 
 void FillSeries(EntryList& items, char decimalSeparator)
@@ -184,7 +187,9 @@ SeriesBuild BuildSeries(const EntryList& history, int dayCount, int today, char 
 
     CloseShortGaps(items);
     ExtendToDay(items, today + FutureDays, dayCount);
-    TrimFront(items, dayCount);
+    for (std::string& removed : TrimFront(items, dayCount))
+        if (EntryDay(removed) > lastStoredDay)
+            build.departed.push_back(std::move(removed));
     FillSeries(items, decimalSeparator);
 
     for (const std::string& item : items)

@@ -24,6 +24,8 @@ struct SeriesBuild
                                  // back-fill gave them (before the oldest days are trimmed)
     EntryList filled;            // sorted texts: entries for days after lastStoredEntry that the filling
                                  // wrote (no value of their own)
+    EntryList departed;          // ascending: entries for days after lastStoredEntry that the trimming
+                                 // took out, as they stood
 };
 
 // The shown series for `dayCount` days (N): N + 1 entries, the last one `today` + 31, as a rule.
@@ -40,8 +42,8 @@ void CloseShortGaps(EntryList& items);
 // Adds "0,0" entries for every day after the last entry up to lastDay; an empty series gets
 // dayCount + 2 days, so that dayCount + 1 remain after trimming.
 void ExtendToDay(EntryList& items, int lastDay, int dayCount);
-// Deletes the first entry, and more while more than dayCount + 1 remain.
-void TrimFront(EntryList& items, int dayCount);
+// Deletes the first entry, and more while more than dayCount + 1 remain; returns them.
+EntryList TrimFront(EntryList& items, int dayCount);
 // Leading fill, trailing fill and interpolation of the days without a value.
 void FillSeries(EntryList& items, char decimalSeparator);
 
