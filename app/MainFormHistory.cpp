@@ -98,6 +98,9 @@ void TMainForm::SelectTodayEntry()
 
 void TMainForm::RedrawChartFully()
 {
-    SaveHandles();
+    GreenLineFresh = true;
+    RedLineFresh = true;
+    BlueLineFresh = true;
+    ReloadHandles = true;
     DrawGraph();
 }
