@@ -5,7 +5,9 @@
 
 #include "app/Components.h"
 #include "chart/ChartScale.h"
+#include "history/HistoryFile.h"
 #include "history/SeriesModel.h"
+#include "history/UnstoredDays.h"
 
 #include <QDateTime>
 #include <QWidget>
@@ -80,6 +82,16 @@ public:
     void WriteAEX();
     void ResizeSeries();
 
+    // ---- History: what closing needs to lose no day (MainFormHistory.cpp) ----
+    History::UnstoredDays Unstored;
+    History::LoadStatus HistoryFileStatus = History::LoadStatus::Missing;
+    std::string HistoryFilePath() const;
+    // Selects today's entry in ListBox and scrolls to it.
+    void SelectTodayEntry();
+    // Redraws the chart completely with the handles placed from their stored day and value;
+    // callers save the handles first where they may have moved.
+    void RedrawChartFully();
+
     // ---- Chart, trend lines and hover read-out (MainFormChart.cpp) ----
     // ChartLeft ... ChartBottom, FirstDay, DayScale, ChartMin, ChartMax, ValueScale, TickUnit:
     // set by every DrawGraph, read by the handles and the hover read-out.
@@ -150,6 +162,7 @@ private:
     void CreateComponents();
     void LayoutPanels();
 
+    int m_historyLoads = 0; // counts ReadAEX runs, to notice a reload from within the back-fill
     bool m_chartPaintRequested = true;
     bool m_closed = false;
 
