@@ -57,7 +57,6 @@ private slots:
         QCOMPARE(request.target, QByteArray("/index.php?type=main"));
         QCOMPARE(request.Header("User-Agent"), QByteArray("Delphi Function: Download"));
 
-        QSKIP("the history file is written once loading and writing AEX.dat are merged in");
         const QList<QByteArray> lines =
             TestSupport::ReadFile(TestSupport::DataFolder() + "AEX.dat").split('\n');
         const QByteArray expected = QByteArray::number(today) + " - 312,45\r";
