@@ -62,31 +62,4 @@ int GaugePercent(std::int64_t minValue, std::int64_t maxValue, std::int64_t prog
     return static_cast<int>((clamped - minValue) * 100 / (maxValue - minValue));
 }
 
-ReadBlocks::ReadBlocks(Reader reader) : m_reader(std::move(reader))
-{
-    m_pending.reserve(ReadSize);
-}
-
-bool ReadBlocks::Feed(std::string_view piece)
-{
-    while (!m_stopped && !piece.empty()) {
-        const std::size_t take = std::min(ReadSize - m_pending.size(), piece.size());
-        m_pending.append(piece.substr(0, take));
-        piece.remove_prefix(take);
-        if (m_pending.size() == ReadSize) {
-            m_stopped = !m_reader(m_pending);
-            m_pending.clear();
-        }
-    }
-    return !m_stopped;
-}
-
-bool ReadBlocks::Finish()
-{
-    if (!m_stopped && !m_pending.empty())
-        m_stopped = !m_reader(m_pending);
-    m_pending.clear();
-    return !m_stopped;
-}
-
 } // namespace Update

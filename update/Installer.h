@@ -3,7 +3,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,30 +27,9 @@ std::string CompanionProgramPath(std::string_view startFolder, std::string_view 
 // letters shows the download name itself.
 std::string InstallerDisplayName(std::string_view downloadName);
 
-// The size of one read of the download.
-inline constexpr std::size_t ReadSize = 2048;
 // Kilobytes counted for one read: whole kilobytes, the remainder dropped.
 std::int32_t CountedKB(std::size_t bytesRead);
 // The whole percent of a progress within its range; 0 for an empty range.
 int GaugePercent(std::int64_t minValue, std::int64_t maxValue, std::int64_t progress);
-
-// Regroups the pieces of a transfer, which arrive in whatever sizes the network gives,
-// into reads of ReadSize bytes; only the last read may be shorter.
-class ReadBlocks
-{
-public:
-    // Called with every full read; return false to stop.
-    using Reader = std::function<bool(std::string_view read)>;
-    explicit ReadBlocks(Reader reader);
-    // False once the reader has asked to stop.
-    bool Feed(std::string_view piece);
-    // Hands over what is left as a last, shorter read.
-    bool Finish();
-
-private:
-    Reader m_reader;
-    std::string m_pending;
-    bool m_stopped = false;
-};
 
 } // namespace Update

@@ -21,12 +21,15 @@
 #include <QTextBlock>
 #include <QThread>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <limits>
 
 namespace {
 constexpr int PanelHeight = 73;
 constexpr std::size_t MaxArgumentLength = 255;
 // Time a terminated process gets to disappear before the next search.
 constexpr unsigned long TerminationPauseMs = 50;
+constexpr std::int64_t MaxKB = std::numeric_limits<std::int32_t>::max();
 
 QString FromText(const std::string& text)
 {
@@ -270,28 +273,27 @@ TVersionsForm::StreamResult TVersionsForm::DownloadToStream(QIODevice& stream, c
 {
     ReceivedKB = 0;
     StreamResult result = StreamResult::Finished;
-    Update::ReadBlocks reads([&](std::string_view read) {
+    Quotes::DownloadOptions options;
+    options.attempts = 1;
+    options.cutPiecesAtZero = false;
+    options.keepBody = false;
+    // Every piece is one read of at most 2048 bytes; only the last one may be shorter.
+    options.onPiece = [&](std::string_view read) {
         if (stream.write(read.data(), static_cast<qint64>(read.size())) != static_cast<qint64>(read.size())) {
             result = StreamResult::WriteFailed;
             return false;
         }
-        ReceivedKB += Update::CountedKB(read.size());
-        Gauge1->SetProgress(ReceivedKB < INT32_MAX ? ReceivedKB + 1 : ReceivedKB);
+        const std::int64_t counted = std::int64_t{ReceivedKB} + Update::CountedKB(read.size());
+        ReceivedKB = static_cast<std::int32_t>(std::min<std::int64_t>(counted, MaxKB));
+        Gauge1->SetProgress(static_cast<int>(std::min<std::int64_t>(std::int64_t{ReceivedKB} + 1, MaxKB)));
         QCoreApplication::processEvents();
         if (DownloadCancelled()) {
             result = StreamResult::Cancelled;
             return false;
         }
         return true;
-    });
-
-    Quotes::DownloadOptions options;
-    options.attempts = 1;
-    options.cutPiecesAtZero = false;
-    options.keepBody = false;
-    options.onPiece = [&reads](std::string_view piece) { return reads.Feed(piece); };
+    };
     Quotes::DownloadPage(address, Quotes::INTERNET_OPEN_TYPE_DIRECT, options);
-    reads.Finish();
     return result;
 }
 

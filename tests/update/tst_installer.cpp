@@ -1,4 +1,4 @@
-// The installer's names, the counting of the download and the regrouping of its pieces.
+// The installer's names and the counting of the download.
 
 #include "update/Installer.h"
 
@@ -14,17 +14,21 @@ private slots:
         QTest::addColumn<QByteArray>("downloadName");
         QTest::addColumn<QByteArray>("displayName");
         QTest::newRow("product installer") << QByteArray("Koerszicht101.exe") << QByteArray("Koerszicht");
-        QTest::newRow("first letter made a capital") << QByteArray("koerszicht101.exe") << QByteArray("Koerszicht");
-        QTest::newRow("digits inside the name go") << QByteArray("Koers2zicht101.exe") << QByteArray("Koerszicht");
+        QTest::newRow("first letter made a capital")
+            << QByteArray("koerszicht101.exe") << QByteArray("Koerszicht");
+        QTest::newRow("digits inside the name go")
+            << QByteArray("Koers2zicht101.exe") << QByteArray("Koerszicht");
         QTest::newRow("only the part before the first point")
             << QByteArray("Koerszicht.setup.101.exe") << QByteArray("Koerszicht");
-        QTest::newRow("prefix: small prefix, rest in capitals") << QByteArray("kzsched203.exe")
-                                                                << QByteArray("kzSCHED");
-        QTest::newRow("prefix written with a capital") << QByteArray("Kzsched203.exe") << QByteArray("kzSCHED");
+        QTest::newRow("prefix: small prefix, rest in capitals")
+            << QByteArray("kzsched203.exe") << QByteArray("kzSCHED");
+        QTest::newRow("prefix written with a capital")
+            << QByteArray("Kzsched203.exe") << QByteArray("kzSCHED");
         QTest::newRow("prefix with a capital second letter is no prefix")
             << QByteArray("KZsched203.exe") << QByteArray("KZsched");
         QTest::newRow("prefix alone") << QByteArray("kz101.exe") << QByteArray("kz");
-        QTest::newRow("prefix, rest keeps non-letters") << QByteArray("kzaex-klok2.exe") << QByteArray("kzAEX-KLOK");
+        QTest::newRow("prefix, rest keeps non-letters")
+            << QByteArray("kzaex-klok2.exe") << QByteArray("kzAEX-KLOK");
         QTest::newRow("no point: no name part") << QByteArray("Koerszicht101") << QByteArray("Koerszicht101");
         QTest::newRow("only digits before the point") << QByteArray("101.exe") << QByteArray("101.exe");
         QTest::newRow("first character not a letter") << QByteArray("_tool1.exe") << QByteArray("_tool");
@@ -33,12 +37,14 @@ private slots:
     {
         QFETCH(QByteArray, downloadName);
         QFETCH(QByteArray, displayName);
-        QCOMPARE(QByteArray::fromStdString(Update::InstallerDisplayName(downloadName.toStdString())), displayName);
+        QCOMPARE(QByteArray::fromStdString(Update::InstallerDisplayName(downloadName.toStdString())),
+                 displayName);
     }
 
     void names()
     {
-        QCOMPARE(Update::EarlierInstallerName("Koerszicht", "versie 1.00d"), std::string("Koerszicht1.00.exe"));
+        QCOMPARE(Update::EarlierInstallerName("Koerszicht", "versie 1.00d"),
+                 std::string("Koerszicht1.00.exe"));
         QCOMPARE(Update::CompanionProgramPath("/opt/koerszicht/", "Koerszicht"),
                  std::string("/opt/koerszicht/Koerszicht_Sched.exe"));
         QCOMPARE(Update::InstallerArguments(), (std::vector<std::string>{"/SP-", "/silent", "/noicons"}));
@@ -82,55 +88,6 @@ private slots:
         QFETCH(int, progress);
         QFETCH(int, percent);
         QCOMPARE(Update::GaugePercent(0, maxValue, progress), percent);
-    }
-
-    void readBlocks_data()
-    {
-        QTest::addColumn<QList<int>>("pieces");
-        QTest::addColumn<QList<int>>("reads");
-        QTest::newRow("one piece of 2048") << QList<int>{2048} << QList<int>{2048};
-        QTest::newRow("small pieces gathered") << QList<int>{100, 1948, 900} << QList<int>{2048, 900};
-        QTest::newRow("large piece split") << QList<int>{5000} << QList<int>{2048, 2048, 904};
-        QTest::newRow("pieces across a boundary") << QList<int>{1500, 1500, 1500} << QList<int>{2048, 2048, 404};
-        QTest::newRow("900 bytes") << QList<int>{900} << QList<int>{900};
-        QTest::newRow("nothing") << QList<int>{} << QList<int>{};
-        QTest::newRow("empty pieces") << QList<int>{0, 2048, 0} << QList<int>{2048};
-    }
-    void readBlocks()
-    {
-        QFETCH(QList<int>, pieces);
-        QFETCH(QList<int>, reads);
-        QList<int> seen;
-        std::string joined;
-        std::string sent;
-        Update::ReadBlocks blocks([&](std::string_view read) {
-            seen.append(static_cast<int>(read.size()));
-            joined.append(read);
-            return true;
-        });
-        char next = 'a';
-        for (int size : pieces) {
-            std::string piece;
-            for (int i = 0; i < size; ++i)
-                piece += static_cast<char>(next + i % 26);
-            next = static_cast<char>('a' + (next - 'a' + 1) % 26);
-            sent += piece;
-            QVERIFY(blocks.Feed(piece));
-        }
-        QVERIFY(blocks.Finish());
-        QCOMPARE(seen, reads);
-        QCOMPARE(joined, sent);
-    }
-
-    void readBlocksStop()
-    {
-        int calls = 0;
-        Update::ReadBlocks blocks([&](std::string_view) { return ++calls < 2; });
-        QVERIFY(blocks.Feed(std::string(2048, 'x')));
-        QVERIFY(!blocks.Feed(std::string(4096, 'x'))); // the second read asks to stop
-        QVERIFY(!blocks.Feed(std::string(2048, 'x')));
-        QVERIFY(!blocks.Finish());
-        QCOMPARE(calls, 2);
     }
 };
 

@@ -10,7 +10,11 @@
 #include <QTest>
 
 namespace {
-int OpenDescriptors() { return static_cast<int>(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size()); }
+int OpenDescriptors()
+{
+    return static_cast<int>(
+        QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size());
+}
 } // namespace
 
 class TestProcessFinder : public QObject
@@ -29,7 +33,8 @@ private slots:
         QDir(m_folder.path()).mkpath(QStringLiteral("other"));
         m_program = m_folder.path() + QStringLiteral("/run/Koerszicht_Sched.exe");
         QVERIFY(QFile::copy(QStringLiteral("/bin/sleep"), m_program));
-        QVERIFY(QFile::copy(QStringLiteral("/bin/sleep"), m_folder.path() + QStringLiteral("/other/Koerszicht_Sched.exe")));
+        QVERIFY(QFile::copy(QStringLiteral("/bin/sleep"),
+                            m_folder.path() + QStringLiteral("/other/Koerszicht_Sched.exe")));
         m_running.start(m_program, {QStringLiteral("60")});
         QVERIFY(m_running.waitForStarted());
     }
@@ -45,16 +50,20 @@ private slots:
         QTest::addColumn<QByteArray>("wanted");
         QTest::addColumn<QByteArray>("candidate");
         QTest::addColumn<bool>("same");
-        QTest::newRow("equal") << QByteArray("/opt/k/K_Sched.exe") << QByteArray("/opt/k/K_Sched.exe") << true;
-        QTest::newRow("letter case") << QByteArray("/OPT/k/k_sched.EXE") << QByteArray("/opt/k/K_Sched.exe") << true;
+        QTest::newRow("equal") << QByteArray("/opt/k/K_Sched.exe") << QByteArray("/opt/k/K_Sched.exe")
+                               << true;
+        QTest::newRow("letter case") << QByteArray("/OPT/k/k_sched.EXE") << QByteArray("/opt/k/K_Sched.exe")
+                                     << true;
         QTest::newRow("blanks and line ends around")
             << QByteArray(" \t/opt/k/K_Sched.exe\r\n") << QByteArray("/opt/k/K_Sched.exe ") << true;
-        QTest::newRow("blank inside counts") << QByteArray("/opt/k /K_Sched.exe") << QByteArray("/opt/k/K_Sched.exe")
-                                             << false;
-        QTest::newRow("file name only") << QByteArray("K_Sched.exe") << QByteArray("/opt/k/K_Sched.exe") << false;
-        QTest::newRow("other folder") << QByteArray("/opt/j/K_Sched.exe") << QByteArray("/opt/k/K_Sched.exe") << false;
-        QTest::newRow("longer path") << QByteArray("/opt/k/K_Sched.exe.old") << QByteArray("/opt/k/K_Sched.exe")
-                                     << false;
+        QTest::newRow("blank inside counts")
+            << QByteArray("/opt/k /K_Sched.exe") << QByteArray("/opt/k/K_Sched.exe") << false;
+        QTest::newRow("file name only")
+            << QByteArray("K_Sched.exe") << QByteArray("/opt/k/K_Sched.exe") << false;
+        QTest::newRow("other folder")
+            << QByteArray("/opt/j/K_Sched.exe") << QByteArray("/opt/k/K_Sched.exe") << false;
+        QTest::newRow("longer path") << QByteArray("/opt/k/K_Sched.exe.old")
+                                     << QByteArray("/opt/k/K_Sched.exe") << false;
     }
     void samePath()
     {
@@ -70,7 +79,8 @@ private slots:
         QTest::addColumn<bool>("found");
         const QString program = m_folder.path() + QStringLiteral("/run/Koerszicht_Sched.exe");
         QTest::newRow("exact path") << program << true;
-        QTest::newRow("capitals and blanks") << QStringLiteral("  ") + program.toUpper() + QStringLiteral("\t ") << true;
+        QTest::newRow("capitals and blanks")
+            << QStringLiteral("  ") + program.toUpper() + QStringLiteral("\t ") << true;
         QTest::newRow("small letters") << program.toLower() << true;
         QTest::newRow("same file name in another folder")
             << m_folder.path() + QStringLiteral("/other/Koerszicht_Sched.exe") << false;

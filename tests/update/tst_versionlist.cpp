@@ -1,5 +1,6 @@
 // Reading the version list: the checks in their order, the entry, its fields and the comparison.
 
+#include "testsupport/LoopbackServer.h"
 #include "update/VersionList.h"
 
 #include <QTest>
@@ -287,6 +288,31 @@ private slots:
         const auto check = Update::ReadVersionList(Product, OwnVersion, "http://maker.test/files/", fetch);
         QCOMPARE(check.result, expected);
         QCOMPARE(asked, QStringList{"http://maker.test/files/versions.dat"});
+    }
+
+    void fetchAttempts_data()
+    {
+        QTest::addColumn<int>("failures");
+        QTest::addColumn<int>("requests");
+        QTest::addColumn<VersionCheckResult>("expected");
+        QTest::newRow("first attempt answers") << 0 << 1 << VersionCheckResult::UpdateAvailable;
+        QTest::newRow("sixth attempt answers") << 5 << 6 << VersionCheckResult::UpdateAvailable;
+        QTest::newRow("six empty answers") << 6 << 6 << VersionCheckResult::Unreachable;
+    }
+    void fetchAttempts()
+    {
+        QFETCH(int, failures);
+        QFETCH(int, requests);
+        QFETCH(VersionCheckResult, expected);
+        TestSupport::LoopbackServer server;
+        server.FailThenAnswer(
+            failures, TestSupport::LoopbackReply::Empty(),
+            TestSupport::LoopbackReply::Page(ListWith("Koerszicht,Koerszicht101.exe,e,1500,0")));
+        const auto check =
+            Update::ReadVersionList(Product, OwnVersion, server.UrlText(QStringLiteral("/k/")));
+        QCOMPARE(check.result, expected);
+        QCOMPARE(server.RequestCount(), requests);
+        QCOMPARE(server.Requests().first().target, QByteArray("/k/versions.dat"));
     }
 };
 
