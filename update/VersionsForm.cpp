@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QTextBlock>
 #include <QThread>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <limits>
@@ -251,7 +252,9 @@ bool TVersionsForm::DownloadInstaller(const std::string& name, const std::string
                         : "The file " + path + " cannot be written.");
         return false;
     }
-    const StreamResult result = DownloadToStream(file, base + name);
+    // The name comes from the network: characters such as '#', '?' or a blank must not change the address.
+    const std::string address = base + QUrl::toPercentEncoding(FromText(name)).toStdString();
+    const StreamResult result = DownloadToStream(file, address);
     file.close();
     if (result == StreamResult::WriteFailed)
         AddLine(Dutch() ? "Het bestand " + path + " kan niet worden geschreven."

@@ -1,4 +1,4 @@
-// The installer's names and the counting of the download.
+// The name of the installer in the installation lines.
 
 #include "update/Installer.h"
 
@@ -39,55 +39,6 @@ private slots:
         QFETCH(QByteArray, displayName);
         QCOMPARE(QByteArray::fromStdString(Update::InstallerDisplayName(downloadName.toStdString())),
                  displayName);
-    }
-
-    void names()
-    {
-        QCOMPARE(Update::EarlierInstallerName("Koerszicht", "versie 1.00d"),
-                 std::string("Koerszicht1.00.exe"));
-        QCOMPARE(Update::CompanionProgramPath("/opt/koerszicht/", "Koerszicht"),
-                 std::string("/opt/koerszicht/Koerszicht_Sched.exe"));
-        QCOMPARE(Update::InstallerArguments(), (std::vector<std::string>{"/SP-", "/silent", "/noicons"}));
-    }
-
-    void countedKB_data()
-    {
-        QTest::addColumn<int>("bytes");
-        QTest::addColumn<int>("kilobytes");
-        QTest::newRow("full read") << 2048 << 2;
-        QTest::newRow("short last read") << 900 << 0;
-        QTest::newRow("one kilobyte") << 1024 << 1;
-        QTest::newRow("remainder dropped") << 2047 << 1;
-        QTest::newRow("nothing") << 0 << 0;
-    }
-    void countedKB()
-    {
-        QFETCH(int, bytes);
-        QFETCH(int, kilobytes);
-        QCOMPARE(Update::CountedKB(static_cast<std::size_t>(bytes)), kilobytes);
-    }
-
-    void gaugePercent_data()
-    {
-        QTest::addColumn<int>("maxValue");
-        QTest::addColumn<int>("progress");
-        QTest::addColumn<int>("percent");
-        QTest::newRow("empty range") << 0 << 0 << 0;
-        QTest::newRow("empty range, progress beyond") << 0 << 5 << 0;
-        QTest::newRow("start") << 1500 << 0 << 0;
-        QTest::newRow("whole percent, not rounded") << 1500 << 29 << 1;
-        QTest::newRow("just under the end") << 1500 << 1499 << 99;
-        QTest::newRow("end") << 1500 << 1500 << 100;
-        QTest::newRow("beyond the end is clamped") << 1500 << 4000 << 100;
-        QTest::newRow("below the start is clamped") << 1500 << -3 << 0;
-        QTest::newRow("large range without overflow") << 2147483647 << 2147483646 << 99;
-    }
-    void gaugePercent()
-    {
-        QFETCH(int, maxValue);
-        QFETCH(int, progress);
-        QFETCH(int, percent);
-        QCOMPARE(Update::GaugePercent(0, maxValue, progress), percent);
     }
 };
 

@@ -305,6 +305,17 @@ private slots:
         QCOMPARE(form.ExitBtn->text(), QStringLiteral("Install"));
     }
 
+    void addressOfTheInstaller()
+    {
+        LoopbackServer server;
+        server.Serve(LoopbackReply::Page(Body(3000)));
+        TVersionsForm form;
+        PrepareDownload(form, server, 3, "Koerszicht 101#b?.exe");
+        form.DownloadBtn->click();
+        QCOMPARE(server.Requests().first().target, QByteArray("/files/Koerszicht%20101%23b%3F.exe"));
+        QVERIFY(QFile::exists(TempFolder() + "Koerszicht 101#b?.exe"));
+    }
+
     void downloadFailures_data()
     {
         QTest::addColumn<int>("failure");
