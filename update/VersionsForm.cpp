@@ -125,9 +125,21 @@ void TVersionsForm::ClearLines()
 
 void TVersionsForm::AddLine(const std::string& line)
 {
+    AddLineText(FromText(line));
+}
+
+void TVersionsForm::AddLineText(const QString& line)
+{
     // The whole text is set again: appending to an empty document would drop a first empty line.
-    m_lines.append(FromText(line));
+    m_lines.append(line);
     Memo1->setPlainText(m_lines.join(QLatin1Char('\n')));
+}
+
+void TVersionsForm::AddWriteFailureLine(const std::string& path)
+{
+    const QString file = PathFromText(path);
+    AddLineText(Dutch() ? QStringLiteral("Het bestand %1 kan niet worden geschreven.").arg(file)
+                        : QStringLiteral("The file %1 cannot be written.").arg(file));
 }
 
 QStringList TVersionsForm::Lines() const
@@ -248,8 +260,7 @@ bool TVersionsForm::DownloadInstaller(const std::string& name, const std::string
     const std::string path = folder + name;
     QFile file(PathFromText(path));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        AddLine(Dutch() ? "Het bestand " + path + " kan niet worden geschreven."
-                        : "The file " + path + " cannot be written.");
+        AddWriteFailureLine(path);
         return false;
     }
     // The name comes from the network: characters such as '#', '?' or a blank must not change the address.
@@ -257,8 +268,7 @@ bool TVersionsForm::DownloadInstaller(const std::string& name, const std::string
     const StreamResult result = DownloadToStream(file, address);
     file.close();
     if (result == StreamResult::WriteFailed)
-        AddLine(Dutch() ? "Het bestand " + path + " kan niet worden geschreven."
-                        : "The file " + path + " cannot be written.");
+        AddWriteFailureLine(path);
     // An incomplete file is never offered as the installer.
     if (ReceivedKB < 1 || result != StreamResult::Finished) {
         file.remove();

@@ -79,6 +79,8 @@ private:
     bool Dutch() const;
     void ClearLines();
     void AddLine(const std::string& line);
+    void AddLineText(const QString& line);
+    void AddWriteFailureLine(const std::string& path);
     void EndCompanionProgram();
     bool DownloadCancelled() const;
 
