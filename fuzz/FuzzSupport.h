@@ -28,10 +28,7 @@ inline void Check(bool holds, const char* what, std::string_view detail = {})
 class Input
 {
 public:
-    Input(const std::uint8_t* data, std::size_t size)
-        : m_text(reinterpret_cast<const char*>(data), size)
-    {
-    }
+    Input(const std::uint8_t* data, std::size_t size) : m_text(reinterpret_cast<const char*>(data), size) {}
 
     // The next byte, 0 when none is left.
     std::uint8_t Byte();

@@ -60,7 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto settings = Support::OpenSettings();
         const WindowSettings window = ReadWindowSettings(*settings);
         Fuzz::Check(window.top >= 1 && window.left >= 1, "the window's top and left are at least 1");
-        Fuzz::Check(window.dagen >= MinDayCount && window.dagen <= MaxDayCount, "the day count is within limits");
+        Fuzz::Check(window.dagen >= MinDayCount && window.dagen <= MaxDayCount,
+                    "the day count is within limits");
 
         settings->beginGroup(QStringLiteral("Defaults"));
         for (int handle = 0; handle < Chart::HandleCount; ++handle) {

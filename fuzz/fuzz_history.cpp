@@ -41,8 +41,8 @@ void CheckSeries(const EntryList& items, int dayCount, const char* what)
     CheckAscending(items, what);
     Fuzz::Check(items.size() <= static_cast<std::size_t>(dayCount) + 1, "the series keeps to its day count");
     // Once one day has a value, the filling gives every day one.
-    const bool anyValue =
-        std::any_of(items.begin(), items.end(), [](const std::string& item) { return EntryValue(item) > LeastValue; });
+    const bool anyValue = std::any_of(items.begin(), items.end(),
+                                      [](const std::string& item) { return EntryValue(item) > LeastValue; });
     if (anyValue)
         for (const std::string& item : items)
             Fuzz::Check(HasValue(item), "every entry of a filled series has a value", item);
@@ -65,28 +65,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckRead(read);
     // What the program writes, it reads back unchanged.
     const ReadHistory again = ReadHistoryText(HistoryFileText(read.entries));
-    Fuzz::Check(again.skippedLines == 0 && again.entries == read.entries, "a written history reads back the same");
+    Fuzz::Check(again.skippedLines == 0 && again.entries == read.entries,
+                "a written history reads back the same");
 
     const std::size_t readCount = read.entries.size();
-    const int today =
-        std::clamp(read.entries.empty() ? Fuzz::Today : EntryDay(read.entries.back()) + todayShift, 0, MaxDay);
+    const int today = std::clamp(
+        read.entries.empty() ? Fuzz::Today : EntryDay(read.entries.back()) + todayShift, 0, MaxDay);
     LoadedHistory loaded = SplitHeldBack(std::move(read.entries), LoadStatus::Read);
     Fuzz::Check(loaded.history.size() + loaded.heldBack.size() == readCount, "held back entries are kept");
 
-    SeriesBuild build = BuildSeries(loaded.history, dayCount, today, separator,
-                                    [&](EntryList& items, const std::string&) {
-                                        std::string_view rest = added;
-                                        while (!rest.empty()) {
-                                            const auto end = rest.find('\n');
-                                            items.emplace_back(rest.substr(0, end));
-                                            rest = end == std::string_view::npos ? std::string_view()
-                                                                                 : rest.substr(end + 1);
-                                        }
-                                    });
+    SeriesBuild build =
+        BuildSeries(loaded.history, dayCount, today, separator, [&](EntryList& items, const std::string&) {
+            std::string_view rest = added;
+            while (!rest.empty()) {
+                const auto end = rest.find('\n');
+                items.emplace_back(rest.substr(0, end));
+                rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+            }
+        });
     CheckSeries(build.items, dayCount, "the built series is ascending, every entry with a day");
     if (!build.items.empty() && today + FutureDays <= MaxDay)
-        Fuzz::Check(EntryDay(build.items.back()) >= today + FutureDays, "the series reaches 31 days after today",
-                    build.items.back());
+        Fuzz::Check(EntryDay(build.items.back()) >= today + FutureDays,
+                    "the series reaches 31 days after today", build.items.back());
     const int row = TodayRow(build.items, today);
     Fuzz::Check(build.items.empty() ? row == -1 : row >= 0 && row < static_cast<int>(build.items.size()),
                 "today's row lies in the series");
@@ -103,10 +103,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     EntryList items = build.items;
     if (switches & 2) {
         const int newCount = 35 + 7 * (switches >> 2);
-        ResizeSeriesItems(items, newCount, loaded.history, NewestStoredDay(loaded.history, build.lastStoredEntry),
-                          unstored.departed);
+        ResizeSeriesItems(items, newCount, loaded.history,
+                          NewestStoredDay(loaded.history, build.lastStoredEntry), unstored.departed);
         CheckAscending(items, "a resized series is ascending");
-        Fuzz::Check(items.size() <= static_cast<std::size_t>(newCount), "a resized series keeps to its day count");
+        Fuzz::Check(items.size() <= static_cast<std::size_t>(newCount),
+                    "a resized series keeps to its day count");
         CheckAscending(unstored.departed, "the departed entries are ascending");
     }
 
@@ -118,21 +119,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const int day = EntryDay(entry);
         Fuzz::Check(day > stored, "closing appends only days after the newest stored day", entry);
         if (day > today)
-            Fuzz::Check(std::find(loaded.heldBack.begin(), loaded.heldBack.end(), entry) != loaded.heldBack.end(),
+            Fuzz::Check(std::find(loaded.heldBack.begin(), loaded.heldBack.end(), entry) !=
+                            loaded.heldBack.end(),
                         "nothing after today is written but the file's own entries", entry);
     }
     // No day of the file loses its value.
     for (const std::string& held : loaded.heldBack) {
         if (!HasValue(held) || EntryDay(held) <= stored)
             continue;
-        const auto at = std::find_if(appended.begin(), appended.end(),
-                                     [&](const std::string& entry) { return EntryDay(entry) == EntryDay(held); });
+        const auto at = std::find_if(appended.begin(), appended.end(), [&](const std::string& entry) {
+            return EntryDay(entry) == EntryDay(held);
+        });
         Fuzz::Check(at != appended.end() && HasValue(*at), "a day of the file keeps its value", held);
     }
 
     // The history itself was read back above; what closing adds must read back too.
     if (!appended.empty() && !loaded.history.empty())
-        Fuzz::Check(EntryDay(appended.front()) > EntryDay(loaded.history.back()), "the written history is ascending");
+        Fuzz::Check(EntryDay(appended.front()) > EntryDay(loaded.history.back()),
+                    "the written history is ascending");
     const ReadHistory reread = ReadHistoryText(HistoryFileText(appended));
     Fuzz::Check(reread.skippedLines == 0, "the days closing appends read back without skipped lines");
     return 0;

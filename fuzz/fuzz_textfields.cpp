@@ -32,21 +32,25 @@ void CheckSplitters(char separator, std::string_view text)
                     "without the separator every splitter gives the empty text", text);
         return;
     }
-    Fuzz::Check(before + separator + after == text, "TextBefore, the separator and TextAfter make the text", text);
+    Fuzz::Check(before + separator + after == text, "TextBefore, the separator and TextAfter make the text",
+                text);
     Fuzz::Check(before.find(separator) == std::string::npos, "TextBefore holds no separator", text);
     Fuzz::Check(afterLast.size() <= 255 && afterLast == text.substr(last + 1, 255),
                 "TextAfterLast is what follows the last separator", text);
     if (text.back() == separator)
-        Fuzz::Check(beforeLast == text.substr(0, text.size() - 1), "TextBeforeLast drops a final separator", text);
+        Fuzz::Check(beforeLast == text.substr(0, text.size() - 1), "TextBeforeLast drops a final separator",
+                    text);
     else
-        Fuzz::Check(beforeLast == text.substr(0, last), "TextBeforeLast is what precedes the last separator", text);
+        Fuzz::Check(beforeLast == text.substr(0, last), "TextBeforeLast is what precedes the last separator",
+                    text);
 }
 
 void CheckFilters(std::string_view text)
 {
     const std::string noBlanks = RemoveBlanks(text);
     Fuzz::Check(noBlanks.find(' ') == std::string::npos &&
-                    noBlanks.size() == text.size() - static_cast<std::size_t>(std::count(text.begin(), text.end(), ' ')),
+                    noBlanks.size() ==
+                        text.size() - static_cast<std::size_t>(std::count(text.begin(), text.end(), ' ')),
                 "RemoveBlanks drops the blanks and nothing else", text);
     const std::string comma = PointToComma(text);
     Fuzz::Check(comma.size() == text.size(), "PointToComma keeps the length", text);
@@ -83,7 +87,8 @@ void CheckNumbers(std::string_view text, double value, int width, int decimals, 
 void CheckCopyAndPos(std::string_view text, int position, int count)
 {
     const std::string copy = Copy(text, position, count);
-    Fuzz::Check(copy.size() <= static_cast<std::size_t>(std::max(0, count)), "Copy takes at most the count", text);
+    Fuzz::Check(copy.size() <= static_cast<std::size_t>(std::max(0, count)), "Copy takes at most the count",
+                text);
     if (!copy.empty())
         Fuzz::Check(text.substr(static_cast<std::size_t>(std::max(1, position) - 1), copy.size()) == copy,
                     "Copy takes from the position", text);
@@ -95,8 +100,8 @@ void CheckCopyAndPos(std::string_view text, int position, int count)
         Fuzz::Check(rest.substr(static_cast<std::size_t>(at - 1), what.size()) == what,
                     "Pos finds the text where it says", text);
     else
-        Fuzz::Check(what.empty() || rest.find(what) == std::string_view::npos, "Pos finds the text when it is there",
-                    text);
+        Fuzz::Check(what.empty() || rest.find(what) == std::string_view::npos,
+                    "Pos finds the text when it is there", text);
 }
 
 } // namespace

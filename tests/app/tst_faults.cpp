@@ -28,7 +28,7 @@ constexpr long PeakLimitMb = 400;
 
 struct Run
 {
-    bool asOtherUser = false;         // as root: run as nobody, for whom root's folders are read-only
+    bool asOtherUser = false;             // as root: run as nobody, for whom root's folders are read-only
     rlim_t fileSizeLimit = RLIM_INFINITY; // a full disk, as far as the program can tell
     QStringList environment;
     bool killWhenPaused = false; // SIGKILL once the history write has paused half-way
@@ -76,7 +76,8 @@ Outcome RunProgram(const Run& run)
             const rlimit fileSize{limit, limit};
             ::setrlimit(RLIMIT_FSIZE, &fileSize);
         }
-        if (dropUser && (::setgroups(0, nullptr) != 0 || ::setgid(OtherUser) != 0 || ::setuid(OtherUser) != 0))
+        if (dropUser &&
+            (::setgroups(0, nullptr) != 0 || ::setgid(OtherUser) != 0 || ::setuid(OtherUser) != 0))
             ::_exit(99);
     });
     program.start(TestSupport::ProgramPath(), {});
@@ -109,9 +110,11 @@ Outcome RunProgram(const Run& run)
 
 bool ClosedNormally(const Outcome& outcome)
 {
-    if (outcome.started && outcome.finished && outcome.exitStatus == QProcess::NormalExit && outcome.exitCode == 0)
+    if (outcome.started && outcome.finished && outcome.exitStatus == QProcess::NormalExit &&
+        outcome.exitCode == 0)
         return true;
-    qWarning("The program did not close normally (exit %d):\n%s", outcome.exitCode, outcome.errors.constData());
+    qWarning("The program did not close normally (exit %d):\n%s", outcome.exitCode,
+             outcome.errors.constData());
     return false;
 }
 
@@ -142,8 +145,10 @@ void PrepareForOtherUser()
         return;
     const QByteArray config = QFile::encodeName(TestSupport::ConfigHome());
     QVERIFY(::chown(config.constData(), OtherUser, OtherUser) == 0);
-    for (const QString& entry : QDir(TestSupport::ConfigHome()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
-        QVERIFY(QProcess::execute("chown", {"-R", "nobody:nogroup", TestSupport::ConfigHome() + "/" + entry}) == 0);
+    for (const QString& entry :
+         QDir(TestSupport::ConfigHome()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
+        QVERIFY(QProcess::execute("chown",
+                                  {"-R", "nobody:nogroup", TestSupport::ConfigHome() + "/" + entry}) == 0);
     }
 }
 
@@ -152,9 +157,9 @@ QStringList FilesIn(const QString& folder)
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
-const QFileDevice::Permissions ReadWrite = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
-                                           QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther |
-                                           QFileDevice::ExeOther;
+const QFileDevice::Permissions ReadWrite =
+    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup |
+    QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther;
 const QFileDevice::Permissions ReadOnly = ReadWrite & ~QFileDevice::Permissions(QFileDevice::WriteOwner);
 
 } // namespace
@@ -208,7 +213,8 @@ private slots:
         QCOMPARE(TestSupport::ReadFile(HistoryPath()), old);
         QCOMPARE(FilesIn(TestSupport::DataFolder()), QStringList{"AEX.dat"});
         // The settings were still saved.
-        QCOMPARE(QSettings(TestSupport::IniPath(), QSettings::IniFormat).value("Defaults/Dagen").toInt(), 200);
+        QCOMPARE(QSettings(TestSupport::IniPath(), QSettings::IniFormat).value("Defaults/Dagen").toInt(),
+                 200);
     }
 
     // Settings that cannot be saved are reported; the history is written all the same.
@@ -217,7 +223,8 @@ private slots:
         QVERIFY(TestSupport::WriteFile(HistoryPath(), StarterHistory()));
         const QString ini = TestSupport::IniPath();
         const QByteArray before = TestSupport::ReadFile(ini);
-        QVERIFY(QFile::setPermissions(ini, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+        QVERIFY(QFile::setPermissions(ini, QFileDevice::ReadOwner | QFileDevice::ReadGroup |
+                                               QFileDevice::ReadOther));
         QVERIFY(QFile::setPermissions(TestSupport::ConfigHome() + "/Koerszicht", ReadOnly));
         // nobody may write the history (its folder is made its own) but not the settings.
         if (geteuid() == 0)
@@ -251,8 +258,9 @@ private slots:
         while (garbage.size() < 50 * 1024 * 1024) {
             switch (random.bounded(4)) {
             case 0: // a day entry somewhere in the range of day numbers
-                garbage += QByteArray::number(random.bounded(65536)) + " - " + QByteArray::number(random.bounded(2000)) +
-                           "," + QByteArray::number(random.bounded(100)) + "\r\n";
+                garbage += QByteArray::number(random.bounded(65536)) + " - " +
+                           QByteArray::number(random.bounded(2000)) + "," +
+                           QByteArray::number(random.bounded(100)) + "\r\n";
                 break;
             case 1: { // binary junk
                 QByteArray junk(random.bounded(1, 200), '\0');
