@@ -83,6 +83,7 @@ void TMainForm::DownloadQuote()
     RollPending = false;
     SaveHandles();
     LastDownloadTime = Support::Clock::Now();
+    ReloadHandles = true;
     Series->SetItems(std::move(items));
     if (today >= 0)
         ListBox->setCurrentIndex(Series->index(today));
