@@ -219,15 +219,22 @@ void TAboutForm::SetUrlOpener(UrlOpener opener)
     m_openUrl = opener ? std::move(opener) : OpenWithDesktop;
 }
 
+// The author view stays hidden behind the panel too, so that neither the Tab key nor the
+// Enter key reaches it from the main view.
 void TAboutForm::ShowMainView()
 {
     MainPanel->show();
     OKBtn1->setDefault(false);
     OKBtn->setDefault(true);
+    OKBtn->setFocus();
+    AuthorMemo->hide();
+    OKBtn1->hide();
 }
 
 void TAboutForm::AuthorBtnClick()
 {
+    AuthorMemo->show();
+    OKBtn1->show();
     MainPanel->hide();
     OKBtn->setDefault(false);
     OKBtn1->setDefault(true);
