@@ -276,15 +276,32 @@ private slots:
         QCOMPARE(int(TraceDepth), 0);
     }
 
-    void mainWindowResizeIsBracketed()
+    // Each traced operation of the main window writes its begin line, its nested lines one
+    // blank deeper, and its end line.
+    void mainWindowOperationsAreBracketed_data()
     {
+        QTest::addColumn<QByteArray>("operation");
+        QTest::newRow("resizing") << QByteArray("MainForm.FormResize");
+    }
+
+    void mainWindowOperationsAreBracketed()
+    {
+        QFETCH(QByteArray, operation);
+        const QHash<QByteArray, void (TMainForm::*)()> operations = {
+            {"MainForm.FormResize", &TMainForm::FormResize},
+        };
         TMainForm form;
         TraceOn = true;
-        form.FormResize();
+        (form.*operations.value(operation))();
+
         QList<QByteArray> messages;
         for (const QByteArray& line : LogLines())
             messages << MessagePart(line);
-        QCOMPARE(messages, (QList<QByteArray>{"MainForm.FormResize - begin", "MainForm.FormResize - einde"}));
+        QVERIFY(messages.size() >= 2);
+        QCOMPARE(messages.first(), operation + " - begin");
+        QCOMPARE(messages.last(), operation + " - einde");
+        for (qsizetype i = 1; i + 1 < messages.size(); ++i)
+            QVERIFY2(messages[i].startsWith(' '), messages[i].constData());
         QCOMPARE(int(TraceDepth), 0);
     }
 };
