@@ -7,6 +7,8 @@
 # a font with the same widths, so its fixed pixel layout holds.
 KOERSZICHT_PACKAGES=(cmake ninja-build g++ qt6-base-dev libcurl4-openssl-dev fonts-dejavu-core
     fonts-liberation)
+# What the tests need beyond the build: the desktop-entry and AppStream checkers.
+KOERSZICHT_TEST_PACKAGES=(desktop-file-utils appstream)
 
 ensure_packages() {
     local missing=()
