@@ -282,6 +282,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("operation");
         QTest::newRow("resizing") << QByteArray("MainForm.FormResize");
+        QTest::newRow("history loading") << QByteArray("MainForm.ReadAEX");
     }
 
     void mainWindowOperationsAreBracketed()
@@ -289,6 +290,7 @@ private slots:
         QFETCH(QByteArray, operation);
         const QHash<QByteArray, void (TMainForm::*)()> operations = {
             {"MainForm.FormResize", &TMainForm::FormResize},
+            {"MainForm.ReadAEX", &TMainForm::ReadAEX},
         };
         TMainForm form;
         TraceOn = true;
