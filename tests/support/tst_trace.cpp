@@ -281,29 +281,34 @@ private slots:
     void mainWindowOperationsAreBracketed_data()
     {
         QTest::addColumn<QByteArray>("operation");
-        QTest::newRow("resizing") << QByteArray("MainForm.FormResize");
-        QTest::newRow("history loading") << QByteArray("MainForm.ReadAEX");
+        QTest::addColumn<QByteArrayList>("inside");
+        QTest::newRow("resizing") << QByteArray("MainForm.FormResize") << QByteArrayList();
+        QTest::newRow("history loading") << QByteArray("MainForm.ReadAEX") << QByteArrayList();
+        QTest::newRow("chart drawing") << QByteArray("MainForm.DrawGraph") << QByteArrayList();
+        QTest::newRow("painting draws the chart one level deeper")
+            << QByteArray("MainForm.FormPaint")
+            << QByteArrayList{" MainForm.DrawGraph - begin", " MainForm.DrawGraph - einde"};
     }
 
     void mainWindowOperationsAreBracketed()
     {
         QFETCH(QByteArray, operation);
+        QFETCH(QByteArrayList, inside);
         const QHash<QByteArray, void (TMainForm::*)()> operations = {
             {"MainForm.FormResize", &TMainForm::FormResize},
             {"MainForm.ReadAEX", &TMainForm::ReadAEX},
+            {"MainForm.DrawGraph", &TMainForm::DrawGraph},
+            {"MainForm.FormPaint", &TMainForm::FormPaint},
         };
         TMainForm form;
         TraceOn = true;
         (form.*operations.value(operation))();
 
-        QList<QByteArray> messages;
+        QByteArrayList messages;
         for (const QByteArray& line : LogLines())
             messages << MessagePart(line);
-        QVERIFY(messages.size() >= 2);
-        QCOMPARE(messages.first(), operation + " - begin");
-        QCOMPARE(messages.last(), operation + " - einde");
-        for (qsizetype i = 1; i + 1 < messages.size(); ++i)
-            QVERIFY2(messages[i].startsWith(' '), messages[i].constData());
+        QCOMPARE(messages,
+                 QByteArrayList{operation + " - begin"} + inside + QByteArrayList{operation + " - einde"});
         QCOMPARE(int(TraceDepth), 0);
     }
 };
