@@ -23,12 +23,6 @@ std::string FolderOf(const std::string& path)
 }
 } // namespace
 
-std::string DataFolderFromDesktop(const std::string& desktopPath, const std::string& productName)
-{
-    const std::string profile = TextBeforeLast('\\', TextBeforeLast('\\', desktopPath));
-    return profile + "\\UserData\\" + productName + "\\";
-}
-
 bool ForceFolder(const std::string& path)
 {
     QDir().mkpath(ToQ(path));
@@ -57,24 +51,6 @@ std::string GetDataFolder(const std::string& productName)
 #endif
 }
 
-std::string DriveTypeName(int systemDriveType)
-{
-    switch (systemDriveType) {
-    case 2:
-        return "DRIVE_REMOVABLE";
-    case 3:
-        return "DRIVE_FIXED";
-    case 4:
-        return "DRIVE_REMOTE";
-    case 5:
-        return "DRIVE_CDROM";
-    case 6:
-        return "DRIVE_RAMDISK";
-    default:
-        return {};
-    }
-}
-
 #ifndef Q_OS_WIN
 std::string GetDriveTypeName(char)
 {
@@ -82,33 +58,12 @@ std::string GetDriveTypeName(char)
 }
 #endif
 
-TimeStampShift DecideTimeStampShift(const std::string& sourceDriveType, const std::string& targetDriveType,
-                                    bool daylightActive)
-{
-    const bool sourceFixed = sourceDriveType == "DRIVE_FIXED";
-    const bool targetFixed = targetDriveType == "DRIVE_FIXED";
-    if (daylightActive && sourceFixed && !targetFixed)
-        return TimeStampShift::SubtractBias;
-    if (daylightActive && !sourceFixed && targetFixed)
-        return TimeStampShift::AddBias;
-    return TimeStampShift::Keep;
-}
-
 QDateTime ShiftedTimeStamp(const QDateTime& sourceTime, TimeStampShift shift, double daylightBias)
 {
     // File times are kept in the two-second steps of a DOS file time.
     QDateTime time = sourceTime;
     time.setTime(QTime(time.time().hour(), time.time().minute(), time.time().second() / 2 * 2));
-    const qint64 biasMs = static_cast<qint64>(daylightBias * 86400000.0 + 0.5);
-    switch (shift) {
-    case TimeStampShift::SubtractBias:
-        return time.addMSecs(-biasMs);
-    case TimeStampShift::AddBias:
-        return time.addMSecs(biasMs);
-    case TimeStampShift::Keep:
-        break;
-    }
-    return time;
+    return time.addSecs(TimeStampShiftSeconds(shift, daylightBias));
 }
 
 bool CopyFileTo(const std::string& source, const std::string& target, bool failIfExists)

@@ -1,6 +1,8 @@
 #pragma once
 // Where the program keeps its files, and copying a file with its time stamp.
 
+#include "support/PlatformRules.h"
+
 #include <QDateTime>
 #include <string>
 
@@ -13,22 +15,13 @@ extern std::string DataFolder;
 // ~/.local/share/<product>/); on Windows derived from the Desktop folder.
 std::string GetDataFolder(const std::string& productName);
 
-// The Windows derivation: the folder holding the Desktop folder + "\UserData\<product>\".
-std::string DataFolderFromDesktop(const std::string& desktopPath, const std::string& productName);
-
 // Creates the folder with its parents and makes it the current directory when it exists.
 // True when the current directory plus a separator then equals the path exactly.
 bool ForceFolder(const std::string& path);
 
-// The text for a system drive type (0 ... 6); empty for unknown types.
-std::string DriveTypeName(int systemDriveType);
 // The type of the drive with this letter; empty on systems without drive letters.
 std::string GetDriveTypeName(char driveLetter);
 
-enum class TimeStampShift { Keep, SubtractBias, AddBias };
-// How a copied file's time stamp is corrected for daylight saving time between drives.
-TimeStampShift DecideTimeStampShift(const std::string& sourceDriveType, const std::string& targetDriveType,
-                                    bool daylightActive);
 QDateTime ShiftedTimeStamp(const QDateTime& sourceTime, TimeStampShift shift, double daylightBias);
 
 // Copies a file, creating the target's folder, and carries the time stamp over.

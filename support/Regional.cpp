@@ -1,5 +1,7 @@
 #include "support/Regional.h"
 
+#include "support/TextFields.h"
+
 #include <optional>
 
 namespace Support {
@@ -85,6 +87,11 @@ const RegionalSettings& Regional()
 void SetRegional(const RegionalSettings& settings)
 {
     Current() = settings;
+}
+
+std::string FloatToFixed(double value, int width, int decimals)
+{
+    return FloatToFixed(value, width, decimals, Regional().decimalSeparator);
 }
 
 } // namespace Support

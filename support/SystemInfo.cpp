@@ -4,7 +4,6 @@
 #include "support/Trace.h"
 
 #include <QTimeZone>
-#include <array>
 
 namespace Support {
 
@@ -14,18 +13,6 @@ bool IsNTFamily = false;
 bool DaylightActive = false;
 double DaylightBias = 0.0;
 std::string DesktopPath = "\\";
-
-std::string LanguageForId(int languageId)
-{
-    switch (languageId) {
-    case 1043:
-    case 2067:
-    case 1078:
-        return "NLD";
-    default:
-        return "ENU";
-    }
-}
 
 int LanguageIdForLocale(const QLocale& locale)
 {
@@ -43,92 +30,6 @@ int LanguageIdForLocale(const QLocale& locale)
     default:
         return 1033;
     }
-}
-
-std::string OSNameFor(Platform platform, int major, int minor, const std::string& serviceText)
-{
-    const char first = serviceText.empty() ? '\0' : serviceText.front();
-    switch (platform) {
-    case Platform::Windows95Line:
-        if (major != 4)
-            return "9x version (unknown)";
-        if (minor == 0)
-            return first == 'B' || first == 'C' ? "95 OSR2" : "95";
-        if (minor == 10)
-            return first == 'A' ? "98 SE" : "98";
-        if (minor == 90)
-            return "ME";
-        return {};
-    case Platform::NTLine:
-        if (major <= 4)
-            return "NT";
-        if (major == 5) {
-            switch (minor) {
-            case 0:
-                return "2000";
-            case 1:
-                return "XP";
-            case 2:
-                return "Server 2003";
-            default:
-                return {};
-            }
-        }
-        if (major == 6) {
-            if (minor == 0)
-                return "Vista";
-            if (minor == 1)
-                return "Windows 7";
-        }
-        return "Future Windows version (unknown)";
-    default:
-        return {};
-    }
-}
-
-bool IsNTFamilyName(const std::string& osName)
-{
-    static const std::array<const char*, 7> names = {
-        "NT", "2000", "XP", "Server 2003", "Vista", "Windows 7", "Future Windows version (unknown)"};
-    for (const char* name : names)
-        if (osName == name)
-            return true;
-    return false;
-}
-
-QDate NthWeekdayOfMonth(int year, int month, int dayOfWeek, int n)
-{
-    const QDate first(year, month, 1);
-    if (!first.isValid())
-        return {};
-    // Qt counts Monday = 1 ... Sunday = 7; the record counts Sunday = 0 ... Saturday = 6.
-    const int firstDow = first.dayOfWeek() % 7;
-    const int offset = (dayOfWeek - firstDow + 7) % 7;
-    QDate date = first.addDays(offset + 7 * (std::clamp(n, 1, 5) - 1));
-    while (date.month() != month)
-        date = date.addDays(-7);
-    return date;
-}
-
-QDateTime ZoneMoment(const ZoneDate& date, int currentYear)
-{
-    const QTime time(date.hour, date.minute, date.second);
-    if (date.year != 0)
-        return QDateTime(QDate(date.year, date.month, date.day), time);
-    return QDateTime(NthWeekdayOfMonth(currentYear, date.month, date.dayOfWeek, date.day), time);
-}
-
-DaylightFacts ComputeDaylight(int countryCode, const TimeZoneRecord& zone, const QDateTime& localNow)
-{
-    DaylightFacts facts;
-    if (countryCode == 1 || zone.daylightDate.month == 0)
-        return facts;
-    const int year = localNow.date().year();
-    const QDateTime start = ZoneMoment(zone.daylightDate, year);
-    const QDateTime end = ZoneMoment(zone.standardDate, year);
-    facts.bias = (zone.standardBias - zone.daylightBias) / 1440.0;
-    facts.active = localNow > start && localNow < end;
-    return facts;
 }
 
 int CountryCodeForTerritory(QLocale::Territory territory)
@@ -170,10 +71,16 @@ int CountryCodeForTerritory(QLocale::Territory territory)
     }
 }
 
-TimeZoneRecord SystemTimeZoneRecord(const QDateTime& localNow)
+CivilTime ToCivilTime(const QDateTime& moment)
+{
+    const QDate date = moment.date();
+    const QTime time = moment.time();
+    return {date.year(), date.month(), date.day(), time.hour(), time.minute(), time.second()};
+}
+
+TimeZoneRecord TimeZoneRecordFor(const QTimeZone& zone, const QDateTime& localNow)
 {
     TimeZoneRecord record;
-    const QTimeZone zone = QTimeZone::systemTimeZone();
     const int year = localNow.date().year();
     if (!zone.isValid() || !zone.hasDaylightTime())
         return record;
@@ -209,8 +116,9 @@ void GatherSystemFacts()
     IsNTFamily = IsNTFamilyName(OSName);
     DesktopPath = "\\";
     const QDateTime now = Clock::Now();
-    const DaylightFacts daylight =
-        ComputeDaylight(CountryCodeForTerritory(locale.territory()), SystemTimeZoneRecord(now), now);
+    const DaylightFacts daylight = ComputeDaylight(CountryCodeForTerritory(locale.territory()),
+                                                   TimeZoneRecordFor(QTimeZone::systemTimeZone(), now),
+                                                   ToCivilTime(now));
     DaylightActive = daylight.active;
     DaylightBias = daylight.bias;
 #endif

@@ -1,7 +1,5 @@
 #include "support/TextFields.h"
 
-#include "support/Regional.h"
-
 #include <charconv>
 
 namespace Support {
@@ -119,11 +117,6 @@ std::string FloatToFixed(double value, int width, int decimals, char decimalSepa
         if (const auto point = number.find('.'); point != std::string::npos)
             number[point] = decimalSeparator;
     return number;
-}
-
-std::string FloatToFixed(double value, int width, int decimals)
-{
-    return FloatToFixed(value, width, decimals, Regional().decimalSeparator);
 }
 
 std::string Copy(std::string_view text, long long position, long long count)

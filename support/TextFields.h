@@ -22,7 +22,7 @@ std::string KeepNumberChars(std::string_view text); // digits, ',' and '.' of th
 double TextToFloat(std::string_view text);
 // Fixed-point text, right-aligned in `width`, at most 12 characters, with the given decimal separator.
 std::string FloatToFixed(double value, int width, int decimals, char decimalSeparator);
-// The same with the user's decimal separator (regional settings).
+// The same with the user's decimal separator (regional settings; defined with them).
 std::string FloatToFixed(double value, int width, int decimals);
 
 // Positions counting from 1, as the program's texts are described.
