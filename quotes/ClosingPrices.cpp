@@ -93,7 +93,7 @@ int ClosingDay(std::string_view yymmdd)
     return day <= History::MaxDay ? day : History::NoDay;
 }
 
-ClosingPricesReading ReadClosingPrices(std::string_view page, int lastDay)
+ClosingPricesReading ReadClosingPrices(std::string_view page, int lastDay, int today)
 {
     ClosingPricesReading reading;
     std::set<int> addedDays;
@@ -114,8 +114,9 @@ ClosingPricesReading ReadClosingPrices(std::string_view page, int lastDay)
         }
         anyLineRead = true;
         lastValue = Support::PointToComma(Support::TextAfter(' ', line));
-        const bool newer = lastDay < 0 || day > lastDay;
-        if (newer && IsClosingValue(lastValue) && addedDays.insert(day).second)
+        // A close of a day still to come cannot be real; it would stand in the chart's future.
+        const bool missing = (lastDay < 0 || day > lastDay) && day <= today;
+        if (missing && IsClosingValue(lastValue) && addedDays.insert(day).second)
             reading.entries.push_back(History::MakeEntry(day, lastValue));
         if (text.empty() || lastValue.size() > LongestReadValue)
             break;
@@ -134,7 +135,7 @@ ClosingPricesReading RunBackfill(int lastDay, const QDateTime& now, const std::f
         return {BackfillCode::NoConnection, {}};
     if (page.size() < MinimumListLength)
         return {BackfillCode::PageTooSmall, {}};
-    return ReadClosingPrices(page, lastDay);
+    return ReadClosingPrices(page, lastDay, Support::DayNumber(now.date()));
 }
 
 std::string LoadMessageText(BackfillCode code)

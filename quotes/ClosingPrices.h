@@ -43,11 +43,11 @@ bool BackfillDue(int lastDay, const QDateTime& now);
 // a real date that fits a 16-bit day number.
 int ClosingDay(std::string_view yymmdd);
 
-// Reads the list: every line whose day is after `lastDay` and whose value is a number of
-// fewer than 10 characters becomes an entry "<day> - <value with comma>". A value of more
-// than 10 characters ends the reading after its line; a line without a valid date ends it
-// before (code 3 when it is the first line). Line ends may be LF or CR LF.
-ClosingPricesReading ReadClosingPrices(std::string_view page, int lastDay);
+// Reads the list: every line whose day is after `lastDay`, not after `today`, and whose value
+// is a number of fewer than 10 characters becomes an entry "<day> - <value with comma>". A
+// value of more than 10 characters ends the reading after its line; a line without a valid
+// date ends it before (code 3 when it is the first line). Line ends may be LF or CR LF.
+ClosingPricesReading ReadClosingPrices(std::string_view page, int lastDay, int today);
 
 // The whole back-fill: due rule, fetch (which returns the empty text on failure), length
 // check, reading.

@@ -15,6 +15,7 @@ constexpr int Thursday7June2012 = 41067;
 constexpr int Friday8June2012 = 41068;
 constexpr int Saturday9June2012 = 41069;
 constexpr int Sunday10June2012 = 41070;
+constexpr int Today = 41090; // 30 June 2012
 
 QDateTime At(int year, int month, int day, int hour, int minute)
 {
@@ -205,6 +206,11 @@ private slots:
         QTest::newRow("zero byte in a line")
             << QByteArray("120606: 311.50\n120607: 31\0002.45\n", 31) << Tuesday5June2012
             << BackfillCode::ZeroValue << QStringList{"41066 - 311,50"};
+        QTest::newRow("a day after today passed over")
+            << QByteArray("120606: 311.50\n120701: 312.45\n120607: 312.45\n") << Tuesday5June2012
+            << BackfillCode::Done << QStringList{"41066 - 311,50", "41067 - 312,45"};
+        QTest::newRow("today added") << QByteArray("120630: 312.45\n") << before << BackfillCode::Done
+                                     << QStringList{"41090 - 312,45"};
         QTest::newRow("text before the date of the first line: code 3")
             << QByteArray("AEX 120607: 312.45\n") << before << BackfillCode::AexNotFound << QStringList{};
     }
@@ -215,7 +221,8 @@ private slots:
         QFETCH(BackfillCode, code);
         QFETCH(QStringList, entries);
 
-        const Quotes::ClosingPricesReading reading = Quotes::ReadClosingPrices(page.toStdString(), lastDay);
+        const Quotes::ClosingPricesReading reading =
+            Quotes::ReadClosingPrices(page.toStdString(), lastDay, Today);
         QCOMPARE(reading.code, code);
         QCOMPARE(Texts(reading.entries), entries);
         for (const std::string& entry : reading.entries)
