@@ -10,7 +10,9 @@
 
 namespace {
 constexpr std::uint16_t LoadMessageMs = 5000;
-}
+// Start-up waits for the list; a server that trickles it must not hold the program up for good.
+constexpr int ListFetchBoundMs = 15000;
+} // namespace
 
 int TMainForm::BackfillClosingPrices()
 {
@@ -18,7 +20,9 @@ int TMainForm::BackfillClosingPrices()
     const std::string url = Quotes::ClosingPricesUrl(Support::ReadSources().closingPricesSite.toStdString());
     bool listRead = false;
     const Quotes::ClosingPricesReading reading = Quotes::RunBackfill(last, Support::Clock::Now(), [&] {
-        std::string page = Quotes::DownloadPage(url, Quotes::INTERNET_OPEN_TYPE_DIRECT);
+        Quotes::DownloadOptions options;
+        options.totalTimeoutMs = ListFetchBoundMs;
+        std::string page = Quotes::DownloadPage(url, Quotes::INTERNET_OPEN_TYPE_DIRECT, options);
         listRead = page.size() >= Quotes::MinimumListLength;
         return page;
     });

@@ -3,10 +3,41 @@
 #include "app/Forms.h"
 #include "app/MainForm.h"
 #include "support/Clock.h"
+#include "support/SettingsStore.h"
+#include "testsupport/LoopbackServer.h"
 #include "testsupport/TestSupport.h"
 
 #include <QTextEdit>
 #include <QtTest>
+
+using TestSupport::LoopbackReply;
+using TestSupport::LoopbackServer;
+
+namespace {
+
+const QString ListPath = QStringLiteral("/Beurs/Slotkoersen/.a/aex-index");
+
+void SetClosingPricesSite(const QString& root)
+{
+    const auto settings = Support::OpenSettings();
+    settings->setValue(QStringLiteral("Sources/ClosingPricesSite"), root);
+}
+
+QStringList Items(const History::SeriesModel& series)
+{
+    QStringList items;
+    for (const std::string& item : series.Items())
+        items << QString::fromLatin1(item);
+    return items;
+}
+
+// A monday evening in June 2012, after the close.
+const QDateTime MondayEvening(QDate(2012, 6, 11), QTime(21, 0));
+const QStringList Stored = {"41063 - 308,00", "41064 - 309,00", "41065 - 310,00"};
+const QByteArray ThreeLines = "120605: 310.00\n120606: 311.50\n120607: 312.45\n"; // 45 characters
+const QByteArray List = "120604: 309.00\n" + ThreeLines;
+
+} // namespace
 
 class TestClosingPricesMainForm : public QObject
 {
@@ -16,6 +47,9 @@ private slots:
     {
         TestSupport::ResetUserFolders();
         Support::Clock::Set(QDateTime(QDate(2026, 2, 11), QTime(12, 0)));
+        // Whatever loading does at creation stays on this machine.
+        SetClosingPricesSite(m_server.Url());
+        m_server.Serve(LoopbackReply::Page("Not Found", 404));
     }
     void cleanup()
     {
@@ -68,6 +102,73 @@ private slots:
                  QPoint(area.left() + (area.width() - 547) / 2, area.top() + (area.height() - 83) / 2));
     }
 
+    void backfill_data()
+    {
+        QTest::addColumn<QByteArray>("page");
+        QTest::addColumn<bool>("reachable");
+        QTest::addColumn<QString>("lastStored");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QStringList>("added");
+        QTest::addColumn<bool>("freshCopyAfter");
+
+        QTest::newRow("list read") << List << true << Stored.last() << 0
+                                   << QStringList{"41066 - 311,50", "41067 - 312,45"} << false;
+        QTest::newRow("list with CR LF") << QByteArray(List).replace("\n", "\r\n") << true << Stored.last()
+                                         << 0 << QStringList{"41066 - 311,50", "41067 - 312,45"} << false;
+        QTest::newRow("not due: no fetch")
+            << List << true << QString("41070 - 312,00") << 0 << QStringList{} << true;
+        QTest::newRow("no connection: code 1")
+            << List << false << Stored.last() << 1 << QStringList{} << true;
+        QTest::newRow("empty answers: code 1")
+            << QByteArray() << true << Stored.last() << 1 << QStringList{} << true;
+        QTest::newRow("49 characters: code 2") << ThreeLines + "xxx\n"
+                                               << true << Stored.last() << 2 << QStringList{} << true;
+        QTest::newRow("an error page: code 3")
+            << QByteArray("<html><head><title>Niet gevonden</title></head><body></body></html>\n") << true
+            << Stored.last() << 3 << QStringList{} << false;
+        QTest::newRow("last value 0: code 4, earlier days kept")
+            << List + "120608: 0\n"
+            << true << Stored.last() << 4 << QStringList{"41066 - 311,50", "41067 - 312,45", "41068 - 0"}
+            << false;
+    }
+    void backfill()
+    {
+        QFETCH(QByteArray, page);
+        QFETCH(bool, reachable);
+        QFETCH(QString, lastStored);
+        QFETCH(int, code);
+        QFETCH(QStringList, added);
+        QFETCH(bool, freshCopyAfter);
+
+        TMainForm mainForm;
+        Support::Clock::Set(MondayEvening);
+        History::EntryList stored;
+        for (const QString& item : Stored)
+            stored.push_back(item.toStdString());
+        mainForm.Series->SetItems(stored);
+        mainForm.LastStoredEntry = lastStored.toStdString();
+        mainForm.FreshHistoryCopy = true;
+        m_server.Serve(LoopbackReply::Page(page));
+        if (!reachable)
+            SetClosingPricesSite(QStringLiteral("http://127.0.0.1:%1/").arg(TestSupport::ClosedPort()));
+        // The list is fetched directly, never through the user's proxy.
+        qputenv("http_proxy",
+                QStringLiteral("http://127.0.0.1:%1/").arg(TestSupport::ClosedPort()).toLatin1());
+
+        const int result = mainForm.BackfillClosingPrices();
+        qputenv("http_proxy", QByteArray());
+
+        QCOMPARE(result, code);
+        QCOMPARE(Items(*mainForm.Series), Stored + added);
+        QCOMPARE(mainForm.FreshHistoryCopy, freshCopyAfter);
+        if (reachable && code != 1 && lastStored == Stored.last()) {
+            QCOMPARE(m_server.RequestCount(), 1);
+            QCOMPARE(m_server.Requests().first().target, ListPath.toLatin1());
+        }
+        if (lastStored != Stored.last())
+            QCOMPARE(m_server.RequestCount(), 0);
+    }
+
     void mainWindowClosedBeforeTheMessage()
     {
         TMessageForm messageForm;
@@ -79,6 +180,9 @@ private slots:
         QTest::qWait(100);
         QVERIFY(!messageForm.isVisible());
     }
+
+private:
+    LoopbackServer m_server;
 };
 
 QTEST_MAIN(TestClosingPricesMainForm)
