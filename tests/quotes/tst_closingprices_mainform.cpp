@@ -47,9 +47,9 @@ private slots:
     {
         TestSupport::ResetUserFolders();
         Support::Clock::Set(QDateTime(QDate(2026, 2, 11), QTime(12, 0)));
-        // Whatever loading does at creation stays on this machine.
+        // Loading at creation reads a good list: it has nothing to show.
         SetClosingPricesSite(m_server.Url());
-        m_server.Serve(LoopbackReply::Page("Not Found", 404));
+        m_server.Serve(LoopbackReply::Page(List));
     }
     void cleanup()
     {
