@@ -60,7 +60,6 @@ private slots:
         QTest::newRow("Friday stored, Monday 20:00") << Friday8June2012 << At(2012, 6, 11, 20, 0) << true;
         QTest::newRow("Friday stored, Saturday 10:00: reference Friday")
             << Friday8June2012 << At(2012, 6, 9, 10, 0) << false;
-        QTest::newRow("Friday stored, Friday 23:00") << Friday8June2012 << At(2012, 6, 8, 23, 0) << false;
         QTest::newRow("Saturday stored, Monday 21:00")
             << Saturday9June2012 << At(2012, 6, 11, 21, 0) << false;
         QTest::newRow("Saturday stored, Tuesday 19:59")
@@ -73,7 +72,6 @@ private slots:
         QTest::newRow("Thursday stored, Friday 10:00: reference Thursday")
             << Thursday7June2012 << At(2012, 6, 8, 10, 0) << false;
         QTest::newRow("Thursday stored, Friday 20:00") << Thursday7June2012 << At(2012, 6, 8, 20, 0) << true;
-        QTest::newRow("Thursday stored, a year later") << Thursday7June2012 << At(2013, 6, 7, 12, 0) << true;
         QTest::newRow("stored day after today") << Sunday10June2012 << At(2012, 6, 1, 21, 0) << false;
         QTest::newRow("nothing stored") << int(History::NoDay) << At(2012, 6, 8, 10, 0) << true;
     }
@@ -99,8 +97,6 @@ private slots:
         QTest::newRow("beyond 16-bit days") << QByteArray("790605") << int(History::NoDay);
         QTest::newRow("five digits") << QByteArray("12067") << int(History::NoDay);
         QTest::newRow("blank inside") << QByteArray("12 607") << int(History::NoDay);
-        QTest::newRow("sign") << QByteArray("+20607") << int(History::NoDay);
-        QTest::newRow("empty") << QByteArray() << int(History::NoDay);
     }
     void listDate()
     {
@@ -150,8 +146,6 @@ private slots:
         QTest::newRow("last value missing: code 4")
             << QByteArray("120606: 311.50\n120607:\n") << Tuesday5June2012 << BackfillCode::ZeroValue
             << QStringList{"41066 - 311,50"};
-        QTest::newRow("last value 0.009: code 4") << QByteArray("120607: 0.009\n") << before
-                                                  << BackfillCode::ZeroValue << QStringList{"41067 - 0,009"};
         QTest::newRow("last value 0.01 is a value")
             << QByteArray("120607: 0.01\n") << before << BackfillCode::Done << QStringList{"41067 - 0,01"};
         QTest::newRow("last line older but valued")
@@ -193,12 +187,6 @@ private slots:
             << QStringList{"41067 - 312,45"};
         QTest::newRow("negative value passed over")
             << QByteArray("120606: -311.50\n120607: 312.45\n") << Tuesday5June2012 << BackfillCode::Done
-            << QStringList{"41067 - 312,45"};
-        QTest::newRow("value after two blanks passed over")
-            << QByteArray("120606:  311.50\n120607: 312.45\n") << Tuesday5June2012 << BackfillCode::Done
-            << QStringList{"41067 - 312,45"};
-        QTest::newRow("trailing blank passed over")
-            << QByteArray("120606: 311.50 \n120607: 312.45\n") << Tuesday5June2012 << BackfillCode::Done
             << QStringList{"41067 - 312,45"};
         QTest::newRow("a day listed twice keeps its first value")
             << QByteArray("120607: 312.45\n120607: 313.00\n") << before << BackfillCode::Done

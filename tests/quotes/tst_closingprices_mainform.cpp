@@ -119,8 +119,6 @@ private slots:
             << List << true << QString("41070 - 312,00") << 0 << QStringList{} << true;
         QTest::newRow("no connection: code 1")
             << List << false << Stored.last() << 1 << QStringList{} << true;
-        QTest::newRow("empty answers: code 1")
-            << QByteArray() << true << Stored.last() << 1 << QStringList{} << true;
         QTest::newRow("49 characters: code 2") << ThreeLines + "xxx\n"
                                                << true << Stored.last() << 2 << QStringList{} << true;
         QTest::newRow("an error page: code 3")
