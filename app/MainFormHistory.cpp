@@ -94,6 +94,9 @@ void TMainForm::SelectTodayEntry()
 
 void TMainForm::RedrawChartFully()
 {
-    SaveHandles();
+    GreenLineFresh = true;
+    RedLineFresh = true;
+    BlueLineFresh = true;
+    ReloadHandles = true;
     DrawGraph();
 }
