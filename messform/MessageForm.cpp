@@ -56,6 +56,7 @@ TMessageForm::TMessageForm(QWidget* parent)
     // Enabled as designed: its first tick, a second after start, hides the still hidden window.
     Timer = new QTimer(this);
     Timer->setObjectName(QStringLiteral("Timer"));
+    Timer->setTimerType(Qt::PreciseTimer); // a coarse timer may end a message up to 5% early
     Timer->setInterval(DesignedTimerMs);
     connect(Timer, &QTimer::timeout, this, [this] { TimerTimer(); });
     Timer->start();

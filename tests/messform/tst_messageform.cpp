@@ -209,47 +209,50 @@ private slots:
         QVERIFY(form.isVisible());
     }
 
+    // Timer ticks never come early; under load they may come late. The checks rely on the first only.
     void hiddenAfterTheDuration()
     {
         TMessageForm form;
         QElapsedTimer clock;
         clock.start();
         form.ShowMessageText(0, 0, 600, 800, OneLine, {}, 400);
-        QTest::qWait(150);
         QVERIFY(form.isVisible());
-        QTRY_VERIFY_WITH_TIMEOUT(!form.isVisible(), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(!form.isVisible(), 5000);
         QVERIFY(clock.elapsed() >= 400);
         QVERIFY(!form.Timer->isActive());
         // The window stays for the next message.
         form.ShowMessageText(0, 0, 600, 800, OneLine, {}, 400);
         QVERIFY(form.isVisible());
-        QTRY_VERIFY_WITH_TIMEOUT(!form.isVisible(), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(!form.isVisible(), 5000);
     }
 
-    void secondMessageWithTheSameDurationKeepsTheFirstEnd()
+    void secondMessage_data()
     {
+        QTest::addColumn<int>("secondDuration");
+        QTest::addColumn<bool>("restarts");
+        QTest::newRow("same duration: hides when the first one's time runs out") << 2000 << false;
+        QTest::newRow("another duration: the countdown starts again") << 2100 << true;
+    }
+    void secondMessage()
+    {
+        QFETCH(int, secondDuration);
+        QFETCH(bool, restarts);
+
         TMessageForm form;
         QElapsedTimer clock;
         clock.start();
-        form.ShowMessageText(0, 0, 600, 800, "eerste", {}, 1000);
+        form.ShowMessageText(0, 0, 600, 800, "eerste", {}, 2000);
         QTest::qWait(500);
-        form.ShowMessageText(0, 0, 600, 800, "tweede", {}, 1000);
-        QTRY_VERIFY_WITH_TIMEOUT(!form.isVisible(), 3000);
-        QVERIFY2(clock.elapsed() < 1400, "hidden when the first message's time ran out");
-    }
-
-    void secondMessageWithAnotherDurationRestarts()
-    {
-        TMessageForm form;
-        QElapsedTimer clock;
-        clock.start();
-        form.ShowMessageText(0, 0, 600, 800, "eerste", {}, 1000);
-        QTest::qWait(500);
-        form.ShowMessageText(0, 0, 600, 800, "tweede", {}, 1200);
-        QTest::qWait(800);
-        QVERIFY2(form.isVisible(), "the countdown started again with the new interval");
-        QTRY_VERIFY_WITH_TIMEOUT(!form.isVisible(), 3000);
-        QVERIFY(clock.elapsed() >= 1700);
+        const qint64 second = clock.elapsed();
+        if (second > 1500)
+            QSKIP("the machine is too busy to tell the two ends apart");
+        form.ShowMessageText(0, 0, 600, 800, "tweede", {}, static_cast<std::uint16_t>(secondDuration));
+        QTRY_VERIFY_WITH_TIMEOUT(!form.isVisible(), 10000);
+        const qint64 shown = clock.elapsed() - second;
+        if (restarts)
+            QVERIFY(shown >= secondDuration);
+        else
+            QVERIFY2(shown < secondDuration, qPrintable(QString::number(shown)));
     }
 
     void designedTimerStopsAfterItsFirstTick()
