@@ -153,14 +153,14 @@ void TMainForm::FormPaint()
 void TMainForm::DrawGraph()
 {
     Support::TraceScope trace("MainForm.DrawGraph");
-    const History::EntryList& items = Series->Items();
-    Scale = Chart::MakeScale(items, Image->width(), Image->height());
+    const Chart::SeriesData series = Chart::ReadSeries(Series->Items());
+    Scale = Chart::MakeScale(series, Image->width(), Image->height());
     Image->SizeBitmapToImage();
     Image1->SizeBitmapToImage();
     Chart::ChartColours colours;
     colours.buttonFace = Panel1->palette().color(QPalette::Window);
     colours.windowText = Panel1->palette().color(QPalette::WindowText);
-    Chart::DrawChart(Image->Bitmap(), Image1->Bitmap(), items, Scale, ThirdFridayDate, Support::Regional(),
+    Chart::DrawChart(Image->Bitmap(), Image1->Bitmap(), series, Scale, ThirdFridayDate, Support::Regional(),
                      colours);
     // The bitmaps are new: no trend line is on them, whoever asked for the redraw.
     GreenLineFresh = RedLineFresh = BlueLineFresh = true;

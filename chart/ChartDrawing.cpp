@@ -4,8 +4,10 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QHash>
 #include <QPainter>
 #include <QPen>
+#include <QStaticText>
 #include <algorithm>
 #include <cmath>
 
@@ -32,15 +34,15 @@ QPen LinePen(const QColor& colour, Qt::PenStyle style = Qt::SolidLine)
 }
 
 // A rectangle that covers left ... right - 1 and top ... bottom - 1: a 1-pixel frame in
-// `frame` around a fill in `fill`.
+// `frame` around a fill in `fill` (left out when `filled` is false).
 void FramedRectangle(QPainter& painter, int left, int top, int right, int bottom, const QColor& frame,
-                     const QColor& fill)
+                     const QColor& fill, bool filled = true)
 {
     const int width = right - left;
     const int height = bottom - top;
     if (width <= 0 || height <= 0)
         return;
-    if (width > 2 && height > 2)
+    if (filled && width > 2 && height > 2)
         painter.fillRect(QRect(left + 1, top + 1, width - 2, height - 2), fill);
     painter.fillRect(QRect(left, top, width, 1), frame);
     painter.fillRect(QRect(left, bottom - 1, width, 1), frame);
@@ -74,6 +76,61 @@ void TextAt(QPainter& painter, int x, int y, const QString& text)
 {
     painter.drawText(QPoint(x, y + painter.fontMetrics().ascent()), text);
 }
+
+// The labels (values, month names, years) come back on every redraw: their layout is kept.
+class LabelWriter
+{
+public:
+    LabelWriter(QPainter& painter, const QColor& background) : m_painter(painter), m_background(background)
+    {
+        const QFont font = Verdana(LabelPixels, false);
+        m_painter.setFont(font);
+        m_height = m_painter.fontMetrics().height();
+        const qreal ratio = m_painter.device()->devicePixelRatioF();
+        if (Cache().font != font || Cache().ratio != ratio) {
+            Cache() = {font, ratio, {}};
+        }
+    }
+
+    void Write(int x, int y, const QString& text)
+    {
+        auto& cache = Cache();
+        auto label = cache.labels.find(text);
+        if (label == cache.labels.end()) {
+            if (cache.labels.size() > MaxKept)
+                cache.labels.clear();
+            Label made{QStaticText(text), m_painter.fontMetrics().horizontalAdvance(text)};
+            made.text.setTextFormat(Qt::PlainText);
+            made.text.prepare(QTransform::fromScale(cache.ratio, cache.ratio), cache.font);
+            label = cache.labels.insert(text, made);
+        }
+        m_painter.fillRect(QRect(x, y, label->width, m_height), m_background);
+        m_painter.drawStaticText(QPoint(x, y), label->text);
+    }
+
+private:
+    static constexpr qsizetype MaxKept = 1000;
+    struct Label
+    {
+        QStaticText text;
+        int width = 0;
+    };
+    struct Kept
+    {
+        QFont font;
+        qreal ratio = 0.0;
+        QHash<QString, Label> labels;
+    };
+    static Kept& Cache()
+    {
+        static Kept kept;
+        return kept;
+    }
+
+    QPainter& m_painter;
+    QColor m_background;
+    int m_height = 0;
+};
 
 QSize LogicalSize(const QImage& image)
 {
@@ -110,14 +167,13 @@ std::vector<AxisMark> ValueAxisMarks(const ChartScale& scale)
     return marks;
 }
 
-std::vector<MonthMark> MonthMarks(const History::EntryList& items)
+std::vector<MonthMark> MonthMarks(const SeriesData& series)
 {
     std::vector<MonthMark> marks;
-    const bool yearsOnly = items.size() >= static_cast<std::size_t>(YearMarksFrom);
+    const bool yearsOnly = series.size() >= static_cast<std::size_t>(YearMarksFrom);
     int year = 0, dayOfMonth = 0;
     bool previousValid = false;
-    for (std::size_t j = 0; j < items.size(); ++j) {
-        const int day = History::EntryDay(items[j]);
+    for (const int day : series.days) {
         if (day < 0) {
             previousValid = false;
             continue;
@@ -139,39 +195,77 @@ std::vector<MonthMark> MonthMarks(const History::EntryList& items)
     return marks;
 }
 
-QString ChartTitle(const History::EntryList& items, const Support::RegionalSettings& regional)
+QString ChartTitle(const SeriesData& series, const Support::RegionalSettings& regional)
 {
-    if (items.empty())
+    if (series.empty())
         return {};
-    const int first = History::EntryDay(items.front());
-    const int last = History::EntryDay(items.back());
+    const int first = series.days.front();
+    const int last = series.days.back();
     if (first < 0 || last < 0)
         return {};
     return regional.ShortDate(Support::DateOfDay(first)) + QStringLiteral(" ... ") +
            regional.ShortDate(Support::DateOfDay(last));
 }
 
-QPolygon SeriesLine(const History::EntryList& items, const ChartScale& scale)
+QPolygon SeriesLine(const SeriesData& series, const ChartScale& scale)
 {
     QPolygon line;
-    if (!scale.IsValid() || items.size() <= static_cast<std::size_t>(UndrawnItems))
+    if (!scale.IsValid() || series.size() <= static_cast<std::size_t>(UndrawnItems))
         return line;
-    const std::size_t drawn = items.size() - UndrawnItems;
-    const double span = History::EntryDay(items.back()) + 1.0 - scale.FirstDay;
-    const int shift = Nearest(span / static_cast<double>(items.size()));
-    line.reserve(static_cast<int>(drawn) + 1);
-    line << QPoint(scale.ChartLeft, scale.ChartBottom - scale.ValueToY(History::EntryValue(items.front())));
+    const std::size_t drawn = series.size() - UndrawnItems;
+    const double span = series.days.back() + 1.0 - scale.FirstDay;
+    const int shift = Nearest(span / static_cast<double>(series.size()));
+    line.reserve(
+        static_cast<int>(std::min<std::size_t>(drawn, 4 * static_cast<std::size_t>(scale.ChartRight + 2))));
+
+    // The points of one pixel column: the first, the top and bottom ones in the order met, the last.
+    struct Column
+    {
+        QPoint first, last, top, bottom;
+        int count = 0, topAt = 0, bottomAt = 0;
+    } column;
+    const auto closeColumn = [&] {
+        line << column.first;
+        const bool topEarlier = column.topAt < column.bottomAt;
+        for (const QPoint& extreme :
+             {topEarlier ? column.top : column.bottom, topEarlier ? column.bottom : column.top})
+            if (extreme != line.last() && extreme != column.last)
+                line << extreme;
+        if (column.last != line.last())
+            line << column.last;
+    };
+    const auto add = [&](QPoint point) {
+        if (column.count > 0 && point.x() == column.first.x()) {
+            if (point.y() < column.top.y()) {
+                column.top = point;
+                column.topAt = column.count;
+            }
+            if (point.y() > column.bottom.y()) {
+                column.bottom = point;
+                column.bottomAt = column.count;
+            }
+            column.last = point;
+            ++column.count;
+            return;
+        }
+        if (column.count > 0)
+            closeColumn();
+        column = Column{point, point, point, point, 1, 0, 0};
+    };
+
+    add(QPoint(scale.ChartLeft, scale.ChartBottom - scale.ValueToY(series.values.front())));
     for (std::size_t k = 0; k < drawn; ++k) {
-        const int day = History::EntryDay(items[k]);
-        if (day < 0)
+        if (series.days[k] < 0)
             continue;
-        line << QPoint(scale.DayToX(day) + shift,
-                       scale.ChartBottom - scale.ValueToY(History::EntryValue(items[k])));
+        add(QPoint(scale.DayToX(series.days[k]) + shift,
+                   scale.ChartBottom - scale.ValueToY(series.values[k])));
     }
+    if (column.count > 0)
+        closeColumn();
     return line;
 }
 
-void DrawChart(QImage& plot, QImage& outer, const History::EntryList& items, const ChartScale& scale,
+void DrawChart(QImage& plot, QImage& outer, const SeriesData& series, const ChartScale& scale,
                const QDate& thirdFriday, const Support::RegionalSettings& regional,
                const ChartColours& colours)
 {
@@ -185,21 +279,31 @@ void DrawChart(QImage& plot, QImage& outer, const History::EntryList& items, con
     QPainter canvas(&plot);
     QPainter surface(&outer);
 
-    // The white rectangle under it is covered completely; only the yellow one shows.
-    FramedRectangle(canvas, left, top, right + 1, bottom + 1, black, QColor::fromRgb(PlotBackground));
+    // The white rectangle under it is covered completely; only the yellow one shows, with its
+    // right and bottom frame lines just outside the bitmap.
+    plot.fill(QColor::fromRgb(PlotBackground));
+    canvas.fillRect(QRect(left, top, right + 1 - left, 1), black);
+    canvas.fillRect(QRect(left, top, 1, bottom + 1 - top), black);
+    canvas.fillRect(QRect(right, top, 1, bottom + 1 - top), black);
+    canvas.fillRect(QRect(left, bottom, right + 1 - left, 1), black);
 
+    // The surface around: the part under the plot area's panel is never seen and not filled.
     const QSize outerSize = LogicalSize(outer);
-    FramedRectangle(surface, 0, 0, outerSize.width(), outerSize.height(), Qt::white, colours.buttonFace);
+    const QRegion hidden(PlotOffset, PlotOffset, std::max(0, right - 2), std::max(0, bottom - 2));
+    for (const QRect& band : QRegion(0, 0, outerSize.width(), outerSize.height()).subtracted(hidden))
+        surface.fillRect(band, colours.buttonFace);
+    FramedRectangle(surface, 0, 0, outerSize.width(), outerSize.height(), Qt::white, colours.buttonFace,
+                    false);
     surface.setBackgroundMode(Qt::OpaqueMode);
     surface.setBackground(colours.buttonFace);
     surface.setPen(colours.windowText);
 
-    const QString title = ChartTitle(items, regional);
+    const QString title = ChartTitle(series, regional);
     surface.setFont(Verdana(TitlePixels, true));
     if (!title.isEmpty())
         TextAt(surface, (outerSize.width() - surface.fontMetrics().horizontalAdvance(title)) / 2, TitleTop,
                title);
-    surface.setFont(Verdana(LabelPixels, false));
+    LabelWriter labels(surface, colours.buttonFace);
 
     const QPen blackPen = LinePen(black);
     const QPen gridPen = LinePen(grid);
@@ -212,25 +316,24 @@ void DrawChart(QImage& plot, QImage& outer, const History::EntryList& items, con
         canvas.setPen(blackPen);
         Line(canvas, left, row, left + mark.tickLength, row);
         Line(canvas, right, row, right - mark.tickLength, row);
-        TextAt(surface, right + LabelRightOfPlot, bottom + PlotOffset - LabelAboveRow - mark.height,
-               QString::number(mark.value));
+        labels.Write(right + LabelRightOfPlot, bottom + PlotOffset - LabelAboveRow - mark.height,
+                     QString::number(mark.value));
     }
 
     if (scale.HasDays) {
-        for (const MonthMark& mark : MonthMarks(items)) {
+        for (const MonthMark& mark : MonthMarks(series)) {
             const int x = scale.DayToX(mark.day);
             canvas.setPen(gridPen);
             Line(canvas, x, bottom, x, top);
             canvas.setPen(blackPen);
             Line(canvas, x, bottom, x, bottom - MonthTickLength);
-            TextAt(surface, x + PlotOffset, bottom + MonthNameBelowPlot,
-                   regional.MonthAbbreviation(mark.month));
+            labels.Write(x + PlotOffset, bottom + MonthNameBelowPlot, regional.MonthAbbreviation(mark.month));
             if (mark.year != 0)
-                TextAt(surface, x + PlotOffset, bottom + YearBelowPlot, QString::number(mark.year));
+                labels.Write(x + PlotOffset, bottom + YearBelowPlot, QString::number(mark.year));
         }
     }
 
-    const QPolygon line = SeriesLine(items, scale);
+    const QPolygon line = SeriesLine(series, scale);
     if (!line.isEmpty()) {
         canvas.setPen(blackPen);
         canvas.drawPolyline(line);

@@ -51,18 +51,20 @@ struct MonthMark
 };
 // Every month start for short series (the year under January), only year starts from
 // YearMarksFrom items on.
-std::vector<MonthMark> MonthMarks(const History::EntryList& items);
+std::vector<MonthMark> MonthMarks(const SeriesData& series);
 
 // "<first date> ... <last date>" in the short date format; empty for an empty series.
-QString ChartTitle(const History::EntryList& items, const Support::RegionalSettings& regional);
+QString ChartTitle(const SeriesData& series, const Support::RegionalSettings& regional);
 
 // The series line: from the left edge at the first item's height through every item but the
-// last UndrawnItems. Empty when there are not enough items.
-QPolygon SeriesLine(const History::EntryList& items, const ChartScale& scale);
+// last UndrawnItems. Empty when there are not enough items. Where several items fall on one
+// pixel column only the first, the lowest, the highest and the last are kept: the line
+// covers the same pixels with far fewer segments.
+QPolygon SeriesLine(const SeriesData& series, const ChartScale& scale);
 
 // Redraws both bitmaps completely. What the scale cannot place (no days, no values) is left
 // out; the background, the frame and, when there are days, the title are always drawn.
-void DrawChart(QImage& plot, QImage& outer, const History::EntryList& items, const ChartScale& scale,
+void DrawChart(QImage& plot, QImage& outer, const SeriesData& series, const ChartScale& scale,
                const QDate& thirdFriday, const Support::RegionalSettings& regional,
                const ChartColours& colours = {});
 

@@ -1,7 +1,9 @@
 #include "chart/ChartScale.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <string_view>
 
 namespace Chart {
 
@@ -16,7 +18,54 @@ std::uint16_t ToUnsigned16(int value)
 {
     return static_cast<std::uint16_t>(std::clamp(value, 0, 65535));
 }
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// The common form of a value, blanks, digits and a separator with digits after it, read
+// directly; anything else goes through History::EntryValue, which reads the same forms alike.
+double ReadValue(std::string_view entry)
+{
+    constexpr std::size_t Longest = 30;
+    const auto hyphen = entry.find('-');
+    if (hyphen == std::string_view::npos)
+        return 0.0;
+    std::string_view text = entry.substr(hyphen + 1);
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    char buffer[Longest + 1];
+    std::size_t length = 0;
+    std::size_t at = 0;
+    while (at < text.size() && IsDigit(text[at]) && length < Longest)
+        buffer[length++] = text[at++];
+    const std::size_t wholeDigits = length;
+    if (at < text.size() && (text[at] == ',' || text[at] == '.')) {
+        buffer[length++] = '.';
+        ++at;
+        while (at < text.size() && IsDigit(text[at]) && length < Longest)
+            buffer[length++] = text[at++];
+    }
+    const bool plain = wholeDigits > 0 && at == text.size() && buffer[length - 1] != '.';
+    if (!plain)
+        return History::EntryValue(entry);
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(buffer, buffer + length, value);
+    return error == std::errc() && end == buffer + length ? value : History::EntryValue(entry);
+}
 } // namespace
+
+SeriesData ReadSeries(const History::EntryList& items)
+{
+    SeriesData series;
+    series.days.reserve(items.size());
+    series.values.reserve(items.size());
+    for (const auto& item : items) {
+        series.days.push_back(History::EntryDay(item));
+        series.values.push_back(ReadValue(item));
+    }
+    return series;
+}
 
 int Nearest(double value)
 {
@@ -61,19 +110,23 @@ int TickUnitFor(double range)
 
 ChartScale MakeScale(const History::EntryList& items, int width, int height)
 {
+    return MakeScale(ReadSeries(items), width, height);
+}
+
+ChartScale MakeScale(const SeriesData& series, int width, int height)
+{
     ChartScale scale;
     scale.ChartLeft = 0;
     scale.ChartTop = 0;
     scale.ChartRight = ToUnsigned16(width);
     scale.ChartBottom = ToUnsigned16(height);
-    if (items.empty())
+    if (series.empty())
         return scale;
 
     double min = HUGE_VAL;
     double max = -HUGE_VAL;
     bool anyValue = false;
-    for (const auto& item : items) {
-        const double value = History::EntryValue(item);
+    for (const double value : series.values) {
         min = std::min(min, value);
         max = std::max(max, value);
         anyValue = anyValue || value >= NoValue;
@@ -99,8 +152,8 @@ ChartScale MakeScale(const History::EntryList& items, int width, int height)
         }
     }
 
-    const int firstDay = History::EntryDay(items.front());
-    const int lastDay = History::EntryDay(items.back());
+    const int firstDay = series.days.front();
+    const int lastDay = series.days.back();
     if (firstDay >= 0 && lastDay >= firstDay) {
         const double span = lastDay + 1.0 - firstDay;
         scale.FirstDay = static_cast<std::uint16_t>(firstDay);

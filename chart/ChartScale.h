@@ -6,6 +6,7 @@
 #include "history/DayEntry.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace Chart {
 
@@ -42,8 +43,21 @@ public:
     double YToValue(std::uint16_t y) const;
 };
 
+// The day (History::NoDay when unreadable) and the value of every item, read once per redraw.
+struct SeriesData
+{
+    std::vector<int> days;
+    std::vector<double> values;
+
+    std::size_t size() const { return days.size(); }
+    bool empty() const { return days.empty(); }
+};
+// Reads as History::EntryDay and History::EntryValue do.
+SeriesData ReadSeries(const History::EntryList& items);
+
 // The scale of a series drawn on a plot area of `width` x `height` pixels: the value range
 // widened by a tenth of its size at both ends, the days from the first item to the last.
+ChartScale MakeScale(const SeriesData& series, int width, int height);
 ChartScale MakeScale(const History::EntryList& items, int width, int height);
 
 // 1, 10 or 100: the unit of the value axis for a range of `range` index points.

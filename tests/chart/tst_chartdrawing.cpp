@@ -3,7 +3,9 @@
 #include "chart/ChartDrawing.h"
 #include "support/Clock.h"
 
+#include <QPainter>
 #include <QTest>
+#include <cmath>
 #include <set>
 
 namespace {
@@ -42,7 +44,7 @@ Drawn Draw(const History::EntryList& items, QDate thirdFriday = QDate(2012, 6, 1
     drawn.outer.setDevicePixelRatio(ratio);
     drawn.outer.fill(Qt::magenta);
     drawn.scale = Chart::MakeScale(items, Width, Height);
-    Chart::DrawChart(drawn.plot, drawn.outer, items, drawn.scale, thirdFriday,
+    Chart::DrawChart(drawn.plot, drawn.outer, Chart::ReadSeries(items), drawn.scale, thirdFriday,
                      Support::RegionalSettings::Dutch());
     return drawn;
 }
@@ -77,7 +79,7 @@ int Row(const Chart::ChartScale& scale, double value)
 std::set<int> MonthColumns(const History::EntryList& items, const Chart::ChartScale& scale)
 {
     std::set<int> columns;
-    for (const auto& mark : Chart::MonthMarks(items))
+    for (const auto& mark : Chart::MonthMarks(Chart::ReadSeries(items)))
         for (int dx = -1; dx <= 1; ++dx)
             columns.insert(scale.DayToX(mark.day) + dx);
     return columns;
@@ -91,6 +93,8 @@ private slots:
     void backgroundAndFrame();
     void gridRowsAndTicks();
     void seriesLineEndsAtYesterday();
+    void denseSeriesLineCoversTheSamePixels_data();
+    void denseSeriesLineCoversTheSamePixels();
     void thirdFridayMarkerIsDashed();
     void labelsAroundThePlot();
     void sharpAtDoubleRatio();
@@ -123,8 +127,13 @@ void TestChartDrawing::backgroundAndFrame()
     QCOMPARE(drawn.outer.pixel(0, 0), qRgb(255, 255, 255));
     QCOMPARE(drawn.outer.pixel(Width + 99, Height + 99), qRgb(255, 255, 255));
     QCOMPARE(drawn.outer.pixel(20, 200), ButtonFace);
-    QCOMPARE(CountInRect(drawn.outer, drawn.outer.rect(), QColor(Qt::magenta).rgb()), 0);
-    QCOMPARE(CountInRect(drawn.plot, drawn.plot.rect(), QColor(Qt::magenta).rgb()), 0);
+    // All of it is drawn but the part that the plot area's panel covers (at 49, 49 on it).
+    const QRect underPanel(50, 50, Width - 2, Height - 2);
+    const QRgb untouched = QColor(Qt::magenta).rgb();
+    QCOMPARE(CountInRect(drawn.outer, drawn.outer.rect(), untouched),
+             underPanel.width() * underPanel.height());
+    QCOMPARE(CountInRect(drawn.outer, underPanel, untouched), underPanel.width() * underPanel.height());
+    QCOMPARE(CountInRect(drawn.plot, drawn.plot.rect(), untouched), 0);
 }
 
 void TestChartDrawing::gridRowsAndTicks()
@@ -140,7 +149,7 @@ void TestChartDrawing::gridRowsAndTicks()
                  qPrintable(QString::number(value)));
     }
     // Between grid rows silver shows only where a month line crosses.
-    const int monthLines = static_cast<int>(Chart::MonthMarks(items).size());
+    const int monthLines = static_cast<int>(Chart::MonthMarks(Chart::ReadSeries(items)).size());
     QVERIFY(CountInRect(drawn.plot, QRect(20, Row(drawn.scale, 485), inner, 1), Chart::GridColour) <=
             monthLines);
     // Ticks: 15 pixels at 500, 9 at 490, 5 at 485, at both edges.
@@ -185,6 +194,47 @@ void TestChartDrawing::seriesLineEndsAtYesterday()
     QVERIFY(CountInRect(drawn.plot, QRect(lastX - 2, inside.top(), 2, inside.height()), Black) > 0);
 }
 
+void TestChartDrawing::denseSeriesLineCoversTheSamePixels_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("width");
+    QTest::newRow("10000 items on 1920 pixels") << 10000 << 1920;
+    QTest::newRow("5000 items on 300 pixels") << 5000 << 300;
+    QTest::newRow("one item a pixel or more") << 232 << 555;
+}
+
+void TestChartDrawing::denseSeriesLineCoversTheSamePixels()
+{
+    QFETCH(int, count);
+    QFETCH(int, width);
+    const auto items = ChartTest::MakeSeries(40000, count, [](int k) {
+        return 500.0 + 200.0 * std::sin(k / 300.0) + 30.0 * std::sin(k * 1.7) + (k % 97 == 0 ? 60.0 : 0.0);
+    });
+    const auto series = Chart::ReadSeries(items);
+    const auto scale = Chart::MakeScale(series, width, Height);
+    // Every point, as the series line is defined.
+    const int shift = Chart::Nearest(double(count) / count);
+    QPolygon every;
+    every << QPoint(0, Row(scale, series.values.front()));
+    for (int k = 0; k + Chart::UndrawnItems < count; ++k)
+        every << QPoint(scale.DayToX(series.days[k]) + shift, Row(scale, series.values[k]));
+    const QPolygon kept = Chart::SeriesLine(series, scale);
+    // At most four points a pixel column.
+    QVERIFY(kept.size() <= std::min<qsizetype>(every.size(), 4 * (width + 2)));
+
+    QImage expected(width, Height, QImage::Format_RGB32), actual(width, Height, QImage::Format_RGB32);
+    for (auto [image, line] : {std::pair<QImage*, const QPolygon*>{&expected, &every},
+                               std::pair<QImage*, const QPolygon*>{&actual, &kept}}) {
+        image->fill(Qt::white);
+        QPainter painter(image);
+        QPen pen(Qt::black, 1, Qt::SolidLine, Qt::FlatCap);
+        pen.setCosmetic(true);
+        painter.setPen(pen);
+        painter.drawPolyline(*line);
+    }
+    QCOMPARE(actual, expected);
+}
+
 void TestChartDrawing::thirdFridayMarkerIsDashed()
 {
     const auto items = LoadedSeries();
@@ -212,7 +262,7 @@ void TestChartDrawing::labelsAroundThePlot()
     QVERIFY(CountDark(drawn.outer, QRect(january + 50, Height + 71, 40, 15)) > 10);
     QVERIFY(CountDark(drawn.outer, QRect(0, 15, Width + 100, 18)) > 100);
     QCOMPARE(CountDark(drawn.outer, QRect(0, 0, Width + 100, 14)), 0);
-    QCOMPARE(Chart::ChartTitle(items, Support::RegionalSettings::Dutch()),
+    QCOMPARE(Chart::ChartTitle(Chart::ReadSeries(items), Support::RegionalSettings::Dutch()),
              QStringLiteral("25-11-2011 ... 13-7-2012"));
 }
 

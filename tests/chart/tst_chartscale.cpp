@@ -15,6 +15,8 @@ class TestChartScale : public QObject
 private slots:
     void nearestHalvesToEven_data();
     void nearestHalvesToEven();
+    void readSeriesAsEntries_data();
+    void readSeriesAsEntries();
     void workedScale();
     void tickUnit_data();
     void tickUnit();
@@ -47,6 +49,27 @@ void TestChartScale::nearestHalvesToEven()
     QFETCH(double, value);
     QFETCH(int, expected);
     QCOMPARE(Chart::Nearest(value), expected);
+}
+
+void TestChartScale::readSeriesAsEntries_data()
+{
+    QTest::addColumn<QString>("entry");
+    for (const char* entry : {"41000 - 512,34", "41000 - 512.34", "41000 - 512", "41000 -  512,34",
+                              "41000 - 512,34 ", "41000 - 5 12,3", "41000 - ,5", "41000 - 5,", "41000 - -3",
+                              "41000 - abc", "41000 - 1.2.3", "41000 - 1,2,3", "41000 - 0,0", "41000", "",
+                              "- 5", "41000 - 00012,5000", "41000 - 123456789012345678901234567890123,5"})
+        QTest::newRow(entry) << QString::fromLatin1(entry);
+    QTest::newRow("400 digits") << "41000 - " + QString(400, '9');
+}
+
+void TestChartScale::readSeriesAsEntries()
+{
+    QFETCH(QString, entry);
+    const std::string text = entry.toStdString();
+    const Chart::SeriesData series = Chart::ReadSeries({text});
+    QCOMPARE(series.size(), std::size_t(1));
+    QCOMPARE(series.days.front(), History::EntryDay(text));
+    QCOMPARE(series.values.front(), History::EntryValue(text));
 }
 
 void TestChartScale::workedScale()
@@ -267,7 +290,7 @@ void TestChartScale::monthMarks()
     const int firstDay = Support::DayNumber(first);
     const auto items = ChartTest::LinearSeries(firstDay, Support::DayNumber(last) - firstDay + 1, 500, 510);
     QStringList found;
-    for (const auto& mark : Chart::MonthMarks(items)) {
+    for (const auto& mark : Chart::MonthMarks(Chart::ReadSeries(items))) {
         const QDate date = Support::DateOfDay(mark.day);
         QCOMPARE(mark.month, date.month());
         found << date.toString(Qt::ISODate) +

@@ -86,7 +86,7 @@ void TestHandles::place()
 void TestHandles::placeWithoutScale()
 {
     // An empty series gives no scale: every handle goes to its default place.
-    const auto scale = Chart::MakeScale({}, 402, 240);
+    const auto scale = Chart::MakeScale(History::EntryList(), 402, 240);
     for (int handle = 0; handle < Chart::HandleCount; ++handle) {
         const auto placed = Chart::PlaceHandle(handle, {FirstDay + 100, "500,25"}, scale, Today);
         QCOMPARE(placed.place, Chart::DefaultHandlePlace(handle));

@@ -103,7 +103,7 @@ void TestHover::listText()
 
 void TestHover::emptySeries()
 {
-    const auto scale = Chart::MakeScale({}, 100, 80);
+    const auto scale = Chart::MakeScale(History::EntryList(), 100, 80);
     QCOMPARE(Chart::ValueTextAtX({}, scale, 50), std::string());
     QCOMPARE(Chart::SeriesHeightAtX({}, scale, 50), 0);
     QVERIFY(

@@ -77,7 +77,7 @@ QImage BareChart(TMainForm& form, const QList<std::pair<QPoint, QPoint>>& lines 
     plot.setDevicePixelRatio(form.Image->Bitmap().devicePixelRatio());
     QImage outer(form.Image1->Bitmap().size(), QImage::Format_RGB32);
     outer.setDevicePixelRatio(form.Image1->Bitmap().devicePixelRatio());
-    Chart::DrawChart(plot, outer, form.Series->Items(), form.Scale, form.ThirdFridayDate,
+    Chart::DrawChart(plot, outer, Chart::ReadSeries(form.Series->Items()), form.Scale, form.ThirdFridayDate,
                      Support::RegionalSettings::Dutch());
     const QColor colours[] = {QColor(0, 128, 0), QColor(255, 0, 0), QColor(0, 0, 255)};
     for (int line = 0; line < lines.size(); ++line)
