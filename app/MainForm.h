@@ -160,8 +160,6 @@ public:
     QDateTime LastDownloadTime;     // of the last successful download; invalid until then
     void DownloadQuote();
     void ShowStatusLine(const Quotes::StatusLine& line);
-    // Sets the chart's redraw flags and redraws it after a new quote.
-    void RedrawAfterQuote();
     // Whether a trend-line handle was dragged since the handles were last saved.
     bool AnyHandleMoved() const;
 

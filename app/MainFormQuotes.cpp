@@ -83,10 +83,11 @@ void TMainForm::DownloadQuote()
     RollPending = false;
     SaveHandles();
     LastDownloadTime = Support::Clock::Now();
+    ReloadHandles = true;
     Series->SetItems(std::move(items));
     if (today >= 0)
         ListBox->setCurrentIndex(Series->index(today));
-    RedrawAfterQuote();
+    RedrawChartFully();
 }
 
 void TMainForm::ShowStatusLine(const Quotes::StatusLine& line)
@@ -99,15 +100,7 @@ void TMainForm::ShowStatusLine(const Quotes::StatusLine& line)
     FormResize();
 }
 
-void TMainForm::RedrawAfterQuote()
-{
-    // The redraw flags (GreenLineFresh, RedLineFresh, BlueLineFresh, ReloadHandles) are set
-    // here once the chart has them.
-    DrawGraph();
-}
-
 bool TMainForm::AnyHandleMoved() const
 {
-    // Shape3Moved ... Shape8Moved, once the chart has them.
-    return false;
+    return Shape3Moved || Shape4Moved || Shape5Moved || Shape6Moved || Shape7Moved || Shape8Moved;
 }

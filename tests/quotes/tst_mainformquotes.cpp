@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QListView>
+#include <QSettings>
 #include <QTimer>
 #include <QtTest>
 
@@ -269,6 +270,34 @@ private slots:
         form->LastDownloadTime = last;
         form->DownloadTimerTimer();
         QTEST(m_site.RequestCount(), "requests");
+    }
+
+    void movedHandleSavedBeforeTheDownload()
+    {
+        auto form = LoadedForm();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QTRY_VERIFY(form->Painted);
+        form->DownloadTimer->stop();
+        const auto storedDay = [] {
+            return QSettings(TestSupport::IniPath(), QSettings::IniFormat).value("Defaults/Shape5-Left");
+        };
+        const QVariant before = storedDay();
+        QVariant whileFetching;
+        m_site.OnRequest([&](const TestSupport::LoopbackRequest&) { whileFetching = storedDay(); });
+        m_site.Serve(LoopbackReply::Empty());
+
+        form->Shape5->move(form->Shape5->pos() + QPoint(60, 0)); // dragged, not yet saved
+        form->Shape5Moved = true;
+        Support::Clock::Set(QDateTime(Morning.date(), QTime(20, 0)));
+        form->DownloadTimerTimer();
+        m_site.OnRequest({});
+
+        QCOMPARE(m_site.RequestCount(), 3);
+        QVERIFY(whileFetching.isValid());
+        QVERIFY(whileFetching != before);
+        QCOMPARE(storedDay(), whileFetching);
+        QVERIFY(!form->Shape5Moved);
     }
 
     void timerDrivesDownloads()

@@ -89,12 +89,22 @@ struct LoopbackServer::State
     int served = 0;
     QList<LoopbackRequest> requests;
 
+    std::function<void(const LoopbackRequest&)> hook;
+
     LoopbackReply Take(const LoopbackRequest& request)
     {
-        const QMutexLocker lock(&mutex);
-        requests.append(request);
-        const int index = std::min(served++, static_cast<int>(replies.size()) - 1);
-        return replies.at(index);
+        std::function<void(const LoopbackRequest&)> onRequest;
+        LoopbackReply reply;
+        {
+            const QMutexLocker lock(&mutex);
+            requests.append(request);
+            const int index = std::min(served++, static_cast<int>(replies.size()) - 1);
+            reply = replies.at(index);
+            onRequest = hook;
+        }
+        if (onRequest)
+            onRequest(request);
+        return reply;
     }
 };
 
@@ -300,6 +310,12 @@ void LoopbackServer::FailThenAnswer(int failures, const LoopbackReply& failure, 
         replies.append(failure);
     replies.append(answer);
     Script(replies);
+}
+
+void LoopbackServer::OnRequest(std::function<void(const LoopbackRequest&)> hook)
+{
+    const QMutexLocker lock(&m_state->mutex);
+    m_state->hook = std::move(hook);
 }
 
 QList<LoopbackRequest> LoopbackServer::Requests() const
