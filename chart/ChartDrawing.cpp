@@ -85,6 +85,9 @@ public:
     {
         const QFont font = Verdana(LabelPixels, false);
         m_painter.setFont(font);
+        // The background is filled here: laid-out text in opaque mode lands at the wrong place
+        // on a bitmap with a device pixel ratio.
+        m_painter.setBackgroundMode(Qt::TransparentMode);
         m_height = m_painter.fontMetrics().height();
         const qreal ratio = m_painter.device()->devicePixelRatioF();
         if (Cache().font != font || Cache().ratio != ratio) {
@@ -101,7 +104,8 @@ public:
                 cache.labels.clear();
             Label made{QStaticText(text), m_painter.fontMetrics().horizontalAdvance(text)};
             made.text.setTextFormat(Qt::PlainText);
-            made.text.prepare(QTransform::fromScale(cache.ratio, cache.ratio), cache.font);
+            // Laid out for the painter's own transform; the device pixel ratio is applied on drawing.
+            made.text.prepare(m_painter.transform(), cache.font);
             label = cache.labels.insert(text, made);
         }
         m_painter.fillRect(QRect(x, y, label->width, m_height), m_background);
