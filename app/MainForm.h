@@ -13,6 +13,10 @@
 #include <QWidget>
 #include <string>
 
+namespace Quotes {
+struct StatusLine;
+}
+
 class QFrame;
 class QLabel;
 class QListView;
@@ -145,6 +149,19 @@ public:
 
     // Quotes (MainFormQuotes.cpp)
     void DownloadTimerTimer();
+
+    // ---- Quotes: the latest quote, the download and the status line ----
+    std::string QuoteDate;          // "dd-mm-yyyy"
+    std::string QuoteTime;          // as cut from the page
+    std::string QuoteValue;         // "312,45"
+    std::string QuoteChange;        // "(+1,20)"
+    std::string QuotePercent;       // "0,39%"
+    std::string PreviousQuoteValue; // of the previous successful download; empty at start-up
+    QDateTime LastDownloadTime;     // of the last successful download; invalid until then
+    void DownloadQuote();
+    void ShowStatusLine(const Quotes::StatusLine& line);
+    // Whether a trend-line handle was dragged since the handles were last saved.
+    bool AnyHandleMoved() const;
 
     // Closing-price back-fill (MainFormBackfill.cpp)
     int BackfillClosingPrices();

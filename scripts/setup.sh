@@ -3,7 +3,10 @@
 # missing (only those, so a warm machine pays nothing) and configures a build folder.
 # Source it; do not run it.
 
-KOERSZICHT_PACKAGES=(cmake ninja-build g++ qt6-base-dev libcurl4-openssl-dev fonts-dejavu-core)
+# fonts-dejavu-core stands in for "Verdana"; fonts-liberation gives the About box's "Arial"
+# a font with the same widths, so its fixed pixel layout holds.
+KOERSZICHT_PACKAGES=(cmake ninja-build g++ qt6-base-dev libcurl4-openssl-dev fonts-dejavu-core
+    fonts-liberation)
 # What the tests need beyond the build: the desktop-entry and AppStream checkers.
 KOERSZICHT_TEST_PACKAGES=(desktop-file-utils appstream)
 

@@ -30,12 +30,15 @@ void WriteTrace(const std::string& message)
 TraceScope::TraceScope(std::string operation) : m_operation(std::move(operation))
 {
     WriteTrace(m_operation + " - begin");
-    if (TraceOn) {
+    // The level is 8 bits wide; at its top it stays put rather than wrap to no indent.
+    if (TraceOn && TraceDepth < UINT8_MAX) {
         ++TraceDepth;
         m_opened = true;
     }
 }
 
+// Only a level this bracket opened is closed, so switching the trace on or off inside the
+// body never leaves the depth off by one.
 TraceScope::~TraceScope()
 {
     if (m_opened && TraceDepth > 0)

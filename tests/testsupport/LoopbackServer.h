@@ -9,7 +9,9 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 class QThread;
@@ -54,17 +56,25 @@ struct LoopbackRequest
     int HeaderCount(const QByteArray& name) const;
 };
 
+// A certificate and its private key, both PEM, for a server that speaks TLS.
+struct LoopbackTls
+{
+    QByteArray certificatePem;
+    QByteArray keyPem;
+};
+
 class LoopbackServer
 {
 public:
-    // Listens on 127.0.0.1 at a free port; answers every request with an empty 200 until scripted.
-    LoopbackServer();
+    // Listens on 127.0.0.1 at a free port; answers every request with an empty 200 until
+    // scripted. With `tls` it speaks HTTPS.
+    explicit LoopbackServer(const std::optional<LoopbackTls>& tls = std::nullopt);
     ~LoopbackServer();
     LoopbackServer(const LoopbackServer&) = delete;
     LoopbackServer& operator=(const LoopbackServer&) = delete;
 
     quint16 Port() const { return m_port; }
-    // "http://127.0.0.1:<port>" + path
+    // "http://127.0.0.1:<port>" + path ("https" with TLS)
     QString Url(const QString& path = QStringLiteral("/")) const;
     std::string UrlText(const QString& path = QStringLiteral("/")) const;
 
@@ -73,6 +83,10 @@ public:
     void Serve(const LoopbackReply& reply) { Script({reply}); }
     // `failures` times `failure`, then `answer` for every later request.
     void FailThenAnswer(int failures, const LoopbackReply& failure, const LoopbackReply& answer);
+
+    // Runs `hook` in the server's thread for every request, before it is answered: the one
+    // moment at which a test can look around while the client waits.
+    void OnRequest(std::function<void(const LoopbackRequest&)> hook);
 
     QList<LoopbackRequest> Requests() const;
     int RequestCount() const;
@@ -88,6 +102,7 @@ private:
     QThread* m_thread = nullptr;
     Worker* m_worker = nullptr;
     quint16 m_port = 0;
+    bool m_tls = false;
 };
 
 // A port on 127.0.0.1 on which nothing listens (it was free a moment ago).

@@ -10,7 +10,9 @@ namespace {
 QString FolderFromEnvironment(const char* name)
 {
     const QString folder = qEnvironmentVariable(name);
-    Q_ASSERT_X(!folder.isEmpty(), name, "tests run with their own XDG folders (CTest sets them)");
+    // An empty name would make ResetUserFolders empty the current folder: refuse to go on.
+    if (folder.isEmpty())
+        qFatal("%s is not set: tests run with their own XDG folders (run them with ctest)", name);
     return folder;
 }
 } // namespace

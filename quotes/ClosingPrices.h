@@ -1,0 +1,60 @@
+#pragma once
+// The closing-price back-fill: at start-up, the days after the newest stored day are taken
+// from a plain-text list of official AEX closing values ("yymmdd: ... value" lines).
+
+#include "history/DayEntry.h"
+
+#include <QDateTime>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace Quotes {
+
+// The result of a back-fill; the numbers are the codes the user is shown.
+enum class BackfillCode
+{
+    Done = 0,         // nothing due, or the list was read
+    NoConnection = 1, // the fetch gave nothing
+    PageTooSmall = 2, // fewer than MinimumListLength characters
+    AexNotFound = 3,  // the first line does not begin with a yymmdd date
+    ZeroValue = 4,    // the value of the last line read is below 0.01
+};
+
+inline constexpr std::size_t MinimumListLength = 50;
+inline constexpr const char* ClosingPricesSeries = "aex-index";
+
+struct ClosingPricesReading
+{
+    BackfillCode code = BackfillCode::Done;
+    History::EntryList entries; // in list order; the caller puts each at its sorted place
+};
+
+// The list's address under the site root (which ends in "/"):
+// "Beurs/Slotkoersen/." + the series' first letter + "/" + the series.
+std::string ClosingPricesUrl(std::string_view siteRoot);
+
+// A day's close counts as available from 20:00. The back-fill is due when the newest stored
+// day lies before the newest available close, weekends taken into account. `lastDay` is
+// History::NoDay when nothing is stored: then it is always due.
+bool BackfillDue(int lastDay, const QDateTime& now);
+
+// The day number of a "yymmdd" date (20yy); History::NoDay when the text is not six digits of
+// a real date that fits a 16-bit day number.
+int ClosingDay(std::string_view yymmdd);
+
+// Reads the list: every line whose day is after `lastDay`, not after `today`, and whose value
+// is a number of fewer than 10 characters becomes an entry "<day> - <value with comma>". A
+// value of more than 10 characters ends the reading after its line; a line without a valid
+// date ends it before (code 3 when it is the first line). Line ends may be LF or CR LF.
+ClosingPricesReading ReadClosingPrices(std::string_view page, int lastDay, int today);
+
+// The whole back-fill: due rule, fetch (which returns the empty text on failure), length
+// check, reading.
+ClosingPricesReading RunBackfill(int lastDay, const QDateTime& now,
+                                 const std::function<std::string()>& fetch);
+
+// The text shown for a code; empty for Done.
+std::string LoadMessageText(BackfillCode code);
+
+} // namespace Quotes

@@ -1,0 +1,354 @@
+// The About box as the user meets it: filled by language, its two views, the mail message
+// and the download page handed to an injected opener, and the error boxes when that fails.
+
+#include "about/AboutForm.h"
+#include "support/SettingsStore.h"
+#include "support/SystemInfo.h"
+#include "testsupport/TestSupport.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTextEdit>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+#include <memory>
+
+namespace {
+
+const QString MainCaption = QStringLiteral("Koerszicht, versie 1.00d - [AEX-Index]");
+
+struct SeenBox
+{
+    QString text;
+    int buttons = 0;
+    bool ok = false;
+};
+
+// Closes every message box that opens while it lives, and remembers what it said.
+class BoxCloser : public QObject
+{
+public:
+    BoxCloser()
+    {
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            seen.append({box->text(), int(box->buttons().size()), box->button(QMessageBox::Ok) != nullptr});
+            box->done(QMessageBox::Ok);
+        });
+        m_timer.start(10);
+    }
+    QList<SeenBox> seen;
+
+private:
+    QTimer m_timer;
+};
+
+QStringList MemoLines(const QString& text)
+{
+    return text.split(QLatin1Char('\n'));
+}
+
+void SetMakerSite(const QVariant& value)
+{
+    const auto settings = Support::OpenSettings();
+    if (value.isValid())
+        settings->setValue(QStringLiteral("Sources/MakerSite"), value);
+    else
+        settings->remove(QStringLiteral("Sources/MakerSite"));
+}
+
+} // namespace
+
+class TestAboutForm : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QWidget> m_owner;
+    QList<QUrl> m_opened;
+
+    std::unique_ptr<TAboutForm> MakeForm(const char* language, bool openSucceeds = true)
+    {
+        Support::Language = language;
+        auto form = std::make_unique<TAboutForm>(m_owner.get());
+        form->SetUrlOpener([this, openSucceeds](const QUrl& url) {
+            m_opened.append(url);
+            return openSucceeds;
+        });
+        return form;
+    }
+
+private slots:
+    void init()
+    {
+        TestSupport::ResetUserFolders();
+        m_owner = std::make_unique<QWidget>();
+        m_owner->setWindowTitle(MainCaption);
+        m_owner->setGeometry(100, 50, 600, 500);
+        m_opened.clear();
+    }
+
+    void cleanup()
+    {
+        m_owner.reset();
+        Support::Language = "ENU";
+    }
+
+    void filledByLanguage_data()
+    {
+        QTest::addColumn<QByteArray>("language");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("label2");
+        QTest::addColumn<QString>("homeHint");
+        QTest::addColumn<QString>("firstMailLine");
+        QTest::newRow("Dutch") << QByteArray("NLD") << MainCaption + " - Informatie"
+                               << " Geeft meer inzicht in het koersverloop."
+                               << "Ga naar mijn Home Page"
+                               << "Beste makers van Koerszicht,";
+        QTest::newRow("English") << QByteArray("ENU") << MainCaption + " - Information"
+                                 << "Gives more insight in the prices."
+                                 << "Download the newest version of Koerszicht"
+                                 << "Dear makers of Koerszicht,";
+    }
+
+    void filledByLanguage()
+    {
+        QFETCH(QByteArray, language);
+        const auto form = MakeForm(language.constData());
+        QTEST(form->windowTitle(), "caption");
+        QTEST(form->Label2->text(), "label2");
+        QTEST(form->HomeBtn->toolTip(), "homeHint");
+        QCOMPARE(form->AuthorBtn->toolTip(), QStringLiteral("Toon auteur"));
+        QCOMPARE(form->NameLabel->text(), QStringLiteral("Koerszicht"));
+
+        const QStringList mail = MemoLines(form->MailMemo->toPlainText());
+        QCOMPARE(mail.size(), 12);
+        QTEST(mail.first(), "firstMailLine");
+        QCOMPARE(MemoLines(form->AuthorMemo->toPlainText()).size(), 13);
+        QVERIFY(!form->MailMemo->isVisibleTo(form.get()));
+    }
+
+    void authorViewAndBack_data()
+    {
+        QTest::addColumn<QByteArray>("language");
+        QTest::addColumn<QString>("authorCaption");
+        QTest::addColumn<QString>("mainCaption");
+        QTest::newRow("Dutch") << QByteArray("NLD") << "Koerszicht - Auteur" << MainCaption + " - Informatie";
+        QTest::newRow("English") << QByteArray("ENU") << "Koerszicht - Author"
+                                 << MainCaption + " - Information";
+    }
+
+    void authorViewAndBack()
+    {
+        QFETCH(QByteArray, language);
+        QFETCH(QString, authorCaption);
+        QFETCH(QString, mainCaption);
+        const auto form = MakeForm(language.constData());
+        form->show();
+        QVERIFY(form->OKBtn->isDefault());
+
+        form->AuthorBtn->click();
+        QVERIFY(!form->MainPanel->isVisible());
+        QVERIFY(form->AuthorMemo->isVisible());
+        QVERIFY(form->OKBtn1->isVisible());
+        QVERIFY(form->OKBtn1->isDefault());
+        QCOMPARE(form->windowTitle(), authorCaption);
+
+        form->OKBtn1->click();
+        QCOMPARE(form->windowTitle(), mainCaption);
+        QCOMPARE(form->result(), int(QDialog::Accepted));
+        QVERIFY(!form->isVisible());
+
+        // The next opening starts in the main view.
+        form->show();
+        QVERIFY(form->MainPanel->isVisible());
+        QVERIFY(form->OKBtn->isDefault());
+    }
+
+    void enterUsesTheOkButtonOfTheView_data()
+    {
+        QTest::addColumn<bool>("authorView");
+        QTest::newRow("main view") << false;
+        QTest::newRow("author view") << true;
+    }
+
+    void enterUsesTheOkButtonOfTheView()
+    {
+        QFETCH(bool, authorView);
+        const auto form = MakeForm("NLD");
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        if (authorView)
+            form->AuthorBtn->click();
+        form->setResult(QDialog::Rejected);
+        QTest::keyClick(form.get(), Qt::Key_Return);
+        QVERIFY(!form->isVisible());
+        QCOMPARE(form->result(), int(QDialog::Accepted));
+        QCOMPARE(form->windowTitle(), MainCaption + " - Informatie");
+        QVERIFY(m_opened.isEmpty());
+    }
+
+    void okClosesTheBox()
+    {
+        const auto form = MakeForm("NLD");
+        form->show();
+        form->setResult(QDialog::Rejected);
+        form->OKBtn->click();
+        QVERIFY(!form->isVisible());
+        QCOMPARE(form->result(), int(QDialog::Accepted));
+    }
+
+    void mailOpensTheComposedAddress()
+    {
+        const auto form = MakeForm("NLD");
+        form->show();
+        BoxCloser closer;
+        form->MailBtn->click();
+        QCOMPARE(m_opened.size(), 1);
+        const std::string expected =
+            "mailto:info@koerszicht.example?Subject=Programma Koerszicht, versie 1.00d&Body="
+            "Beste makers van Koerszicht,%0D%0A%0D%0A%0D%0A"
+            "Ik vond op je Home Page het programma Koerszicht.%0D%0A%0D%0A"
+            "Ik wil hierover het volgende kwijt:%0D%0A%0D%0A%0D%0A%0D%0A%0D%0A%0D%0A"
+            "Met vriendelijke groet,";
+        QCOMPARE(m_opened.first(), About::AddressUrl(expected));
+        QVERIFY(closer.seen.isEmpty());
+        QVERIFY(form->isVisible());
+    }
+
+    // The body is what MailMemo holds when the button is pressed.
+    void mailBodyFollowsTheMemo()
+    {
+        const auto form = MakeForm("ENU");
+        form->MailMemo->setPlainText(QStringLiteral("a\n\nb c"));
+        form->MailBtn->click();
+        QCOMPARE(m_opened.size(), 1);
+        QVERIFY(m_opened.first().toEncoded().endsWith("&Body=a%0D%0A%0D%0Ab%20c"));
+    }
+
+    void failingOpenShowsTheErrorBox_data()
+    {
+        QTest::addColumn<QByteArray>("language");
+        QTest::addColumn<bool>("mail");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("mail, Dutch") << QByteArray("NLD") << true << "E-mail is in de fout gegaan.";
+        QTest::newRow("mail, English") << QByteArray("ENU") << true << "Error sending E-mail.";
+        QTest::newRow("home, Dutch") << QByteArray("NLD") << false << "Browser niet geopend.";
+        QTest::newRow("home, English") << QByteArray("ENU") << false << "Browser not opened.";
+    }
+
+    void failingOpenShowsTheErrorBox()
+    {
+        QFETCH(QByteArray, language);
+        QFETCH(bool, mail);
+        QFETCH(QString, message);
+        const auto form = MakeForm(language.constData(), false);
+        form->show();
+        BoxCloser closer;
+        (mail ? form->MailBtn : form->HomeBtn)->click();
+        QCOMPARE(m_opened.size(), 1);
+        QCOMPARE(closer.seen.size(), 1);
+        QCOMPARE(closer.seen.first().text, message);
+        QCOMPARE(closer.seen.first().buttons, 1);
+        QVERIFY(closer.seen.first().ok);
+        // The box stays as it was.
+        QVERIFY(form->isVisible());
+        QVERIFY(form->MainPanel->isVisible());
+    }
+
+    void homeFollowsTheMakerSite_data()
+    {
+        QTest::addColumn<QByteArray>("language");
+        QTest::addColumn<QVariant>("makerSite");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("default site, Dutch")
+            << QByteArray("NLD") << QVariant()
+            << QByteArray("http://www.koerszicht.example/downloads_n.php#Koerszicht");
+        QTest::newRow("default site, English")
+            << QByteArray("ENU") << QVariant()
+            << QByteArray("http://www.koerszicht.example/downloads_e.php#Koerszicht");
+        QTest::newRow("configured site without its final slash")
+            << QByteArray("NLD") << QVariant(QStringLiteral("http://127.0.0.1:9/kz"))
+            << QByteArray("http://127.0.0.1:9/kz/downloads_n.php#Koerszicht");
+        QTest::newRow("hand-edited site with a blank")
+            << QByteArray("ENU") << QVariant(QStringLiteral("http://127.0.0.1:9/nieuwe map/"))
+            << QByteArray("http://127.0.0.1:9/nieuwe%20map/downloads_e.php#Koerszicht");
+        QTest::newRow("hand-edited site with a letter outside ASCII")
+            << QByteArray("ENU") << QVariant(QStringLiteral("http://127.0.0.1:9/\u0161/"))
+            << QByteArray("http://127.0.0.1:9/%C5%A1/downloads_e.php#Koerszicht");
+    }
+
+    void homeFollowsTheMakerSite()
+    {
+        QFETCH(QByteArray, language);
+        QFETCH(QVariant, makerSite);
+        QFETCH(QByteArray, expected);
+        const auto form = MakeForm(language.constData());
+        SetMakerSite(makerSite); // read when the button is pressed
+        form->HomeBtn->click();
+        QCOMPARE(m_opened.size(), 1);
+        QCOMPARE(m_opened.first().toEncoded(), expected);
+    }
+
+    // A large desktop font changes nothing: the layout is in pixels.
+    void fixedLayoutIgnoresTheDesktopFont()
+    {
+        const QFont desktopFont = QApplication::font();
+        QFont large = desktopFont;
+        large.setPointSize(24);
+        QApplication::setFont(large);
+        const auto form = MakeForm("NLD");
+        QApplication::setFont(desktopFont);
+
+        QCOMPARE(form->size(), QSize(TAboutForm::ClientWidth, TAboutForm::ClientHeight));
+        QCOMPARE(form->minimumSize(), form->maximumSize());
+        QCOMPARE(form->NameLabel->font().pixelSize(), 48);
+        QVERIFY(form->NameLabel->font().bold());
+        QVERIFY(form->NameLabel->font().italic());
+        for (const QLabel* label :
+             {form->NameLabel, form->VersionLabel, form->CopyrightLabel, form->Label1, form->Label2}) {
+            const QFontMetrics metrics(label->font());
+            QVERIFY2(metrics.horizontalAdvance(label->text()) <= label->width(),
+                     qPrintable(label->objectName()));
+            QVERIFY2(metrics.height() <= label->height() + 2, qPrintable(label->objectName()));
+        }
+        const Qt::WindowFlags captionButtons =
+            Qt::WindowCloseButtonHint | Qt::WindowMinMaxButtonsHint | Qt::WindowContextHelpButtonHint;
+        QCOMPARE(form->windowFlags() & captionButtons, Qt::WindowFlags());
+    }
+
+    void centredOnTheMainWindow_data()
+    {
+        QTest::addColumn<QRect>("owner");
+        QTest::newRow("main window on the screen") << QRect(40, 30, 700, 500);
+        QTest::newRow("main window reaching past the lower right") << QRect(600, 450, 720, 540);
+        QTest::newRow("main window reaching past the upper left") << QRect(-650, -500, 720, 540);
+    }
+
+    void centredOnTheMainWindow()
+    {
+        QFETCH(QRect, owner);
+        m_owner->setGeometry(owner);
+        const auto form = MakeForm("ENU");
+        form->show();
+        const QRect box = form->frameGeometry();
+        const QRect area = m_owner->screen()->availableGeometry();
+        if (area.contains(owner)) {
+            QVERIFY(qAbs(box.center().x() - owner.center().x()) <= 1);
+            QVERIFY(qAbs(box.center().y() - owner.center().y()) <= 1);
+        } else {
+            QVERIFY2(area.contains(box), "the box, without caption buttons, stays on the screen");
+        }
+    }
+};
+
+QTEST_MAIN(TestAboutForm)
+#include "tst_aboutform.moc"

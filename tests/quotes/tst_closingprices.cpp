@@ -1,0 +1,285 @@
+// The closing-price back-fill's decisions: when it is due, how the list is read, and which
+// code each failure gives.
+#include "quotes/ClosingPrices.h"
+#include "support/Clock.h"
+#include "support/Regional.h"
+
+#include <QTest>
+
+using Quotes::BackfillCode;
+
+namespace {
+
+constexpr int Tuesday5June2012 = 41065;
+constexpr int Thursday7June2012 = 41067;
+constexpr int Friday8June2012 = 41068;
+constexpr int Saturday9June2012 = 41069;
+constexpr int Sunday10June2012 = 41070;
+constexpr int Today = 41090; // 30 June 2012
+
+QDateTime At(int year, int month, int day, int hour, int minute)
+{
+    return QDateTime(QDate(year, month, day), QTime(hour, minute));
+}
+
+QStringList Texts(const History::EntryList& entries)
+{
+    QStringList texts;
+    for (const std::string& entry : entries)
+        texts << QString::fromLatin1(entry);
+    return texts;
+}
+
+// Three list lines of 15 characters each.
+const QByteArray ThreeLines = "120605: 310.00\n120606: 311.50\n120607: 312.45\n";
+
+} // namespace
+
+Q_DECLARE_METATYPE(BackfillCode)
+
+class TestClosingPrices : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { Support::SetRegional(Support::RegionalSettings::Dutch()); }
+
+    void listAddress()
+    {
+        QCOMPARE(Quotes::ClosingPricesUrl("http://127.0.0.1:8080/"),
+                 std::string("http://127.0.0.1:8080/Beurs/Slotkoersen/.a/aex-index"));
+    }
+
+    void dueRule_data()
+    {
+        QTest::addColumn<int>("lastDay");
+        QTest::addColumn<QDateTime>("now");
+        QTest::addColumn<bool>("due");
+
+        QTest::newRow("Friday stored, Monday 19:59: reference Sunday")
+            << Friday8June2012 << At(2012, 6, 11, 19, 59) << true;
+        QTest::newRow("Friday stored, Monday 20:00") << Friday8June2012 << At(2012, 6, 11, 20, 0) << true;
+        QTest::newRow("Friday stored, Saturday 10:00: reference Friday")
+            << Friday8June2012 << At(2012, 6, 9, 10, 0) << false;
+        QTest::newRow("Saturday stored, Monday 21:00")
+            << Saturday9June2012 << At(2012, 6, 11, 21, 0) << false;
+        QTest::newRow("Saturday stored, Tuesday 19:59")
+            << Saturday9June2012 << At(2012, 6, 12, 19, 59) << false;
+        QTest::newRow("Saturday stored, Tuesday 20:00")
+            << Saturday9June2012 << At(2012, 6, 12, 20, 0) << true;
+        QTest::newRow("Sunday stored, Monday 21:00") << Sunday10June2012 << At(2012, 6, 11, 21, 0) << false;
+        QTest::newRow("Sunday stored, Tuesday 10:00") << Sunday10June2012 << At(2012, 6, 12, 10, 0) << false;
+        QTest::newRow("Sunday stored, Tuesday 20:00") << Sunday10June2012 << At(2012, 6, 12, 20, 0) << true;
+        QTest::newRow("Thursday stored, Friday 10:00: reference Thursday")
+            << Thursday7June2012 << At(2012, 6, 8, 10, 0) << false;
+        QTest::newRow("Thursday stored, Friday 20:00") << Thursday7June2012 << At(2012, 6, 8, 20, 0) << true;
+        QTest::newRow("stored day after today") << Sunday10June2012 << At(2012, 6, 1, 21, 0) << false;
+        QTest::newRow("nothing stored") << int(History::NoDay) << At(2012, 6, 8, 10, 0) << true;
+    }
+    void dueRule()
+    {
+        QFETCH(int, lastDay);
+        QFETCH(QDateTime, now);
+        QFETCH(bool, due);
+        QCOMPARE(Quotes::BackfillDue(lastDay, now), due);
+    }
+
+    void listDate_data()
+    {
+        QTest::addColumn<QByteArray>("yymmdd");
+        QTest::addColumn<int>("day");
+
+        QTest::newRow("7 June 2012") << QByteArray("120607") << Thursday7June2012;
+        QTest::newRow("leap day") << QByteArray("120229") << 40968;
+        QTest::newRow("no leap day in 2013") << QByteArray("130229") << int(History::NoDay);
+        QTest::newRow("month 13") << QByteArray("121307") << int(History::NoDay);
+        QTest::newRow("day 0") << QByteArray("120600") << int(History::NoDay);
+        QTest::newRow("last 16-bit day") << QByteArray("790604") << 65535;
+        QTest::newRow("beyond 16-bit days") << QByteArray("790605") << int(History::NoDay);
+        QTest::newRow("five digits") << QByteArray("12067") << int(History::NoDay);
+        QTest::newRow("blank inside") << QByteArray("12 607") << int(History::NoDay);
+    }
+    void listDate()
+    {
+        QFETCH(QByteArray, yymmdd);
+        QFETCH(int, day);
+        QCOMPARE(Quotes::ClosingDay(yymmdd.toStdString()), day);
+    }
+
+    void reading_data()
+    {
+        QTest::addColumn<QByteArray>("page");
+        QTest::addColumn<int>("lastDay");
+        QTest::addColumn<BackfillCode>("code");
+        QTest::addColumn<QStringList>("entries");
+
+        const int before = Thursday7June2012 - 1;
+        QTest::newRow("newer day added with a comma") << QByteArray("120607: 312.45\n") << before
+                                                      << BackfillCode::Done << QStringList{"41067 - 312,45"};
+        QTest::newRow("the newest stored day itself")
+            << QByteArray("120607: 312.45\n") << Thursday7June2012 << BackfillCode::Done << QStringList{};
+        QTest::newRow("older day") << QByteArray("120607: 312.45\n") << Sunday10June2012 << BackfillCode::Done
+                                   << QStringList{};
+        QTest::newRow("only the days after the stored one")
+            << ThreeLines << Tuesday5June2012 << BackfillCode::Done
+            << QStringList{"41066 - 311,50", "41067 - 312,45"};
+        QTest::newRow("nothing stored: every day")
+            << ThreeLines << int(History::NoDay) << BackfillCode::Done
+            << QStringList{"41065 - 310,00", "41066 - 311,50", "41067 - 312,45"};
+        QTest::newRow("value with a comma") << QByteArray("120607: 312,45\n") << before << BackfillCode::Done
+                                            << QStringList{"41067 - 312,45"};
+        QTest::newRow("whole number")
+            << QByteArray("120607: 312\n") << before << BackfillCode::Done << QStringList{"41067 - 312"};
+        QTest::newRow("9-character value added") << QByteArray("120607: 123456.78\n") << before
+                                                 << BackfillCode::Done << QStringList{"41067 - 123456,78"};
+        QTest::newRow("10-character value passed over, reading goes on")
+            << QByteArray("120606: 1234567.89\n120607: 312.45\n") << Tuesday5June2012 << BackfillCode::Done
+            << QStringList{"41067 - 312,45"};
+        QTest::newRow("11-character value ends the reading after its line")
+            << QByteArray("120605: 310.00\n120606: 12345678.90\n120607: 312.45\n") << Tuesday5June2012 - 1
+            << BackfillCode::Done << QStringList{"41065 - 310,00"};
+        QTest::newRow("long text value ends the reading")
+            << QByteArray("120606: 311.50\n120607: closed today\n120608: 313.00\n") << Tuesday5June2012
+            << BackfillCode::ZeroValue << QStringList{"41066 - 311,50"};
+        QTest::newRow("last value 0: code 4, earlier entries kept")
+            << QByteArray("120606: 311.50\n120607: 0.00\n") << Tuesday5June2012 << BackfillCode::ZeroValue
+            << QStringList{"41066 - 311,50", "41067 - 0,00"};
+        QTest::newRow("last value missing: code 4")
+            << QByteArray("120606: 311.50\n120607:\n") << Tuesday5June2012 << BackfillCode::ZeroValue
+            << QStringList{"41066 - 311,50"};
+        QTest::newRow("last value 0.01 is a value")
+            << QByteArray("120607: 0.01\n") << before << BackfillCode::Done << QStringList{"41067 - 0,01"};
+        QTest::newRow("last line older but valued")
+            << QByteArray("120607: 312.45\n120601: 300.00\n") << before << BackfillCode::Done
+            << QStringList{"41067 - 312,45"};
+        QTest::newRow("first line without a date: code 3")
+            << QByteArray("<html><body>Niet gevonden</body></html>\n120607: 312.45\n") << before
+            << BackfillCode::AexNotFound << QStringList{};
+        QTest::newRow("first line with an impossible date: code 3")
+            << QByteArray("121307: 312.45\n120607: 312.45\n") << before << BackfillCode::AexNotFound
+            << QStringList{};
+        QTest::newRow("first line empty: code 3")
+            << ("\n" + ThreeLines) << before << BackfillCode::AexNotFound << QStringList{};
+        QTest::newRow("later line without a date ends the reading, entries kept")
+            << QByteArray("120606: 311.50\nkoersen van vandaag\n120607: 312.45\n") << Tuesday5June2012
+            << BackfillCode::Done << QStringList{"41066 - 311,50"};
+        QTest::newRow("empty line at the end") << QByteArray("120607: 312.45\n\n") << before
+                                               << BackfillCode::Done << QStringList{"41067 - 312,45"};
+        QTest::newRow("last line without a line end")
+            << QByteArray("120606: 311.50\n120607: 312.45") << Tuesday5June2012 << BackfillCode::Done
+            << QStringList{"41066 - 311,50", "41067 - 312,45"};
+        QTest::newRow("CR LF line ends")
+            << QByteArray("120606: 311.50\r\n120607: 312.45\r\n") << Tuesday5June2012 << BackfillCode::Done
+            << QStringList{"41066 - 311,50", "41067 - 312,45"};
+        QTest::newRow("CR line ends")
+            << QByteArray("120606: 311.50\r120607: 312.45\r") << Tuesday5June2012 << BackfillCode::Done
+            << QStringList{"41066 - 311,50", "41067 - 312,45"};
+        QTest::newRow("CR LF: the CR does not count in a value's length")
+            << QByteArray("120605: 1234567.89\r\n120606: 311.50\r\n") << Tuesday5June2012 - 1
+            << BackfillCode::Done << QStringList{"41066 - 311,50"};
+        QTest::newRow("value with text after the number passed over")
+            << QByteArray("120606: 311.50x\n120607: 312.45\n") << Tuesday5June2012 << BackfillCode::Done
+            << QStringList{"41067 - 312,45"};
+        QTest::newRow("value with two separators passed over")
+            << QByteArray("120606: 1.311.50\n120607: 312.45\n") << Tuesday5June2012 << BackfillCode::Done
+            << QStringList{"41067 - 312,45"};
+        QTest::newRow("value ending in its separator passed over")
+            << QByteArray("120606: 311.\n120607: 312.45\n") << Tuesday5June2012 << BackfillCode::Done
+            << QStringList{"41067 - 312,45"};
+        QTest::newRow("negative value passed over")
+            << QByteArray("120606: -311.50\n120607: 312.45\n") << Tuesday5June2012 << BackfillCode::Done
+            << QStringList{"41067 - 312,45"};
+        QTest::newRow("a day listed twice keeps its first value")
+            << QByteArray("120607: 312.45\n120607: 313.00\n") << before << BackfillCode::Done
+            << QStringList{"41067 - 312,45"};
+        QTest::newRow("zero byte in a line")
+            << QByteArray("120606: 311.50\n120607: 31\0002.45\n", 31) << Tuesday5June2012
+            << BackfillCode::ZeroValue << QStringList{"41066 - 311,50"};
+        QTest::newRow("a day after today passed over")
+            << QByteArray("120606: 311.50\n120701: 312.45\n120607: 312.45\n") << Tuesday5June2012
+            << BackfillCode::Done << QStringList{"41066 - 311,50", "41067 - 312,45"};
+        QTest::newRow("today added") << QByteArray("120630: 312.45\n") << before << BackfillCode::Done
+                                     << QStringList{"41090 - 312,45"};
+        QTest::newRow("text before the date of the first line: code 3")
+            << QByteArray("AEX 120607: 312.45\n") << before << BackfillCode::AexNotFound << QStringList{};
+    }
+    void reading()
+    {
+        QFETCH(QByteArray, page);
+        QFETCH(int, lastDay);
+        QFETCH(BackfillCode, code);
+        QFETCH(QStringList, entries);
+
+        const Quotes::ClosingPricesReading reading =
+            Quotes::ReadClosingPrices(page.toStdString(), lastDay, Today);
+        QCOMPARE(reading.code, code);
+        QCOMPARE(Texts(reading.entries), entries);
+        for (const std::string& entry : reading.entries)
+            QVERIFY2(entry.find_first_of("\r\n") == std::string::npos, entry.c_str());
+    }
+
+    void backfill_data()
+    {
+        QTest::addColumn<int>("lastDay");
+        QTest::addColumn<QDateTime>("now");
+        QTest::addColumn<QByteArray>("page");
+        QTest::addColumn<bool>("fetched");
+        QTest::addColumn<BackfillCode>("code");
+        QTest::addColumn<int>("entryCount");
+
+        const QDateTime mondayEvening = At(2012, 6, 11, 21, 0);
+        QTest::newRow("not due: no fetch")
+            << Sunday10June2012 << mondayEvening << ThreeLines << false << BackfillCode::Done << 0;
+        QTest::newRow("fetch failed")
+            << Tuesday5June2012 << mondayEvening << QByteArray() << true << BackfillCode::NoConnection << 0;
+        QTest::newRow("49 characters") << Tuesday5June2012 << mondayEvening << ThreeLines + "xxx\n"
+                                       << true << BackfillCode::PageTooSmall << 0;
+        QTest::newRow("50 characters") << Tuesday5June2012 << mondayEvening << ThreeLines + "xxxx\n"
+                                       << true << BackfillCode::Done << 2;
+        QTest::newRow("a short error page") << Tuesday5June2012 << mondayEvening << QByteArray("Not Found")
+                                            << true << BackfillCode::PageTooSmall << 0;
+        QTest::newRow("an error page")
+            << Tuesday5June2012 << mondayEvening
+            << QByteArray("<html><head><title>404 Not Found</title></head><body>Not Found</body></html>\n")
+            << true << BackfillCode::AexNotFound << 0;
+    }
+    void backfill()
+    {
+        QFETCH(int, lastDay);
+        QFETCH(QDateTime, now);
+        QFETCH(QByteArray, page);
+        QFETCH(bool, fetched);
+        QFETCH(BackfillCode, code);
+        QFETCH(int, entryCount);
+
+        int fetches = 0;
+        const auto reading = Quotes::RunBackfill(lastDay, now, [&] {
+            ++fetches;
+            return page.toStdString();
+        });
+        QCOMPARE(fetches, fetched ? 1 : 0);
+        QCOMPARE(reading.code, code);
+        QCOMPARE(int(reading.entries.size()), entryCount);
+    }
+
+    void messageTexts_data()
+    {
+        QTest::addColumn<BackfillCode>("code");
+        QTest::addColumn<QByteArray>("text");
+
+        QTest::newRow("0") << BackfillCode::Done << QByteArray();
+        QTest::newRow("1") << BackfillCode::NoConnection << QByteArray("Fout 1; Geen internetverbinding");
+        QTest::newRow("2") << BackfillCode::PageTooSmall << QByteArray("Fout 2; Gelezen bestand is te klein");
+        QTest::newRow("3") << BackfillCode::AexNotFound << QByteArray("Fout 3; AEX niet gevonden");
+        QTest::newRow("4") << BackfillCode::ZeroValue << QByteArray("Fout 4; AEX-Koers = 0,0");
+        QTest::newRow("unknown code") << BackfillCode(7) << QByteArray();
+    }
+    void messageTexts()
+    {
+        QFETCH(BackfillCode, code);
+        QFETCH(QByteArray, text);
+        QCOMPARE(QByteArray::fromStdString(Quotes::LoadMessageText(code)), text);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestClosingPrices)
+#include "tst_closingprices.moc"

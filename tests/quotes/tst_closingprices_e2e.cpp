@@ -1,0 +1,139 @@
+// The built program against a loopback closing-prices list: the days the list adds reach
+// AEX.dat when the program is closed the way a logout closes it.
+#include "support/Clock.h"
+#include "testsupport/LoopbackServer.h"
+#include "testsupport/TestSupport.h"
+
+#include <QDir>
+#include <QMap>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <csignal>
+
+using TestSupport::LoopbackReply;
+using TestSupport::LoopbackServer;
+
+namespace {
+
+using History = QMap<int, QByteArray>; // day -> value text
+
+History ReadHistory(const QByteArray& file, QStringList& faults)
+{
+    History history;
+    int previous = -1;
+    for (QByteArray line : file.split('\n')) {
+        if (line.isEmpty())
+            continue;
+        if (!line.endsWith('\r'))
+            faults << QStringLiteral("line without CR LF: %1").arg(QString::fromLatin1(line));
+        line.chop(1);
+        const QList<QByteArray> parts = line.split(' ');
+        bool ok = false;
+        const int day = parts.value(0).toInt(&ok);
+        if (!ok || parts.size() != 3 || parts[1] != "-")
+            faults << QStringLiteral("malformed line: %1").arg(QString::fromLatin1(line));
+        if (previous >= 0 && day != previous + 1)
+            faults << QStringLiteral("day %1 follows %2").arg(day).arg(previous);
+        previous = day;
+        history.insert(day, parts.value(2));
+    }
+    return history;
+}
+
+// Closing values of a made-up course: weekdays only, two decimals, a point as separator.
+QByteArray ClosingList(int firstDay, int lastDay, QMap<int, QByteArray>& listed)
+{
+    QByteArray list;
+    for (int day = firstDay; day <= lastDay; ++day) {
+        const QDate date = Support::DateOfDay(day);
+        if (date.dayOfWeek() > 5)
+            continue;
+        const QByteArray value = QByteArray::number(1000.0 + (day % 97) * 1.25, 'f', 2);
+        list += date.toString(QStringLiteral("yyMMdd")).toLatin1() + ": " + value + "\n";
+        listed.insert(day, QByteArray(value).replace('.', ','));
+    }
+    return list;
+}
+
+} // namespace
+
+class TestClosingPricesEndToEnd : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { TestSupport::ResetUserFolders(); }
+
+    void daysReachTheHistoryFile_data()
+    {
+        QTest::addColumn<bool>("reachable");
+        QTest::newRow("list of the days since the history ends") << true;
+        QTest::newRow("closing-prices site unreachable") << false;
+    }
+    void daysReachTheHistoryFile()
+    {
+        QFETCH(bool, reachable);
+
+        QTemporaryDir folder;
+        const QByteArray starter = TestSupport::ReadFile(TestSupport::SourceDir() + "/data/AEX.dat");
+        QVERIFY(!starter.isEmpty());
+        QVERIFY(TestSupport::WriteFile(folder.path() + "/AEX.dat", starter));
+        QStringList faults;
+        const History before = ReadHistory(starter, faults);
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join('\n')));
+        const int starterEnd = before.lastKey();
+
+        const int today = Support::DayNumber(QDate::currentDate());
+        QMap<int, QByteArray> listed;
+        LoopbackServer server;
+        server.Serve(LoopbackReply::Page(ClosingList(starterEnd - 30, today - 1, listed)));
+        const QString closed = QStringLiteral("http://127.0.0.1:%1/").arg(TestSupport::ClosedPort());
+        {
+            QSettings ini(TestSupport::IniPath(), QSettings::IniFormat);
+            ini.setValue("Sources/ClosingPricesSite", reachable ? server.Url() : closed);
+            ini.setValue("Sources/QuoteSite", closed);
+            ini.setValue("Sources/MakerSite", closed);
+        }
+
+        QProcess program;
+        program.setWorkingDirectory(folder.path());
+        program.setProcessChannelMode(QProcess::ForwardedChannels);
+        program.start(TestSupport::ProgramPath(), {});
+        QVERIFY(program.waitForStarted(10000));
+        if (reachable)
+            QTRY_COMPARE_WITH_TIMEOUT(server.RequestCount(), 1, 20000);
+        QTest::qWait(2000);
+        ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+        QVERIFY(program.waitForFinished(30000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+        if (reachable)
+            QCOMPARE(server.Requests().first().target, QByteArray("/Beurs/Slotkoersen/.a/aex-index"));
+
+        const History after =
+            ReadHistory(TestSupport::ReadFile(TestSupport::DataFolder() + "AEX.dat"), faults);
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join('\n')));
+        QCOMPARE(after.firstKey(), before.firstKey());
+        QCOMPARE(after.lastKey(), today);
+        // The starter's days, apart from the newest ones that loading takes again from the list,
+        // are kept as they were.
+        for (int day = before.firstKey(); day <= starterEnd - 10; ++day)
+            QCOMPARE(after.value(day), before.value(day));
+        if (reachable) {
+            for (auto it = listed.begin(); it != listed.end(); ++it)
+                if (it.key() > starterEnd - 10)
+                    QVERIFY2(after.value(it.key()) == it.value(),
+                             qPrintable(QStringLiteral("day %1: %2, listed %3")
+                                            .arg(it.key())
+                                            .arg(QString::fromLatin1(after.value(it.key())),
+                                                 QString::fromLatin1(it.value()))));
+        } else {
+            for (int day = starterEnd - 9; day <= starterEnd; ++day)
+                QCOMPARE(after.value(day), before.value(day));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestClosingPricesEndToEnd)
+#include "tst_closingprices_e2e.moc"

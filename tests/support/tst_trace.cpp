@@ -1,0 +1,317 @@
+// The developer's trace: the switch, the log file, the line format, the bracketing of
+// operations, and the operations of the main window that are bracketed.
+
+#include "app/MainForm.h"
+#include "support/Clock.h"
+#include "support/Folders.h"
+#include "support/Regional.h"
+#include "support/Trace.h"
+#include "testsupport/TestSupport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <stdexcept>
+
+using namespace Support;
+
+namespace {
+
+QString LogPath()
+{
+    return QString::fromLocal8Bit(DataFolder) + QStringLiteral("Koerszicht.log");
+}
+
+QList<QByteArray> LogLines()
+{
+    QByteArray contents = TestSupport::ReadFile(LogPath());
+    if (contents.endsWith("\r\n"))
+        contents.chop(2);
+    return contents.isEmpty() ? QList<QByteArray>() : contents.split('\n');
+}
+
+// The message part of a line: what follows the first " - ", line end removed.
+QByteArray MessagePart(QByteArray line)
+{
+    if (line.endsWith('\r'))
+        line.chop(1);
+    const qsizetype at = line.indexOf(" - ");
+    return at < 0 ? QByteArray() : line.mid(at + 3);
+}
+
+} // namespace
+
+class TestTrace : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_folder;
+    QString m_startFolder;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_folder.isValid());
+        m_startFolder = QDir::currentPath();
+    }
+
+    void init()
+    {
+        TestSupport::ResetUserFolders();
+        QDir(m_folder.path()).removeRecursively();
+        QDir().mkpath(m_folder.path());
+        DataFolder = (m_folder.path() + QLatin1Char('/')).toLocal8Bit().toStdString();
+        TraceOn = false;
+        TraceDepth = 0;
+        SetRegional(RegionalSettings::Dutch());
+        Clock::Set(QDateTime(QDate(2026, 3, 5), QTime(14, 7, 9)));
+    }
+
+    void cleanup()
+    {
+        TraceOn = false;
+        TraceDepth = 0;
+        DataFolder.clear();
+        QDir::setCurrent(m_startFolder);
+        Clock::Reset();
+    }
+
+    void switchedOffTouchesNothing_data()
+    {
+        QTest::addColumn<bool>("logExists");
+        QTest::newRow("no log yet") << false;
+        QTest::newRow("log of an earlier run") << true;
+    }
+
+    void switchedOffTouchesNothing()
+    {
+        QFETCH(bool, logExists);
+        const QByteArray earlier = "1-3-2026 9:00:00 - MainForm.ReadAEX - begin\r\n";
+        if (logExists)
+            QVERIFY(TestSupport::WriteFile(LogPath(), earlier));
+        const QDateTime before = QFileInfo(LogPath()).lastModified();
+
+        WriteTrace("MainForm.FormPaint - begin");
+        {
+            TraceScope scope("MainForm.DrawGraph");
+            WriteTrace("inside");
+        }
+
+        QCOMPARE(QFileInfo::exists(LogPath()), logExists);
+        if (logExists) {
+            QCOMPARE(TestSupport::ReadFile(LogPath()), earlier);
+            QCOMPARE(QFileInfo(LogPath()).lastModified(), before);
+        }
+        QCOMPARE(int(TraceDepth), 0);
+    }
+
+    void lineFormat_data()
+    {
+        QTest::addColumn<bool>("dutch");
+        QTest::addColumn<QDateTime>("moment");
+        QTest::addColumn<int>("depth");
+        QTest::addColumn<QByteArray>("expected");
+        const QDateTime afternoon(QDate(2026, 3, 5), QTime(14, 7, 9));
+        QTest::newRow("depth 0: the message follows the separator")
+            << true << afternoon << 0 << QByteArray("5-3-2026 14:07:09 - Bericht\r\n");
+        QTest::newRow("depth 2: two blanks before the message")
+            << true << afternoon << 2 << QByteArray("5-3-2026 14:07:09 -   Bericht\r\n");
+        QTest::newRow("English date and time")
+            << false << afternoon << 1 << QByteArray("3/5/2026 2:07:09 PM -  Bericht\r\n");
+        QTest::newRow("exactly midnight: no time part") << true << QDateTime(QDate(2026, 12, 31), QTime(0, 0))
+                                                        << 0 << QByteArray("31-12-2026 - Bericht\r\n");
+        QTest::newRow("one millisecond past midnight keeps the time")
+            << true << QDateTime(QDate(2026, 12, 31), QTime(0, 0, 0, 1)) << 0
+            << QByteArray("31-12-2026 0:00:00 - Bericht\r\n");
+    }
+
+    void lineFormat()
+    {
+        QFETCH(bool, dutch);
+        QFETCH(QDateTime, moment);
+        QFETCH(int, depth);
+        QFETCH(QByteArray, expected);
+        SetRegional(dutch ? RegionalSettings::Dutch() : RegionalSettings::English());
+        Clock::Set(moment);
+        TraceOn = true;
+        TraceDepth = std::uint8_t(depth);
+
+        WriteTrace("Bericht");
+
+        QCOMPARE(TestSupport::ReadFile(LogPath()), expected);
+    }
+
+    void firstLineCreatesTheFileLaterLinesAppend()
+    {
+        TraceOn = true;
+        WriteTrace("een");
+        QCOMPARE(LogLines().size(), 1);
+        Clock::Advance(1000);
+        WriteTrace("twee");
+        QCOMPARE(TestSupport::ReadFile(LogPath()),
+                 QByteArray("5-3-2026 14:07:09 - een\r\n5-3-2026 14:07:10 - twee\r\n"));
+    }
+
+    void appendsToTheLogOfAnEarlierRun()
+    {
+        const QByteArray earlier = "1-3-2026 9:00:00 - MainForm.Create - begin\r\n"
+                                   "1-3-2026 9:00:01 - MainForm.Create - einde\r\n";
+        QVERIFY(TestSupport::WriteFile(LogPath(), earlier));
+        TraceOn = true;
+        WriteTrace("MainForm.FormResize - begin");
+        QCOMPARE(TestSupport::ReadFile(LogPath()),
+                 earlier + "5-3-2026 14:07:09 - MainForm.FormResize - begin\r\n");
+    }
+
+    void emptyDataFolderWritesInTheCurrentFolder()
+    {
+        QTemporaryDir current;
+        QVERIFY(current.isValid());
+        QVERIFY(QDir::setCurrent(current.path()));
+        DataFolder.clear();
+        TraceOn = true;
+        WriteTrace("vroeg");
+        QCOMPARE(TestSupport::ReadFile(current.filePath(QStringLiteral("Koerszicht.log"))),
+                 QByteArray("5-3-2026 14:07:09 - vroeg\r\n"));
+    }
+
+    void unwritableLogLosesTheLineOnly_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("folder does not exist") << QStringLiteral("/missing/folder/");
+        QTest::newRow("log name is a folder") << QStringLiteral("logfolder");
+    }
+
+    void unwritableLogLosesTheLineOnly()
+    {
+        QFETCH(QString, folder);
+        const std::string good = DataFolder;
+        if (folder == QLatin1String("logfolder"))
+            QVERIFY(QDir().mkpath(LogPath()));
+        else
+            DataFolder = folder.toStdString();
+        TraceOn = true;
+        {
+            TraceScope scope("MainForm.ReadAEX");
+            WriteTrace("verloren");
+        }
+        QCOMPARE(int(TraceDepth), 0);
+
+        // The next call tries again from the start.
+        QDir(QString::fromStdString(good)).removeRecursively();
+        QDir().mkpath(QString::fromStdString(good));
+        DataFolder = good;
+        WriteTrace("terug");
+        QCOMPARE(LogLines().size(), 1);
+    }
+
+    void bracketsIndentNestedOperations()
+    {
+        TraceOn = true;
+        {
+            TraceScope outer("MainForm.FormPaint");
+            {
+                TraceScope inner("MainForm.DrawGraph");
+                QCOMPARE(int(TraceDepth), 2);
+            }
+        }
+        QCOMPARE(int(TraceDepth), 0);
+        QList<QByteArray> messages;
+        for (const QByteArray& line : LogLines())
+            messages << MessagePart(line);
+        QCOMPARE(messages, (QList<QByteArray>{"MainForm.FormPaint - begin", " MainForm.DrawGraph - begin",
+                                              " MainForm.DrawGraph - einde", "MainForm.FormPaint - einde"}));
+    }
+
+    void bracketRestoresTheDepth_data()
+    {
+        QTest::addColumn<bool>("onAtBegin");
+        QTest::addColumn<bool>("onAtEnd");
+        QTest::addColumn<bool>("throws");
+        QTest::newRow("left by an error") << true << true << true;
+        QTest::newRow("switched off inside") << true << false << false;
+        QTest::newRow("switched on inside") << false << true << false;
+        QTest::newRow("off throughout, left by an error") << false << false << true;
+    }
+
+    void bracketRestoresTheDepth()
+    {
+        QFETCH(bool, onAtBegin);
+        QFETCH(bool, onAtEnd);
+        QFETCH(bool, throws);
+        TraceOn = onAtBegin;
+        TraceDepth = 3;
+        try {
+            TraceScope scope("MainForm.ReadAEX");
+            TraceOn = onAtEnd;
+            if (throws)
+                throw std::runtime_error("kapot bestand");
+        } catch (const std::runtime_error&) {
+        }
+        QCOMPARE(int(TraceDepth), 3);
+    }
+
+    void depthDoesNotWrapAtItsTop()
+    {
+        TraceOn = true;
+        TraceDepth = 255;
+        {
+            TraceScope scope("MainForm.DrawGraph");
+            QCOMPARE(int(TraceDepth), 255);
+        }
+        QCOMPARE(int(TraceDepth), 255);
+    }
+
+    void mainWindowCreationSwitchesTheTraceOff()
+    {
+        const QString logBeforeCreation = LogPath();
+        TraceOn = true;
+        TMainForm form;
+        QVERIFY(!TraceOn);
+        QVERIFY(!QFileInfo::exists(logBeforeCreation));
+        QVERIFY(!QFileInfo::exists(LogPath()));
+        QVERIFY(!QFileInfo::exists(QStringLiteral("Koerszicht.log")));
+        QCOMPARE(int(TraceDepth), 0);
+    }
+
+    // Each traced operation of the main window writes its begin line, its nested lines one
+    // blank deeper, and its end line.
+    void mainWindowOperationsAreBracketed_data()
+    {
+        QTest::addColumn<QByteArray>("operation");
+        QTest::addColumn<QByteArrayList>("inside");
+        QTest::newRow("resizing") << QByteArray("MainForm.FormResize") << QByteArrayList();
+        QTest::newRow("history loading") << QByteArray("MainForm.ReadAEX") << QByteArrayList();
+        QTest::newRow("chart drawing") << QByteArray("MainForm.DrawGraph") << QByteArrayList();
+        QTest::newRow("painting draws the chart one level deeper")
+            << QByteArray("MainForm.FormPaint")
+            << QByteArrayList{" MainForm.DrawGraph - begin", " MainForm.DrawGraph - einde"};
+    }
+
+    void mainWindowOperationsAreBracketed()
+    {
+        QFETCH(QByteArray, operation);
+        QFETCH(QByteArrayList, inside);
+        const QHash<QByteArray, void (TMainForm::*)()> operations = {
+            {"MainForm.FormResize", &TMainForm::FormResize},
+            {"MainForm.ReadAEX", &TMainForm::ReadAEX},
+            {"MainForm.DrawGraph", &TMainForm::DrawGraph},
+            {"MainForm.FormPaint", &TMainForm::FormPaint},
+        };
+        TMainForm form;
+        TraceOn = true;
+        (form.*operations.value(operation))();
+
+        QByteArrayList messages;
+        for (const QByteArray& line : LogLines())
+            messages << MessagePart(line);
+        QCOMPARE(messages,
+                 QByteArrayList{operation + " - begin"} + inside + QByteArrayList{operation + " - einde"});
+        QCOMPARE(int(TraceDepth), 0);
+    }
+};
+
+QTEST_MAIN(TestTrace)
+#include "tst_trace.moc"
