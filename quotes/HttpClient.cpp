@@ -1,10 +1,229 @@
 #include "quotes/HttpClient.h"
 
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <memory>
+
 namespace Quotes {
 
-std::string DownloadPage(const std::string&, AccessType, const DownloadOptions&)
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+constexpr std::size_t PieceSize = 2048;
+constexpr long MaxRedirects = 10;
+
+// libcurl's global set-up is not thread-safe on its own; a function-local static runs it once.
+bool GlobalInit()
 {
-    return {};
+    static const bool ready = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+    return ready;
+}
+
+struct EasyDeleter
+{
+    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+};
+struct ListDeleter
+{
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+
+// One attempt: gathers the body in pieces of 2048 bytes and watches for a stalled transfer.
+class Transfer
+{
+public:
+    Transfer(const DownloadOptions& options, std::string& body) : m_options(options), m_body(body) {}
+
+    static size_t OnBody(char* data, size_t size, size_t count, void* self)
+    {
+        return static_cast<Transfer*>(self)->Receive(data, size * count);
+    }
+    static size_t OnHeader(char*, size_t size, size_t count, void* self)
+    {
+        static_cast<Transfer*>(self)->m_lastActivity = SteadyClock::now();
+        return size * count;
+    }
+    // Runs once the connection stands; from then on the receive time-out counts.
+    static int OnConnected(void* self, char*, char*, int, int)
+    {
+        auto* transfer = static_cast<Transfer*>(self);
+        transfer->m_connected = true;
+        transfer->m_lastActivity = SteadyClock::now();
+        return CURL_PREREQFUNC_OK;
+    }
+
+    // Hands on what is left in the buffer when the transfer ends, however it ended.
+    void Finish()
+    {
+        if (m_filled > 0 && !m_stopped)
+            DeliverPiece();
+    }
+
+    bool Stopped() const { return m_stopped; }
+    bool Stalled() const
+    {
+        if (!m_connected || m_options.receiveTimeoutMs <= 0)
+            return false;
+        return SteadyClock::now() - m_lastActivity >= std::chrono::milliseconds(m_options.receiveTimeoutMs);
+    }
+    std::size_t Delivered() const { return m_delivered; }
+
+private:
+    size_t Receive(const char* data, size_t length)
+    {
+        m_lastActivity = SteadyClock::now();
+        size_t used = 0;
+        while (used < length) {
+            const size_t take = std::min(length - used, PieceSize - m_filled);
+            std::copy_n(data + used, take, m_buffer.data() + m_filled);
+            m_filled += take;
+            used += take;
+            if (m_filled == PieceSize && !DeliverPiece())
+                return 0; // makes libcurl end the transfer
+        }
+        return length;
+    }
+
+    bool DeliverPiece()
+    {
+        std::string_view piece(m_buffer.data(), m_filled);
+        if (m_options.cutPiecesAtZero)
+            piece = piece.substr(0, piece.find('\0'));
+        m_filled = 0;
+        m_delivered += piece.size();
+        if (m_options.keepBody)
+            m_body.append(piece);
+        if (m_options.onPiece && !m_options.onPiece(piece)) {
+            m_stopped = true;
+            return false;
+        }
+        if (m_options.keepBody && m_options.maxBodyBytes > 0 && m_body.size() >= m_options.maxBodyBytes) {
+            m_stopped = true;
+            return false;
+        }
+        return true;
+    }
+
+    const DownloadOptions& m_options;
+    std::string& m_body;
+    std::array<char, PieceSize> m_buffer{};
+    std::size_t m_filled = 0;
+    std::size_t m_delivered = 0;
+    bool m_connected = false;
+    bool m_stopped = false;
+    SteadyClock::time_point m_lastActivity = SteadyClock::now();
+};
+
+struct MultiDeleter
+{
+    void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
+};
+
+// Drives the transfer itself so that a stall is noticed within a poll interval of the
+// receive time-out: libcurl's low-speed limit reacts only after several seconds and its
+// progress callback may come a second late. The outcome code does not matter: what
+// arrived before an error or a time-out stays.
+void Run(CURL* handle, const Transfer& transfer)
+{
+    constexpr int PollMs = 50;
+    const std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
+    if (!multi || curl_multi_add_handle(multi.get(), handle) != CURLM_OK)
+        return;
+    int running = 1;
+    while (curl_multi_perform(multi.get(), &running) == CURLM_OK && running > 0 && !transfer.Stalled()) {
+        if (curl_multi_poll(multi.get(), nullptr, 0, PollMs, nullptr) != CURLM_OK)
+            break;
+    }
+    curl_multi_remove_handle(multi.get(), handle);
+}
+
+struct AttemptResult
+{
+    std::size_t delivered = 0; // bytes handed on, after the cut at zero bytes
+    bool stopped = false;      // the piece callback or the size limit ended it
+};
+
+AttemptResult Attempt(const std::string& url, AccessType access, const DownloadOptions& options,
+                      curl_slist* headers, long timeLeftMs, std::string& body)
+{
+    std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
+    if (!easy)
+        return {};
+    CURL* handle = easy.get();
+    Transfer transfer(options, body);
+
+    curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(handle, CURLOPT_MAXREDIRS, MaxRedirects);
+    curl_easy_setopt(handle, CURLOPT_USERAGENT, UserAgent);
+    curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers);
+    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(handle, CURLOPT_FRESH_CONNECT, 1L);
+    curl_easy_setopt(handle, CURLOPT_FORBID_REUSE, 1L);
+    curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
+    // Name lookup, TCP and TLS set-up together; the threaded resolver keeps the lookup inside it.
+    if (options.connectTimeoutMs > 0)
+        curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options.connectTimeoutMs));
+    // No proxy at all, whatever the environment says; the preconfigured access leaves libcurl
+    // to honour http_proxy, https_proxy and no_proxy.
+    if (access == INTERNET_OPEN_TYPE_DIRECT)
+        curl_easy_setopt(handle, CURLOPT_PROXY, "");
+    if (timeLeftMs > 0)
+        curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, timeLeftMs);
+
+    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &Transfer::OnBody);
+    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &transfer);
+    curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, &Transfer::OnHeader);
+    curl_easy_setopt(handle, CURLOPT_HEADERDATA, &transfer);
+    curl_easy_setopt(handle, CURLOPT_PREREQFUNCTION, &Transfer::OnConnected);
+    curl_easy_setopt(handle, CURLOPT_PREREQDATA, &transfer);
+
+    Run(handle, transfer);
+    transfer.Finish();
+    return {transfer.Delivered(), transfer.Stopped()};
+}
+
+} // namespace
+
+std::string DownloadPage(const std::string& url, AccessType access, const DownloadOptions& options)
+{
+    std::string body;
+    if (!GlobalInit())
+        return body;
+
+    curl_slist* list = nullptr;
+    for (const char* header : {"Cache-Control: no-cache", "Pragma: no-cache"}) {
+        curl_slist* longer = curl_slist_append(list, header);
+        if (!longer) {
+            curl_slist_free_all(list);
+            return body;
+        }
+        list = longer;
+    }
+    const std::unique_ptr<curl_slist, ListDeleter> headers(list);
+
+    const auto deadline = SteadyClock::now() + std::chrono::milliseconds(options.totalTimeoutMs);
+    for (int attempt = 0; attempt < options.attempts; ++attempt) {
+        long timeLeftMs = 0;
+        if (options.totalTimeoutMs > 0) {
+            timeLeftMs = static_cast<long>(
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now()).count());
+            if (timeLeftMs <= 0)
+                break;
+        }
+        body.clear();
+        const AttemptResult result = Attempt(url, access, options, headers.get(), timeLeftMs, body);
+        if (result.stopped || result.delivered > 0)
+            break;
+    }
+    return body;
 }
 
 } // namespace Quotes

@@ -4,6 +4,8 @@
 # Source it; do not run it.
 
 KOERSZICHT_PACKAGES=(cmake ninja-build g++ qt6-base-dev libcurl4-openssl-dev fonts-dejavu-core)
+# What the tests need beyond the build: the desktop-entry and AppStream checkers.
+KOERSZICHT_TEST_PACKAGES=(desktop-file-utils appstream)
 
 ensure_packages() {
     local missing=()

@@ -15,7 +15,7 @@ if [ "${1:-}" = "--sanitize" ]; then
     extra=(-DKOERSZICHT_SANITIZE=ON)
 fi
 
-ensure_packages "${KOERSZICHT_PACKAGES[@]}" ${KOERSZICHT_TEST_PACKAGES:-}
+ensure_packages "${KOERSZICHT_PACKAGES[@]}" "${KOERSZICHT_TEST_PACKAGES[@]}"
 configure_build "$dir" "$type" -DKOERSZICHT_TESTS=ON "${extra[@]}"
 cmake --build "$dir"
 

@@ -1,0 +1,220 @@
+// The main window's creation, layout and closing, and the settings that persist between runs.
+#include "app/MainForm.h"
+#include "app/WindowSettings.h"
+#include "support/Clock.h"
+#include "support/SettingsStore.h"
+#include "support/SystemInfo.h"
+#include "testsupport/TestSupport.h"
+
+#include <QLabel>
+#include <QSettings>
+#include <QSpinBox>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+namespace {
+void StoreDefaults(const QVariantMap& values)
+{
+    const auto settings = Support::OpenSettings();
+    settings->beginGroup("Defaults");
+    for (auto it = values.begin(); it != values.end(); ++it)
+        settings->setValue(it.key(), it.value());
+}
+
+QSettings IniFile()
+{
+    return QSettings(TestSupport::IniPath(), QSettings::IniFormat);
+}
+} // namespace
+
+class TestMainForm : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        TestSupport::ResetUserFolders();
+        Support::Clock::Set(QDateTime(QDate(2026, 2, 11), QTime(12, 0)));
+        Support::Language = "NLD";
+    }
+    void cleanup() { Support::Clock::Reset(); }
+
+    void firstStartDefaults()
+    {
+        TMainForm form;
+        QCOMPARE(form.pos(), QPoint(1, 1));
+        QCOMPARE(form.size(), QSize(720, 540));
+        QCOMPARE(form.SpinEdit->value(), 200);
+        QCOMPARE(form.AboutButton->toolTip(), QString("Over..."));
+        QCOMPARE(form.windowTitle(), QString("Koerszicht, versie 1.00d - [AEX-Index]"));
+        QVERIFY(form.Created);
+        QVERIFY(!form.Painted);
+    }
+
+    void englishHint()
+    {
+        Support::Language = "ENU";
+        TMainForm form;
+        QCOMPARE(form.AboutButton->toolTip(), QString("About..."));
+    }
+
+    void storedBounds_data()
+    {
+        QTest::addColumn<int>("top");
+        QTest::addColumn<int>("left");
+        QTest::addColumn<int>("dagen");
+        QTest::addColumn<QPoint>("position");
+        QTest::addColumn<int>("shownDagen");
+        QTest::newRow("as stored") << 30 << 40 << 301 << QPoint(40, 30) << 301;
+        QTest::newRow("top -50") << -50 << 10 << 200 << QPoint(10, 1) << 200;
+        QTest::newRow("top 0, left 0") << 0 << 0 << 200 << QPoint(1, 1) << 200;
+        QTest::newRow("day count too small") << 5 << 5 << 7 << QPoint(5, 5) << MinDayCount;
+        QTest::newRow("day count negative") << 5 << 5 << -14 << QPoint(5, 5) << MinDayCount;
+        QTest::newRow("day count too large") << 5 << 5 << 99999 << QPoint(5, 5) << MaxDayCount;
+    }
+    void storedBounds()
+    {
+        QFETCH(int, top);
+        QFETCH(int, left);
+        QFETCH(int, dagen);
+        QFETCH(QPoint, position);
+        QFETCH(int, shownDagen);
+        StoreDefaults({{"Top", top}, {"Left", left}, {"Width", 800}, {"Height", 600}, {"Dagen", dagen}});
+        TMainForm form;
+        QCOMPARE(form.pos(), position);
+        QCOMPARE(form.size(), QSize(800, 600));
+        QCOMPARE(form.SpinEdit->value(), shownDagen);
+    }
+
+    void unreadableValuesFallBack()
+    {
+        StoreDefaults({{"Top", "abc"}, {"Width", ""}, {"Dagen", "veel"}});
+        TMainForm form;
+        QCOMPARE(form.pos(), QPoint(1, 1));
+        QCOMPARE(form.size(), QSize(720, 540));
+        QCOMPARE(form.SpinEdit->value(), 200);
+    }
+
+    void spinBoxLimits()
+    {
+        TMainForm form;
+        QCOMPARE(form.SpinEdit->singleStep(), 7);
+        QVERIFY(form.SpinEdit->minimum() >= 33);
+        QVERIFY(form.SpinEdit->maximum() >= 20000);
+    }
+
+    void marketClosedTextsOnFirstResize()
+    {
+        TMainForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(form.AEXLabel->text(), QString("De beurs "));
+        form.resize(900, 600);
+        QCOMPARE(form.AEXLabel->text(), QString("De beurs "));
+        QCOMPARE(form.KoersLabel->text(), QString("is "));
+        QCOMPARE(form.TimeLabel->text(), QString("gesloten"));
+        // Centred over the chart panel, side by side.
+        const int group = form.AEXLabel->width() + form.KoersLabel->width() + form.TimeLabel->width();
+        QCOMPARE(form.AEXLabel->x(), (form.Panel1->width() - group) / 2);
+        QCOMPARE(form.KoersLabel->x(), form.AEXLabel->x() + form.AEXLabel->width());
+        QCOMPARE(form.TimeLabel->x(), form.KoersLabel->x() + form.KoersLabel->width());
+        // The day count and the About button stay at the right edge of the top panel.
+        QCOMPARE(form.AboutButton->x(), form.TopPanel->width() - form.AboutButton->width() - 10);
+        QCOMPARE(form.SpinEdit->x(), form.AboutButton->x() - form.SpinEdit->width() - 10);
+        QCOMPARE(form.DagenLabel->x(), form.SpinEdit->x() - form.DagenLabel->width() - 5);
+    }
+
+    void quoteTextSurvivesResize()
+    {
+        TMainForm form;
+        form.AEXLabel->setText("AEX: ");
+        form.KoersLabel->setText("-");
+        form.TimeLabel->setText("Het downloaden van de AEX is niet gelukt.");
+        form.FormResize();
+        QCOMPARE(form.AEXLabel->text(), QString("AEX: "));
+        QCOMPARE(form.KoersLabel->text(), QString("is "));
+        QCOMPARE(form.TimeLabel->text(), QString("Het downloaden van de AEX is niet gelukt."));
+    }
+
+    void closingStoresAndRestartRestores()
+    {
+        {
+            TMainForm form;
+            form.move(33, 44);
+            form.resize(900, 650);
+            form.SpinEdit->setValue(228);
+            form.close();
+        }
+        QSettings ini = IniFile();
+        ini.beginGroup("Defaults");
+        QCOMPARE(ini.value("Top").toInt(), 44);
+        QCOMPARE(ini.value("Left").toInt(), 33);
+        QCOMPARE(ini.value("Width").toInt(), 900);
+        QCOMPARE(ini.value("Height").toInt(), 650);
+        QCOMPARE(ini.value("Dagen").toInt(), 228);
+        ini.endGroup();
+        ini.beginGroup("Sources");
+        QVERIFY(ini.value("QuoteSite").toString().endsWith(".example/"));
+        QVERIFY(ini.value("ClosingPricesSite").toString().endsWith(".example/"));
+        QVERIFY(ini.value("MakerSite").toString().endsWith(".example/"));
+
+        TMainForm again;
+        QCOMPARE(again.pos(), QPoint(33, 44));
+        QCOMPARE(again.size(), QSize(900, 650));
+        QCOMPARE(again.SpinEdit->value(), 228);
+    }
+
+    void closingKeepsEditedSources()
+    {
+        {
+            const auto settings = Support::OpenSettings();
+            settings->setValue("Sources/QuoteSite", "http://127.0.0.1:8080/koers/");
+        }
+        {
+            TMainForm form;
+            form.close();
+        }
+        QCOMPARE(IniFile().value("Sources/QuoteSite").toString(), QString("http://127.0.0.1:8080/koers/"));
+        QCOMPARE(Support::ReadSources().quoteSite, QString("http://127.0.0.1:8080/koers/"));
+    }
+
+    void sourcesGetAFinalSlash()
+    {
+        const auto settings = Support::OpenSettings();
+        settings->setValue("Sources/MakerSite", "http://localhost:9000/site");
+        settings->sync();
+        QCOMPARE(Support::ReadSources().makerSite, QString("http://localhost:9000/site/"));
+    }
+
+    void closeHandlingRunsOnce()
+    {
+        TMainForm form;
+        form.close();
+        {
+            const auto settings = Support::OpenSettings();
+            settings->setValue("Defaults/Dagen", 77);
+        }
+        form.close(); // a second close must not write the settings again
+        QCOMPARE(IniFile().value("Defaults/Dagen").toInt(), 77);
+    }
+
+    void updateTimerFiresOnce()
+    {
+        TMainForm form;
+        QVERIFY(form.UpdateTimer->isActive());
+        QCOMPARE(form.UpdateTimer->interval(), 10000);
+        form.UpdateTimerTimer();
+        QVERIFY(!form.UpdateTimer->isActive());
+    }
+
+    void downloadTimerStartsAfterLoading()
+    {
+        TMainForm form;
+        QVERIFY(form.DownloadTimer->isActive());
+        QCOMPARE(form.DownloadTimer->interval(), 1000);
+    }
+};
+
+QTEST_MAIN(TestMainForm)
+#include "tst_mainform.moc"

@@ -1,0 +1,79 @@
+// The built program, started with empty user folders and closed the way a logout closes it.
+#include "testsupport/TestSupport.h"
+
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <csignal>
+
+class TestStartClose : public QObject
+{
+    Q_OBJECT
+private:
+    // Starts the program in `folder`, gives it time to come up, and sends `signal`.
+    static int RunAndSignal(const QString& folder, int signal)
+    {
+        QProcess program;
+        program.setWorkingDirectory(folder);
+        program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        program.start(TestSupport::ProgramPath(), {});
+        if (!program.waitForStarted(10000))
+            return -1;
+        QTest::qWait(2500);
+        ::kill(static_cast<pid_t>(program.processId()), signal);
+        if (!program.waitForFinished(30000)) {
+            program.kill();
+            return -2;
+        }
+        return program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -3;
+    }
+
+private slots:
+    void init() { TestSupport::ResetUserFolders(); }
+
+    void signalsCloseNormally_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGINT") << int(SIGINT);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+    }
+    void signalsCloseNormally()
+    {
+        QFETCH(int, signal);
+        QTemporaryDir folder;
+        const QByteArray starter = "46062 - 1004,14\r\n";
+        QVERIFY(TestSupport::WriteFile(folder.path() + "/AEX.dat", starter));
+
+        QCOMPARE(RunAndSignal(folder.path(), signal), 0);
+
+        QSettings ini(TestSupport::IniPath(), QSettings::IniFormat);
+        for (const char* key : {"Defaults/Top", "Defaults/Left", "Defaults/Width", "Defaults/Height",
+                                "Defaults/Dagen", "Sources/QuoteSite", "Sources/ClosingPricesSite",
+                                "Sources/MakerSite"})
+            QVERIFY2(ini.contains(key), key);
+        QCOMPARE(ini.value("Defaults/Dagen").toInt(), 200);
+        QVERIFY(QFileInfo::exists(TestSupport::DataFolder() + "AEX.dat"));
+    }
+
+    void firstRunWithoutStarterHistory()
+    {
+        QTemporaryDir folder;
+        QCOMPARE(RunAndSignal(folder.path(), SIGTERM), 0);
+        QVERIFY(QFileInfo(TestSupport::DataFolder()).isDir());
+        QVERIFY(QFileInfo::exists(TestSupport::IniPath()));
+    }
+
+    void existingHistoryIsNotReplaced()
+    {
+        QTemporaryDir folder;
+        QVERIFY(TestSupport::WriteFile(folder.path() + "/AEX.dat", "46062 - 1004,14\r\n"));
+        QVERIFY(TestSupport::WriteFile(TestSupport::DataFolder() + "AEX.dat", "46061 - 999,03\r\n"));
+        QCOMPARE(RunAndSignal(folder.path(), SIGTERM), 0);
+        QVERIFY(TestSupport::ReadFile(TestSupport::DataFolder() + "AEX.dat").startsWith("46061 - 999,03\r\n"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStartClose)
+#include "tst_startclose.moc"

@@ -1,0 +1,213 @@
+// The rules that turn raw platform facts into the program's facts, with Windows-style inputs.
+#include "support/PlatformRules.h"
+
+#include <QtTest>
+
+using namespace Support;
+
+Q_DECLARE_METATYPE(Support::Platform)
+Q_DECLARE_METATYPE(Support::TimeZoneRecord)
+Q_DECLARE_METATYPE(Support::CivilTime)
+
+class TestPlatformRules : public QObject
+{
+    Q_OBJECT
+private slots:
+    void language_data()
+    {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<QString>("language");
+        QTest::newRow("Dutch, Netherlands") << 1043 << "NLD";
+        QTest::newRow("Dutch, Belgium") << 2067 << "NLD";
+        QTest::newRow("Afrikaans") << 1078 << "NLD";
+        QTest::newRow("English, United States") << 1033 << "ENU";
+        QTest::newRow("German") << 1031 << "ENU";
+        QTest::newRow("French, Belgium") << 2060 << "ENU";
+        QTest::newRow("zero") << 0 << "ENU";
+    }
+    void language()
+    {
+        QFETCH(int, id);
+        QFETCH(QString, language);
+        QCOMPARE(QString::fromStdString(LanguageForId(id)), language);
+    }
+
+    void versionTable_data()
+    {
+        QTest::addColumn<Platform>("platform");
+        QTest::addColumn<int>("major");
+        QTest::addColumn<int>("minor");
+        QTest::addColumn<QString>("service");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("nt");
+        QTest::newRow("95") << Platform::Windows95Line << 4 << 0 << "" << "95" << false;
+        QTest::newRow("95 OSR2 (B)") << Platform::Windows95Line << 4 << 0 << "B" << "95 OSR2" << false;
+        QTest::newRow("95 OSR2 (C)") << Platform::Windows95Line << 4 << 0 << "C" << "95 OSR2" << false;
+        QTest::newRow("98") << Platform::Windows95Line << 4 << 10 << "" << "98" << false;
+        QTest::newRow("98 SE") << Platform::Windows95Line << 4 << 10 << "A " << "98 SE" << false;
+        QTest::newRow("ME") << Platform::Windows95Line << 4 << 90 << "" << "ME" << false;
+        QTest::newRow("95 line, other minor") << Platform::Windows95Line << 4 << 20 << "" << "" << false;
+        QTest::newRow("95 line, major 5") << Platform::Windows95Line << 5 << 0 << "" << "9x version (unknown)"
+                                          << false;
+        QTest::newRow("NT 3.51") << Platform::NTLine << 3 << 51 << "" << "NT" << true;
+        QTest::newRow("NT 4") << Platform::NTLine << 4 << 0 << "Service Pack 6" << "NT" << true;
+        QTest::newRow("2000") << Platform::NTLine << 5 << 0 << "" << "2000" << true;
+        QTest::newRow("XP") << Platform::NTLine << 5 << 1 << "Service Pack 3" << "XP" << true;
+        QTest::newRow("Server 2003") << Platform::NTLine << 5 << 2 << "" << "Server 2003" << true;
+        QTest::newRow("5.3 has no name") << Platform::NTLine << 5 << 3 << "" << "" << false;
+        QTest::newRow("Vista") << Platform::NTLine << 6 << 0 << "" << "Vista" << true;
+        QTest::newRow("Windows 7") << Platform::NTLine << 6 << 1 << "" << "Windows 7" << true;
+        QTest::newRow("Windows 8") << Platform::NTLine << 6 << 2 << ""
+                                   << "Future Windows version (unknown)" << true;
+        QTest::newRow("NT 10") << Platform::NTLine << 10 << 0 << "" << "Future Windows version (unknown)"
+                               << true;
+        QTest::newRow("Win32s") << Platform::Win32s << 3 << 10 << "" << "" << false;
+        QTest::newRow("not Windows") << Platform::Other << 6 << 1 << "" << "" << false;
+    }
+    void versionTable()
+    {
+        QFETCH(Platform, platform);
+        QFETCH(int, major);
+        QFETCH(int, minor);
+        QFETCH(QString, service);
+        QFETCH(QString, name);
+        QFETCH(bool, nt);
+        const std::string osName = OSNameFor(platform, major, minor, service.toStdString());
+        QCOMPARE(QString::fromStdString(osName), name);
+        QCOMPARE(IsNTFamilyName(osName), nt);
+    }
+
+    void ntFamilyNamesAreExact()
+    {
+        QVERIFY(!IsNTFamilyName("xp"));
+        QVERIFY(!IsNTFamilyName("XP "));
+        QVERIFY(!IsNTFamilyName(""));
+    }
+
+    void nthWeekday_data()
+    {
+        QTest::addColumn<int>("year");
+        QTest::addColumn<int>("month");
+        QTest::addColumn<int>("dayOfWeek");
+        QTest::addColumn<int>("n");
+        QTest::addColumn<int>("day");
+        QTest::newRow("last Sunday of March 2026") << 2026 << 3 << 0 << 5 << 29;
+        QTest::newRow("last Sunday of October 2026") << 2026 << 10 << 0 << 5 << 25;
+        QTest::newRow("first Sunday of November 2026") << 2026 << 11 << 0 << 1 << 1;
+        QTest::newRow("first Sunday of March 2026") << 2026 << 3 << 0 << 1 << 1;
+        QTest::newRow("second Sunday of March 2026") << 2026 << 3 << 0 << 2 << 8;
+        QTest::newRow("last Sunday of March 2024") << 2024 << 3 << 0 << 5 << 31;
+        QTest::newRow("last Thursday of February, leap year") << 2024 << 2 << 4 << 5 << 29;
+        QTest::newRow("last Thursday of February 2023") << 2023 << 2 << 4 << 5 << 23;
+        QTest::newRow("fourth Saturday of June 2026") << 2026 << 6 << 6 << 4 << 27;
+    }
+    void nthWeekday()
+    {
+        QFETCH(int, year);
+        QFETCH(int, month);
+        QFETCH(int, dayOfWeek);
+        QFETCH(int, n);
+        QFETCH(int, day);
+        QCOMPARE(NthWeekdayOfMonth(year, month, dayOfWeek, n), day);
+    }
+
+    void daylight_data()
+    {
+        // The Central European zone as the system reports it: a rule for every year.
+        TimeZoneRecord cet;
+        cet.standardBias = 0;
+        cet.daylightBias = -60;
+        cet.daylightDate = {0, 3, 0, 5, 2, 0, 0};
+        cet.standardDate = {0, 10, 0, 5, 3, 0, 0};
+        TimeZoneRecord noDaylight;
+        TimeZoneRecord absolute = cet;
+        absolute.daylightDate = {2026, 3, 0, 29, 2, 0, 0};
+        absolute.standardDate = {2026, 10, 0, 25, 3, 0, 0};
+        TimeZoneRecord firstSunday = cet;
+        firstSunday.daylightDate = {0, 3, 0, 1, 2, 0, 0};
+
+        QTest::addColumn<int>("country");
+        QTest::addColumn<TimeZoneRecord>("zone");
+        QTest::addColumn<CivilTime>("now");
+        QTest::addColumn<bool>("active");
+        QTest::addColumn<double>("bias");
+        QTest::newRow("CET in July") << 31 << cet << CivilTime{2026, 7, 15, 12, 0, 0} << true << 1.0 / 24;
+        QTest::newRow("CET in January") << 31 << cet << CivilTime{2026, 1, 15, 12, 0, 0} << false << 1.0 / 24;
+        QTest::newRow("just before the start") << 31 << cet << CivilTime{2026, 3, 29, 1, 59, 59} << false
+                                               << 1.0 / 24;
+        QTest::newRow("just after the start") << 31 << cet << CivilTime{2026, 3, 29, 2, 0, 1} << true
+                                              << 1.0 / 24;
+        QTest::newRow("at the end") << 31 << cet << CivilTime{2026, 10, 25, 3, 0, 0} << false << 1.0 / 24;
+        QTest::newRow("country 1") << 1 << cet << CivilTime{2026, 7, 15, 12, 0, 0} << false << 0.0;
+        QTest::newRow("zone without daylight time") << 31 << noDaylight << CivilTime{2026, 7, 15, 12, 0, 0}
+                                                    << false << 0.0;
+        QTest::newRow("absolute dates") << 31 << absolute << CivilTime{2026, 7, 1, 0, 0, 0} << true << 1.0 / 24;
+        QTest::newRow("first Sunday rule, 2 March") << 31 << firstSunday << CivilTime{2026, 3, 2, 0, 0, 0}
+                                                    << true << 1.0 / 24;
+        QTest::newRow("first Sunday rule, 1 March early") << 31 << firstSunday
+                                                          << CivilTime{2026, 3, 1, 1, 0, 0} << false
+                                                          << 1.0 / 24;
+    }
+    void daylight()
+    {
+        QFETCH(int, country);
+        QFETCH(TimeZoneRecord, zone);
+        QFETCH(CivilTime, now);
+        QFETCH(bool, active);
+        QFETCH(double, bias);
+        const DaylightFacts facts = ComputeDaylight(country, zone, now);
+        QCOMPARE(facts.active, active);
+        QCOMPARE(facts.bias, bias);
+    }
+
+    void dataFolderFromDesktop_data()
+    {
+        QTest::addColumn<QString>("desktop");
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("profile") << "C:\\Users\\jan\\Desktop\\" << "C:\\Users\\jan\\UserData\\Koerszicht\\";
+        QTest::newRow("old profile") << "C:\\Documents and Settings\\jan\\Bureaublad\\"
+                                     << "C:\\Documents and Settings\\jan\\UserData\\Koerszicht\\";
+        QTest::newRow("missing value") << "\\" << "\\UserData\\Koerszicht\\";
+        QTest::newRow("desktop at a root") << "D:\\Desktop\\" << "D:\\UserData\\Koerszicht\\";
+    }
+    void dataFolderFromDesktop()
+    {
+        QFETCH(QString, desktop);
+        QFETCH(QString, folder);
+        QCOMPARE(QString::fromStdString(DataFolderFromDesktop(desktop.toStdString(), "Koerszicht")), folder);
+    }
+
+    void driveTypeNames()
+    {
+        const char* expected[] = {"", "", "DRIVE_REMOVABLE", "DRIVE_FIXED", "DRIVE_REMOTE", "DRIVE_CDROM",
+                                  "DRIVE_RAMDISK", ""};
+        for (int type = 0; type < 8; ++type)
+            QCOMPARE(DriveTypeName(type), std::string(expected[type]));
+    }
+
+    void timeStampShift_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<bool>("daylight");
+        QTest::addColumn<long long>("seconds");
+        QTest::newRow("fixed to removable in summer") << "DRIVE_FIXED" << "DRIVE_REMOVABLE" << true << -3600LL;
+        QTest::newRow("removable to fixed in summer") << "DRIVE_REMOVABLE" << "DRIVE_FIXED" << true << 3600LL;
+        QTest::newRow("fixed to removable in winter") << "DRIVE_FIXED" << "DRIVE_REMOVABLE" << false << 0LL;
+        QTest::newRow("fixed to fixed in summer") << "DRIVE_FIXED" << "DRIVE_FIXED" << true << 0LL;
+        QTest::newRow("bare name (no drive) to fixed") << "" << "DRIVE_FIXED" << true << 3600LL;
+        QTest::newRow("no drive letters at all") << "" << "" << true << 0LL;
+    }
+    void timeStampShift()
+    {
+        QFETCH(QString, source);
+        QFETCH(QString, target);
+        QFETCH(bool, daylight);
+        QFETCH(long long, seconds);
+        const auto shift = DecideTimeStampShift(source.toStdString(), target.toStdString(), daylight);
+        QCOMPARE(TimeStampShiftSeconds(shift, 1.0 / 24), seconds);
+    }
+};
+
+QTEST_APPLESS_MAIN(TestPlatformRules)
+#include "tst_platformrules.moc"
