@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstring>
 #include <system_error>
+#include <utility>
 
 namespace Update::Win32 {
 
@@ -137,7 +138,7 @@ std::string ComparablePath(const std::string& path)
     return text;
 }
 
-WinHandle FindProcessNT(const std::string& path)
+FoundProcess FindProcessNT(const std::string& path)
 {
     const std::string wanted = ComparablePath(path);
     const StatusLibrary& status = Status();
@@ -165,43 +166,54 @@ WinHandle FindProcessNT(const std::string& path)
             status.moduleFileName(process.Get(), nullptr, fileName, NameLength) == 0)
             continue;
         if (ComparablePath(TextUpToZero(fileName, NameLength)) == wanted)
-            return process;
+            return {std::move(process), ids[index]};
     }
-    return WinHandle();
+    return {};
 }
 
-WinHandle FindProcessToolHelp(const std::string& path)
+FoundProcess FindProcessToolHelp(const std::string& path)
 {
     const std::string wanted = ComparablePath(path);
     const ToolHelpLibrary& toolHelp = ToolHelp();
     if (toolHelp.createSnapshot == nullptr || toolHelp.first == nullptr || toolHelp.next == nullptr)
-        return WinHandle();
+        return {};
     const WinHandle snapshot(toolHelp.createSnapshot(SnapshotProcesses, 0));
     if (!snapshot)
-        return WinHandle();
+        return {};
     ProcessEntry entry;
     std::memset(&entry, 0, sizeof entry);
     entry.size = sizeof entry;
     for (BOOL more = toolHelp.first(snapshot.Get(), &entry); more;
          more = toolHelp.next(snapshot.Get(), &entry)) {
-        if (ComparablePath(TextUpToZero(entry.exeFile, sizeof entry.exeFile)) == wanted)
-            return WinHandle(OpenProcess(PROCESS_TERMINATE, TRUE, entry.processId));
+        if (ComparablePath(TextUpToZero(entry.exeFile, sizeof entry.exeFile)) != wanted)
+            continue;
+        FoundProcess found{WinHandle(OpenProcess(PROCESS_TERMINATE, TRUE, entry.processId)), 0};
+        if (found)
+            found.processId = entry.processId;
+        return found;
     }
-    return WinHandle();
+    return {};
 }
 
-WinHandle FindProcessByPath(const std::string& path)
+FoundProcess FindProcessByPath(const std::string& path)
 {
     return IsPlatformNT() ? FindProcessNT(path) : FindProcessToolHelp(path);
 }
 
-bool EndProcess(WinHandle& process)
+bool EndProcess(FoundProcess& process)
 {
     if (!process)
         return false;
-    const bool ended = TerminateProcess(process.Get(), 0) != FALSE;
-    process.Close();
+    const bool ended = TerminateProcess(process.handle.Get(), 0) != FALSE;
+    process.handle.Close();
+    process.processId = 0;
     return ended;
+}
+
+bool EndProcessById(unsigned long processId)
+{
+    FoundProcess process{WinHandle(OpenProcess(PROCESS_TERMINATE, FALSE, processId)), processId};
+    return EndProcess(process);
 }
 
 } // namespace Update::Win32

@@ -733,14 +733,14 @@ void Stop(Started& started)
 
 // Asks the finder until it answers or a few seconds passed: a fresh process needs a moment
 // before its module names can be read.
-template <typename Finder> Update::Win32::WinHandle FindSoon(Finder find, const std::string& path)
+template <typename Finder> Update::Win32::FoundProcess FindSoon(Finder find, const std::string& path)
 {
     for (int attempt = 0; attempt < 200; ++attempt) {
         if (auto found = find(path))
             return found;
         Sleep(25);
     }
-    return Update::Win32::WinHandle();
+    return {};
 }
 
 bool EndedWithin(const Started& started, DWORD milliseconds, DWORD expectedCode)
@@ -784,10 +784,11 @@ void CheckProcesses(const std::string& work, const std::string& helper)
         return;
 
     // The process-status route.
-    WinHandle found = FindSoon(FindProcessNT, " \t" + Lower(here) + "  ");
+    FoundProcess found = FindSoon(FindProcessNT, " \t" + Lower(here) + "  ");
     True("found by its path in other letter case with blanks", static_cast<bool>(found));
+    Equal("the found process id is the helper's", found.processId, running.info.dwProcessId);
     if (found)
-        Equal("the found process is the helper", GetProcessId(found.Get()), running.info.dwProcessId);
+        Equal("the found handle is the helper's", GetProcessId(found.handle.Get()), running.info.dwProcessId);
 
     const auto before = HandleCount();
     True("handle count available", before.has_value() && *before > 0);
@@ -831,8 +832,9 @@ void CheckProcesses(const std::string& work, const std::string& helper)
     if (!again.ok)
         return;
     const std::string entryText = IsPlatformNT() ? name : here;
-    WinHandle byToolHelp = FindSoon(FindProcessToolHelp, "  " + Upper(entryText) + " ");
+    FoundProcess byToolHelp = FindSoon(FindProcessToolHelp, "  " + Upper(entryText) + " ");
     True("tool-help route finds it in other letter case with blanks", static_cast<bool>(byToolHelp));
+    Equal("the tool-help process id is the helper's", byToolHelp.processId, again.info.dwProcessId);
     // The handle carries the right to terminate only, so the helper's exit code tells it was the one.
     const auto beforeToolHelp = HandleCount();
     Equal("tool-help route finds none for another name",
@@ -843,6 +845,22 @@ void CheckProcesses(const std::string& work, const std::string& helper)
     True("ended through the tool-help handle", EndProcess(byToolHelp));
     True("the helper ended again with code 0", EndedWithin(again, 5000, 0));
     Stop(again);
+
+    // Ending by the id alone, as a caller does that keeps no handle between finding and ending.
+    Started third = Start(here);
+    True("helper started a third time", third.ok);
+    if (!third.ok)
+        return;
+    unsigned long id = 0;
+    {
+        const FoundProcess byPath = FindSoon(FindProcessByPath, here);
+        id = byPath.processId;
+    }
+    Equal("the id found is the helper's", id, third.info.dwProcessId);
+    True("ended by its id", EndProcessById(id));
+    True("the helper ended a third time with code 0", EndedWithin(third, 5000, 0));
+    Stop(third);
+    Equal("ending id 0", EndProcessById(0), false);
 }
 
 void CheckLanguage(const std::string& argument)
