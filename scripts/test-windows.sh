@@ -8,7 +8,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cannot_test=77
 
-packages=(g++-mingw-w64-i686 wine wine32 tzdata)
+packages=(cmake ninja-build g++-mingw-w64-i686 wine wine32 tzdata)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then
@@ -45,16 +45,10 @@ if ! install_missing || ! command -v i686-w64-mingw32-g++ >/dev/null || ! comman
 fi
 
 out="$root/build-windows"
-mkdir -p "$out"
-flags=(-std=c++20 -O2 -Wall -Wextra -static -I"$root"
-       -DUNICODE -D_UNICODE) # as a Qt build sets them: the platform code must not depend on them
 echo "Building the Windows test program"
-i686-w64-mingw32-g++ "${flags[@]}" -o "$out/tst_platform_win.exe" \
-    "$root/tests/windows/tst_platform_win.cpp" \
-    "$root/support/PlatformRules.cpp" "$root/support/TextFields.cpp" \
-    "$root/support/SystemInfo_win.cpp" "$root/support/Folders_win.cpp" "$root/support/WinHandle_win.cpp" \
-    "$root/update/ProcessFinder_win.cpp" -ladvapi32
-i686-w64-mingw32-g++ "${flags[@]}" -o "$out/process_helper_win.exe" "$root/tests/windows/ProcessHelper_win.cpp"
+cmake -S "$root/tests/windows" -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-i686.cmake" >/dev/null
+cmake --build "$out" -j2
 
 # The Windows branches of the Qt files, checked for syntax only: the Qt headers of this
 # machine stand in for those of a Qt for Windows, which Debian does not package.
