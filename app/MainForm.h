@@ -4,7 +4,9 @@
 // design; the decisions live in the core functions they call.
 
 #include "app/Components.h"
+#include "history/HistoryFile.h"
 #include "history/SeriesModel.h"
+#include "history/UnstoredDays.h"
 
 #include <QDateTime>
 #include <QWidget>
@@ -79,6 +81,15 @@ public:
     void WriteAEX();
     void ResizeSeries();
 
+    // ---- History: what closing needs to lose no day (MainFormHistory.cpp) ----
+    History::UnstoredDays Unstored;
+    History::LoadStatus HistoryFileStatus = History::LoadStatus::Missing;
+    std::string HistoryFilePath() const;
+    // Selects today's entry in ListBox and scrolls to it.
+    void SelectTodayEntry();
+    // Redraws the chart completely: saves the handles, then draws it afresh.
+    void RedrawChartFully();
+
     // Chart, handles and hover read-out (MainFormChart.cpp)
     void SetUpChart();
     void DrawGraph();
@@ -104,6 +115,7 @@ private:
     void CreateComponents();
     void LayoutPanels();
 
+    int m_historyLoads = 0; // counts ReadAEX runs, to notice a reload from within the back-fill
     bool m_chartPaintRequested = true;
     bool m_closed = false;
 };

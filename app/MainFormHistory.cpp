@@ -2,13 +2,98 @@
 // back at closing, and following a change of the day count.
 #include "app/MainForm.h"
 
+#include "history/SeriesBuilder.h"
+#include "history/SeriesResize.h"
+#include "support/Clock.h"
+#include "support/Folders.h"
+#include "support/Regional.h"
+#include "support/Trace.h"
+
+#include <QListView>
+#include <QSpinBox>
 #include <QTimer>
+#include <QtDebug>
+
+std::string TMainForm::HistoryFilePath() const
+{
+    return Support::DataFolder + "AEX.dat";
+}
 
 void TMainForm::ReadAEX()
 {
+    Support::TraceScope trace("MainForm.ReadAEX");
+    const int load = ++m_historyLoads;
+
+    History::LoadedHistory loaded = History::LoadHistoryFile(HistoryFilePath());
+    HistoryFileStatus = loaded.status;
+    HistoryList = std::move(loaded.history);
+    Unstored = {};
+    Unstored.heldBack = std::move(loaded.heldBack);
+    Series->SetItems({});
+
+    bool reloaded = false;
+    History::SeriesBuild build = History::BuildSeries(
+        HistoryList, SpinEdit->value(), Support::TodayDayNumber(), Support::Regional().decimalSeparator,
+        [&](History::EntryList& items, const std::string& lastStoredEntry) {
+            LastStoredEntry = lastStoredEntry;
+            Series->SetItems(std::move(items));
+            ShowLoadMessage(BackfillClosingPrices());
+            // A reload from within the back-fill has built the series already.
+            reloaded = m_historyLoads != load;
+            items = Series->Items();
+        });
+    if (!reloaded) {
+        Unstored.obtained = std::move(build.obtained);
+        Unstored.filled = std::move(build.filled);
+        Unstored.departed = std::move(build.departed);
+        Series->SetItems(std::move(build.items));
+        SelectTodayEntry();
+    }
     DownloadTimer->start();
 }
 
-void TMainForm::WriteAEX() {}
+void TMainForm::WriteAEX()
+{
+    if (HistoryFileStatus == History::LoadStatus::Unreadable) {
+        // Writing would replace a history that could not be read with this run's days only.
+        qWarning("The history file %s could not be read at start-up and is left as it is",
+                 HistoryFilePath().c_str());
+        return;
+    }
+    History::EntryList unstored =
+        History::UnstoredEntries(HistoryList, LastStoredEntry, Series->Items(), Unstored,
+                                 Support::TodayDayNumber(), Support::Regional().decimalSeparator);
+    HistoryList.insert(HistoryList.end(), std::make_move_iterator(unstored.begin()),
+                       std::make_move_iterator(unstored.end()));
+    History::WriteHistoryFile(HistoryFilePath(), HistoryList,
+                              HistoryFileStatus == History::LoadStatus::ReadSkipped);
+}
 
-void TMainForm::ResizeSeries() {}
+void TMainForm::ResizeSeries()
+{
+    SaveHandles();
+    History::EntryList items = Series->Items();
+    History::ResizeSeriesItems(items, SpinEdit->value(), HistoryList,
+                               History::NewestStoredDay(HistoryList, LastStoredEntry), Unstored.departed);
+    Series->SetItems(std::move(items));
+    SelectTodayEntry();
+    RollPending = true;
+    RedrawChartFully();
+    DownloadTimer->setInterval(1000);
+}
+
+void TMainForm::SelectTodayEntry()
+{
+    const int row = History::TodayRow(Series->Items(), Support::TodayDayNumber());
+    if (row < 0)
+        return;
+    const QModelIndex index = Series->index(row);
+    ListBox->setCurrentIndex(index);
+    ListBox->scrollTo(index, QAbstractItemView::PositionAtCenter);
+}
+
+void TMainForm::RedrawChartFully()
+{
+    SaveHandles();
+    DrawGraph();
+}

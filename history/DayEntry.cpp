@@ -33,4 +33,22 @@ std::string MakeEntry(int day, std::string_view value)
     return entry;
 }
 
+bool HasValue(std::string_view entry)
+{
+    return EntryValue(entry) >= LeastValue;
+}
+
+std::string ValueText(std::string_view entry)
+{
+    const auto hyphen = entry.find('-');
+    if (hyphen == std::string_view::npos)
+        return {};
+    std::string_view value = entry.substr(hyphen + 1);
+    while (!value.empty() && value.front() == ' ')
+        value.remove_prefix(1);
+    while (!value.empty() && value.back() == ' ')
+        value.remove_suffix(1);
+    return std::string(value);
+}
+
 } // namespace History

@@ -20,4 +20,11 @@ double EntryValue(std::string_view entry);
 // "<day> - <value>"
 std::string MakeEntry(int day, std::string_view value);
 
+// A value below 0.1 counts as a day without a value.
+inline constexpr double LeastValue = 0.1;
+inline constexpr const char* NoValue = "0,0";
+bool HasValue(std::string_view entry);
+// The value text of an entry without the blanks around it ("312,45"), to copy into another day.
+std::string ValueText(std::string_view entry);
+
 } // namespace History

@@ -1,5 +1,6 @@
 #include "support/TextFields.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace Support {
@@ -67,7 +68,10 @@ template <typename Keep> std::string FilterShortText(std::string_view text, Keep
             result += c;
     return result;
 }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 } // namespace
 
 std::string StripDigits(std::string_view text)
@@ -94,7 +98,7 @@ double TextToFloat(std::string_view input)
         text += '.';
     if (text.front() == '.')
         text.insert(0, "0");
-    if (text.back() == '.')
+    if (text.find('.') == text.size() - 1) // nothing after the first point
         text += '0';
     // Converted as far as it is a number ("1.2.3" reads as 1.2); nothing readable gives 0.
     double value = 0.0;
@@ -106,12 +110,16 @@ double TextToFloat(std::string_view input)
 
 std::string FloatToFixed(double value, int width, int decimals, char decimalSeparator)
 {
+    // Only the first 12 characters are kept; 60 decimals fill them whatever the value.
+    decimals = std::clamp(decimals, 0, 60);
     char buffer[400];
     const auto [end, error] =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
     std::string number = error == std::errc() ? std::string(buffer, end) : std::string("0");
-    if (static_cast<int>(number.size()) < width)
-        number.insert(0, static_cast<std::size_t>(width) - number.size(), ' ');
+    if (static_cast<int>(number.size()) < width) {
+        const auto blanks = static_cast<std::size_t>(width) - number.size();
+        number.insert(0, std::min(blanks, MaxFixedLength), ' ');
+    }
     number.resize(std::min(number.size(), MaxFixedLength));
     if (decimalSeparator != '.')
         if (const auto point = number.find('.'); point != std::string::npos)
@@ -130,6 +138,8 @@ std::string Copy(std::string_view text, long long position, long long count)
 
 long long Pos(std::string_view what, std::string_view text)
 {
+    if (what.empty())
+        return 0; // the empty text is found nowhere
     const auto at = text.find(what);
     return at == std::string_view::npos ? 0 : static_cast<long long>(at) + 1;
 }

@@ -28,7 +28,7 @@ std::string FloatToFixed(double value, int width, int decimals);
 // Positions counting from 1, as the program's texts are described.
 // Copy: at most `count` characters from `position`; a position below 1 counts as 1.
 std::string Copy(std::string_view text, long long position, long long count);
-// Pos: position of the first occurrence of `what`, 0 when absent.
+// Pos: position of the first occurrence of `what`, 0 when absent or empty.
 long long Pos(std::string_view what, std::string_view text);
 
 } // namespace Support

@@ -1,0 +1,36 @@
+#pragma once
+// The days after the newest stored day: what closing appends to the history so that no day
+// of the file loses its value and every day up to today is written once.
+
+#include "history/DayEntry.h"
+
+#include <string_view>
+
+namespace History {
+
+// Kept by the window from loading to closing, beside the history and the shown series.
+struct UnstoredDays
+{
+    EntryList heldBack; // the file's newest entries, left out of the history at loading
+    EntryList obtained; // ascending: entries with a value that the back-fill gave at loading
+    EntryList filled;   // sorted texts the filling of the series wrote: no values of their own
+    EntryList departed; // ascending: entries after the newest stored day that a smaller day
+                        // count took out of the series
+};
+
+// The newest stored day: the later of the day of lastStoredEntry and the history's last day;
+// NoDay when neither is a day.
+int NewestStoredDay(const EntryList& history, std::string_view lastStoredEntry);
+
+// The entries to append to the history at closing, one for every day after the newest stored
+// day up to today, ascending. A day takes, in this order:
+// - a value obtained in this run (back-fill or quote download) from the series, from the
+//   entries a smaller day count took away, or from the back-fill at loading;
+// - else the file's own entry for that day when it has a value;
+// - else the value interpolated between the days around it that have one, written as the
+//   series filling writes it; "0,0" when there is no value on one of the two sides.
+// Days after today are not written, except the file's own entries (they stay as they were).
+EntryList UnstoredEntries(const EntryList& history, std::string_view lastStoredEntry, const EntryList& series,
+                          const UnstoredDays& unstored, int today, char decimalSeparator);
+
+} // namespace History

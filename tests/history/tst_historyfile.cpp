@@ -1,0 +1,202 @@
+// Reading and writing AEX.dat.
+#include "HistoryTestSupport.h"
+#include "history/HistoryFile.h"
+#include "testsupport/TestSupport.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace History;
+
+class HistoryFileTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_folder;
+    std::string Path(const char* name = "AEX.dat") const
+    {
+        return (m_folder.path() + '/' + name).toStdString();
+    }
+
+private slots:
+    void readHistoryText_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<EntryList>("entries");
+        QTest::addColumn<int>("skipped");
+        QTest::newRow("gap from day 100 to 103 gets 0,0 days")
+            << QByteArray("100 - 1\r\n103 - 4\r\n") << L("100:1 101:0,0 102:0,0 103:4") << 0;
+        QTest::newRow("second line of a day dropped")
+            << QByteArray("100 - 1\r\n100 - 2\r\n101 - 3\r\n") << L("100:1 101:3") << 1;
+        QTest::newRow("the line with a value wins over 0,0")
+            << QByteArray("100 - 0,0\r\n100 - 2\r\n") << L("100:2") << 1;
+        QTest::newRow("identical second line loses nothing")
+            << QByteArray("100 - 1\r\n100 - 1\r\n") << L("100:1") << 0;
+        // Comparing the next line with the older line's day would repeat days 102 and 103.
+        QTest::newRow("older day takes its empty place; next line compared with the newest")
+            << QByteArray("100 - 1\r\n103 - 4\r\n101 - 9\r\n104 - 5\r\n")
+            << L("100:1 101:9 102:0,0 103:4 104:5") << 0;
+        QTest::newRow("older day with a value already held: dropped")
+            << QByteArray("100 - 1\r\n101 - 2\r\n100 - 9\r\n102 - 3\r\n") << L("100:1 101:2 102:3") << 1;
+        QTest::newRow("older than the first line")
+            << QByteArray("100 - 1\r\n98 - 5\r\n") << L("98:5 99:0,0 100:1") << 0;
+        QTest::newRow("LF line ends") << QByteArray("100 - 1\n101 - 2\n") << L("100:1 101:2") << 0;
+        QTest::newRow("final line without line end")
+            << QByteArray("100 - 1\r\n101 - 2") << L("100:1 101:2") << 0;
+        QTest::newRow("empty lines passed over")
+            << QByteArray("\r\n100 - 1\r\n\r\n\n  \r\n101 - 2\r\n") << L("100:1 101:2") << 0;
+        QTest::newRow("day not a whole number: skipped")
+            << QByteArray("100 - 1\r\nabc - 2\r\n10x - 3\r\n1.5 - 4\r\n101 - 5\r\n") << L("100:1 101:5") << 3;
+        QTest::newRow("day outside 0 ... 65535: skipped")
+            << QByteArray("65536 - 1\r\n-1 - 2\r\n100 - 3\r\n") << L("100:3") << 2;
+        QTest::newRow("largest day") << QByteArray("65535 - 1\r\n") << L("65535:1") << 0;
+        QTest::newRow("line without a blank: skipped") << QByteArray("100\r\n101 - 2\r\n") << L("101:2") << 1;
+        QTest::newRow("bad value: a day without a value, text kept")
+            << QByteArray("100 - 1\r\n101 - abc\r\n") << EntryList{"100 - 1", "101 - abc"} << 0;
+        QTest::newRow("leading blanks and zeros")
+            << QByteArray("  0100 - 1\r\n\t101 - 2\r\n") << L("100:1 101:2") << 0;
+        QTest::newRow("value blanks kept")
+            << QByteArray("100 -  312,45 \r\n") << EntryList{"100 -  312,45 "} << 0;
+        QTest::newRow("binary junk") << QByteArray("\x01\x02\xff\r\n100 - 1\r\n") + QByteArray(2, '\0') +
+                                            "\r\n"
+                                     << L("100:1") << 2;
+        QTest::newRow("empty") << QByteArray() << EntryList{} << 0;
+    }
+
+    void readHistoryText()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(EntryList, entries);
+        QFETCH(int, skipped);
+        const ReadHistory read = ReadHistoryText(std::string_view(text.constData(), text.size()));
+        QCOMPARE(read.entries, entries);
+        QCOMPARE(read.skippedLines, skipped);
+    }
+
+    void newestTenAreHeldBack_data()
+    {
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<int>("history");
+        QTest::newRow("none") << 0 << 0;
+        QTest::newRow("ten lines: an empty history") << 10 << 0;
+        QTest::newRow("eleven") << 11 << 1;
+        QTest::newRow("a year") << 365 << 355;
+    }
+
+    void newestTenAreHeldBack()
+    {
+        QFETCH(int, lines);
+        QFETCH(int, history);
+        const EntryList entries = Consecutive(1000, 1000 + lines - 1);
+        QVERIFY(TestSupport::WriteFile(QString::fromStdString(Path()), FileText(entries)));
+        const LoadedHistory loaded = LoadHistoryFile(Path());
+        QCOMPARE(loaded.status, LoadStatus::Read);
+        QCOMPARE(int(loaded.history.size()), history);
+        QCOMPARE(int(loaded.heldBack.size()), lines - history);
+        EntryList joined = loaded.history;
+        joined.insert(joined.end(), loaded.heldBack.begin(), loaded.heldBack.end());
+        QCOMPARE(joined, entries);
+    }
+
+    void loadStatus()
+    {
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("No history file"));
+        QCOMPARE(LoadHistoryFile(Path("absent.dat")).status, LoadStatus::Missing);
+
+        QDir(m_folder.path()).mkpath("folder.dat");
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("could not be read"));
+        const LoadedHistory folder = LoadHistoryFile(Path("folder.dat"));
+        QCOMPARE(folder.status, LoadStatus::Unreadable);
+        QVERIFY(folder.history.empty() && folder.heldBack.empty());
+
+        TestSupport::WriteFile(QString::fromStdString(Path("junk.dat")), "junk\r\n100 - 1\r\n");
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("1 lines were not day entries"));
+        QCOMPARE(LoadHistoryFile(Path("junk.dat")).status, LoadStatus::ReadSkipped);
+
+        TestSupport::WriteFile(QString::fromStdString(Path("empty.dat")), "");
+        QCOMPARE(LoadHistoryFile(Path("empty.dat")).status, LoadStatus::Read);
+    }
+
+    void writeIsCrLfAndReadsBackTheSame()
+    {
+        const EntryList entries = EntryList{"100 - 1", "101 - 2,50", "102 -  312,45 ", "103 - 0,0"};
+        QCOMPARE(WriteHistoryFile(Path(), entries), WriteStatus::Written);
+        QCOMPARE(TestSupport::ReadFile(QString::fromStdString(Path())),
+                 QByteArray("100 - 1\r\n101 - 2,50\r\n102 -  312,45 \r\n103 - 0,0\r\n"));
+        QCOMPARE(ReadHistoryText(HistoryFileText(entries)).entries, entries);
+    }
+
+    void writeCreatesTheFolder()
+    {
+        const std::string path = Path("new/folder/AEX.dat");
+        QCOMPARE(WriteHistoryFile(path, L("100:1")), WriteStatus::Written);
+        QCOMPARE(TestSupport::ReadFile(QString::fromStdString(path)), QByteArray("100 - 1\r\n"));
+    }
+
+    void backupKeepsThePreviousFile()
+    {
+        TestSupport::WriteFile(QString::fromStdString(Path()), "old\r\n100 - 1\r\n");
+        QCOMPARE(WriteHistoryFile(Path(), L("100:1"), true), WriteStatus::Written);
+        QCOMPARE(TestSupport::ReadFile(QString::fromStdString(Path("AEX.dat.bak"))),
+                 QByteArray("old\r\n100 - 1\r\n"));
+        QCOMPARE(TestSupport::ReadFile(QString::fromStdString(Path())), QByteArray("100 - 1\r\n"));
+    }
+
+    // A write that stops half-way (here: the file size limit) leaves the previous file whole.
+    void interruptedWriteLeavesTheOldFile()
+    {
+        const QByteArray old = FileText(Consecutive(30000, 30100));
+        TestSupport::WriteFile(QString::fromStdString(Path()), old);
+        const EntryList longer = Consecutive(30000, 46000);
+
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = saved;
+        limited.rlim_cur = 64 * 1024;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("was not written .*previous file is left"));
+        const WriteStatus status = WriteHistoryFile(Path(), longer);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previousHandler);
+
+        QCOMPARE(status, WriteStatus::Failed);
+        QCOMPARE(TestSupport::ReadFile(QString::fromStdString(Path())), old);
+        QCOMPARE(QDir(m_folder.path()).entryList(QDir::Files),
+                 QStringList{"AEX.dat"}); // no half-written files
+    }
+
+    void targetThatCannotBeReplaced()
+    {
+        QDir(m_folder.path()).mkpath("AEX.dat/inside");
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("was not written"));
+        QCOMPARE(WriteHistoryFile(Path(), L("100:1")), WriteStatus::Failed);
+        QVERIFY(QFileInfo(m_folder.path() + "/AEX.dat/inside").isDir());
+    }
+
+    void readOnlyFolder()
+    {
+        if (geteuid() == 0)
+            QSKIP("root may write into a read-only folder");
+        TestSupport::WriteFile(QString::fromStdString(Path()), "100 - 1\r\n");
+        QFile::setPermissions(m_folder.path(), QFile::ReadOwner | QFile::ExeOwner);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("was not written"));
+        const WriteStatus status = WriteHistoryFile(Path(), L("100:5 101:6"));
+        QFile::setPermissions(m_folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(status, WriteStatus::Failed);
+        QCOMPARE(TestSupport::ReadFile(QString::fromStdString(Path())), QByteArray("100 - 1\r\n"));
+    }
+
+    void cleanup()
+    {
+        QDir(m_folder.path()).removeRecursively();
+        QDir().mkpath(m_folder.path());
+    }
+};
+
+QTEST_GUILESS_MAIN(HistoryFileTest)
+#include "tst_historyfile.moc"

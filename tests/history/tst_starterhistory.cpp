@@ -1,0 +1,71 @@
+// The starter history shipped with the program agrees with the closes it is made from, and
+// reads as a file the program itself has kept.
+#include "HistoryTestSupport.h"
+#include "history/HistoryFile.h"
+#include "history/SeriesBuilder.h"
+#include "support/Clock.h"
+#include "testsupport/TestSupport.h"
+
+#include <QDate>
+
+using namespace History;
+
+class StarterHistoryTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QByteArray m_file;
+    EntryList m_lines;
+
+private slots:
+    void initTestCase()
+    {
+        m_file = TestSupport::ReadFile(TestSupport::SourceDir() + "/data/AEX.dat");
+        QVERIFY(!m_file.isEmpty());
+        for (const QByteArray& line : m_file.split('\n'))
+            if (!line.isEmpty())
+                m_lines.push_back(line.chopped(line.endsWith('\r') ? 1 : 0).toStdString());
+    }
+
+    void everyLineEndsWithCrLf()
+    {
+        QVERIFY(m_file.endsWith("\r\n"));
+        QCOMPARE(m_file.count('\n'), m_file.count("\r\n"));
+        QCOMPARE(m_file.count('\r'), m_file.count("\r\n"));
+    }
+
+    void oneLinePerCalendarDay()
+    {
+        const ReadHistory read = ReadHistoryText(std::string_view(m_file.constData(), m_file.size()));
+        QCOMPARE(read.skippedLines, 0);
+        QCOMPARE(read.entries, m_lines); // nothing to fill in: no day is missing
+        QCOMPARE(EntryDay(m_lines.front()), Support::DayNumber(QDate(1983, 1, 3)));
+        QCOMPARE(EntryDay(m_lines.back()), Support::DayNumber(QDate(2026, 2, 10)));
+        QCOMPARE(m_lines.back(), std::string("46063 - 1004,14"));
+    }
+
+    // Trading days carry their close; the other days read exactly as the program's filling writes them.
+    void valuesAgreeWithTheCloses()
+    {
+        const QByteArray csv = TestSupport::ReadFile(TestSupport::SourceDir() + "/data/aex-daily-close.csv");
+        QList<QByteArray> rows = csv.trimmed().split('\n');
+        QCOMPARE(rows.takeFirst().trimmed(), QByteArray("date,close"));
+        EntryList expected;
+        for (const QByteArray& row : rows) {
+            const QList<QByteArray> fields = row.trimmed().split(',');
+            QCOMPARE(fields.size(), 2);
+            const int day =
+                Support::DayNumber(QDate::fromString(QString::fromLatin1(fields[0]), Qt::ISODate));
+            while (!expected.empty() && EntryDay(expected.back()) + 1 < day)
+                expected.push_back(MakeEntry(EntryDay(expected.back()) + 1, NoValue));
+            expected.push_back(MakeEntry(day, QByteArray(fields[1]).replace('.', ',').toStdString()));
+        }
+        QCOMPARE(expected.size(), std::size_t(15745));
+        FillSeries(expected, ',');
+        QCOMPARE(m_lines, expected);
+    }
+};
+
+QTEST_GUILESS_MAIN(StarterHistoryTest)
+#include "tst_starterhistory.moc"

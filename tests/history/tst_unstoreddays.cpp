@@ -1,0 +1,186 @@
+// What closing appends to the history: no day of the file loses its value, every day up to
+// today is written once, none after it.
+#include "HistoryTestSupport.h"
+#include "history/HistoryFile.h"
+#include "history/SeriesBuilder.h"
+#include "history/SeriesResize.h"
+#include "history/UnstoredDays.h"
+
+using namespace History;
+
+namespace {
+EntryList Sorted(EntryList entries)
+{
+    std::sort(entries.begin(), entries.end());
+    return entries;
+}
+
+// The whole file after a run: what was read, the series built (with an optional back-fill),
+// the day count changed to `dayCount`, the days appended at closing.
+EntryList RunAndClose(const EntryList& file, int today, int dayCount, const EntryList& backfill = {},
+                      int changedDayCount = 0)
+{
+    LoadedHistory loaded = SplitHeldBack(file, LoadStatus::Read);
+    SeriesBuild build =
+        BuildSeries(loaded.history, dayCount, today, ',', [&](EntryList& items, const std::string&) {
+            items.insert(items.end(), backfill.begin(), backfill.end());
+        });
+    UnstoredDays unstored{loaded.heldBack, build.obtained, build.filled, build.departed};
+    if (changedDayCount > 0)
+        ResizeSeriesItems(build.items, changedDayCount, loaded.history,
+                          NewestStoredDay(loaded.history, build.lastStoredEntry), unstored.departed);
+    EntryList written = loaded.history;
+    const EntryList tail =
+        UnstoredEntries(loaded.history, build.lastStoredEntry, build.items, unstored, today, ',');
+    written.insert(written.end(), tail.begin(), tail.end());
+    return written;
+}
+
+// The history read keeps its text; then one entry per day up to today (or the file's last day).
+void VerifyKeepsEveryDay(const EntryList& file, const EntryList& after, int today)
+{
+    QVERIFY(after.size() >= file.size());
+    for (std::size_t i = 0; i + HeldBackCount < file.size(); ++i)
+        QCOMPARE(after[i], file[i]);
+    for (std::size_t i = 1; i < after.size(); ++i)
+        QCOMPARE(EntryDay(after[i]), EntryDay(after[i - 1]) + 1);
+    QCOMPARE(EntryDay(after.back()), std::max(today, EntryDay(file.back())));
+}
+} // namespace
+
+class UnstoredDaysTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void unstoredEntries_data()
+    {
+        QTest::addColumn<EntryList>("history");
+        QTest::addColumn<std::string>("lastStored");
+        QTest::addColumn<EntryList>("series");
+        QTest::addColumn<EntryList>("heldBack");
+        QTest::addColumn<EntryList>("obtained");
+        QTest::addColumn<EntryList>("filled");
+        QTest::addColumn<EntryList>("departed");
+        QTest::addColumn<int>("today");
+        QTest::addColumn<EntryList>("expected");
+
+        QTest::newRow("offline: the file's days come back, later days 0,0")
+            << L("100:1") << S("100 - 1") << L("100:1 101:1 102:1 103:1 104:1") << L("101:2 102:3")
+            << EntryList{} << L("101:1 102:1 103:1 104:1") << EntryList{} << 103 << L("101:2 102:3 103:0,0");
+        QTest::newRow("a back-filled value replaces the file's")
+            << L("100:1") << S("100 - 1") << L("100:1 101:7 102:1") << L("101:2 102:3") << L("101:7")
+            << L("102:1") << EntryList{} << 102 << L("101:7 102:3");
+        QTest::newRow("today's downloaded value, as it stands")
+            << L("100:300") << S("100 - 300")
+            << EntryList{"100 - 300", "101 - 300", "102 -  310,00 ", "103 -  310,00 "} << EntryList{}
+            << EntryList{} << L("101:300") << EntryList{} << 102
+            << EntryList{"101 - 305,00", "102 -  310,00 "};
+        QTest::newRow("days without a value interpolated as the series fills them")
+            << L("100:10") << S("100 - 10") << L("100:10 101:1 102:1 103:40") << EntryList{} << L("103:40")
+            << L("101:1 102:1") << EntryList{} << 103 << L("101:20,00 102:30,00 103:40");
+        QTest::newRow("a file day without a value is filled")
+            << L("100:3") << S("100 - 3") << L("100:3") << L("101:0,0 102:5") << EntryList{} << EntryList{}
+            << EntryList{} << 102 << L("101:4,00 102:5");
+        QTest::newRow("days after today are never written")
+            << L("100:1") << S("100 - 1") << L("100:1 101:5 102:5 103:5") << EntryList{} << EntryList{}
+            << EntryList{} << EntryList{} << 101 << L("101:5");
+        QTest::newRow("the file's days after today stay")
+            << L("100:1") << S("100 - 1") << L("100:1") << L("101:2 102:3 103:0,0") << EntryList{}
+            << EntryList{} << EntryList{} << 101 << L("101:2 102:3 103:0,0");
+        QTest::newRow("last stored entry trimmed away: found by its day")
+            << L("100:1") << S("100 - 1") << L("103:1 104:1") << L("101:2") << EntryList{} << L("103:1 104:1")
+            << EntryList{} << 104 << L("101:2 102:0,0 103:0,0 104:0,0");
+        QTest::newRow("last stored entry rewritten by the filling")
+            << L("99:4 100:0,0") << S("100 - 0,0") << L("99:4 100:4 101:4") << EntryList{} << EntryList{}
+            << L("101:4") << EntryList{} << 101 << L("101:0,0");
+        QTest::newRow("taken away by a smaller day count: still written")
+            << L("100:1") << S("100 - 1") << L("104:4") << EntryList{} << EntryList{} << EntryList{}
+            << L("101:2 102:2 103:3") << 104 << L("101:2 102:2 103:3 104:4");
+        QTest::newRow("back-filled at loading, trimmed at once: still written")
+            << L("100:1") << S("100 - 1") << L("104:9") << EntryList{} << L("101:2 103:4") << L("104:9")
+            << EntryList{} << 104 << L("101:2 102:3,00 103:4 104:0,0");
+        QTest::newRow("filled values taken away do not count")
+            << L("100:1") << S("100 - 1") << L("103:3") << L("101:5") << EntryList{} << L("101:1 102:1")
+            << L("101:1 102:1") << 103 << L("101:5 102:4,00 103:3");
+        QTest::newRow("no history: from the first day known")
+            << EntryList{} << S("") << L("50:0,0 51:0,0 52:0,0 53:0,0") << L("50:1 51:2") << EntryList{}
+            << L("50:0,0 51:0,0 52:0,0 53:0,0") << EntryList{} << 53 << L("50:1 51:2 52:0,0 53:0,0");
+        QTest::newRow("no history, a downloaded value")
+            << EntryList{} << S("") << L("52:0,0 53:6") << EntryList{} << EntryList{} << L("52:0,0")
+            << EntryList{} << 53 << L("53:6");
+        QTest::newRow("nothing known")
+            << EntryList{} << S("") << L("52:0,0 53:0,0") << EntryList{} << EntryList{} << L("52:0,0 53:0,0")
+            << EntryList{} << 53 << EntryList{};
+        QTest::newRow("stored up to today already")
+            << L("100:1 101:2") << S("100 - 1") << L("101:2") << EntryList{} << EntryList{} << EntryList{}
+            << EntryList{} << 101 << EntryList{};
+        QTest::newRow("entries without a day are passed over")
+            << L("100:1") << S("100 - 1") << EntryList{"", "101 - 3", "x"} << EntryList{} << EntryList{}
+            << EntryList{} << EntryList{} << 101 << L("101:3");
+    }
+
+    void unstoredEntries()
+    {
+        QFETCH(EntryList, history);
+        QFETCH(std::string, lastStored);
+        QFETCH(EntryList, series);
+        QFETCH(EntryList, heldBack);
+        QFETCH(EntryList, obtained);
+        QFETCH(EntryList, filled);
+        QFETCH(EntryList, departed);
+        QFETCH(int, today);
+        QFETCH(EntryList, expected);
+        const UnstoredDays unstored{heldBack, obtained, Sorted(filled), departed};
+        QCOMPARE(UnstoredEntries(history, lastStored, series, unstored, today, ','), expected);
+    }
+
+    void scenarios_data()
+    {
+        QTest::addColumn<int>("historyEnd"); // relative to today
+        QTest::addColumn<int>("dayCount");
+        QTest::addColumn<int>("changedDayCount");
+        QTest::addColumn<bool>("backfill");
+        QTest::newRow("closed yesterday, offline") << -1 << 200 << 0 << false;
+        QTest::newRow("closed yesterday, back-filled") << -1 << 200 << 0 << true;
+        QTest::newRow("history ends long before today, N = 200, offline") << -300 << 200 << 0 << false;
+        QTest::newRow("history ends long before today, back-filled") << -300 << 200 << 0 << true;
+        QTest::newRow("day count lowered before closing") << -60 << 200 << 35 << true;
+        QTest::newRow("day count raised before closing") << -60 << 35 << 2000 << true;
+        QTest::newRow("file from the future") << 40 << 200 << 0 << false;
+        QTest::newRow("eleven days") << -1 << 200 << 0 << false;
+    }
+
+    void scenarios()
+    {
+        QFETCH(int, historyEnd);
+        QFETCH(int, dayCount);
+        QFETCH(int, changedDayCount);
+        QFETCH(bool, backfill);
+        const int today = 45000;
+        const int first =
+            QTest::currentDataTag() == QByteArray("eleven days") ? today + historyEnd - 10 : 40000;
+        const EntryList file = Consecutive(first, today + historyEnd);
+        // Closing prices for every weekday after the newest stored day up to yesterday.
+        EntryList closes;
+        for (int day = today + historyEnd - HeldBackCount + 1; backfill && day < today; ++day)
+            if (day % 7 != 0 && day % 7 != 1)
+                closes.push_back(MakeEntry(day, "777"));
+
+        const EntryList written = RunAndClose(file, today, dayCount, closes, changedDayCount);
+        VerifyKeepsEveryDay(file, written, today);
+        for (const std::string& close : closes)
+            QVERIFY(std::find(written.begin(), written.end(), close) != written.end());
+        // The file's own days keep their values unless a close replaced them.
+        for (std::size_t i = 0; i < file.size(); ++i)
+            QVERIFY2(written[i] == file[i] || written[i].ends_with(" - 777"), written[i].c_str());
+        // Read back, the same days.
+        QCOMPARE(ReadHistoryText(HistoryFileText(written)).entries, written);
+        // Closing twice appends nothing more.
+        const UnstoredDays none;
+        QCOMPARE(UnstoredEntries(written, "", {}, none, today, ','), EntryList{});
+    }
+};
+
+QTEST_GUILESS_MAIN(UnstoredDaysTest)
+#include "tst_unstoreddays.moc"
