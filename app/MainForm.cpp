@@ -200,8 +200,10 @@ void TMainForm::LayoutPanels()
 void TMainForm::FormResize()
 {
     Support::TraceScope trace("MainForm.FormResize");
-    if (Created && Painted)
+    if (Created && Painted) {
+        ResizeChart();
         RequestChartPaint();
+    }
 
     QLabel* status[] = {AEXLabel, KoersLabel, TimeLabel};
     for (int i = 0; i < 3; ++i) {

@@ -4,6 +4,7 @@
 // design; the decisions live in the core functions they call.
 
 #include "app/Components.h"
+#include "chart/ChartScale.h"
 #include "history/HistoryFile.h"
 #include "history/SeriesModel.h"
 #include "history/UnstoredDays.h"
@@ -11,6 +12,10 @@
 #include <QDateTime>
 #include <QWidget>
 #include <string>
+
+namespace Quotes {
+struct StatusLine;
+}
 
 class QFrame;
 class QLabel;
@@ -87,17 +92,78 @@ public:
     std::string HistoryFilePath() const;
     // Selects today's entry in ListBox and scrolls to it.
     void SelectTodayEntry();
-    // Redraws the chart completely: saves the handles, then draws it afresh.
+    // Redraws the chart completely with the handles placed from their stored day and value;
+    // callers save the handles first where they may have moved.
     void RedrawChartFully();
 
-    // Chart, handles and hover read-out (MainFormChart.cpp)
+    // ---- Chart, trend lines and hover read-out (MainFormChart.cpp) ----
+    // ChartLeft ... ChartBottom, FirstDay, DayScale, ChartMin, ChartMax, ValueScale, TickUnit:
+    // set by every DrawGraph, read by the handles and the hover read-out.
+    Chart::ChartScale Scale;
+    QDate ThirdFridayDate;
+    bool ReloadHandles = true;
+    bool GreenLineFresh = true;
+    bool RedLineFresh = true;
+    bool BlueLineFresh = true;
+    bool Shape3Moved = false;
+    bool Shape4Moved = false;
+    bool Shape5Moved = false;
+    bool Shape6Moved = false;
+    bool Shape7Moved = false;
+    bool Shape8Moved = false;
+    bool Dragging = false;
+    bool LineBusy = false;
+    int HandleOffset = 4;
+    // The end points of each line as last drawn: green, red, blue.
+    QPoint LineFrom[3];
+    QPoint LineTo[3];
+    QString PlotHint; // the tooltip over the plot area
+    QString ListHint; // the tooltip over the list
+
+    int DayToX(double day) const { return Scale.DayToX(day); }
+    int ValueToY(double value) const { return Scale.ValueToY(value); }
+    int XToDay(std::uint16_t x) const { return Scale.XToDay(x); }
+    double YToValue(std::uint16_t y) const { return Scale.YToValue(y); }
+
     void SetUpChart();
+    void LayOutChart();
+    void ResizeChart(); // the chart part of FormResize: saves, re-lays out, asks for fresh handles
     void DrawGraph();
+    void DrawGreenLine();
+    void DrawRedLine();
+    void DrawBlueLine();
     void LoadHandles();
     void SaveHandles();
+    void ShapeMouseDown();
+    void ShapeMouseUp();
+    void Shape3MouseMove(const QPointF& screenPosition);
+    void Shape4MouseMove(const QPointF& screenPosition);
+    void Shape5MouseMove(const QPointF& screenPosition);
+    void Shape6MouseMove(const QPointF& screenPosition);
+    void Shape7MouseMove(const QPointF& screenPosition);
+    void Shape8MouseMove(const QPointF& screenPosition);
+    // Serves Image and ListBox; `position` is in the sender's client area (for ListBox, its viewport).
+    void ImageMouseMove(QWidget* sender, QPoint position, QPoint screenPosition);
+    std::string ValueTextAtX(int x) const;
+    int SeriesHeightAtX(int x) const;
 
     // Quotes (MainFormQuotes.cpp)
     void DownloadTimerTimer();
+
+    // ---- Quotes: the latest quote, the download and the status line ----
+    std::string QuoteDate;          // "dd-mm-yyyy"
+    std::string QuoteTime;          // as cut from the page
+    std::string QuoteValue;         // "312,45"
+    std::string QuoteChange;        // "(+1,20)"
+    std::string QuotePercent;       // "0,39%"
+    std::string PreviousQuoteValue; // of the previous successful download; empty at start-up
+    QDateTime LastDownloadTime;     // of the last successful download; invalid until then
+    void DownloadQuote();
+    void ShowStatusLine(const Quotes::StatusLine& line);
+    // Sets the chart's redraw flags and redraws it after a new quote.
+    void RedrawAfterQuote();
+    // Whether a trend-line handle was dragged since the handles were last saved.
+    bool AnyHandleMoved() const;
 
     // Closing-price back-fill (MainFormBackfill.cpp)
     int BackfillClosingPrices();
@@ -118,4 +184,12 @@ private:
     int m_historyLoads = 0; // counts ReadAEX runs, to notice a reload from within the back-fill
     bool m_chartPaintRequested = true;
     bool m_closed = false;
+
+    // Chart (MainFormChart.cpp)
+    TShape* HandleShape(int handle) const;
+    bool& HandleMoved(int handle);
+    void MoveHandle(int handle, const QPointF& screenPosition);
+    void DrawTrendLine(int line);
+    // Per handle: a position is stored for it, which SaveHandles keeps unless it was dragged.
+    bool m_handleStored[6] = {};
 };

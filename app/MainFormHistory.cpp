@@ -90,10 +90,17 @@ void TMainForm::SelectTodayEntry()
     const QModelIndex index = Series->index(row);
     ListBox->setCurrentIndex(index);
     ListBox->scrollTo(index, QAbstractItemView::PositionAtCenter);
+    // While the window is being created the list has no size yet: centre again once it is laid out.
+    QTimer::singleShot(0, ListBox, [list = ListBox] {
+        list->scrollTo(list->currentIndex(), QAbstractItemView::PositionAtCenter);
+    });
 }
 
 void TMainForm::RedrawChartFully()
 {
-    SaveHandles();
+    GreenLineFresh = true;
+    RedLineFresh = true;
+    BlueLineFresh = true;
+    ReloadHandles = true;
     DrawGraph();
 }

@@ -12,7 +12,7 @@ trap 'rm -rf "$home"' EXIT
 export HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data"
 status=0
 for bench in "$dir"/bench/bench_*; do
-    [ -x "$bench" ] || continue
+    [ -f "$bench" ] && [ -x "$bench" ] || continue
     echo "== $(basename "$bench")"
     "$bench" --benchmark_repetitions=9 --benchmark_report_aggregates_only=true \
         --benchmark_display_aggregates_only=true 2>/dev/null | grep -E '^(Benchmark|-+$|.*_median)' || status=1

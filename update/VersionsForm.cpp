@@ -1,8 +1,354 @@
 #include "update/VersionsForm.h"
 
-TVersionsForm::TVersionsForm(QWidget* parent) : QWidget(parent)
+#include "app/Forms.h"
+#include "app/MainForm.h"
+#include "quotes/HttpClient.h"
+#include "support/Folders.h"
+#include "support/Product.h"
+#include "support/SettingsStore.h"
+#include "support/SystemInfo.h"
+#include "update/Gauge.h"
+#include "update/Installer.h"
+#include "update/TerminateForm.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTextBlock>
+#include <QThread>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <limits>
+
+namespace {
+constexpr int PanelHeight = 73;
+constexpr std::size_t MaxArgumentLength = 255;
+// Time a terminated process gets to disappear before the next search.
+constexpr unsigned long TerminationPauseMs = 50;
+constexpr std::int64_t MaxKB = std::numeric_limits<std::int32_t>::max();
+
+QString FromText(const std::string& text)
 {
-    setObjectName(QStringLiteral("VersionsForm"));
+    return QString::fromLatin1(text);
+}
+QString PathFromText(const std::string& path)
+{
+    return QString::fromLocal8Bit(path);
 }
 
-void TVersionsForm::CheckForUpdate(const std::string&, const std::string&) {}
+// Keeps a flag set for the duration of a scope.
+class FlagScope
+{
+public:
+    explicit FlagScope(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~FlagScope() { m_flag = false; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& m_flag;
+};
+} // namespace
+
+TVersionsForm::TVersionsForm(QWidget* parent)
+    : QWidget(parent), ProductName(Support::ProductName), VersionText(Support::VersionText)
+{
+    setObjectName(QStringLiteral("VersionsForm"));
+    QFont verdana(QStringLiteral("Verdana"));
+    verdana.setPixelSize(15);
+    setFont(verdana);
+    move(383, 375);
+    resize(358, 255);
+
+    Memo1 = new QPlainTextEdit(this);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setReadOnly(true);
+    Memo1->document()->setDefaultTextOption(QTextOption(Qt::AlignHCenter));
+
+    Panel1 = new QWidget(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFixedHeight(PanelHeight);
+
+    Gauge1 = new TGauge(Panel1);
+    Gauge1->setObjectName(QStringLiteral("Gauge1"));
+    Gauge1->setGeometry(12, 9, 317, 16);
+    Gauge1->hide();
+
+    DownloadBtn = new QPushButton(QStringLiteral("Start Download"), Panel1);
+    DownloadBtn->setObjectName(QStringLiteral("DownloadBtn"));
+    DownloadBtn->setGeometry(12, 36, 138, 25);
+    DownloadBtn->hide();
+    connect(DownloadBtn, &QPushButton::clicked, this, [this] { DownloadBtnClick(); });
+
+    ExitBtn = new QPushButton(QStringLiteral("Sluit venster"), Panel1);
+    ExitBtn->setObjectName(QStringLiteral("ExitBtn"));
+    ExitBtn->setGeometry(191, 36, 138, 25);
+    connect(ExitBtn, &QPushButton::clicked, this, [this] { ExitBtnClick(); });
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(Memo1, 1);
+    layout->addWidget(Panel1);
+
+    StartFolder = QDir::currentPath().toLocal8Bit().toStdString() + "/";
+
+    FetchList = Update::FetchVersionList;
+    StartProgram = [](const QString& program, const QStringList& arguments) {
+        // Started directly, never through a shell: the name comes from the network.
+        return QProcess::startDetached(program, arguments, QString());
+    };
+    QuitProgram = [] {
+        // Closing the main window saves the settings and the history before the program quits.
+        if (Forms::MainForm)
+            Forms::MainForm->close();
+        else
+            QCoreApplication::quit();
+    };
+}
+
+bool TVersionsForm::Dutch() const
+{
+    return Support::Language == "NLD";
+}
+
+void TVersionsForm::ClearLines()
+{
+    m_lines.clear();
+    Memo1->clear();
+}
+
+void TVersionsForm::AddLine(const std::string& line)
+{
+    AddLineText(FromText(line));
+}
+
+void TVersionsForm::AddLineText(const QString& line)
+{
+    // The whole text is set again: appending to an empty document would drop a first empty line.
+    m_lines.append(line);
+    Memo1->setPlainText(m_lines.join(QLatin1Char('\n')));
+}
+
+void TVersionsForm::AddWriteFailureLine(const std::string& path)
+{
+    const QString file = PathFromText(path);
+    AddLineText(Dutch() ? QStringLiteral("Het bestand %1 kan niet worden geschreven.").arg(file)
+                        : QStringLiteral("The file %1 cannot be written.").arg(file));
+}
+
+QStringList TVersionsForm::Lines() const
+{
+    QStringList lines;
+    for (QTextBlock block = Memo1->document()->begin(); block.isValid(); block = block.next())
+        lines.append(block.text());
+    return lines;
+}
+
+void TVersionsForm::showEvent(QShowEvent* event)
+{
+    FormShow();
+    QWidget::showEvent(event);
+}
+
+void TVersionsForm::FormShow()
+{
+    setWindowTitle(FromText(ProductName + " - Update"));
+}
+
+void TVersionsForm::closeEvent(QCloseEvent* event)
+{
+    // Closing the window stops a running download; the partial file is removed.
+    if (m_downloading)
+        m_cancelRequested = true;
+    QWidget::closeEvent(event);
+}
+
+void TVersionsForm::CheckForUpdate(const std::string& productName, const std::string& versionText)
+{
+    ProductName = productName.substr(0, MaxArgumentLength);
+    VersionText = versionText.substr(0, MaxArgumentLength);
+    const std::string siteRoot = Support::ReadSources().makerSite.toStdString();
+    const Update::VersionCheck check = Update::ReadVersionList(ProductName, VersionText, siteRoot, FetchList);
+
+    if (check.result == Update::VersionCheckResult::UpToDate ||
+        check.result == Update::VersionCheckResult::UpdateAvailable)
+        DownloadSizeKB = check.downloadSizeKB;
+    if (check.result == Update::VersionCheckResult::NotListed)
+        InstallerReady = false;
+
+    ClearLines();
+    AddLine("");
+    if (check.result != Update::VersionCheckResult::UpdateAvailable)
+        return;
+
+    show();
+    const bool dutch = Dutch();
+    AddLine(dutch ? "Een Update wordt aanbevolen" : "Update is advised");
+    AddLine("");
+    AddLine((dutch ? "Uw huidige versie is " : "Your current version is ") + VersionText);
+    AddLine((dutch ? "De nieuwste versie is " : "The latest version is ") + check.latestVersion);
+    AddLine((dutch ? "De Downloadnaam is " : "The Download Name is ") + check.downloadName);
+    DownloadBtn->setText(dutch ? QStringLiteral("Start Downloaden") : QStringLiteral("Start Downloading"));
+    ExitBtn->setText(QStringLiteral("Download Later"));
+
+    DownloadName = check.downloadName;
+    DownloadBase = siteRoot;
+    DownloadBtn->show();
+    ExitBtn->show();
+}
+
+void TVersionsForm::DownloadBtnClick()
+{
+    // A click while a download runs would start a second download inside the first.
+    if (m_downloading)
+        return;
+    if (!DownloadInstaller(DownloadName, DownloadBase))
+        return;
+
+    const bool dutch = Dutch();
+    ClearLines();
+    AddLine("");
+    AddLine(DownloadName + (dutch ? " is met succes gedownload" : " has been succesfully downloaded"));
+    AddLine(dutch ? "Klik \"Installeer\" om het progamma te installeren"
+                  : "Click \"Install\" to install the progam");
+    ExitBtn->setText(dutch ? QStringLiteral("Installeer") : QStringLiteral("Install"));
+    DownloadBtn->hide();
+    ExitBtn->show();
+    InstallerReady = true;
+    ExitBtn->setFocus();
+}
+
+void TVersionsForm::ExitBtnClick()
+{
+    if (m_downloading)
+        return;
+    if (InstallerReady)
+        StartInstaller();
+    else
+        close();
+}
+
+std::string TVersionsForm::DownloadFolder() const
+{
+    const std::string dataFolder =
+        Support::DataFolder.empty() ? Support::GetDataFolder(ProductName) : Support::DataFolder;
+    return dataFolder + Update::DownloadFolderName;
+}
+
+bool TVersionsForm::DownloadInstaller(const std::string& name, const std::string& base)
+{
+    const FlagScope downloading(m_downloading);
+    m_cancelRequested = false;
+    Gauge1->show();
+    Gauge1->SetRange(0, DownloadSizeKB);
+    Gauge1->SetProgress(0);
+    ReceivedKB = 0;
+    if (!Update::IsSafeFileName(name))
+        return false;
+
+    const std::string folder = DownloadFolder();
+    QFile::remove(PathFromText(folder + Update::EarlierInstallerName(ProductName, VersionText)));
+    QFile::remove(PathFromText(folder + name));
+    QDir().mkpath(PathFromText(folder));
+
+    const std::string path = folder + name;
+    QFile file(PathFromText(path));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        AddWriteFailureLine(path);
+        return false;
+    }
+    // The name comes from the network: characters such as '#', '?' or a blank must not change the address.
+    const std::string address = base + QUrl::toPercentEncoding(FromText(name)).toStdString();
+    const StreamResult result = DownloadToStream(file, address);
+    file.close();
+    if (result == StreamResult::WriteFailed)
+        AddWriteFailureLine(path);
+    // An incomplete file is never offered as the installer.
+    if (ReceivedKB < 1 || result != StreamResult::Finished) {
+        file.remove();
+        return false;
+    }
+    return true;
+}
+
+bool TVersionsForm::DownloadCancelled() const
+{
+    return m_cancelRequested || (Forms::MainForm && !Forms::MainForm->isVisible());
+}
+
+TVersionsForm::StreamResult TVersionsForm::DownloadToStream(QIODevice& stream, const std::string& address)
+{
+    ReceivedKB = 0;
+    StreamResult result = StreamResult::Finished;
+    Quotes::DownloadOptions options;
+    options.attempts = 1;
+    options.cutPiecesAtZero = false;
+    options.keepBody = false;
+    // Every piece is one read of at most 2048 bytes; only the last one may be shorter.
+    options.onPiece = [&](std::string_view read) {
+        if (stream.write(read.data(), static_cast<qint64>(read.size())) != static_cast<qint64>(read.size())) {
+            result = StreamResult::WriteFailed;
+            return false;
+        }
+        const std::int64_t counted = std::int64_t{ReceivedKB} + Update::CountedKB(read.size());
+        ReceivedKB = static_cast<std::int32_t>(std::min<std::int64_t>(counted, MaxKB));
+        Gauge1->SetProgress(static_cast<int>(std::min<std::int64_t>(std::int64_t{ReceivedKB} + 1, MaxKB)));
+        QCoreApplication::processEvents();
+        if (DownloadCancelled()) {
+            result = StreamResult::Cancelled;
+            return false;
+        }
+        return true;
+    };
+    Quotes::DownloadPage(address, Quotes::INTERNET_OPEN_TYPE_DIRECT, options);
+    return result;
+}
+
+void TVersionsForm::StartInstaller()
+{
+    const bool dutch = Dutch();
+    const std::string displayName = Update::InstallerDisplayName(DownloadName);
+    AddLine("");
+    AddLine(dutch ? "De installatie van " + displayName + " wordt gestart."
+                  : "The installation of " + displayName + " is started.");
+
+    const QString installer = PathFromText(DownloadFolder() + DownloadName);
+#ifndef Q_OS_WIN
+    QFile::setPermissions(installer, QFile::permissions(installer) | QFile::ReadOwner | QFile::ExeOwner);
+#endif
+    QStringList arguments;
+    for (const std::string& argument : Update::InstallerArguments())
+        arguments.append(FromText(argument));
+    if (!Update::IsSafeFileName(DownloadName) || !StartProgram || !StartProgram(installer, arguments)) {
+        // InstallerReady stays set: the next click tries again with the same file.
+        AddLine(dutch ? "Installatie is mislukt." : "Installation failed.");
+        return;
+    }
+    AddLine(dutch ? "De installatie van " + displayName + " is gestart."
+                  : "The installation of " + displayName + " has started.");
+    EndCompanionProgram();
+    if (QuitProgram)
+        QuitProgram();
+}
+
+void TVersionsForm::EndCompanionProgram()
+{
+    const std::string companion = Update::CompanionProgramPath(StartFolder, ProductName);
+    TTerminateForm ownFinder;
+    const TTerminateForm* finder = Forms::TerminateForm ? Forms::TerminateForm : &ownFinder;
+    // Bounded: a process that survives its termination is left alone and the program quits all the same.
+    for (m_terminationRounds = 0; m_terminationRounds < MaxTerminationRounds; ++m_terminationRounds) {
+        const Update::ProcessHandle process = finder->FindProcess(companion);
+        if (!process)
+            break;
+        Update::TerminateProcess(process);
+        QCoreApplication::processEvents();
+        QThread::msleep(TerminationPauseMs);
+    }
+}

@@ -1,13 +1,91 @@
 #pragma once
 // The update window: announces a newer version, downloads its installer and starts it.
 
+#include "update/VersionList.h"
+
+#include <QStringList>
 #include <QWidget>
+#include <cstdint>
+#include <functional>
 #include <string>
+
+class QIODevice;
+class QPlainTextEdit;
+class QPushButton;
+class TGauge;
 
 class TVersionsForm : public QWidget
 {
     Q_OBJECT
 public:
     explicit TVersionsForm(QWidget* parent = nullptr);
+
+    // ---- Components ----
+    QPlainTextEdit* Memo1 = nullptr;
+    QWidget* Panel1 = nullptr;
+    TGauge* Gauge1 = nullptr;
+    QPushButton* DownloadBtn = nullptr;
+    QPushButton* ExitBtn = nullptr;
+
+    // ---- Values of the update ----
+    std::string ProductName;
+    std::string VersionText;
+    std::string DownloadName;
+    std::string DownloadBase;
+    std::int32_t DownloadSizeKB = 0;
+    std::int32_t ReceivedKB = 0;
+    bool InstallerReady = false;
+    std::string StartFolder; // the current directory at start-up, with a final separator
+
+    // ---- Seams: the fetch of the version list, the start of a program, the quit ----
+    Update::Fetcher FetchList;
+    std::function<bool(const QString& program, const QStringList& arguments)> StartProgram;
+    std::function<void()> QuitProgram;
+
+    // ---- Handlers and operations ----
+    // Reads the version list and shows the window only when a newer version is listed.
     void CheckForUpdate(const std::string& productName, const std::string& versionText);
+    void DownloadBtnClick();
+    void ExitBtnClick();
+    // True when at least one kilobyte was counted; the file then lies in DownloadFolder().
+    bool DownloadInstaller(const std::string& name, const std::string& base);
+    void StartInstaller();
+
+    // How the last download through DownloadToStream ended.
+    enum class StreamResult
+    {
+        Finished,
+        WriteFailed,
+        Cancelled
+    };
+    StreamResult DownloadToStream(QIODevice& stream, const std::string& address);
+
+    // The download folder: the data folder + "Temp/".
+    std::string DownloadFolder() const;
+    bool Downloading() const { return m_downloading; }
+    QStringList Lines() const;
+    // Attempts of the last termination of the companion program.
+    int TerminationRounds() const { return m_terminationRounds; }
+
+    // The companion program is searched for and ended at most this often.
+    static constexpr int MaxTerminationRounds = 10;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormShow();
+    bool Dutch() const;
+    void ClearLines();
+    void AddLine(const std::string& line);
+    void AddLineText(const QString& line);
+    void AddWriteFailureLine(const std::string& path);
+    void EndCompanionProgram();
+    bool DownloadCancelled() const;
+
+    QStringList m_lines;
+    bool m_downloading = false;
+    bool m_cancelRequested = false;
+    int m_terminationRounds = 0;
 };

@@ -1,9 +1,11 @@
 // The blocking page fetch against a loopback server: attempts, pieces, time-outs, headers, proxies.
 #include "quotes/HttpClient.h"
 #include "testsupport/LoopbackServer.h"
+#include "testsupport/TestSupport.h"
 #include "testsupport/UnansweredPort.h"
 
 #include <QElapsedTimer>
+#include <QSslSocket>
 #include <QTest>
 
 using namespace Quotes;
@@ -68,6 +70,7 @@ private slots:
     void unreachable_data();
     void unreachable();
     void requestHeaders();
+    void unknownCertificateRefused();
     void proxy_data();
     void proxy();
 };
@@ -318,6 +321,31 @@ void TestHttpClient::requestHeaders()
     QCOMPARE(request.Header("Pragma"), QByteArray("no-cache"));
     QCOMPARE(request.HeaderCount("User-Agent"), 1);
     QCOMPARE(request.Header("Host"), QByteArray("127.0.0.1:") + QByteArray::number(server.Port()));
+}
+
+void TestHttpClient::unknownCertificateRefused()
+{
+    const QString folder = TestSupport::SourceDir() + QStringLiteral("/tests/data/tls/");
+    const TestSupport::LoopbackTls identity{TestSupport::ReadFile(folder + "selfsigned-cert.pem"),
+                                            TestSupport::ReadFile(folder + "selfsigned-key.pem")};
+    QVERIFY(!identity.certificatePem.isEmpty() && !identity.keyPem.isEmpty());
+    LoopbackServer server(identity);
+    server.Serve(LoopbackReply::Page("geheim"));
+    QVERIFY(server.Url().startsWith("https://"));
+    QCOMPARE(DownloadPage(server.UrlText(), INTERNET_OPEN_TYPE_DIRECT), std::string());
+    QCOMPARE(server.RequestCount(), 0);
+
+    // The server itself works: a client that accepts any certificate gets the page.
+    QSslSocket client;
+    client.setPeerVerifyMode(QSslSocket::VerifyNone);
+    client.connectToHostEncrypted(QStringLiteral("127.0.0.1"), server.Port());
+    QVERIFY(client.waitForEncrypted(5000));
+    client.write("GET / HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+    QByteArray answer;
+    while (!answer.contains("geheim") && client.waitForReadyRead(5000))
+        answer += client.readAll();
+    QVERIFY(answer.endsWith("geheim"));
+    QCOMPARE(server.RequestCount(), 1);
 }
 
 void TestHttpClient::proxy_data()

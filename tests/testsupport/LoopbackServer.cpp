@@ -3,7 +3,10 @@
 #include <QHostAddress>
 #include <QMutex>
 #include <QMutexLocker>
-#include <QPointer>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslKey>
+#include <QSslServer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
@@ -154,10 +157,21 @@ class LoopbackServer::Worker : public QObject
 public:
     explicit Worker(std::shared_ptr<State> state) : m_state(std::move(state)) {}
 
-    quint16 Listen()
+    quint16 Listen(const std::optional<LoopbackTls>& tls)
     {
-        m_server = new QTcpServer(this);
-        QObject::connect(m_server, &QTcpServer::newConnection, this, [this] { Accept(); });
+        if (tls) {
+            auto* server = new QSslServer(this);
+            QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+            configuration.setLocalCertificate(QSslCertificate(tls->certificatePem, QSsl::Pem));
+            configuration.setPrivateKey(QSslKey(tls->keyPem, QSsl::Rsa, QSsl::Pem));
+            configuration.setPeerVerifyMode(QSslSocket::VerifyNone);
+            server->setSslConfiguration(configuration);
+            m_server = server;
+        } else {
+            m_server = new QTcpServer(this);
+        }
+        // Emitted for a TLS connection only once its handshake is done.
+        QObject::connect(m_server, &QTcpServer::pendingConnectionAvailable, this, [this] { Accept(); });
         if (!m_server->listen(QHostAddress::LocalHost, 0))
             return 0;
         return m_server->serverPort();
@@ -239,7 +253,8 @@ private:
     QTcpServer* m_server = nullptr;
 };
 
-LoopbackServer::LoopbackServer() : m_state(std::make_shared<State>())
+LoopbackServer::LoopbackServer(const std::optional<LoopbackTls>& tls)
+    : m_state(std::make_shared<State>()), m_tls(tls.has_value())
 {
     m_thread = new QThread;
     m_thread->setObjectName(QStringLiteral("LoopbackServer"));
@@ -248,7 +263,7 @@ LoopbackServer::LoopbackServer() : m_state(std::make_shared<State>())
     QObject::connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
     m_thread->start();
     QMetaObject::invokeMethod(
-        m_worker, [this] { m_port = m_worker->Listen(); }, Qt::BlockingQueuedConnection);
+        m_worker, [this, &tls] { m_port = m_worker->Listen(tls); }, Qt::BlockingQueuedConnection);
     Q_ASSERT_X(m_port != 0, "LoopbackServer", "cannot listen on 127.0.0.1");
 }
 
@@ -262,7 +277,7 @@ LoopbackServer::~LoopbackServer()
 
 QString LoopbackServer::Url(const QString& path) const
 {
-    return QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(path);
+    return QStringLiteral("%1://127.0.0.1:%2%3").arg(m_tls ? "https" : "http").arg(m_port).arg(path);
 }
 
 std::string LoopbackServer::UrlText(const QString& path) const

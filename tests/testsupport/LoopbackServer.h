@@ -10,6 +10,7 @@
 #include <QPair>
 #include <QString>
 #include <memory>
+#include <optional>
 #include <string>
 
 class QThread;
@@ -54,17 +55,25 @@ struct LoopbackRequest
     int HeaderCount(const QByteArray& name) const;
 };
 
+// A certificate and its private key, both PEM, for a server that speaks TLS.
+struct LoopbackTls
+{
+    QByteArray certificatePem;
+    QByteArray keyPem;
+};
+
 class LoopbackServer
 {
 public:
-    // Listens on 127.0.0.1 at a free port; answers every request with an empty 200 until scripted.
-    LoopbackServer();
+    // Listens on 127.0.0.1 at a free port; answers every request with an empty 200 until
+    // scripted. With `tls` it speaks HTTPS.
+    explicit LoopbackServer(const std::optional<LoopbackTls>& tls = std::nullopt);
     ~LoopbackServer();
     LoopbackServer(const LoopbackServer&) = delete;
     LoopbackServer& operator=(const LoopbackServer&) = delete;
 
     quint16 Port() const { return m_port; }
-    // "http://127.0.0.1:<port>" + path
+    // "http://127.0.0.1:<port>" + path ("https" with TLS)
     QString Url(const QString& path = QStringLiteral("/")) const;
     std::string UrlText(const QString& path = QStringLiteral("/")) const;
 
@@ -88,6 +97,7 @@ private:
     QThread* m_thread = nullptr;
     Worker* m_worker = nullptr;
     quint16 m_port = 0;
+    bool m_tls = false;
 };
 
 // A port on 127.0.0.1 on which nothing listens (it was free a moment ago).

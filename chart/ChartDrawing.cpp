@@ -1,0 +1,358 @@
+#include "chart/ChartDrawing.h"
+
+#include "support/Clock.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QHash>
+#include <QPainter>
+#include <QPen>
+#include <QStaticText>
+#include <algorithm>
+#include <cmath>
+
+namespace Chart {
+
+namespace {
+constexpr int TitleTop = 15;
+constexpr int TitlePixels = 16; // 12 points at 96 dots per inch
+constexpr int LabelPixels = 15; // 11 points
+constexpr int LabelRightOfPlot = 54;
+constexpr int LabelAboveRow = 10;
+constexpr int MonthNameBelowPlot = 54;
+constexpr int YearBelowPlot = 71;
+constexpr int MonthTickLength = 10;
+constexpr int MaxAxisValue = 65535; // the axis counts in unsigned 16-bit
+
+// 1 pixel whatever the device pixel ratio, and without the last pixel of a segment, so that
+// a line from A to B covers A and stops one pixel before B.
+QPen LinePen(const QColor& colour, Qt::PenStyle style = Qt::SolidLine)
+{
+    QPen pen(colour, 1, style, Qt::FlatCap);
+    pen.setCosmetic(true);
+    return pen;
+}
+
+// A rectangle that covers left ... right - 1 and top ... bottom - 1: a 1-pixel frame in
+// `frame` around a fill in `fill` (left out when `filled` is false).
+void FramedRectangle(QPainter& painter, int left, int top, int right, int bottom, const QColor& frame,
+                     const QColor& fill, bool filled = true)
+{
+    const int width = right - left;
+    const int height = bottom - top;
+    if (width <= 0 || height <= 0)
+        return;
+    if (filled && width > 2 && height > 2)
+        painter.fillRect(QRect(left + 1, top + 1, width - 2, height - 2), fill);
+    painter.fillRect(QRect(left, top, width, 1), frame);
+    painter.fillRect(QRect(left, bottom - 1, width, 1), frame);
+    painter.fillRect(QRect(left, top, 1, height), frame);
+    painter.fillRect(QRect(right - 1, top, 1, height), frame);
+}
+
+// A line that covers A and stops one pixel before B. Qt leaves out the right or lower end of
+// a 1-pixel line whichever way it runs, so a level or upright line drawn towards the left or
+// the top is shifted by one pixel onto A.
+void Line(QPainter& painter, int ax, int ay, int bx, int by)
+{
+    if (ay == by && bx < ax)
+        painter.drawLine(bx + 1, ay, ax + 1, ay);
+    else if (ax == bx && by < ay)
+        painter.drawLine(ax, by + 1, ax, ay + 1);
+    else
+        painter.drawLine(ax, ay, bx, by);
+}
+
+QFont Verdana(int pixels, bool bold)
+{
+    QFont font(QStringLiteral("Verdana"));
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+// Text with its top-left corner at (x, y) on an opaque background in the brush colour.
+void TextAt(QPainter& painter, int x, int y, const QString& text)
+{
+    painter.drawText(QPoint(x, y + painter.fontMetrics().ascent()), text);
+}
+
+// The labels (values, month names, years) come back on every redraw: their layout is kept.
+class LabelWriter
+{
+public:
+    LabelWriter(QPainter& painter, const QColor& background) : m_painter(painter), m_background(background)
+    {
+        const QFont font = Verdana(LabelPixels, false);
+        m_painter.setFont(font);
+        m_height = m_painter.fontMetrics().height();
+        const qreal ratio = m_painter.device()->devicePixelRatioF();
+        if (Cache().font != font || Cache().ratio != ratio) {
+            Cache() = {font, ratio, {}};
+        }
+    }
+
+    void Write(int x, int y, const QString& text)
+    {
+        auto& cache = Cache();
+        auto label = cache.labels.find(text);
+        if (label == cache.labels.end()) {
+            if (cache.labels.size() > MaxKept)
+                cache.labels.clear();
+            Label made{QStaticText(text), m_painter.fontMetrics().horizontalAdvance(text)};
+            made.text.setTextFormat(Qt::PlainText);
+            made.text.prepare(QTransform::fromScale(cache.ratio, cache.ratio), cache.font);
+            label = cache.labels.insert(text, made);
+        }
+        m_painter.fillRect(QRect(x, y, label->width, m_height), m_background);
+        m_painter.drawStaticText(QPoint(x, y), label->text);
+    }
+
+private:
+    static constexpr qsizetype MaxKept = 1000;
+    struct Label
+    {
+        QStaticText text;
+        int width = 0;
+    };
+    struct Kept
+    {
+        QFont font;
+        qreal ratio = 0.0;
+        QHash<QString, Label> labels;
+    };
+    static Kept& Cache()
+    {
+        static Kept kept;
+        return kept;
+    }
+
+    QPainter& m_painter;
+    QColor m_background;
+    int m_height = 0;
+};
+
+QSize LogicalSize(const QImage& image)
+{
+    const QSizeF size = image.deviceIndependentSize();
+    return {Nearest(size.width()), Nearest(size.height())};
+}
+} // namespace
+
+std::vector<AxisMark> ValueAxisMarks(const ChartScale& scale)
+{
+    std::vector<AxisMark> marks;
+    if (!scale.HasValues)
+        return marks;
+    const int low = std::max(0, Nearest(scale.YToValue(scale.ChartBottom)));
+    const int high = std::min(MaxAxisValue, Nearest(scale.YToValue(scale.ChartTop)));
+    const int unit = scale.TickUnit;
+    for (int value = low; value <= high; ++value) {
+        if (value % (5 * unit) != 0)
+            continue;
+        AxisMark mark;
+        mark.value = value;
+        mark.height = scale.ValueToY(value);
+        mark.tickLength = 5;
+        if (value % (10 * unit) == 0) {
+            mark.grid = true;
+            mark.tickLength = 9;
+        }
+        if (value % (50 * unit) == 0)
+            mark.tickLength = 12;
+        if (value % (100 * unit) == 0)
+            mark.tickLength = 15;
+        marks.push_back(mark);
+    }
+    return marks;
+}
+
+std::vector<MonthMark> MonthMarks(const SeriesData& series)
+{
+    std::vector<MonthMark> marks;
+    const bool yearsOnly = series.size() >= static_cast<std::size_t>(YearMarksFrom);
+    int year = 0, dayOfMonth = 0;
+    bool previousValid = false;
+    for (const int day : series.days) {
+        if (day < 0) {
+            previousValid = false;
+            continue;
+        }
+        int nextYear = 0, nextMonth = 0, nextDayOfMonth = 0;
+        Support::DateOfDay(day).getDate(&nextYear, &nextMonth, &nextDayOfMonth);
+        if (previousValid) {
+            const bool monthStart = dayOfMonth > 15 && nextDayOfMonth < 15;
+            const bool yearStart = nextYear > year;
+            if (!yearsOnly && monthStart)
+                marks.push_back({day, nextMonth, yearStart ? nextYear : 0});
+            else if ((yearsOnly || monthStart) && yearStart)
+                marks.push_back({day, nextMonth, nextYear});
+        }
+        year = nextYear;
+        dayOfMonth = nextDayOfMonth;
+        previousValid = true;
+    }
+    return marks;
+}
+
+QString ChartTitle(const SeriesData& series, const Support::RegionalSettings& regional)
+{
+    if (series.empty())
+        return {};
+    const int first = series.days.front();
+    const int last = series.days.back();
+    if (first < 0 || last < 0)
+        return {};
+    return regional.ShortDate(Support::DateOfDay(first)) + QStringLiteral(" ... ") +
+           regional.ShortDate(Support::DateOfDay(last));
+}
+
+QPolygon SeriesLine(const SeriesData& series, const ChartScale& scale)
+{
+    QPolygon line;
+    if (!scale.IsValid() || series.size() <= static_cast<std::size_t>(UndrawnItems))
+        return line;
+    const std::size_t drawn = series.size() - UndrawnItems;
+    const double span = series.days.back() + 1.0 - scale.FirstDay;
+    const int shift = Nearest(span / static_cast<double>(series.size()));
+    line.reserve(
+        static_cast<int>(std::min<std::size_t>(drawn, 4 * static_cast<std::size_t>(scale.ChartRight + 2))));
+
+    // The points of one pixel column: the first, the top and bottom ones in the order met, the last.
+    struct Column
+    {
+        QPoint first, last, top, bottom;
+        int count = 0, topAt = 0, bottomAt = 0;
+    } column;
+    const auto closeColumn = [&] {
+        line << column.first;
+        const bool topEarlier = column.topAt < column.bottomAt;
+        for (const QPoint& extreme :
+             {topEarlier ? column.top : column.bottom, topEarlier ? column.bottom : column.top})
+            if (extreme != line.last() && extreme != column.last)
+                line << extreme;
+        if (column.last != line.last())
+            line << column.last;
+    };
+    const auto add = [&](QPoint point) {
+        if (column.count > 0 && point.x() == column.first.x()) {
+            if (point.y() < column.top.y()) {
+                column.top = point;
+                column.topAt = column.count;
+            }
+            if (point.y() > column.bottom.y()) {
+                column.bottom = point;
+                column.bottomAt = column.count;
+            }
+            column.last = point;
+            ++column.count;
+            return;
+        }
+        if (column.count > 0)
+            closeColumn();
+        column = Column{point, point, point, point, 1, 0, 0};
+    };
+
+    add(QPoint(scale.ChartLeft, scale.ChartBottom - scale.ValueToY(series.values.front())));
+    for (std::size_t k = 0; k < drawn; ++k) {
+        if (series.days[k] < 0)
+            continue;
+        add(QPoint(scale.DayToX(series.days[k]) + shift,
+                   scale.ChartBottom - scale.ValueToY(series.values[k])));
+    }
+    if (column.count > 0)
+        closeColumn();
+    return line;
+}
+
+void DrawChart(QImage& plot, QImage& outer, const SeriesData& series, const ChartScale& scale,
+               const QDate& thirdFriday, const Support::RegionalSettings& regional,
+               const ChartColours& colours)
+{
+    const QColor black(Qt::black);
+    const QColor grid = QColor::fromRgb(GridColour);
+    const int left = scale.ChartLeft;
+    const int top = scale.ChartTop;
+    const int right = scale.ChartRight;
+    const int bottom = scale.ChartBottom;
+
+    QPainter canvas(&plot);
+    QPainter surface(&outer);
+
+    // The white rectangle under it is covered completely; only the yellow one shows, with its
+    // right and bottom frame lines just outside the bitmap.
+    plot.fill(QColor::fromRgb(PlotBackground));
+    canvas.fillRect(QRect(left, top, right + 1 - left, 1), black);
+    canvas.fillRect(QRect(left, top, 1, bottom + 1 - top), black);
+    canvas.fillRect(QRect(right, top, 1, bottom + 1 - top), black);
+    canvas.fillRect(QRect(left, bottom, right + 1 - left, 1), black);
+
+    // The surface around: the part under the plot area's panel is never seen and not filled.
+    const QSize outerSize = LogicalSize(outer);
+    const QRegion hidden(PlotOffset, PlotOffset, std::max(0, right - 2), std::max(0, bottom - 2));
+    for (const QRect& band : QRegion(0, 0, outerSize.width(), outerSize.height()).subtracted(hidden))
+        surface.fillRect(band, colours.buttonFace);
+    FramedRectangle(surface, 0, 0, outerSize.width(), outerSize.height(), Qt::white, colours.buttonFace,
+                    false);
+    surface.setBackgroundMode(Qt::OpaqueMode);
+    surface.setBackground(colours.buttonFace);
+    surface.setPen(colours.windowText);
+
+    const QString title = ChartTitle(series, regional);
+    surface.setFont(Verdana(TitlePixels, true));
+    if (!title.isEmpty())
+        TextAt(surface, (outerSize.width() - surface.fontMetrics().horizontalAdvance(title)) / 2, TitleTop,
+               title);
+    LabelWriter labels(surface, colours.buttonFace);
+
+    const QPen blackPen = LinePen(black);
+    const QPen gridPen = LinePen(grid);
+    for (const AxisMark& mark : ValueAxisMarks(scale)) {
+        const int row = bottom - mark.height;
+        if (mark.grid) {
+            canvas.setPen(gridPen);
+            Line(canvas, left, row, right, row);
+        }
+        canvas.setPen(blackPen);
+        Line(canvas, left, row, left + mark.tickLength, row);
+        Line(canvas, right, row, right - mark.tickLength, row);
+        labels.Write(right + LabelRightOfPlot, bottom + PlotOffset - LabelAboveRow - mark.height,
+                     QString::number(mark.value));
+    }
+
+    if (scale.HasDays) {
+        for (const MonthMark& mark : MonthMarks(series)) {
+            const int x = scale.DayToX(mark.day);
+            canvas.setPen(gridPen);
+            Line(canvas, x, bottom, x, top);
+            canvas.setPen(blackPen);
+            Line(canvas, x, bottom, x, bottom - MonthTickLength);
+            labels.Write(x + PlotOffset, bottom + MonthNameBelowPlot, regional.MonthAbbreviation(mark.month));
+            if (mark.year != 0)
+                labels.Write(x + PlotOffset, bottom + YearBelowPlot, QString::number(mark.year));
+        }
+    }
+
+    const QPolygon line = SeriesLine(series, scale);
+    if (!line.isEmpty()) {
+        canvas.setPen(blackPen);
+        canvas.drawPolyline(line);
+    }
+
+    if (scale.HasDays && thirdFriday.isValid()) {
+        const int x = scale.DayToX(Support::DayNumber(thirdFriday));
+        canvas.setPen(LinePen(black, Qt::DashLine));
+        Line(canvas, x, bottom, x, top);
+    }
+}
+
+void DrawTrendLine(QImage& plot, const QColor& colour, QPoint from, QPoint to)
+{
+    QPainter canvas(&plot);
+    canvas.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
+    canvas.setBrush(Qt::NoBrush);
+    canvas.setPen(LinePen(colour));
+    canvas.drawLine(from, to);
+}
+
+} // namespace Chart

@@ -1,0 +1,103 @@
+#include "chart/Handles.h"
+
+#include "support/SettingsStore.h"
+#include "support/TextFields.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace Chart {
+
+namespace {
+constexpr QPoint DefaultPlaces[HandleCount] = {{24, 24}, {40, 24}, {24, 40}, {40, 40}, {24, 56}, {40, 56}};
+
+std::uint16_t ToUnsigned16(int value)
+{
+    return static_cast<std::uint16_t>(std::clamp(value, 0, 65535));
+}
+
+int ReadDay(const QString& text)
+{
+    const QByteArray digits = text.trimmed().toLatin1();
+    int day = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), day);
+    if (error != std::errc() || end != digits.data() + digits.size())
+        return 0;
+    return day;
+}
+} // namespace
+
+QPoint DefaultHandlePlace(int handle)
+{
+    return DefaultPlaces[std::clamp(handle, 0, HandleCount - 1)];
+}
+
+QString HandleLeftKey(int handle)
+{
+    return QStringLiteral("Shape%1-Left").arg(handle + 3);
+}
+
+QString HandleTopKey(int handle)
+{
+    return QStringLiteral("Shape%1-Top").arg(handle + 3);
+}
+
+HandlePlace PlaceHandle(int handle, const StoredHandle& stored, const ChartScale& scale, int today)
+{
+    const QPoint fallback = DefaultHandlePlace(handle);
+    HandlePlace result{fallback, false};
+    bool dayPlaced = false;
+    bool valuePlaced = false;
+
+    const int day = stored.day;
+    if (scale.HasDays && day > 0 && day <= today + HandleFutureDays) {
+        const int x = scale.DayToX(day);
+        // A day scrolled out of the shown days would land outside the plot area.
+        if (x >= scale.ChartLeft && x <= scale.ChartRight) {
+            result.place.setX(x - HandleOffset);
+            dayPlaced = true;
+        }
+    }
+
+    if (scale.HasValues && stored.valueText != QLatin1String("0.0")) {
+        const double value = Support::TextToFloat(stored.valueText.toLatin1().toStdString());
+        if (value >= scale.ChartMin && value <= scale.ChartMax) {
+            result.place.setY(scale.ChartBottom - scale.ValueToY(value) - HandleOffset);
+            valuePlaced = true;
+        }
+    }
+
+    int top = result.place.y();
+    if (top + HandleOffset < scale.ChartTop)
+        top = scale.ChartTop - HandleOffset;
+    if (top > scale.ChartBottom)
+        top = scale.ChartBottom;
+    result.place.setY(top);
+    result.fromStore = dayPlaced && valuePlaced;
+    return result;
+}
+
+StoredHandle StoreHandle(QPoint place, const ChartScale& scale, char decimalSeparator)
+{
+    StoredHandle stored;
+    stored.day = scale.XToDay(ToUnsigned16(place.x() + HandleOffset));
+    const double value = scale.YToValue(ToUnsigned16(place.y() + HandleOffset));
+    stored.valueText = QString::fromLatin1(Support::FloatToFixed(value, 2, 4, decimalSeparator));
+    return stored;
+}
+
+StoredHandle ReadStoredHandle(const QSettings& settings, int handle)
+{
+    StoredHandle stored;
+    stored.day = ReadDay(Support::SettingText(settings, HandleLeftKey(handle), QStringLiteral("0")));
+    stored.valueText = Support::SettingText(settings, HandleTopKey(handle), QStringLiteral("0.0"));
+    return stored;
+}
+
+void WriteStoredHandle(QSettings& settings, int handle, const StoredHandle& stored)
+{
+    settings.setValue(HandleLeftKey(handle), stored.day);
+    settings.setValue(HandleTopKey(handle), stored.valueText);
+}
+
+} // namespace Chart

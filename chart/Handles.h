@@ -1,0 +1,55 @@
+#pragma once
+// The six trend-line handles (two per line) are kept as a day and an index value, so that a
+// line stays on its days and values when the scale changes and across restarts. These
+// functions convert between a handle's place on the chart and its stored position.
+
+#include "chart/ChartScale.h"
+
+#include <QPoint>
+#include <QSettings>
+#include <QString>
+
+namespace Chart {
+
+inline constexpr int HandleCount = 6; // Shape3 ... Shape8: green, red and blue pairs
+inline constexpr int HandleSize = 11;
+// From a handle's left and top to its reference point, the centre pixel of its circle.
+inline constexpr int HandleOffset = HandleSize / 2 - 1;
+// A stored day up to this many days after today is accepted.
+inline constexpr int HandleFutureDays = 30;
+
+// The left and top of handle 0 ... 5 when it has no usable stored position.
+QPoint DefaultHandlePlace(int handle);
+// "Shape3-Left" ... "Shape8-Left" and "Shape3-Top" ... "Shape8-Top" of group "Defaults".
+QString HandleLeftKey(int handle);
+QString HandleTopKey(int handle);
+
+struct StoredHandle
+{
+    int day = 0;                               // 0: no day stored
+    QString valueText = QStringLiteral("0.0"); // "0.0": no value stored
+
+    bool IsEmpty() const { return day == 0 && valueText == QLatin1String("0.0"); }
+};
+
+struct HandlePlace
+{
+    QPoint place;           // left and top on the panel around the plot area
+    bool fromStore = false; // both day and value were placed; false when either fell back
+};
+
+// Where a handle goes on the current chart. A stored day of 0, one more than
+// HandleFutureDays after `today` or outside the shown days, and a stored value of "0.0" or
+// outside ChartMin ... ChartMax, put that coordinate at its default.
+HandlePlace PlaceHandle(int handle, const StoredHandle& stored, const ChartScale& scale, int today);
+
+// The day and value under a handle's reference point; the value with four decimals and
+// `decimalSeparator`, a value below 0.1 as zero.
+StoredHandle StoreHandle(QPoint place, const ChartScale& scale, char decimalSeparator);
+
+// Reading and writing inside group "Defaults". A day that is not a whole number reads as 0;
+// a value that a hand-edited file holds unquoted with a comma is joined again.
+StoredHandle ReadStoredHandle(const QSettings& settings, int handle);
+void WriteStoredHandle(QSettings& settings, int handle, const StoredHandle& stored);
+
+} // namespace Chart

@@ -1,0 +1,184 @@
+// A handle's place on the chart and its stored day and value.
+#include "ChartTestData.h"
+#include "chart/Handles.h"
+#include "support/SettingsStore.h"
+#include "testsupport/TestSupport.h"
+
+#include <QTest>
+
+namespace {
+constexpr int FirstDay = 41000;
+constexpr int Today = FirstDay + 169; // the series ends 31 days after today
+
+// 402 x 240 pixels for 201 days from 480 to 530: 2 pixels a day, 4 pixels a point, 475 ... 535.
+Chart::ChartScale ExactScale()
+{
+    return Chart::MakeScale(ChartTest::LinearSeries(FirstDay, 201, 480, 530), 402, 240);
+}
+} // namespace
+
+class TestHandles : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void place_data();
+    void place();
+    void placeWithoutScale();
+    void defaultsStayInsideASmallPlot();
+    void store_data();
+    void store();
+    void storedRoundTrip();
+    void handEditedValues_data();
+    void handEditedValues();
+};
+
+void TestHandles::initTestCase()
+{
+    TestSupport::ResetUserFolders();
+    const auto scale = ExactScale();
+    QCOMPARE(scale.DayScale, 2.0);
+    QCOMPARE(scale.ValueScale, 4.0);
+}
+
+void TestHandles::place_data()
+{
+    QTest::addColumn<int>("handle");
+    QTest::addColumn<int>("day");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QPoint>("expected");
+    QTest::addColumn<bool>("fromStore");
+
+    QTest::newRow("nothing stored") << 0 << 0 << "0.0" << QPoint(24, 24) << false;
+    QTest::newRow("nothing stored, blue end") << 5 << 0 << "0.0" << QPoint(40, 56) << false;
+    QTest::newRow("day and value") << 0 << FirstDay + 100 << "500,2500" << QPoint(196, 135) << true;
+    QTest::newRow("value with a point") << 0 << FirstDay + 100 << "500.2500" << QPoint(196, 135) << true;
+    QTest::newRow("first shown day") << 2 << FirstDay << "500,25" << QPoint(-4, 135) << true;
+    QTest::newRow("30 days ahead accepted") << 1 << Today + 30 << "500,25" << QPoint(394, 135) << true;
+    QTest::newRow("31 days ahead refused") << 1 << Today + 31 << "500,25" << QPoint(40, 135) << false;
+    QTest::newRow("day 0") << 3 << 0 << "500,25" << QPoint(40, 135) << false;
+    QTest::newRow("negative day") << 3 << -5 << "500,25" << QPoint(40, 135) << false;
+    QTest::newRow("day scrolled out to the left")
+        << 4 << FirstDay - 1 << "500,25" << QPoint(24, 135) << false;
+    QTest::newRow("above ChartMax") << 0 << FirstDay + 100 << "535,5" << QPoint(196, 24) << false;
+    QTest::newRow("ChartMax itself: the top edge") << 0 << FirstDay + 100 << "535" << QPoint(196, -4) << true;
+    QTest::newRow("ChartMin itself: the bottom edge")
+        << 0 << FirstDay + 100 << "475" << QPoint(196, 236) << true;
+    QTest::newRow("below ChartMin") << 2 << FirstDay + 100 << "474,99" << QPoint(196, 40) << false;
+    QTest::newRow("exactly 0.0") << 4 << FirstDay + 100 << "0.0" << QPoint(196, 56) << false;
+    QTest::newRow("zero with a comma") << 4 << FirstDay + 100 << "0,0" << QPoint(196, 56) << false;
+    QTest::newRow("not a number") << 5 << FirstDay + 100 << "abc" << QPoint(196, 56) << false;
+    QTest::newRow("empty value") << 5 << FirstDay + 100 << "" << QPoint(196, 56) << false;
+}
+
+void TestHandles::place()
+{
+    QFETCH(int, handle);
+    QFETCH(int, day);
+    QFETCH(QString, value);
+    QFETCH(QPoint, expected);
+    QFETCH(bool, fromStore);
+    const Chart::HandlePlace placed = Chart::PlaceHandle(handle, {day, value}, ExactScale(), Today);
+    QCOMPARE(placed.place, expected);
+    QCOMPARE(placed.fromStore, fromStore);
+}
+
+void TestHandles::placeWithoutScale()
+{
+    // An empty series gives no scale: every handle goes to its default place.
+    const auto scale = Chart::MakeScale(History::EntryList(), 402, 240);
+    for (int handle = 0; handle < Chart::HandleCount; ++handle) {
+        const auto placed = Chart::PlaceHandle(handle, {FirstDay + 100, "500,25"}, scale, Today);
+        QCOMPARE(placed.place, Chart::DefaultHandlePlace(handle));
+        QVERIFY(!placed.fromStore);
+    }
+}
+
+void TestHandles::defaultsStayInsideASmallPlot()
+{
+    const auto scale = Chart::MakeScale(ChartTest::LinearSeries(FirstDay, 201, 480, 530), 402, 30);
+    QCOMPARE(Chart::PlaceHandle(5, {}, scale, Today).place, QPoint(40, 30));
+    QCOMPARE(Chart::PlaceHandle(0, {}, scale, Today).place, QPoint(24, 24));
+}
+
+void TestHandles::store_data()
+{
+    QTest::addColumn<QPoint>("place");
+    QTest::addColumn<char>("separator");
+    QTest::addColumn<int>("day");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("comma") << QPoint(196, 135) << ',' << FirstDay + 100 << "500,2500";
+    QTest::newRow("point") << QPoint(196, 135) << '.' << FirstDay + 100 << "500.2500";
+    QTest::newRow("default place") << QPoint(24, 24) << ',' << FirstDay + 14 << "528,0000";
+    QTest::newRow("top edge") << QPoint(-4, -4) << ',' << FirstDay << "535,0000";
+}
+
+void TestHandles::store()
+{
+    QFETCH(QPoint, place);
+    QFETCH(char, separator);
+    QFETCH(int, day);
+    QFETCH(QString, value);
+    const Chart::StoredHandle stored = Chart::StoreHandle(place, ExactScale(), separator);
+    QCOMPARE(stored.day, day);
+    QCOMPARE(stored.valueText, value);
+}
+
+void TestHandles::storedRoundTrip()
+{
+    // Values near zero: the rows at the bottom read as no value and are stored as zero.
+    const auto low = Chart::MakeScale(ChartTest::LinearSeries(FirstDay, 50, 1, 10), 200, 100);
+    QCOMPARE(Chart::StoreHandle(QPoint(10, 100 - 4), low, ',').valueText, QStringLiteral("0,0000"));
+
+    const auto scale = ExactScale();
+    {
+        const auto settings = Support::OpenSettings();
+        settings->beginGroup("Defaults");
+        for (int handle = 0; handle < Chart::HandleCount; ++handle)
+            Chart::WriteStoredHandle(
+                *settings, handle, Chart::StoreHandle(QPoint(196, 135) + QPoint(2 * handle, 0), scale, ','));
+    }
+    const QByteArray ini = TestSupport::ReadFile(TestSupport::IniPath());
+    QVERIFY2(ini.contains("Shape3-Left=41100"), ini.constData());
+    QVERIFY2(ini.contains("Shape3-Top=\"500,2500\""), ini.constData());
+    QVERIFY2(ini.contains("Shape8-Left=41105"), ini.constData());
+    const auto settings = Support::OpenSettings();
+    settings->beginGroup("Defaults");
+    for (int handle = 0; handle < Chart::HandleCount; ++handle) {
+        const auto stored = Chart::ReadStoredHandle(*settings, handle);
+        const auto placed = Chart::PlaceHandle(handle, stored, scale, Today);
+        QCOMPARE(placed.place, QPoint(196, 135) + QPoint(2 * handle, 0));
+        QVERIFY(placed.fromStore);
+    }
+}
+
+void TestHandles::handEditedValues_data()
+{
+    QTest::addColumn<QByteArray>("lines");
+    QTest::addColumn<int>("day");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("unquoted comma") << QByteArray("Shape3-Left=41100\nShape3-Top=512,3456\n") << 41100
+                                    << "512,3456";
+    QTest::newRow("blanks around the day")
+        << QByteArray("Shape3-Left= 41100 \nShape3-Top=512.5\n") << 41100 << "512.5";
+    QTest::newRow("day not a number") << QByteArray("Shape3-Left=abc\nShape3-Top=512\n") << 0 << "512";
+    QTest::newRow("day with decimals") << QByteArray("Shape3-Left=41100.5\n") << 0 << "0.0";
+    QTest::newRow("absent") << QByteArray() << 0 << "0.0";
+    QTest::newRow("empty values") << QByteArray("Shape3-Left=\nShape3-Top=\n") << 0 << "";
+}
+
+void TestHandles::handEditedValues()
+{
+    QFETCH(QByteArray, lines);
+    QFETCH(int, day);
+    QFETCH(QString, value);
+    QVERIFY(TestSupport::WriteFile(TestSupport::IniPath(), "[Defaults]\n" + lines));
+    const auto settings = Support::OpenSettings();
+    settings->beginGroup("Defaults");
+    const auto stored = Chart::ReadStoredHandle(*settings, 0);
+    QCOMPARE(stored.day, day);
+    QCOMPARE(stored.valueText, value);
+}
+
+QTEST_GUILESS_MAIN(TestHandles)
+#include "tst_handles.moc"

@@ -1,0 +1,114 @@
+// The hover read-out texts and the series height near the cursor.
+#include "ChartTestData.h"
+#include "chart/HoverText.h"
+#include "support/Clock.h"
+
+#include <QTest>
+
+namespace {
+constexpr int FirstDay = 41067; // 7 June 2012
+// Ten items on a 100-pixel plot area: item k lies under x = 10 k.
+History::EntryList TenItems()
+{
+    return ChartTest::MakeSeries(FirstDay, 10, [](int k) { return 500.0 + k + 0.34; });
+}
+} // namespace
+
+class TestHover : public QObject
+{
+    Q_OBJECT
+private slots:
+    void valueTextAtX_data();
+    void valueTextAtX();
+    void seriesHeightIsOneItemLeft();
+    void plotText_data();
+    void plotText();
+    void listText_data();
+    void listText();
+    void emptySeries();
+};
+
+void TestHover::valueTextAtX_data()
+{
+    QTest::addColumn<int>("x");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("left edge") << 0 << " 500,34";
+    QTest::newRow("half an item rounds to even") << 5 << " 500,34";
+    QTest::newRow("one and a half rounds to two") << 15 << " 502,34";
+    QTest::newRow("middle") << 52 << " 505,34";
+    QTest::newRow("right edge: the last item") << 100 << " 509,34";
+    QTest::newRow("left of the series") << -20 << " 500,34";
+    QTest::newRow("right of the series") << 400 << " 509,34";
+}
+
+void TestHover::valueTextAtX()
+{
+    QFETCH(int, x);
+    QFETCH(QString, text);
+    const auto items = TenItems();
+    QCOMPARE(QString::fromStdString(Chart::ValueTextAtX(items, Chart::MakeScale(items, 100, 80), x)), text);
+}
+
+void TestHover::seriesHeightIsOneItemLeft()
+{
+    const auto items = TenItems();
+    const auto scale = Chart::MakeScale(items, 100, 80);
+    QCOMPARE(Chart::SeriesHeightAtX(items, scale, 50), scale.ValueToY(504.34));
+    QCOMPARE(Chart::SeriesHeightAtX(items, scale, 0), scale.ValueToY(500.34));
+    QCOMPARE(Chart::SeriesHeightAtX(items, scale, 100), scale.ValueToY(509.34));
+}
+
+void TestHover::plotText_data()
+{
+    QTest::addColumn<bool>("dutch");
+    QTest::addColumn<int>("x");
+    QTest::addColumn<QString>("text");
+    // "Koers: " and the value text with its own leading blank: two blanks after the colon.
+    QTest::newRow("Dutch") << true << 70 << "Koers:  507,34\r\nDatum: 14-6-2012";
+    QTest::newRow("English") << false << 70 << "Koers:  507,34\r\nDatum: 6/14/2012";
+    QTest::newRow("date from the scale, value from the position")
+        << true << 1 << "Koers:  500,34\r\nDatum: 7-6-2012";
+}
+
+void TestHover::plotText()
+{
+    QFETCH(bool, dutch);
+    QFETCH(int, x);
+    QFETCH(QString, text);
+    const auto items = TenItems();
+    const auto regional = dutch ? Support::RegionalSettings::Dutch() : Support::RegionalSettings::English();
+    QCOMPARE(Chart::PlotHoverText(items, Chart::MakeScale(items, 100, 80), x, regional), text);
+}
+
+void TestHover::listText_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("one blank after the colon") << "41072 - 512,34"
+                                               << "Koers: 512,34\r\nDatum: 12-6-2012";
+    QTest::newRow("a day without a value") << "41072 - 0,0"
+                                           << "Koers: 0,0\r\nDatum: 12-6-2012";
+    QTest::newRow("no hyphen") << "41072 512"
+                               << "Koers:\r\nDatum: 12-6-2012";
+    QTest::newRow("no day") << "abc - 512"
+                            << "";
+}
+
+void TestHover::listText()
+{
+    QFETCH(QString, entry);
+    QFETCH(QString, text);
+    QCOMPARE(Chart::ListHoverText(entry.toStdString(), Support::RegionalSettings::Dutch()), text);
+}
+
+void TestHover::emptySeries()
+{
+    const auto scale = Chart::MakeScale(History::EntryList(), 100, 80);
+    QCOMPARE(Chart::ValueTextAtX({}, scale, 50), std::string());
+    QCOMPARE(Chart::SeriesHeightAtX({}, scale, 50), 0);
+    QVERIFY(
+        Chart::PlotHoverText({}, scale, 50, Support::RegionalSettings::Dutch()).startsWith("Koers: \r\n"));
+}
+
+QTEST_GUILESS_MAIN(TestHover)
+#include "tst_hover.moc"

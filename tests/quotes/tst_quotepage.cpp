@@ -1,0 +1,306 @@
+// The quote page: markup stripping, the cutting, the date-time reading, trading hours and
+// the status line texts and colours.
+#include "quotes/QuotePage.h"
+#include "quotes/StatusLine.h"
+#include "testsupport/TestSupport.h"
+
+#include <QTest>
+
+using namespace Quotes;
+
+namespace {
+const QByteArray ExampleText =
+    "Koersen\nBeurs;07-06-12 17:35HOME\nAEX 312,45 (+1,20) 0,39%\nAMX 521,08 (-2,11) -0,40%\n";
+
+QDateTime At(int year, int month, int day, int hour, int minute, int second = 0)
+{
+    return QDateTime(QDate(year, month, day), QTime(hour, minute, second));
+}
+} // namespace
+
+class TestQuotePage : public QObject
+{
+    Q_OBJECT
+private slots:
+    void stripTags_data();
+    void stripTags();
+    void cutQuote_data();
+    void cutQuote();
+    void readMoment_data();
+    void readMoment();
+    void tradingHours_data();
+    void tradingHours();
+    void readPage_data();
+    void readPage();
+    void changeColour_data();
+    void changeColour();
+    void valueColour_data();
+    void valueColour();
+    void statusLine();
+};
+
+void TestQuotePage::stripTags_data()
+{
+    QTest::addColumn<QByteArray>("page");
+    QTest::addColumn<QByteArray>("text");
+
+    QTest::newRow("plain text stays") << QByteArray("AEX 312,45") << QByteArray("AEX 312,45");
+    QTest::newRow("tags go, text between stays")
+        << QByteArray("<td>AEX</td> <td>312,45</td>") << QByteArray("AEX 312,45");
+    QTest::newRow("attributes go with the tag")
+        << QByteArray("<a href=\"x;y\">HOME</a>") << QByteArray("HOME");
+    QTest::newRow("a stray > is dropped") << QByteArray("a > b") << QByteArray("a  b");
+    QTest::newRow("an unclosed tag drops the rest") << QByteArray("AEX <b 312,45") << QByteArray("AEX ");
+    QTest::newRow("a < inside a tag") << QByteArray("x<a<b>y") << QByteArray("xy");
+    QTest::newRow("entities stay") << QByteArray("<p>&amp;&nbsp;</p>") << QByteArray("&amp;&nbsp;");
+    QTest::newRow("bytes above 127 and zero stay")
+        << QByteArray("<i>\xe9\0x</i>", 10) << QByteArray("\xe9\0x", 3);
+    QTest::newRow("empty") << QByteArray() << QByteArray();
+}
+
+void TestQuotePage::stripTags()
+{
+    QFETCH(QByteArray, page);
+    QFETCH(QByteArray, text);
+    QCOMPARE(QByteArray::fromStdString(StripTags(page.toStdString())), text);
+}
+
+void TestQuotePage::cutQuote_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QByteArray>("date");
+    QTest::addColumn<QByteArray>("time");
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<QByteArray>("change");
+    QTest::addColumn<QByteArray>("percent");
+
+    QTest::newRow("the example page, blanks included")
+        << ExampleText << QByteArray("07-06-2012") << QByteArray(" 17:35") << QByteArray(" 312,45 ")
+        << QByteArray("(+1,20)") << QByteArray(" 0,39%");
+    QTest::newRow("a semicolon far before HOME is out of reach")
+        << QByteArray("x;01-01-11 11:11 padding padding padding HOME AEX 1 (2) 3%") << QByteArray("20")
+        << QByteArray() << QByteArray() << QByteArray("()") << QByteArray("%");
+    QTest::newRow("no HOME: the cut starts at the text's start")
+        << QByteArray("Beurs;07-06-12 17:35 AEX 312,45 (+1,20) 0,39%") << QByteArray("07-06-2012")
+        << QByteArray() << QByteArray(" 312,45 ") << QByteArray("(+1,20)") << QByteArray(" 0,39%");
+    QTest::newRow("no semicolon: nothing")
+        << QByteArray("Beurs 07-06-12 17:35HOME AEX 312,45 (+1,20) 0,39%") << QByteArray("20") << QByteArray()
+        << QByteArray() << QByteArray("()") << QByteArray("%");
+    QTest::newRow("no AEX: the value starts three characters in")
+        << QByteArray("Beurs;07-06-12 17:35HOME index 312,45 (+1,20) 0,39%") << QByteArray("07-06-2012")
+        << QByteArray(" 17:35") << QByteArray("7:35HOME index 312,45 ") << QByteArray("(+1,20)")
+        << QByteArray(" 0,39%");
+    QTest::newRow("no opening bracket")
+        << QByteArray("Beurs;07-06-12 17:35HOME AEX 312,45 +1,20) 0,39%") << QByteArray("07-06-2012")
+        << QByteArray(" 17:35") << QByteArray() << QByteArray("()") << QByteArray("%");
+    QTest::newRow("no closing bracket")
+        << QByteArray("Beurs;07-06-12 17:35HOME AEX 312,45 (+1,20 0,39%") << QByteArray("07-06-2012")
+        << QByteArray(" 17:35") << QByteArray(" 312,45 ") << QByteArray("()") << QByteArray("%");
+    QTest::newRow("no percent sign") << QByteArray("Beurs;07-06-12 17:35HOME AEX 312,45 (+1,20) 0,39")
+                                     << QByteArray("07-06-2012") << QByteArray(" 17:35")
+                                     << QByteArray(" 312,45 ") << QByteArray("(+1,20)") << QByteArray("%");
+    QTest::newRow("AEX beyond the hundred characters")
+        << QByteArray("Beurs;07-06-12 17:35HOME") + QByteArray(100, '.') + " AEX 312,45 (+1,20) 0,39%"
+        << QByteArray("07-06-2012") << QByteArray(" 17:35") << QByteArray() << QByteArray("()")
+        << QByteArray("%");
+    QTest::newRow("empty text") << QByteArray() << QByteArray("20") << QByteArray() << QByteArray()
+                                << QByteArray("()") << QByteArray("%");
+}
+
+void TestQuotePage::cutQuote()
+{
+    QFETCH(QByteArray, text);
+    const QuotePieces pieces = CutQuote(text.toStdString());
+    QTEST(QByteArray::fromStdString(pieces.date), "date");
+    QTEST(QByteArray::fromStdString(pieces.time), "time");
+    QTEST(QByteArray::fromStdString(pieces.value), "value");
+    QTEST(QByteArray::fromStdString(pieces.change), "change");
+    QTEST(QByteArray::fromStdString(pieces.percent), "percent");
+}
+
+void TestQuotePage::readMoment_data()
+{
+    QTest::addColumn<QByteArray>("date");
+    QTest::addColumn<QByteArray>("time");
+    QTest::addColumn<QDateTime>("moment"); // invalid: not read
+
+    QTest::newRow("example") << QByteArray("07-06-2012") << QByteArray(" 17:35") << At(2012, 6, 7, 17, 35);
+    QTest::newRow("with seconds") << QByteArray("07-06-2012") << QByteArray("17:35:42")
+                                  << At(2012, 6, 7, 17, 35, 42);
+    QTest::newRow("single digits") << QByteArray("7-6-2012") << QByteArray("9:05") << At(2012, 6, 7, 9, 5);
+    QTest::newRow("blanks around") << QByteArray(" 07-06-2012 ") << QByteArray(" 17:35 ")
+                                   << At(2012, 6, 7, 17, 35);
+    QTest::newRow("midnight") << QByteArray("01-01-2013") << QByteArray("00:00") << At(2013, 1, 1, 0, 0);
+    QTest::newRow("no such day") << QByteArray("31-02-2012") << QByteArray("17:35") << QDateTime();
+    QTest::newRow("no such month") << QByteArray("07-13-2012") << QByteArray("17:35") << QDateTime();
+    QTest::newRow("hour 24") << QByteArray("07-06-2012") << QByteArray("24:00") << QDateTime();
+    QTest::newRow("minute 60") << QByteArray("07-06-2012") << QByteArray("17:60") << QDateTime();
+    QTest::newRow("no time") << QByteArray("07-06-2012") << QByteArray() << QDateTime();
+    QTest::newRow("hours only") << QByteArray("07-06-2012") << QByteArray("17") << QDateTime();
+    QTest::newRow("words after the time")
+        << QByteArray("07-06-2012") << QByteArray("17:35 uur") << QDateTime();
+    QTest::newRow("letters for digits") << QByteArray("ab-cd-20ef") << QByteArray("17:35") << QDateTime();
+    QTest::newRow("two-digit year") << QByteArray("07-06-12") << QByteArray("17:35") << QDateTime();
+    QTest::newRow("slashes") << QByteArray("07/06/2012") << QByteArray("17:35") << QDateTime();
+    QTest::newRow("what an empty page gives") << QByteArray("20") << QByteArray() << QDateTime();
+}
+
+void TestQuotePage::readMoment()
+{
+    QFETCH(QByteArray, date);
+    QFETCH(QByteArray, time);
+    QFETCH(QDateTime, moment);
+    const std::optional<QDateTime> read = ReadQuoteMoment(date.toStdString(), time.toStdString());
+    QCOMPARE(read.has_value(), moment.isValid());
+    if (read)
+        QCOMPARE(*read, moment);
+}
+
+void TestQuotePage::tradingHours_data()
+{
+    QTest::addColumn<QDateTime>("quoted");
+    QTest::addColumn<QDateTime>("shown");
+
+    // 7 June 2012 is a Thursday.
+    QTest::newRow("17:31 becomes 18:00") << At(2012, 6, 7, 17, 31) << At(2012, 6, 7, 18, 0);
+    QTest::newRow("17:30 stays") << At(2012, 6, 7, 17, 30) << At(2012, 6, 7, 17, 30);
+    QTest::newRow("late evening becomes 18:00") << At(2012, 6, 7, 23, 59) << At(2012, 6, 7, 18, 0);
+    QTest::newRow("seconds stay") << At(2012, 6, 7, 17, 45, 30) << At(2012, 6, 7, 18, 0, 30);
+    QTest::newRow("08:30 stays") << At(2012, 6, 5, 8, 30) << At(2012, 6, 5, 8, 30);
+    QTest::newRow("08:29 on Tuesday: Monday 18:00") << At(2012, 6, 5, 8, 29) << At(2012, 6, 4, 18, 0);
+    QTest::newRow("08:29 on Monday: Friday 18:00") << At(2012, 6, 4, 8, 29) << At(2012, 6, 1, 18, 0);
+    QTest::newRow("08:29 on the first: last of the month before")
+        << At(2012, 8, 1, 8, 29) << At(2012, 7, 31, 18, 0);
+    QTest::newRow("08:29 on New Year's Day") << At(2013, 1, 1, 8, 29) << At(2012, 12, 31, 18, 0);
+    QTest::newRow("Saturday: Friday, time unchanged") << At(2012, 6, 9, 12, 0) << At(2012, 6, 8, 12, 0);
+    QTest::newRow("Sunday: Friday, time unchanged") << At(2012, 6, 10, 12, 0) << At(2012, 6, 8, 12, 0);
+    QTest::newRow("Sunday early: Friday 18:00") << At(2012, 6, 10, 7, 0) << At(2012, 6, 8, 18, 0);
+    QTest::newRow("Saturday just after midnight") << At(2012, 6, 9, 0, 10) << At(2012, 6, 8, 18, 0);
+    QTest::newRow("Saturday evening") << At(2012, 6, 9, 20, 0) << At(2012, 6, 8, 18, 0);
+}
+
+void TestQuotePage::tradingHours()
+{
+    QFETCH(QDateTime, quoted);
+    QFETCH(QDateTime, shown);
+    QCOMPARE(ToTradingHours(quoted), shown);
+}
+
+void TestQuotePage::readPage_data()
+{
+    QTest::addColumn<QByteArray>("page");
+    QTest::addColumn<int>("reading");
+    QTest::addColumn<QByteArray>("koers"); // value, change and percentage as shown
+    QTest::addColumn<QByteArray>("moment");
+
+    const QByteArray fixture = TestSupport::ReadFile(TestSupport::SourceDir() +
+                                                     QStringLiteral("/tests/data/quotes/quote-page.html"));
+    const auto page = [](const QByteArray& head, const QByteArray& quote) {
+        return "<html><body><div>Beurs;" + head + "<a href=\"/\">HOME</a></div><p>AEX" + quote +
+               "</p></body></html>";
+    };
+    // 17:35 is after the close of 17:30, so the label shows the close.
+    QTest::newRow("the page") << fixture << int(QuoteReading::Read) << QByteArray(" 312,45  (+1,20)  0,39% ")
+                              << QByteArray("07-06-2012 18:00");
+    QTest::newRow("decimal points become commas")
+        << page("07-06-12 10:15", " 312.45 (+1.20) 0.39%") << int(QuoteReading::Read)
+        << QByteArray(" 312,45  (+1,20)  0,39% ") << QByteArray("07-06-2012 10:15");
+    QTest::newRow("after the close") << page("07-06-12 17:40", " 312,45 (+1,20) 0,39%")
+                                     << int(QuoteReading::Read) << QByteArray(" 312,45  (+1,20)  0,39% ")
+                                     << QByteArray("07-06-2012 18:00");
+    QTest::newRow("no percent sign still reads")
+        << page("07-06-12 10:15", " 312,45 (+1,20) 0,39") << int(QuoteReading::Read)
+        << QByteArray(" 312,45  (+1,20) % ") << QByteArray("07-06-2012 10:15");
+    QTest::newRow("nothing fetched") << QByteArray() << int(QuoteReading::NoPage) << QByteArray()
+                                     << QByteArray();
+    QTest::newRow("an error page") << QByteArray("<html><h1>404 Not Found</h1></html>")
+                                   << int(QuoteReading::BadMoment) << QByteArray() << QByteArray();
+    QTest::newRow("an invalid date") << page("32-06-12 10:15", " 312,45 (+1,20) 0,39%")
+                                     << int(QuoteReading::BadMoment) << QByteArray() << QByteArray();
+    QTest::newRow("no time") << page("07-06-12 gesloten", " 312,45 (+1,20) 0,39%")
+                             << int(QuoteReading::BadMoment) << QByteArray() << QByteArray();
+    QTest::newRow("a value of zero") << page("07-06-12 10:15", " 0,0 (+1,20) 0,39%")
+                                     << int(QuoteReading::BadValue) << QByteArray() << QByteArray();
+    QTest::newRow("a value of words") << page("07-06-12 10:15", " n.v.t. (+1,20) 0,39%")
+                                      << int(QuoteReading::BadValue) << QByteArray() << QByteArray();
+    QTest::newRow("no value") << page("07-06-12 10:15", " geen koers") << int(QuoteReading::BadValue)
+                              << QByteArray() << QByteArray();
+}
+
+void TestQuotePage::readPage()
+{
+    QFETCH(QByteArray, page);
+    QFETCH(int, reading);
+    QFETCH(QByteArray, koers);
+    QFETCH(QByteArray, moment);
+    Quote quote;
+    QCOMPARE(int(ReadQuotePage(page.toStdString(), quote)), reading);
+    if (reading != int(QuoteReading::Read))
+        return;
+    const StatusLine line = QuoteStatus(quote, "");
+    QCOMPARE(QByteArray::fromStdString(line.aex.text), QByteArray("AEX: "));
+    QCOMPARE(QByteArray::fromStdString(line.koers.text), koers);
+    QCOMPARE(QByteArray::fromStdString(line.time.text), moment);
+}
+
+void TestQuotePage::changeColour_data()
+{
+    QTest::addColumn<QByteArray>("percent");
+    QTest::addColumn<QColor>("colour");
+
+    QTest::newRow("up") << QByteArray(" 0,39%") << QColor(0, 204, 0);
+    QTest::newRow("down") << QByteArray(" -0,39%") << QColor(255, 0, 0);
+    QTest::newRow("unchanged") << QByteArray(" 0,00%") << QColor(0, 0, 255);
+    QTest::newRow("no number") << QByteArray("%") << QColor(0, 0, 255);
+    QTest::newRow("a rise with its sign") << QByteArray(" +0,39%") << QColor(0, 204, 0);
+    QTest::newRow("a decimal point") << QByteArray("-1.5%") << QColor(255, 0, 0);
+}
+
+void TestQuotePage::changeColour()
+{
+    QFETCH(QByteArray, percent);
+    QTEST(ChangeColour(percent.toStdString()), "colour");
+}
+
+void TestQuotePage::valueColour_data()
+{
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<QByteArray>("previous");
+    QTest::addColumn<QColor>("colour");
+
+    QTest::newRow("first download") << QByteArray(" 312,45 ") << QByteArray() << QColor(0, 0, 0);
+    QTest::newRow("equal") << QByteArray(" 312,45 ") << QByteArray(" 312,45 ") << QColor(0, 0, 255);
+    QTest::newRow("higher") << QByteArray(" 312,46 ") << QByteArray(" 312,45 ") << QColor(0, 204, 0);
+    QTest::newRow("lower") << QByteArray(" 312,44 ") << QByteArray(" 312,45 ") << QColor(255, 0, 0);
+    QTest::newRow("across a thousand")
+        << QByteArray(" 1000,10 ") << QByteArray(" 999,50 ") << QColor(0, 204, 0);
+    QTest::newRow("a trailing zero is equal")
+        << QByteArray("312,40") << QByteArray("312,4") << QColor(0, 0, 255);
+}
+
+void TestQuotePage::valueColour()
+{
+    QFETCH(QByteArray, value);
+    QFETCH(QByteArray, previous);
+    QTEST(ValueColour(value.toStdString(), previous.toStdString()), "colour");
+}
+
+void TestQuotePage::statusLine()
+{
+    Quote quote;
+    QCOMPARE(ReadQuotePage("<p>Beurs;07-06-12 17:35HOME AEX 312,45 (-1,20) -0,39%</p>", quote),
+             QuoteReading::Read);
+    const StatusLine line = QuoteStatus(quote, " 313,00 ");
+    QCOMPARE(line.aex.colour, std::optional<QColor>(QColor(255, 0, 0)));
+    QCOMPARE(line.koers.colour, std::optional<QColor>(QColor(255, 0, 0)));
+    QVERIFY(!line.time.colour); // the time keeps its colour
+
+    const StatusLine failed = FailedStatus();
+    QCOMPARE(failed.aex.text, std::string());
+    QCOMPARE(failed.koers.text, std::string());
+    QCOMPARE(failed.time.text, std::string("Het downloaden van de AEX is niet gelukt."));
+    QCOMPARE(failed.time.colour, std::optional<QColor>(QColor(0, 0, 0)));
+}
+
+QTEST_GUILESS_MAIN(TestQuotePage)
+#include "tst_quotepage.moc"

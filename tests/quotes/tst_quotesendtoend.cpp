@@ -1,0 +1,69 @@
+// The built program against a loopback quote site: it fetches the quote shortly after
+// start-up and, closed by SIGTERM, stores today's value in its history file.
+#include "support/Clock.h"
+#include "testsupport/LoopbackServer.h"
+#include "testsupport/TestSupport.h"
+
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <csignal>
+
+using TestSupport::LoopbackReply;
+using TestSupport::LoopbackServer;
+
+class TestQuotesEndToEnd : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { TestSupport::ResetUserFolders(); }
+
+    void quoteReachesTheHistoryFile()
+    {
+        LoopbackServer site;
+        site.Serve(LoopbackReply::Page(TestSupport::ReadFile(
+            TestSupport::SourceDir() + QStringLiteral("/tests/data/quotes/quote-page.html"))));
+        const QString nowhere = QStringLiteral("http://127.0.0.1:%1/").arg(TestSupport::ClosedPort());
+        {
+            QSettings ini(TestSupport::IniPath(), QSettings::IniFormat);
+            ini.setValue("Sources/QuoteSite", site.Url("/"));
+            ini.setValue("Sources/ClosingPricesSite", nowhere);
+            ini.setValue("Sources/MakerSite", nowhere);
+        }
+        const int today = Support::DayNumber(QDate::currentDate());
+        QByteArray history;
+        for (int day = today - 60; day < today; ++day)
+            history += QByteArray::number(day) + " - 300,00\r\n";
+        QVERIFY(TestSupport::WriteFile(TestSupport::DataFolder() + "AEX.dat", history));
+
+        QTemporaryDir folder;
+        QProcess program;
+        program.setWorkingDirectory(folder.path());
+        program.setProcessChannelMode(QProcess::ForwardedChannels);
+        program.start(TestSupport::ProgramPath(), {});
+        QVERIFY(program.waitForStarted(10000));
+        QTRY_VERIFY_WITH_TIMEOUT(site.RequestCount() >= 1, 20000);
+        QTest::qWait(1000); // the page is read and the series updated after the fetch
+        ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+        if (!program.waitForFinished(30000)) {
+            program.kill();
+            QFAIL("the program did not end after SIGTERM");
+        }
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+
+        const TestSupport::LoopbackRequest request = site.Requests().first();
+        QCOMPARE(request.target, QByteArray("/index.php?type=main"));
+        QCOMPARE(request.Header("User-Agent"), QByteArray("Delphi Function: Download"));
+
+        const QList<QByteArray> lines =
+            TestSupport::ReadFile(TestSupport::DataFolder() + "AEX.dat").split('\n');
+        const QByteArray expected = QByteArray::number(today) + " - 312,45\r";
+        QVERIFY2(lines.contains(expected), expected.constData());
+        QVERIFY(lines.contains(QByteArray::number(today - 30) + " - 300,00\r"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestQuotesEndToEnd)
+#include "tst_quotesendtoend.moc"

@@ -1,0 +1,46 @@
+// The name of the installer in the installation lines.
+
+#include "update/Installer.h"
+
+#include <QTest>
+
+class TestInstaller : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void displayName_data()
+    {
+        QTest::addColumn<QByteArray>("downloadName");
+        QTest::addColumn<QByteArray>("displayName");
+        QTest::newRow("product installer") << QByteArray("Koerszicht101.exe") << QByteArray("Koerszicht");
+        QTest::newRow("first letter made a capital")
+            << QByteArray("koerszicht101.exe") << QByteArray("Koerszicht");
+        QTest::newRow("digits inside the name go")
+            << QByteArray("Koers2zicht101.exe") << QByteArray("Koerszicht");
+        QTest::newRow("only the part before the first point")
+            << QByteArray("Koerszicht.setup.101.exe") << QByteArray("Koerszicht");
+        QTest::newRow("prefix: small prefix, rest in capitals")
+            << QByteArray("kzsched203.exe") << QByteArray("kzSCHED");
+        QTest::newRow("prefix written with a capital")
+            << QByteArray("Kzsched203.exe") << QByteArray("kzSCHED");
+        QTest::newRow("prefix with a capital second letter is no prefix")
+            << QByteArray("KZsched203.exe") << QByteArray("KZsched");
+        QTest::newRow("prefix alone") << QByteArray("kz101.exe") << QByteArray("kz");
+        QTest::newRow("prefix, rest keeps non-letters")
+            << QByteArray("kzaex-klok2.exe") << QByteArray("kzAEX-KLOK");
+        QTest::newRow("no point: no name part") << QByteArray("Koerszicht101") << QByteArray("Koerszicht101");
+        QTest::newRow("only digits before the point") << QByteArray("101.exe") << QByteArray("101.exe");
+        QTest::newRow("first character not a letter") << QByteArray("_tool1.exe") << QByteArray("_tool");
+    }
+    void displayName()
+    {
+        QFETCH(QByteArray, downloadName);
+        QFETCH(QByteArray, displayName);
+        QCOMPARE(QByteArray::fromStdString(Update::InstallerDisplayName(downloadName.toStdString())),
+                 displayName);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestInstaller)
+#include "tst_installer.moc"

@@ -1,0 +1,320 @@
+// Reading the version list: the checks in their order, the entry, its fields and the comparison.
+
+#include "testsupport/LoopbackServer.h"
+#include "update/VersionList.h"
+
+#include <QTest>
+
+using Update::VersionCheckResult;
+Q_DECLARE_METATYPE(Update::VersionCheckResult)
+
+namespace {
+const std::string Product = "Koerszicht";
+const std::string OwnVersion = "versie 1.00d";
+
+// A list with a leading line of another product, so that it is long enough to be read.
+QByteArray ListWith(const QByteArray& entry)
+{
+    return "Beursklok,Beursklok312.exe,b,800,0\r\n" + entry + "\r\nTrendmeter,Trendmeter120.exe,a,950,0\r\n";
+}
+
+std::string Text(const QByteArray& bytes)
+{
+    return bytes.toStdString();
+}
+
+QStringList Visible(const std::vector<std::string>& fields)
+{
+    QStringList visible;
+    for (const std::string& field : fields)
+        visible.append(field == std::string(1, '\0') ? QStringLiteral("#0") : QString::fromStdString(field));
+    return visible;
+}
+
+// Exactly `length` characters: the entry, then a line end and filler.
+QByteArray PaddedTo(const QByteArray& entry, int length)
+{
+    QByteArray text = entry + "\r\n";
+    if (text.size() < length)
+        text.append(QByteArray(length - text.size(), 'x'));
+    return text.left(length);
+}
+} // namespace
+
+class TestVersionList : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void comparison_data()
+    {
+        QTest::addColumn<QByteArray>("versionText");
+        QTest::addColumn<QByteArray>("entry");
+        QTest::addColumn<VersionCheckResult>("expected");
+        QTest::addColumn<QByteArray>("display");
+
+        QTest::newRow("same digits, same letter")
+            << QByteArray("versie 1.00d") << QByteArray("Koerszicht,Koerszicht100.exe,d,1500,0")
+            << VersionCheckResult::UpToDate << QByteArray("1.00d");
+        QTest::newRow("same digits, later letter")
+            << QByteArray("versie 1.00d") << QByteArray("Koerszicht,Koerszicht100.exe,e,1500,0")
+            << VersionCheckResult::UpdateAvailable << QByteArray("1.00e");
+        QTest::newRow("same digits, earlier letter")
+            << QByteArray("versie 1.00d") << QByteArray("Koerszicht,Koerszicht100.exe,c,1500,0")
+            << VersionCheckResult::UpToDate << QByteArray("1.00c");
+        QTest::newRow("digits 099, any letter")
+            << QByteArray("versie 1.00d") << QByteArray("Koerszicht,Koerszicht099.exe,z,1500,0")
+            << VersionCheckResult::UpToDate << QByteArray("0.99z");
+        QTest::newRow("newer digits, earlier letter")
+            << QByteArray("versie 1.00d") << QByteArray("Koerszicht,Koerszicht101.exe,a,1500,0")
+            << VersionCheckResult::UpdateAvailable << QByteArray("1.01a");
+        QTest::newRow("major version up")
+            << QByteArray("versie 1.09z") << QByteArray("Koerszicht,Koerszicht200.exe,a,1500,0")
+            << VersionCheckResult::UpdateAvailable << QByteArray("2.00a");
+        QTest::newRow("longer digits compare as text")
+            << QByteArray("versie 1.00d") << QByteArray("Koerszicht,Koerszicht1001.exe,a,1500,0")
+            << VersionCheckResult::UpdateAvailable << QByteArray("1.00a");
+        QTest::newRow("shorter digits are a beginning, so smaller")
+            << QByteArray("versie 1.00d") << QByteArray("Koerszicht,Koerszicht10.exe,z,1500,0")
+            << VersionCheckResult::UpToDate << QByteArray("1.0z");
+        QTest::newRow("own version without letter, any letter is newer")
+            << QByteArray("versie 1.00") << QByteArray("Koerszicht,Koerszicht100.exe,a,1500,0")
+            << VersionCheckResult::UpdateAvailable << QByteArray("1.00a");
+        QTest::newRow("capital letter counts as no letter")
+            << QByteArray("versie 1.00D") << QByteArray("Koerszicht,Koerszicht100.exe,a,1500,0")
+            << VersionCheckResult::UpdateAvailable << QByteArray("1.00a");
+        QTest::newRow("two commas give a code-0 letter: not newer than d")
+            << QByteArray("versie 1.00d") << QByteArray("Koerszicht,Koerszicht100.exe,,1500,0")
+            << VersionCheckResult::UpToDate << QByteArray("1.00");
+        QTest::newRow("code-0 letter against no letter: equal")
+            << QByteArray("versie 1.00") << QByteArray("Koerszicht,Koerszicht100.exe,,1500,0")
+            << VersionCheckResult::UpToDate << QByteArray("1.00");
+        QTest::newRow("code-0 letter with newer digits")
+            << QByteArray("versie 1.00d") << QByteArray("Koerszicht,Koerszicht101.exe,,1500,0")
+            << VersionCheckResult::UpdateAvailable << QByteArray("1.01");
+        QTest::newRow("only fields 0 to 4")
+            << QByteArray("versie 1.00d") << QByteArray("Koerszicht,Koerszicht101.exe,e,1500,0")
+            << VersionCheckResult::UpdateAvailable << QByteArray("1.01e");
+        QTest::newRow("fields 5 and 6 change nothing")
+            << QByteArray("versie 1.00d") << QByteArray("Koerszicht,Koerszicht101.exe,e,1500,0,9,zz")
+            << VersionCheckResult::UpdateAvailable << QByteArray("1.01e");
+        QTest::newRow("final comma") << QByteArray("versie 1.00d")
+                                     << QByteArray("Koerszicht,Koerszicht101.exe,e,1500,0,")
+                                     << VersionCheckResult::UpdateAvailable << QByteArray("1.01e");
+    }
+    void comparison()
+    {
+        QFETCH(QByteArray, versionText);
+        QFETCH(QByteArray, entry);
+        QFETCH(VersionCheckResult, expected);
+        QFETCH(QByteArray, display);
+
+        const Update::VersionCheck check =
+            Update::EvaluateVersionList(Text(ListWith(entry)), Product, Text(versionText));
+        QCOMPARE(check.result, expected);
+        QCOMPARE(QByteArray::fromStdString(check.latestVersion), display);
+        QCOMPARE(check.downloadSizeKB, 1500);
+        QCOMPARE(check.downloadName, Update::SplitEntry(Text(entry))[1]);
+    }
+
+    void checks_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<VersionCheckResult>("expected");
+
+        const QByteArray entry = "Koerszicht,Koerszicht101.exe,e,1500,0";
+        QTest::newRow("Default.htm") << QByteArray("Default.htm") << VersionCheckResult::InvalidList;
+        QTest::newRow("empty") << QByteArray() << VersionCheckResult::InvalidList;
+        QTest::newRow("49 characters") << PaddedTo(entry, 49) << VersionCheckResult::InvalidList;
+        QTest::newRow("50 characters") << PaddedTo(entry, 50) << VersionCheckResult::UpdateAvailable;
+        QTest::newRow("Default.htm in a long answer is just text")
+            << QByteArray("Default.htm\r\n" + ListWith(entry)) << VersionCheckResult::UpdateAvailable;
+        QTest::newRow("product absent")
+            << ListWith("Koersbord,Koersbord101.exe,e,1500,0") << VersionCheckResult::NotListed;
+        QTest::newRow("product name is case-sensitive")
+            << ListWith("koerszicht,koerszicht101.exe,e,1500,0") << VersionCheckResult::NotListed;
+        QTest::newRow("error page of a web server")
+            << QByteArray("<html><head><title>404 Not Found</title></head><body>Not Found</body></html>")
+            << VersionCheckResult::NotListed;
+        QTest::newRow("entry without carriage return ends with the text")
+            << QByteArray("Beursklok,Beursklok312.exe,b,800,0\r\n" + entry)
+            << VersionCheckResult::UpdateAvailable;
+        QTest::newRow("line feed after the carriage return is not read")
+            << QByteArray("Beursklok,Beursklok312.exe,b,800,0\r\n" + entry + "\r\n,,,\r\n")
+            << VersionCheckResult::UpdateAvailable;
+
+        // Malformed entries end the check without showing anything.
+        QTest::newRow("four fields") << ListWith("Koerszicht,Koerszicht101.exe,e,1500")
+                                     << VersionCheckResult::InvalidList;
+        QTest::newRow("one field") << ListWith("Koerszicht") << VersionCheckResult::InvalidList;
+        QTest::newRow("size not a number")
+            << ListWith("Koerszicht,Koerszicht101.exe,e,15OO,0") << VersionCheckResult::InvalidList;
+        QTest::newRow("size with a decimal point")
+            << ListWith("Koerszicht,Koerszicht101.exe,e,1500.5,0") << VersionCheckResult::InvalidList;
+        QTest::newRow("negative size")
+            << ListWith("Koerszicht,Koerszicht101.exe,e,-5,0") << VersionCheckResult::InvalidList;
+        QTest::newRow("size beyond 32 bits")
+            << ListWith("Koerszicht,Koerszicht101.exe,e,4294967296,0") << VersionCheckResult::InvalidList;
+        QTest::newRow("size empty (code 0)")
+            << ListWith("Koerszicht,Koerszicht101.exe,e,,0") << VersionCheckResult::InvalidList;
+        QTest::newRow("size with blanks around it")
+            << ListWith("Koerszicht,Koerszicht101.exe,e, 1500 ,0") << VersionCheckResult::UpdateAvailable;
+        // 256 characters: the cut takes the last one, field 4, away.
+        QTest::newRow("entry cut at 255 characters loses field 4")
+            << ListWith("Koerszicht,Koerszicht101" + QByteArray(219, 'x') + ".exe,e,1500,0")
+            << VersionCheckResult::InvalidList;
+
+        // The download name becomes a file name: anything but a plain name is refused.
+        QTest::newRow("name climbing out")
+            << ListWith("Koerszicht,../Koerszicht101.exe,e,1500,0") << VersionCheckResult::InvalidList;
+        QTest::newRow("name with two points")
+            << ListWith("Koerszicht,Koerszicht101..exe,e,1500,0") << VersionCheckResult::InvalidList;
+        QTest::newRow("name with a folder")
+            << ListWith("Koerszicht,bin/Koerszicht101.exe,e,1500,0") << VersionCheckResult::InvalidList;
+        QTest::newRow("name with a backslash")
+            << ListWith("Koerszicht,bin\\Koerszicht101.exe,e,1500,0") << VersionCheckResult::InvalidList;
+        QTest::newRow("absolute name")
+            << ListWith("Koerszicht,/tmp/Koerszicht101.exe,e,1500,0") << VersionCheckResult::InvalidList;
+        QTest::newRow("drive letter")
+            << ListWith("Koerszicht,C:Koerszicht101.exe,e,1500,0") << VersionCheckResult::InvalidList;
+        QTest::newRow("control character")
+            << ListWith("Koerszicht,Koers\tzicht101.exe,e,1500,0") << VersionCheckResult::InvalidList;
+        QTest::newRow("empty name (code 0)")
+            << ListWith("Koerszicht,,e,1500,0") << VersionCheckResult::InvalidList;
+        QTest::newRow("name of blanks")
+            << ListWith("Koerszicht,   ,e,1500,0") << VersionCheckResult::InvalidList;
+    }
+    void checks()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(VersionCheckResult, expected);
+        QCOMPARE(Update::EvaluateVersionList(Text(text), Product, OwnVersion).result, expected);
+    }
+
+    void productNameInsideAnotherLine()
+    {
+        // The search finds the name inside a longer product name first and reads that line.
+        const QByteArray text = "Beursklok,Beursklok312.exe,b,800,0\r\n"
+                                "KoerszichtPro,KoerszichtPro205.exe,a,3000,0\r\n"
+                                "Koerszicht,Koerszicht100.exe,d,1500,0\r\n";
+        const Update::VersionCheck check = Update::EvaluateVersionList(Text(text), Product, OwnVersion);
+        QCOMPARE(check.result, VersionCheckResult::UpdateAvailable);
+        QCOMPARE(check.downloadName, std::string("KoerszichtPro205.exe"));
+        QCOMPARE(check.downloadSizeKB, 3000);
+        QCOMPARE(check.latestVersion, std::string("2.05a"));
+    }
+
+    void cutEntry_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QByteArray>("entry");
+        QTest::newRow("first occurrence to the carriage return")
+            << QByteArray("x Koerszicht,a,b\r\nKoerszicht,c") << QByteArray("Koerszicht,a,b");
+        QTest::newRow("lone line feed stays in the entry")
+            << QByteArray("Koerszicht,a\nb\r\n") << QByteArray("Koerszicht,a\nb");
+        QTest::newRow("no carriage return") << QByteArray("Koerszicht,a,b") << QByteArray("Koerszicht,a,b");
+        QTest::newRow("absent") << QByteArray("Koersbord,a") << QByteArray();
+        QTest::newRow("cut at 255") << QByteArray("Koerszicht," + QByteArray(300, 'y'))
+                                    << QByteArray("Koerszicht," + QByteArray(244, 'y'));
+    }
+    void cutEntry()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QByteArray, entry);
+        QCOMPARE(QByteArray::fromStdString(Update::CutEntry(Text(text), Product)), entry);
+    }
+
+    void splitEntry_data()
+    {
+        QTest::addColumn<QByteArray>("entry");
+        QTest::addColumn<QStringList>("fields");
+        QTest::newRow("plain") << QByteArray("a,b,c") << QStringList{"a", "b", "c"};
+        QTest::newRow("two commas in a row") << QByteArray("a,,b") << QStringList{"a", "#0", "b"};
+        QTest::newRow("final comma makes no field") << QByteArray("a,b,") << QStringList{"a", "b"};
+        QTest::newRow("two final commas") << QByteArray("a,b,,") << QStringList{"a", "b", "#0"};
+        QTest::newRow("leading comma") << QByteArray(",a") << QStringList{"#0", "a"};
+        QTest::newRow("no comma") << QByteArray("a") << QStringList{"a"};
+        QTest::newRow("empty") << QByteArray() << QStringList{};
+        QTest::newRow("blank field stays blank") << QByteArray("a, ,b") << QStringList{"a", " ", "b"};
+    }
+    void splitEntry()
+    {
+        QFETCH(QByteArray, entry);
+        QFETCH(QStringList, fields);
+        QCOMPARE(Visible(Update::SplitEntry(Text(entry))), fields);
+    }
+
+    void ownVersion_data()
+    {
+        QTest::addColumn<QByteArray>("versionText");
+        QTest::addColumn<QByteArray>("digits");
+        QTest::addColumn<int>("letter");
+        QTest::newRow("versie 1.00d") << QByteArray("versie 1.00d") << QByteArray("100") << int('d');
+        QTest::newRow("version 2.13z") << QByteArray("version 2.13z") << QByteArray("213") << int('z');
+        QTest::newRow("no letter") << QByteArray("versie 1.00") << QByteArray("100") << 0;
+        QTest::newRow("capital letter") << QByteArray("versie 1.00D") << QByteArray("100") << 0;
+        QTest::newRow("only the first point goes")
+            << QByteArray("versie 1.0.2a") << QByteArray("10.2") << int('a');
+        QTest::newRow("no point") << QByteArray("versie 100d") << QByteArray() << int('d');
+        QTest::newRow("empty") << QByteArray() << QByteArray() << 0;
+    }
+    void ownVersion()
+    {
+        QFETCH(QByteArray, versionText);
+        QFETCH(QByteArray, digits);
+        QFETCH(int, letter);
+        QCOMPARE(QByteArray::fromStdString(Update::CurrentDigits(Text(versionText))), digits);
+        QCOMPARE(int(Update::CurrentLetter(Text(versionText))), letter);
+    }
+
+    void readVersionList_data()
+    {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<VersionCheckResult>("expected");
+        QTest::newRow("nothing fetched") << QByteArray() << VersionCheckResult::Unreachable;
+        QTest::newRow("short answer") << QByteArray("Koerszicht") << VersionCheckResult::InvalidList;
+        QTest::newRow("newer version")
+            << ListWith("Koerszicht,Koerszicht101.exe,e,1500,0") << VersionCheckResult::UpdateAvailable;
+    }
+    void readVersionList()
+    {
+        QFETCH(QByteArray, answer);
+        QFETCH(VersionCheckResult, expected);
+        QStringList asked;
+        const auto fetch = [&](const std::string& url) {
+            asked.append(QString::fromStdString(url));
+            return Text(answer);
+        };
+        const auto check = Update::ReadVersionList(Product, OwnVersion, "http://maker.test/files/", fetch);
+        QCOMPARE(check.result, expected);
+        QCOMPARE(asked, QStringList{"http://maker.test/files/versions.dat"});
+    }
+
+    void fetchAttempts_data()
+    {
+        QTest::addColumn<int>("failures");
+        QTest::addColumn<int>("requests");
+        QTest::addColumn<VersionCheckResult>("expected");
+        QTest::newRow("first attempt answers") << 0 << 1 << VersionCheckResult::UpdateAvailable;
+        QTest::newRow("sixth attempt answers") << 5 << 6 << VersionCheckResult::UpdateAvailable;
+        QTest::newRow("six empty answers") << 6 << 6 << VersionCheckResult::Unreachable;
+    }
+    void fetchAttempts()
+    {
+        QFETCH(int, failures);
+        QFETCH(int, requests);
+        QFETCH(VersionCheckResult, expected);
+        TestSupport::LoopbackServer server;
+        server.FailThenAnswer(
+            failures, TestSupport::LoopbackReply::Empty(),
+            TestSupport::LoopbackReply::Page(ListWith("Koerszicht,Koerszicht101.exe,e,1500,0")));
+        const auto check =
+            Update::ReadVersionList(Product, OwnVersion, server.UrlText(QStringLiteral("/k/")));
+        QCOMPARE(check.result, expected);
+        QCOMPARE(server.RequestCount(), requests);
+        QCOMPARE(server.Requests().first().target, QByteArray("/k/versions.dat"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestVersionList)
+#include "tst_versionlist.moc"

@@ -1,0 +1,546 @@
+// The update window: its layout and lines, the installer download against a loopback
+// server, and the start of the installer.
+
+#include "testsupport/LoopbackServer.h"
+#include "testsupport/TestSupport.h"
+#include "update/Gauge.h"
+#include "update/TerminateForm.h"
+#include "update/VersionsForm.h"
+
+#include "support/Folders.h"
+#include "support/SystemInfo.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+
+using TestSupport::LoopbackReply;
+using TestSupport::LoopbackServer;
+using Update::VersionCheckResult;
+
+namespace {
+const QByteArray NewerList = "Beursklok,Beursklok312.exe,b,800,0\r\n"
+                             "Koerszicht,Koerszicht101.exe,e,1500,0\r\n";
+
+QString TempFolder()
+{
+    return TestSupport::DataFolder() + QStringLiteral("Temp/");
+}
+
+QByteArray Body(int size)
+{
+    QByteArray body(size, '\0');
+    for (int i = 0; i < size; ++i)
+        body[i] = static_cast<char>(i * 7 % 251); // zero bytes included: the file keeps them
+    return body;
+}
+
+// A window ready to download `name` from the server.
+void PrepareDownload(TVersionsForm& form, const LoopbackServer& server, std::int32_t sizeKB,
+                     const std::string& name = "Koerszicht101.exe")
+{
+    form.DownloadName = name;
+    form.DownloadBase = server.UrlText(QStringLiteral("/files/"));
+    form.DownloadSizeKB = sizeKB;
+    form.show();
+    form.DownloadBtn->show();
+}
+} // namespace
+
+class TestVersionsForm : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        TestSupport::ResetUserFolders();
+        Support::DataFolder = TestSupport::DataFolder().toStdString();
+        QDir().mkpath(TestSupport::DataFolder());
+        Support::Language = "NLD";
+    }
+
+    void layout()
+    {
+        TVersionsForm form;
+        QCOMPARE(form.size(), QSize(358, 255));
+        QCOMPARE(form.pos(), QPoint(383, 375));
+        QCOMPARE(form.font().pixelSize(), 15);
+        form.show();
+        QCOMPARE(form.Panel1->height(), 73);
+        QCOMPARE(form.Memo1->geometry().bottom() + 1, form.Panel1->geometry().top());
+        QCOMPARE(form.Gauge1->geometry(), QRect(12, 9, 317, 16));
+        QCOMPARE(form.DownloadBtn->geometry(), QRect(12, 36, 138, 25));
+        QCOMPARE(form.ExitBtn->geometry(), QRect(191, 36, 138, 25));
+        QVERIFY(form.Memo1->isReadOnly());
+        QVERIFY(!form.Gauge1->isVisible());
+        QVERIFY(!form.DownloadBtn->isVisible());
+        QCOMPARE(form.ExitBtn->text(), QStringLiteral("Sluit venster"));
+        QCOMPARE(form.windowTitle(), QStringLiteral("Koerszicht - Update"));
+        QCOMPARE(form.StartFolder, QDir::currentPath().toStdString() + "/");
+    }
+
+    void captionOnEveryShow()
+    {
+        TVersionsForm form;
+        form.show();
+        form.hide();
+        form.ProductName = "Beursklok";
+        form.show();
+        QCOMPARE(form.windowTitle(), QStringLiteral("Beursklok - Update"));
+    }
+
+    void gauge_data()
+    {
+        QTest::addColumn<int>("maxValue");
+        QTest::addColumn<int>("progress");
+        QTest::addColumn<int>("shown");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("empty range") << 0 << 1 << 0 << QStringLiteral("0%");
+        QTest::newRow("whole percent") << 1500 << 29 << 29 << QStringLiteral("1%");
+        QTest::newRow("clamped at the end") << 3 << 21 << 3 << QStringLiteral("100%");
+        QTest::newRow("clamped at the start") << 10 << -4 << 0 << QStringLiteral("0%");
+    }
+    void gauge()
+    {
+        QFETCH(int, maxValue);
+        QFETCH(int, progress);
+        QFETCH(int, shown);
+        QFETCH(QString, text);
+        TGauge gauge;
+        gauge.SetRange(0, maxValue);
+        gauge.SetProgress(progress);
+        QCOMPARE(gauge.Progress(), shown);
+        QCOMPARE(gauge.text(), text);
+        gauge.resize(317, 16);
+        QVERIFY(!gauge.grab().isNull()); // paints without trouble, also for an empty range
+    }
+
+    void offeredLines_data()
+    {
+        QTest::addColumn<QByteArray>("language");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QString>("downloadCaption");
+        QTest::newRow("Dutch") << QByteArray("NLD")
+                               << QStringList{"",
+                                              "Een Update wordt aanbevolen",
+                                              "",
+                                              "Uw huidige versie is versie 1.00d",
+                                              "De nieuwste versie is 1.01e",
+                                              "De Downloadnaam is Koerszicht101.exe"}
+                               << QStringLiteral("Start Downloaden");
+        QTest::newRow("English") << QByteArray("ENU")
+                                 << QStringList{"",
+                                                "Update is advised",
+                                                "",
+                                                "Your current version is versie 1.00d",
+                                                "The latest version is 1.01e",
+                                                "The Download Name is Koerszicht101.exe"}
+                                 << QStringLiteral("Start Downloading");
+        QTest::newRow("any other code is English") << QByteArray("DEU")
+                                                   << QStringList{"",
+                                                                  "Update is advised",
+                                                                  "",
+                                                                  "Your current version is versie 1.00d",
+                                                                  "The latest version is 1.01e",
+                                                                  "The Download Name is Koerszicht101.exe"}
+                                                   << QStringLiteral("Start Downloading");
+    }
+    void offeredLines()
+    {
+        QFETCH(QByteArray, language);
+        QFETCH(QStringList, lines);
+        QFETCH(QString, downloadCaption);
+        Support::Language = language.toStdString();
+        QVERIFY(
+            TestSupport::WriteFile(TestSupport::IniPath(), "[Sources]\nMakerSite=http://maker.test/k/\n"));
+
+        TVersionsForm form;
+        QStringList asked;
+        form.FetchList = [&](const std::string& url) {
+            asked.append(QString::fromStdString(url));
+            return NewerList.toStdString();
+        };
+        form.CheckForUpdate("Koerszicht", "versie 1.00d");
+
+        QCOMPARE(asked, QStringList{"http://maker.test/k/versions.dat"});
+        QVERIFY(form.isVisible());
+        QCOMPARE(form.windowTitle(), QStringLiteral("Koerszicht - Update"));
+        QCOMPARE(form.Lines(), lines);
+        QVERIFY(form.Memo1->document()->defaultTextOption().alignment() & Qt::AlignHCenter);
+        QVERIFY(form.DownloadBtn->isVisible());
+        QCOMPARE(form.DownloadBtn->text(), downloadCaption);
+        QVERIFY(form.ExitBtn->isVisible());
+        QCOMPARE(form.ExitBtn->text(), QStringLiteral("Download Later"));
+        QCOMPARE(form.DownloadName, std::string("Koerszicht101.exe"));
+        QCOMPARE(form.DownloadBase, std::string("http://maker.test/k/"));
+        QCOMPARE(form.DownloadSizeKB, 1500);
+        QVERIFY(!form.Gauge1->isVisible());
+    }
+
+    void nothingShown_data()
+    {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<bool>("readyAfter");
+        QTest::addColumn<int>("sizeAfter");
+        QTest::newRow("unreachable") << QByteArray() << true << 7;
+        QTest::newRow("invalid list") << QByteArray("Default.htm") << true << 7;
+        QTest::newRow("malformed size") << QByteArray(NewerList).replace("1500", "x") << true << 7;
+        QTest::newRow("unsafe name") << QByteArray(NewerList).replace("Koerszicht101", "../Koerszicht101")
+                                     << true << 7;
+        QTest::newRow("not listed clears the ready flag")
+            << QByteArray("Beursklok,Beursklok312.exe,b,800,0\r\nTrendmeter,Trendmeter120.exe,a,950,0\r\n")
+            << false << 7;
+        QTest::newRow("up to date, size stored")
+            << QByteArray(NewerList).replace("Koerszicht101.exe,e", "Koerszicht100.exe,d") << true << 1500;
+    }
+    void nothingShown()
+    {
+        QFETCH(QByteArray, answer);
+        QFETCH(bool, readyAfter);
+        QFETCH(int, sizeAfter);
+        TVersionsForm form;
+        form.InstallerReady = true;
+        form.DownloadSizeKB = 7;
+        form.FetchList = [&](const std::string&) { return answer.toStdString(); };
+        form.CheckForUpdate("Koerszicht", "versie 1.00d");
+        QVERIFY(!form.isVisible());
+        QCOMPARE(form.Lines(), QStringList{QString()});
+        QCOMPARE(form.InstallerReady, readyAfter);
+        QCOMPARE(form.DownloadSizeKB, sizeAfter);
+        QVERIFY(form.DownloadName.empty());
+    }
+
+    void laterClosesTheWindow()
+    {
+        TVersionsForm form;
+        form.FetchList = [](const std::string&) { return NewerList.toStdString(); };
+        form.CheckForUpdate("Koerszicht", "versie 1.00d");
+        QVERIFY(form.isVisible());
+        form.ExitBtn->click();
+        QVERIFY(!form.isVisible());
+    }
+
+    // ---- The download ----
+
+    void download_data()
+    {
+        QTest::addColumn<int>("bodySize");
+        QTest::addColumn<int>("sizeKB");
+        QTest::addColumn<int>("receivedKB");
+        QTest::addColumn<int>("gauge");
+        QTest::addColumn<int>("percent");
+        QTest::addColumn<bool>("downloaded");
+        QTest::newRow("900 bytes count nothing") << 900 << 10 << 0 << 1 << 10 << false;
+        QTest::newRow("empty answer") << 0 << 10 << 0 << 0 << 0 << false;
+        QTest::newRow("1023 bytes count nothing") << 1023 << 10 << 0 << 1 << 10 << false;
+        QTest::newRow("1024 bytes count one") << 1024 << 10 << 1 << 2 << 20 << true;
+        QTest::newRow("2048 bytes count two") << 2048 << 10 << 2 << 3 << 30 << true;
+        QTest::newRow("a short last read adds its whole kilobytes")
+            << 2048 + 1500 << 10 << 3 << 4 << 40 << true;
+        QTest::newRow("size smaller than the real one") << 20 * 1024 << 3 << 20 << 3 << 100 << true;
+        QTest::newRow("size of 0") << 4096 << 0 << 4 << 0 << 0 << true;
+    }
+    void download()
+    {
+        QFETCH(int, bodySize);
+        QFETCH(int, sizeKB);
+        QFETCH(int, receivedKB);
+        QFETCH(int, gauge);
+        QFETCH(int, percent);
+        QFETCH(bool, downloaded);
+        LoopbackServer server;
+        const QByteArray body = Body(bodySize);
+        server.Serve(LoopbackReply::Page(body));
+        // An old installer of the running version and an older file of the same name go first.
+        QVERIFY(TestSupport::WriteFile(TempFolder() + "Koerszicht1.00.exe", "old installer"));
+        QVERIFY(TestSupport::WriteFile(TempFolder() + "Koerszicht101.exe", "older download"));
+
+        TVersionsForm form;
+        PrepareDownload(form, server, sizeKB);
+        const QStringList linesBefore = form.Lines();
+        const QString exitCaption = form.ExitBtn->text();
+        form.DownloadBtn->click();
+
+        QCOMPARE(server.RequestCount(), 1);
+        QCOMPARE(server.Requests().first().target, QByteArray("/files/Koerszicht101.exe"));
+        QCOMPARE(form.ReceivedKB, receivedKB);
+        QVERIFY(form.Gauge1->isVisible());
+        QCOMPARE(form.Gauge1->Progress(), gauge);
+        QCOMPARE(form.Gauge1->PercentDone(), percent);
+        QVERIFY(!QFile::exists(TempFolder() + "Koerszicht1.00.exe"));
+        QCOMPARE(form.InstallerReady, downloaded);
+        QCOMPARE(QFile::exists(TempFolder() + "Koerszicht101.exe"), downloaded);
+        if (!downloaded) {
+            QCOMPARE(form.Lines(), linesBefore);
+            QVERIFY(form.DownloadBtn->isVisible());
+            QCOMPARE(form.ExitBtn->text(), exitCaption);
+            return;
+        }
+        QCOMPARE(TestSupport::ReadFile(TempFolder() + "Koerszicht101.exe"), body);
+        QCOMPARE(form.Lines(), (QStringList{"", "Koerszicht101.exe is met succes gedownload",
+                                            "Klik \"Installeer\" om het progamma te installeren"}));
+        QVERIFY(!form.DownloadBtn->isVisible());
+        QVERIFY(form.ExitBtn->isVisible());
+        QCOMPARE(form.ExitBtn->text(), QStringLiteral("Installeer"));
+        QCOMPARE(form.focusWidget(), form.ExitBtn);
+    }
+
+    void downloadedLinesInEnglish()
+    {
+        Support::Language = "ENU";
+        LoopbackServer server;
+        server.Serve(LoopbackReply::Page(Body(3000)));
+        TVersionsForm form;
+        PrepareDownload(form, server, 3);
+        form.DownloadBtn->click();
+        QCOMPARE(form.Lines(), (QStringList{"", "Koerszicht101.exe has been succesfully downloaded",
+                                            "Click \"Install\" to install the progam"}));
+        QCOMPARE(form.ExitBtn->text(), QStringLiteral("Install"));
+    }
+
+    void addressOfTheInstaller()
+    {
+        LoopbackServer server;
+        server.Serve(LoopbackReply::Page(Body(3000)));
+        TVersionsForm form;
+        PrepareDownload(form, server, 3, "Koerszicht 101#b?.exe");
+        form.DownloadBtn->click();
+        QCOMPARE(server.Requests().first().target, QByteArray("/files/Koerszicht%20101%23b%3F.exe"));
+        QVERIFY(QFile::exists(TempFolder() + "Koerszicht 101#b?.exe"));
+    }
+
+    void downloadFailures_data()
+    {
+        QTest::addColumn<int>("failure");
+        QTest::newRow("connection closed") << 0;
+        QTest::newRow("nothing listens") << 1;
+        QTest::newRow("unsafe name") << 2;
+    }
+    void downloadFailures()
+    {
+        QFETCH(int, failure);
+        LoopbackServer server;
+        server.Serve(failure == 0 ? LoopbackReply::Closed() : LoopbackReply::Page(Body(5000)));
+        TVersionsForm form;
+        PrepareDownload(form, server, 5, failure == 2 ? "../Koerszicht101.exe" : "Koerszicht101.exe");
+        if (failure == 1)
+            form.DownloadBase = "http://127.0.0.1:" + std::to_string(TestSupport::ClosedPort()) + "/";
+        form.DownloadBtn->click();
+        QVERIFY(!form.InstallerReady);
+        QVERIFY(form.DownloadBtn->isVisible());
+        QCOMPARE(form.ReceivedKB, 0);
+        QVERIFY(!QFile::exists(TempFolder() + "Koerszicht101.exe"));
+        QVERIFY(!QFile::exists(TestSupport::DataFolder() + "Koerszicht101.exe"));
+        QCOMPARE(server.RequestCount(), failure == 0 ? 1 : 0); // one attempt only
+    }
+
+    void folderThatCannotBeMade()
+    {
+        // A file where the download folder belongs: the line says so, nothing is fetched.
+        QVERIFY(TestSupport::WriteFile(TestSupport::DataFolder() + "Temp", "in the way"));
+        LoopbackServer server;
+        server.Serve(LoopbackReply::Page(Body(5000)));
+        TVersionsForm form;
+        PrepareDownload(form, server, 5);
+        form.DownloadBtn->click();
+        QVERIFY(!form.InstallerReady);
+        QCOMPARE(server.RequestCount(), 0);
+        QCOMPARE(form.Lines().last(), QString("Het bestand " + TempFolder() +
+                                              "Koerszicht101.exe kan niet worden "
+                                              "geschreven."));
+        QCOMPARE(TestSupport::ReadFile(TestSupport::DataFolder() + "Temp"), QByteArray("in the way"));
+    }
+
+    void clicksDuringDownloadAreIgnored()
+    {
+        LoopbackServer server;
+        const QByteArray body = Body(200 * 1024);
+        server.Serve(LoopbackReply::Page(body));
+        TVersionsForm form;
+        PrepareDownload(form, server, 200);
+        int clicks = 0;
+        bool wasDownloading = false;
+        // Runs while the first read processes the window's messages.
+        QTimer::singleShot(0, &form, [&] {
+            ++clicks;
+            wasDownloading = form.Downloading();
+            form.DownloadBtn->click();
+            form.ExitBtn->click();
+        });
+        form.DownloadBtn->click();
+        QCOMPARE(clicks, 1);
+        QVERIFY(wasDownloading);
+        QCOMPARE(server.RequestCount(), 1);
+        QVERIFY(form.isVisible());
+        QVERIFY(form.InstallerReady);
+        QCOMPARE(form.ReceivedKB, 200);
+        QCOMPARE(TestSupport::ReadFile(TempFolder() + "Koerszicht101.exe"), body);
+        QVERIFY(!form.Downloading());
+    }
+
+    void slowHandlerDuringDownload()
+    {
+        // Another window keeps the thread busy past the receive time-out between two reads;
+        // the download goes on and the file is whole.
+        LoopbackServer server;
+        const QByteArray body = Body(64 * 1024);
+        server.Serve(LoopbackReply::Page(body));
+        TVersionsForm form;
+        PrepareDownload(form, server, 64);
+        QTimer::singleShot(0, &form, [] { QThread::msleep(2500); });
+        form.DownloadBtn->click();
+        QCOMPARE(form.ReceivedKB, 64);
+        QCOMPARE(TestSupport::ReadFile(TempFolder() + "Koerszicht101.exe"), body);
+    }
+
+    void closingTheWindowStopsTheDownload()
+    {
+        LoopbackServer server;
+        server.Serve(LoopbackReply::Page(Body(400 * 1024)));
+        TVersionsForm form;
+        PrepareDownload(form, server, 400);
+        QTimer::singleShot(0, &form, [&] { form.close(); });
+        form.DownloadBtn->click();
+        QVERIFY(!form.InstallerReady);
+        QVERIFY(form.ReceivedKB < 400);
+        QVERIFY(!QFile::exists(TempFolder() + "Koerszicht101.exe"));
+    }
+
+    void checkAndDownloadFromTheMakerSite()
+    {
+        LoopbackServer server;
+        const QByteArray installer = Body(5 * 1024);
+        server.Script({LoopbackReply::Page(NewerList), LoopbackReply::Page(installer)});
+        QVERIFY(TestSupport::WriteFile(
+            TestSupport::IniPath(),
+            "[Sources]\nMakerSite=" + server.Url(QStringLiteral("/maker/")).toUtf8() + "\n"));
+        TVersionsForm form;
+        form.CheckForUpdate("Koerszicht", "versie 1.00d");
+        QVERIFY(form.isVisible());
+        form.DownloadBtn->click();
+        const auto requests = server.Requests();
+        QCOMPARE(requests.size(), 2);
+        QCOMPARE(requests[0].target, QByteArray("/maker/versions.dat"));
+        QCOMPARE(requests[1].target, QByteArray("/maker/Koerszicht101.exe"));
+        QCOMPARE(TestSupport::ReadFile(TempFolder() + "Koerszicht101.exe"), installer);
+        QCOMPARE(form.Gauge1->Progress(), 6);
+    }
+
+    // ---- The installation ----
+
+    void installerStartFailsThenSucceeds()
+    {
+        TVersionsForm form;
+        form.DownloadName = "Koerszicht101.exe";
+        form.InstallerReady = true;
+        QVERIFY(TestSupport::WriteFile(TempFolder() + "Koerszicht101.exe", "#!/bin/sh\n"));
+        QList<QPair<QString, QStringList>> started;
+        bool startWorks = false;
+        form.StartProgram = [&](const QString& program, const QStringList& arguments) {
+            started.append({program, arguments});
+            return startWorks;
+        };
+        int quits = 0;
+        form.QuitProgram = [&] { ++quits; };
+
+        form.ExitBtn->click();
+        QCOMPARE(form.Lines(), (QStringList{"", "De installatie van Koerszicht wordt gestart.",
+                                            "Installatie is mislukt."}));
+        QVERIFY(form.InstallerReady);
+        QCOMPARE(quits, 0);
+
+        startWorks = true;
+        form.ExitBtn->click();
+        QCOMPARE(form.Lines().mid(3), (QStringList{"", "De installatie van Koerszicht wordt gestart.",
+                                                   "De installatie van Koerszicht is gestart."}));
+        QCOMPARE(quits, 1);
+        QCOMPARE(started.size(), 2);
+        for (const auto& [program, arguments] : started) {
+            QCOMPARE(program, TempFolder() + "Koerszicht101.exe");
+            QCOMPARE(arguments, (QStringList{"/SP-", "/silent", "/noicons"}));
+        }
+        QVERIFY(QFile::permissions(TempFolder() + "Koerszicht101.exe") & QFile::ExeOwner);
+    }
+
+    void installationLinesInEnglish()
+    {
+        Support::Language = "ENU";
+        TVersionsForm form;
+        form.DownloadName = "kzsched203.exe";
+        form.InstallerReady = true;
+        form.QuitProgram = [] {};
+        form.StartProgram = [](const QString&, const QStringList&) { return false; };
+        form.ExitBtn->click();
+        form.StartProgram = [](const QString&, const QStringList&) { return true; };
+        form.ExitBtn->click();
+        QCOMPARE(form.Lines(),
+                 (QStringList{"", "The installation of kzSCHED is started.", "Installation failed.", "",
+                              "The installation of kzSCHED is started.",
+                              "The installation of kzSCHED has started."}));
+    }
+
+    void installerRunsWithoutShell()
+    {
+        // The real start: the downloaded file is made executable and gets its three arguments
+        // as they are, with no shell in between to read them.
+        QTemporaryDir folder;
+        const QString marker = folder.path() + QStringLiteral("/arguments");
+        QVERIFY(TestSupport::WriteFile(TempFolder() + "Koerszicht101.exe",
+                                       "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + marker.toUtf8() + "'\n"));
+        QFile::setPermissions(TempFolder() + "Koerszicht101.exe", QFile::ReadOwner | QFile::WriteOwner);
+        TVersionsForm form;
+        form.DownloadName = "Koerszicht101.exe";
+        form.InstallerReady = true;
+        int quits = 0;
+        form.QuitProgram = [&] { ++quits; };
+        form.ExitBtn->click();
+        QCOMPARE(quits, 1);
+        QTRY_COMPARE_WITH_TIMEOUT(TestSupport::ReadFile(marker), QByteArray("/SP-\n/silent\n/noicons\n"),
+                                  5000);
+    }
+
+    void companionProgramIsEnded_data()
+    {
+        QTest::addColumn<bool>("running");
+        QTest::newRow("running companion") << true;
+        QTest::newRow("no companion") << false;
+    }
+    void companionProgramIsEnded()
+    {
+        QFETCH(bool, running);
+        QTemporaryDir startFolder;
+        const QString companion = startFolder.path() + QStringLiteral("/Koerszicht_Sched.exe");
+        QVERIFY(QFile::copy(QStringLiteral("/bin/sleep"), companion));
+        QProcess process;
+        if (running) {
+            process.start(companion, {QStringLiteral("60")});
+            QVERIFY(process.waitForStarted());
+        }
+        TVersionsForm form;
+        form.StartFolder = startFolder.path().toStdString() + "/";
+        form.DownloadName = "Koerszicht101.exe";
+        form.InstallerReady = true;
+        form.StartProgram = [](const QString&, const QStringList&) { return true; };
+        bool companionGoneAtQuit = false;
+        form.QuitProgram = [&] {
+            const TTerminateForm finder;
+            companionGoneAtQuit = !finder.FindProcess(companion.toStdString());
+        };
+        form.ExitBtn->click();
+        QVERIFY(companionGoneAtQuit);
+        QCOMPARE(form.TerminationRounds() > 0, running);
+        QVERIFY(form.TerminationRounds() < TVersionsForm::MaxTerminationRounds);
+        if (running)
+            QTRY_COMPARE_WITH_TIMEOUT(process.state(), QProcess::NotRunning, 5000);
+    }
+};
+
+QTEST_MAIN(TestVersionsForm)
+#include "tst_versionsform.moc"

@@ -1,0 +1,183 @@
+#include "update/VersionList.h"
+
+#include "quotes/HttpClient.h"
+#include "support/TextFields.h"
+
+#include <charconv>
+#include <limits>
+
+namespace Update {
+
+namespace {
+constexpr char CarriageReturn = '\r';
+constexpr char CodeZero = '\0';
+
+enum Field
+{
+    NameField = 0,
+    DownloadNameField = 1,
+    LetterField = 2,
+    SizeField = 3,
+    RequiredFields = 5
+};
+
+bool IsBlank(char c)
+{
+    return static_cast<unsigned char>(c) <= 32;
+}
+} // namespace
+
+std::string CurrentDigits(std::string_view versionText)
+{
+    return Support::KeepNumberChars(Support::TextBefore('.', versionText) +
+                                    Support::TextAfter('.', versionText));
+}
+
+char CurrentLetter(std::string_view versionText)
+{
+    if (versionText.empty())
+        return CodeZero;
+    const char last = versionText.back();
+    return last >= 'a' && last <= 'z' ? last : CodeZero;
+}
+
+std::string CutEntry(std::string_view text, std::string_view productName)
+{
+    if (productName.empty())
+        return {};
+    const auto start = text.find(productName);
+    if (start == std::string_view::npos)
+        return {};
+    std::string_view entry = text.substr(start);
+    // An entry without a carriage return after it (the last line of a file without a line
+    // end) ends with the text.
+    if (const auto end = entry.find(CarriageReturn); end != std::string_view::npos)
+        entry = entry.substr(0, end);
+    return std::string(entry.substr(0, MaximumEntryLength));
+}
+
+std::vector<std::string> SplitEntry(std::string_view entry)
+{
+    std::vector<std::string> fields;
+    std::string_view rest = entry;
+    while (!rest.empty()) {
+        const auto comma = rest.find(',');
+        if (comma == std::string_view::npos) {
+            fields.emplace_back(rest);
+            break;
+        }
+        fields.emplace_back(comma == 0 ? std::string(1, CodeZero) : std::string(rest.substr(0, comma)));
+        rest = rest.substr(comma + 1);
+    }
+    return fields;
+}
+
+std::string LatestDigits(std::string_view downloadName)
+{
+    return Support::KeepNumberChars(Support::TextBefore('.', downloadName));
+}
+
+bool IsNewer(std::string_view latestDigits, char latestLetter, std::string_view currentDigits,
+             char currentLetter)
+{
+    // std::string_view compares by unsigned character code; a proper beginning is the smaller.
+    const int order = latestDigits.compare(currentDigits);
+    if (order != 0)
+        return order > 0;
+    return static_cast<unsigned char>(latestLetter) > static_cast<unsigned char>(currentLetter);
+}
+
+std::string DisplayVersion(std::string_view latestDigits, char latestLetter)
+{
+    std::string version = Support::Copy(latestDigits, 1, 1) + "." + Support::Copy(latestDigits, 2, 2);
+    if (latestLetter != CodeZero)
+        version += latestLetter;
+    return version;
+}
+
+bool IsSafeFileName(std::string_view name)
+{
+    if (name.empty() || name == "." || name.find("..") != std::string_view::npos)
+        return false;
+    for (char c : name) {
+        const auto code = static_cast<unsigned char>(c);
+        // Separators, drive letters and streams, control characters.
+        if (c == '/' || c == '\\' || c == ':' || code < 32 || code == 127)
+            return false;
+    }
+    // Leading or trailing blanks make a name that looks like another one.
+    return name.front() != ' ' && name.back() != ' ';
+}
+
+bool ParseSizeKB(std::string_view field, std::int32_t& sizeKB)
+{
+    while (!field.empty() && IsBlank(field.front()))
+        field.remove_prefix(1);
+    while (!field.empty() && IsBlank(field.back()))
+        field.remove_suffix(1);
+    if (field.empty())
+        return false;
+    for (char c : field)
+        if (c < '0' || c > '9')
+            return false;
+    std::int32_t value = 0;
+    const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), value);
+    if (error != std::errc() || end != field.data() + field.size())
+        return false;
+    sizeKB = value;
+    return true;
+}
+
+VersionCheck EvaluateVersionList(std::string_view text, std::string_view productName,
+                                 std::string_view versionText)
+{
+    VersionCheck check;
+    if (text == "Default.htm" || text.size() < MinimumListLength) {
+        check.result = VersionCheckResult::InvalidList;
+        return check;
+    }
+    if (productName.empty() || text.find(productName) == std::string_view::npos) {
+        check.result = VersionCheckResult::NotListed;
+        return check;
+    }
+
+    const std::vector<std::string> fields = SplitEntry(CutEntry(text, productName));
+    std::int32_t sizeKB = 0;
+    if (fields.size() < RequiredFields || !IsSafeFileName(fields[DownloadNameField]) ||
+        !ParseSizeKB(fields[SizeField], sizeKB)) {
+        check.result = VersionCheckResult::InvalidList;
+        return check;
+    }
+
+    const std::string& downloadName = fields[DownloadNameField];
+    const std::string latestDigits = LatestDigits(downloadName);
+    const char latestLetter = fields[LetterField].front(); // never empty: see SplitEntry
+    check.downloadName = downloadName;
+    check.latestVersion = DisplayVersion(latestDigits, latestLetter);
+    check.downloadSizeKB = sizeKB;
+    check.result = IsNewer(latestDigits, latestLetter, CurrentDigits(versionText), CurrentLetter(versionText))
+                       ? VersionCheckResult::UpdateAvailable
+                       : VersionCheckResult::UpToDate;
+    return check;
+}
+
+std::string FetchVersionList(const std::string& url)
+{
+    Quotes::DownloadOptions options;
+    options.attempts = VersionListAttempts;
+    return Quotes::DownloadPage(url, Quotes::INTERNET_OPEN_TYPE_DIRECT, options);
+}
+
+VersionCheck ReadVersionList(std::string_view productName, std::string_view versionText,
+                             const std::string& siteRoot, const Fetcher& fetch)
+{
+    const std::string text = fetch ? fetch(siteRoot + VersionListName) : std::string();
+    if (text.empty()) {
+        VersionCheck check;
+        check.result = VersionCheckResult::Unreachable;
+        return check;
+    }
+    return EvaluateVersionList(text, productName, versionText);
+}
+
+} // namespace Update
