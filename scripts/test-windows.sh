@@ -52,7 +52,7 @@ cmake --build "$out" -j2
 
 # The Windows branches of the Qt files, checked for syntax only: the Qt headers of this
 # machine stand in for those of a Qt for Windows, which Debian does not package.
-qt_files=(support/Folders.cpp support/SystemInfo.cpp)
+qt_files=(support/Folders.cpp support/SystemInfo.cpp update/ProcessFinder.cpp)
 qt_include=$(ls -d /usr/include/*/qt6 2>/dev/null | head -n 1 || true)
 if [ -n "$qt_include" ]; then
     echo "Checking the Windows branches of the Qt files"
