@@ -249,6 +249,9 @@ void TMainForm::FormClose()
     {
         const auto settings = Support::OpenSettings();
         WriteWindowSettings(*settings, {y(), x(), width(), height(), SpinEdit->value()});
+        settings->sync();
+        if (settings->status() != QSettings::NoError)
+            qWarning("The settings could not be saved in %s", qUtf8Printable(settings->fileName()));
     }
     Support::WriteMissingSources();
     SaveHandles();

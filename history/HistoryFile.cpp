@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QThread>
 #include <QtDebug>
 #include <algorithm>
 #include <charconv>
@@ -72,6 +73,23 @@ int SortAndMerge(std::vector<Line>& lines)
 QString FromPath(const std::string& path)
 {
     return QString::fromLocal8Bit(path.data(), static_cast<qsizetype>(path.size()));
+}
+
+// Test hook: with KOERSZICHT_TEST_HISTORY_WRITE_PAUSE_MS set, a write pauses half-way so that a
+// test can kill the program in the middle of it.
+void PauseHalfWayForTest(QSaveFile& file)
+{
+    const int milliseconds = qEnvironmentVariableIntValue("KOERSZICHT_TEST_HISTORY_WRITE_PAUSE_MS");
+    if (milliseconds <= 0)
+        return;
+    file.flush();
+    qWarning("History file write paused half-way for a test");
+    QThread::msleep(static_cast<unsigned long>(milliseconds));
+}
+
+bool WriteText(QSaveFile& file, std::string_view text)
+{
+    return file.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size());
 }
 
 } // namespace
@@ -187,7 +205,13 @@ WriteStatus WriteHistoryFile(const std::string& path, const EntryList& entries, 
     if (!file.open(QIODevice::WriteOnly))
         return fail(file.errorString());
     const std::string text = HistoryFileText(entries);
-    if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())) {
+    const std::string_view all(text);
+    bool written = WriteText(file, all.substr(0, all.size() / 2));
+    if (written) {
+        PauseHalfWayForTest(file);
+        written = WriteText(file, all.substr(all.size() / 2));
+    }
+    if (!written) {
         const QString reason = file.errorString();
         file.cancelWriting();
         return fail(reason);

@@ -3,6 +3,7 @@
 #include "quotes/HttpClient.h"
 #include "support/TextFields.h"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 
@@ -24,6 +25,19 @@ enum Field
 bool IsBlank(char c)
 {
     return static_cast<unsigned char>(c) <= 32;
+}
+
+// Digits compared as text say which version is newer only when both have one major and two
+// minor digits; the display needs them too.
+bool IsVersionDigits(std::string_view digits)
+{
+    return digits.size() == 3 &&
+           std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+bool IsReleaseLetter(char letter)
+{
+    return letter == CodeZero || (letter >= 'a' && letter <= 'z');
 }
 } // namespace
 
@@ -152,6 +166,10 @@ VersionCheck EvaluateVersionList(std::string_view text, std::string_view product
     const std::string& downloadName = fields[DownloadNameField];
     const std::string latestDigits = LatestDigits(downloadName);
     const char latestLetter = fields[LetterField].front(); // never empty: see SplitEntry
+    if (!IsVersionDigits(latestDigits) || !IsReleaseLetter(latestLetter)) {
+        check.result = VersionCheckResult::InvalidList;
+        return check;
+    }
     check.downloadName = downloadName;
     check.latestVersion = DisplayVersion(latestDigits, latestLetter);
     check.downloadSizeKB = sizeKB;
@@ -165,6 +183,7 @@ std::string FetchVersionList(const std::string& url)
 {
     Quotes::DownloadOptions options;
     options.attempts = VersionListAttempts;
+    options.totalTimeoutMs = VersionListFetchBoundMs;
     return Quotes::DownloadPage(url, Quotes::INTERNET_OPEN_TYPE_DIRECT, options);
 }
 

@@ -25,6 +25,9 @@ enum class VersionCheckResult
 inline constexpr const char* VersionListName = "versions.dat";
 // A fetch of the list tries this often before it gives up.
 inline constexpr int VersionListAttempts = 6;
+// The whole fetch, all attempts together, holds the window up at most this long: a server that
+// trickles its answer never stalls long enough for the receive time-out.
+inline constexpr int VersionListFetchBoundMs = 15000;
 // Answers shorter than this cannot hold an entry.
 inline constexpr std::size_t MinimumListLength = 50;
 // An entry is cut to this many characters before it is split.

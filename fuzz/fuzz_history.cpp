@@ -1,0 +1,143 @@
+// AEX.dat as the program loads it, the shown series built from it, a change of the day count,
+// and the merge that closing writes back.
+// Input: a byte for the day count, a byte for today relative to the file's last day, a byte
+// of switches, then the file's text; after a form feed, entries that the back-fill adds.
+
+#include "FuzzSupport.h"
+
+#include "chart/ChartScale.h"
+#include "history/HistoryFile.h"
+#include "history/SeriesBuilder.h"
+#include "history/SeriesResize.h"
+#include "history/UnstoredDays.h"
+
+#include <algorithm>
+
+using namespace History;
+
+namespace {
+
+void CheckAscending(const EntryList& entries, const char* what)
+{
+    int previous = NoDay;
+    for (const std::string& entry : entries) {
+        const int day = EntryDay(entry);
+        Fuzz::Check(day != NoDay, what, entry);
+        Fuzz::Check(day > previous, what, entry);
+        previous = day;
+    }
+}
+
+void CheckRead(const ReadHistory& read)
+{
+    CheckAscending(read.entries, "the read history is ascending, every entry with a day");
+    for (std::size_t i = 1; i < read.entries.size(); ++i)
+        Fuzz::Check(EntryDay(read.entries[i]) == EntryDay(read.entries[i - 1]) + 1,
+                    "the read history has an entry for every day", read.entries[i]);
+}
+
+void CheckSeries(const EntryList& items, int dayCount, const char* what)
+{
+    CheckAscending(items, what);
+    Fuzz::Check(items.size() <= static_cast<std::size_t>(dayCount) + 1, "the series keeps to its day count");
+    // Once one day has a value, the filling gives every day one.
+    const bool anyValue = std::any_of(items.begin(), items.end(),
+                                      [](const std::string& item) { return EntryValue(item) > LeastValue; });
+    if (anyValue)
+        for (const std::string& item : items)
+            Fuzz::Check(HasValue(item), "every entry of a filled series has a value", item);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    Fuzz::SetUp();
+    Fuzz::Input input(data, size);
+    const int dayCount = 35 + 7 * (input.Byte() % 32);
+    const int todayShift = input.Byte() % 80 - 40;
+    const std::uint8_t switches = input.Byte();
+    const char separator = (switches & 1) ? '.' : ',';
+    const std::string_view fileText = input.Part('\f');
+    const std::string_view added = input.Rest();
+
+    ReadHistory read = ReadHistoryText(fileText);
+    CheckRead(read);
+    // What the program writes, it reads back unchanged.
+    const ReadHistory again = ReadHistoryText(HistoryFileText(read.entries));
+    Fuzz::Check(again.skippedLines == 0 && again.entries == read.entries,
+                "a written history reads back the same");
+
+    const std::size_t readCount = read.entries.size();
+    const int today = std::clamp(
+        read.entries.empty() ? Fuzz::Today : EntryDay(read.entries.back()) + todayShift, 0, MaxDay);
+    LoadedHistory loaded = SplitHeldBack(std::move(read.entries), LoadStatus::Read);
+    Fuzz::Check(loaded.history.size() + loaded.heldBack.size() == readCount, "held back entries are kept");
+
+    SeriesBuild build =
+        BuildSeries(loaded.history, dayCount, today, separator, [&](EntryList& items, const std::string&) {
+            std::string_view rest = added;
+            while (!rest.empty()) {
+                const auto end = rest.find('\n');
+                items.emplace_back(rest.substr(0, end));
+                rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+            }
+        });
+    CheckSeries(build.items, dayCount, "the built series is ascending, every entry with a day");
+    if (!build.items.empty() && today + FutureDays <= MaxDay)
+        Fuzz::Check(EntryDay(build.items.back()) >= today + FutureDays,
+                    "the series reaches 31 days after today", build.items.back());
+    const int row = TodayRow(build.items, today);
+    Fuzz::Check(build.items.empty() ? row == -1 : row >= 0 && row < static_cast<int>(build.items.size()),
+                "today's row lies in the series");
+
+    const Chart::ChartScale scale = Chart::MakeScale(build.items, 640, 400);
+    if (scale.HasValues)
+        Fuzz::Check(scale.ChartMin < scale.ChartMax && scale.ValueScale > 0.0, "the value scale is usable");
+
+    UnstoredDays unstored;
+    unstored.heldBack = loaded.heldBack;
+    unstored.obtained = build.obtained;
+    unstored.filled = build.filled;
+    unstored.departed = build.departed;
+    EntryList items = build.items;
+    if (switches & 2) {
+        const int newCount = 35 + 7 * (switches >> 2);
+        ResizeSeriesItems(items, newCount, loaded.history,
+                          NewestStoredDay(loaded.history, build.lastStoredEntry), unstored.departed);
+        CheckAscending(items, "a resized series is ascending");
+        Fuzz::Check(items.size() <= static_cast<std::size_t>(newCount),
+                    "a resized series keeps to its day count");
+        CheckAscending(unstored.departed, "the departed entries are ascending");
+    }
+
+    const EntryList appended =
+        UnstoredEntries(loaded.history, build.lastStoredEntry, items, unstored, today, separator);
+    CheckAscending(appended, "the days closing appends are ascending");
+    const int stored = NewestStoredDay(loaded.history, build.lastStoredEntry);
+    for (const std::string& entry : appended) {
+        const int day = EntryDay(entry);
+        Fuzz::Check(day > stored, "closing appends only days after the newest stored day", entry);
+        if (day > today)
+            Fuzz::Check(std::find(loaded.heldBack.begin(), loaded.heldBack.end(), entry) !=
+                            loaded.heldBack.end(),
+                        "nothing after today is written but the file's own entries", entry);
+    }
+    // No day of the file loses its value.
+    for (const std::string& held : loaded.heldBack) {
+        if (!HasValue(held) || EntryDay(held) <= stored)
+            continue;
+        const auto at = std::find_if(appended.begin(), appended.end(), [&](const std::string& entry) {
+            return EntryDay(entry) == EntryDay(held);
+        });
+        Fuzz::Check(at != appended.end() && HasValue(*at), "a day of the file keeps its value", held);
+    }
+
+    // The history itself was read back above; what closing adds must read back too.
+    if (!appended.empty() && !loaded.history.empty())
+        Fuzz::Check(EntryDay(appended.front()) > EntryDay(loaded.history.back()),
+                    "the written history is ascending");
+    const ReadHistory reread = ReadHistoryText(HistoryFileText(appended));
+    Fuzz::Check(reread.skippedLines == 0, "the days closing appends read back without skipped lines");
+    return 0;
+}
