@@ -191,7 +191,8 @@ public:
     {
         delete m_server;
         m_server = nullptr;
-        for (QTcpSocket* socket : findChildren<QTcpSocket*>()) {
+        // Direct children only: a TLS socket owns a plain socket of its own, which it deletes itself.
+        for (QTcpSocket* socket : findChildren<QTcpSocket*>(Qt::FindDirectChildrenOnly)) {
             socket->abort();
             delete socket;
         }
