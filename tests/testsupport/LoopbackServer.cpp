@@ -191,7 +191,7 @@ public:
     {
         delete m_server;
         m_server = nullptr;
-        // Direct children only: a TLS socket owns a plain socket of its own, which it deletes itself.
+        // Direct children only: a TLS socket owns a plain socket of its own, which goes with it.
         for (QTcpSocket* socket : findChildren<QTcpSocket*>(Qt::FindDirectChildrenOnly)) {
             socket->abort();
             delete socket;

@@ -1,0 +1,110 @@
+// The closing-prices list as the back-fill reads it at loading: the due rule, the length
+// check and the reading, the days put into the shown series at their sorted place, and the
+// days closing then writes.
+// Input: a byte for the newest stored day (days before today), a byte for the hour, then the list.
+
+#include "FuzzSupport.h"
+
+#include "history/HistoryFile.h"
+#include "history/SeriesBuilder.h"
+#include "history/SeriesModel.h"
+#include "history/UnstoredDays.h"
+#include "quotes/ClosingPrices.h"
+
+#include <algorithm>
+
+using namespace History;
+
+namespace {
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+void CheckEntries(const EntryList& entries, int lastDay, int today)
+{
+    for (const std::string& entry : entries) {
+        const int day = EntryDay(entry);
+        Fuzz::Check(day != NoDay, "a listed entry has a day", entry);
+        Fuzz::Check(day > lastDay && day <= today,
+                    "a listed entry is newer than the history and not after today", entry);
+        const std::string value = ValueText(entry);
+        Fuzz::Check(!value.empty() && value.size() < 10 && IsDigit(value.front()),
+                    "a listed value is a short text that begins with a digit", entry);
+        Fuzz::Check(entry == MakeEntry(day, value), "a listed entry reads day, hyphen, value", entry);
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    Fuzz::SetUp();
+    Fuzz::Input input(data, size);
+    const int age = input.Byte() % 64;
+    const int hour = input.Byte() % 24;
+    const std::string page(input.Rest());
+    const int today = Fuzz::Today;
+    const QDateTime now(QDate(2012, 6, 7), QTime(hour, 0));
+
+    // The reader alone, for any newest stored day.
+    const int lastDay = today - age;
+    const Quotes::ClosingPricesReading direct = Quotes::ReadClosingPrices(page, lastDay, today);
+    CheckEntries(direct.entries, lastDay, today);
+
+    // Loading: the history ends `age` days before today, the back-fill runs where it belongs.
+    EntryList history;
+    for (int day = lastDay - 250; day <= lastDay + HeldBackCount; ++day)
+        history.push_back(MakeEntry(day, std::to_string(300 + day % 17) + ",25"));
+    EntryList heldBack(history.end() - HeldBackCount, history.end());
+    history.resize(history.size() - HeldBackCount);
+
+    SeriesModel series;
+    int fetches = 0;
+    SeriesBuild build =
+        BuildSeries(history, 200, today, ',', [&](EntryList& items, const std::string& lastStored) {
+            series.SetItems(std::move(items));
+            const Quotes::ClosingPricesReading reading = Quotes::RunBackfill(EntryDay(lastStored), now, [&] {
+                ++fetches;
+                return page;
+            });
+            CheckEntries(reading.entries, EntryDay(lastStored), today);
+            Fuzz::Check(reading.code != Quotes::BackfillCode::NoConnection || page.empty(),
+                        "a fetched list is never taken for no connection");
+            for (const std::string& entry : reading.entries)
+                series.InsertSorted(entry);
+            items = series.Items();
+        });
+    Fuzz::Check(fetches <= 1, "the list is fetched at most once");
+    int previous = NoDay;
+    for (const std::string& item : build.items) {
+        const int day = EntryDay(item);
+        Fuzz::Check(day != NoDay && day > previous, "the series is ascending, every entry with a day", item);
+        Fuzz::Check(HasValue(item), "every entry of the filled series has a value", item);
+        previous = day;
+    }
+
+    UnstoredDays unstored;
+    unstored.heldBack = heldBack;
+    unstored.obtained = build.obtained;
+    unstored.filled = build.filled;
+    unstored.departed = build.departed;
+    const EntryList appended =
+        UnstoredEntries(history, build.lastStoredEntry, build.items, unstored, today, ',');
+    for (const std::string& entry : appended) {
+        const int day = EntryDay(entry);
+        if (day > today)
+            Fuzz::Check(std::find(heldBack.begin(), heldBack.end(), entry) != heldBack.end(),
+                        "nothing after today is written but the file's own entries", entry);
+    }
+    for (const std::string& held : heldBack) {
+        if (EntryDay(held) > today)
+            continue;
+        const auto at = std::find_if(appended.begin(), appended.end(), [&](const std::string& entry) {
+            return EntryDay(entry) == EntryDay(held);
+        });
+        Fuzz::Check(at != appended.end() && HasValue(*at), "a day of the file keeps its value", held);
+    }
+    return 0;
+}
