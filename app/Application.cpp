@@ -16,7 +16,6 @@ int RunKoerszicht(QApplication& application)
     Support::GatherSystemFacts();
     QApplication::setApplicationName(Support::ProductName);
     QApplication::setOrganizationName(Support::ProductName);
-    QApplication::setApplicationDisplayName(Support::ProductName);
     QApplication::setWindowIcon(AppIcon());
     QApplication::setDesktopFileName(QStringLiteral("koerszicht"));
     // Closing the main window ends the program, whatever other window is open.

@@ -65,6 +65,9 @@ void TMainForm::WriteAEX()
                                  Support::TodayDayNumber(), Support::Regional().decimalSeparator);
     HistoryList.insert(HistoryList.end(), std::make_move_iterator(unstored.begin()),
                        std::make_move_iterator(unstored.end()));
+    // With no file and nothing to write, no empty file: a later start still copies the starter history.
+    if (HistoryList.empty() && HistoryFileStatus == History::LoadStatus::Missing)
+        return;
     History::WriteHistoryFile(HistoryFilePath(), HistoryList,
                               HistoryFileStatus == History::LoadStatus::ReadSkipped);
 }

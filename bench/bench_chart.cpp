@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QSettings>
 #include <QTimer>
 #include <benchmark/benchmark.h>
 #include <cmath>
@@ -99,9 +100,15 @@ void BM_DragStep(benchmark::State& state)
 }
 BENCHMARK(BM_DragStep)->Unit(benchmark::kMicrosecond);
 
-// The starter history beside the sources, or a generated one of the same length.
+// The starter history beside the sources, or a generated one of the same length. The sites
+// point at a refused loopback port: loading's closing-price fetch fails at once, off the network.
 void InstallStarterHistory()
 {
+    {
+        QSettings settings(QSettings::IniFormat, QSettings::UserScope, "Koerszicht", "Koerszicht");
+        for (const char* key : {"Sources/QuoteSite", "Sources/ClosingPricesSite", "Sources/MakerSite"})
+            settings.setValue(key, "http://127.0.0.1:1/");
+    }
     const QString folder = QString::fromLocal8Bit(Support::GetDataFolder("Koerszicht"));
     const QString target = folder + QStringLiteral("AEX.dat");
     QFile::remove(target);

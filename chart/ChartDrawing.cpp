@@ -50,17 +50,36 @@ void FramedRectangle(QPainter& painter, int left, int top, int right, int bottom
     painter.fillRect(QRect(right - 1, top, 1, height), frame);
 }
 
-// A line that covers A and stops one pixel before B. Qt leaves out the right or lower end of
-// a 1-pixel line whichever way it runs, so a level or upright line drawn towards the left or
-// the top is shifted by one pixel onto A.
+// A line that covers A and stops one pixel before B, 1 device pixel wide. Level and upright
+// solid lines are filled rectangles: Qt's line drawing blends an upright line pixel by pixel,
+// which made the month lines the slowest part of a redraw.
 void Line(QPainter& painter, int ax, int ay, int bx, int by)
 {
-    if (ay == by && bx < ax)
-        painter.drawLine(bx + 1, ay, ax + 1, ay);
-    else if (ax == bx && by < ay)
-        painter.drawLine(ax, by + 1, ax, ay + 1);
-    else
-        painter.drawLine(ax, ay, bx, by);
+    const bool level = ay == by;
+    const bool upright = ax == bx;
+    if (painter.pen().style() != Qt::SolidLine || (!level && !upright)) {
+        // Qt leaves out the right or lower end whichever way a line runs: shift one pixel onto A.
+        if (level && bx < ax)
+            painter.drawLine(bx + 1, ay, ax + 1, ay);
+        else if (upright && by < ay)
+            painter.drawLine(ax, by + 1, ax, ay + 1);
+        else
+            painter.drawLine(ax, ay, bx, by);
+        return;
+    }
+    const qreal thin = 1.0 / painter.device()->devicePixelRatioF();
+    const QColor colour = painter.pen().color();
+    if (level) {
+        const int from = bx < ax ? bx + 1 : ax;
+        const int to = bx < ax ? ax + 1 : bx;
+        if (to > from)
+            painter.fillRect(QRectF(from, ay, to - from, thin), colour);
+    } else {
+        const int from = by < ay ? by + 1 : ay;
+        const int to = by < ay ? ay + 1 : by;
+        if (to > from)
+            painter.fillRect(QRectF(ax, from, thin, to - from), colour);
+    }
 }
 
 QFont Verdana(int pixels, bool bold)
@@ -85,6 +104,9 @@ public:
     {
         const QFont font = Verdana(LabelPixels, false);
         m_painter.setFont(font);
+        // The background is filled here: laid-out text in opaque mode lands at the wrong place
+        // on a bitmap with a device pixel ratio.
+        m_painter.setBackgroundMode(Qt::TransparentMode);
         m_height = m_painter.fontMetrics().height();
         const qreal ratio = m_painter.device()->devicePixelRatioF();
         if (Cache().font != font || Cache().ratio != ratio) {
@@ -101,7 +123,8 @@ public:
                 cache.labels.clear();
             Label made{QStaticText(text), m_painter.fontMetrics().horizontalAdvance(text)};
             made.text.setTextFormat(Qt::PlainText);
-            made.text.prepare(QTransform::fromScale(cache.ratio, cache.ratio), cache.font);
+            // Laid out for the painter's own transform; the device pixel ratio is applied on drawing.
+            made.text.prepare(m_painter.transform(), cache.font);
             label = cache.labels.insert(text, made);
         }
         m_painter.fillRect(QRect(x, y, label->width, m_height), m_background);

@@ -123,11 +123,12 @@ ReadHistory ReadHistoryText(std::string_view text)
 
     if (!lines.empty())
         result.entries.reserve(static_cast<std::size_t>(lines.back().day - lines.front().day) + 1);
+    int previous = lines.empty() ? 0 : lines.front().day - 1;
     for (Line& line : lines) {
-        if (!result.entries.empty())
-            for (int day = EntryDay(result.entries.back()) + 1; day < line.day; ++day)
-                result.entries.push_back(MakeEntry(day, NoValue));
+        for (int day = previous + 1; day < line.day; ++day)
+            result.entries.push_back(MakeEntry(day, NoValue));
         result.entries.push_back(std::move(line.text));
+        previous = line.day;
     }
     return result;
 }

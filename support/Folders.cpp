@@ -8,6 +8,10 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#ifdef Q_OS_WIN
+#include "support/Folders_win.h"
+#endif
+
 namespace Support {
 
 std::string DataFolder;
@@ -16,7 +20,7 @@ namespace {
 QString ToQ(const std::string& text) { return QString::fromLocal8Bit(text); }
 std::string FromQ(const QString& text) { return text.toLocal8Bit().toStdString(); }
 
-std::string FolderOf(const std::string& path)
+[[maybe_unused]] std::string FolderOf(const std::string& path)
 {
     const auto at = path.find_last_of("/\\");
     return at == std::string::npos ? std::string() : path.substr(0, at);
@@ -28,7 +32,11 @@ bool ForceFolder(const std::string& path)
     QDir().mkpath(ToQ(path));
     if (QFileInfo(ToQ(path)).isDir())
         QDir::setCurrent(ToQ(path));
+#ifdef Q_OS_WIN
+    return FromQ(QDir::toNativeSeparators(QDir::currentPath())) + "\\" == path;
+#else
     return FromQ(QDir::currentPath()) + "/" == path;
+#endif
 }
 
 std::string GetDataFolder(const std::string& productName)
@@ -51,7 +59,12 @@ std::string GetDataFolder(const std::string& productName)
 #endif
 }
 
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+std::string GetDriveTypeName(char driveLetter)
+{
+    return Win32::DriveTypeNameOf(driveLetter);
+}
+#else
 std::string GetDriveTypeName(char)
 {
     return {}; // no drive letters here
@@ -68,6 +81,10 @@ QDateTime ShiftedTimeStamp(const QDateTime& sourceTime, TimeStampShift shift, do
 
 bool CopyFileTo(const std::string& source, const std::string& target, bool failIfExists)
 {
+#ifdef Q_OS_WIN
+    // DOS file times and the copy service of the system.
+    return Win32::CopyFileKeepingTime(source, target, failIfExists, DaylightActive, DaylightBias);
+#else
     const std::string targetFolder = FolderOf(target);
     if (!targetFolder.empty())
         QDir().mkpath(ToQ(targetFolder));
@@ -92,6 +109,7 @@ bool CopyFileTo(const std::string& source, const std::string& target, bool failI
         copied.close();
     }
     return true;
+#endif
 }
 
 std::string FirstExistingFile(const std::initializer_list<std::string>& candidates)

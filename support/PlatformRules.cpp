@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 
 namespace Support {
@@ -109,6 +110,29 @@ CivilTime ZoneMoment(const ZoneDate& date, int currentYear)
             date.hour,
             date.minute,
             date.second};
+}
+
+int CountryCodeFromText(const std::string& text)
+{
+    constexpr int fallback = 1;
+    std::size_t first = 0;
+    std::size_t last = text.size();
+    while (first < last && static_cast<unsigned char>(text[first]) <= ' ')
+        ++first;
+    while (last > first && static_cast<unsigned char>(text[last - 1]) <= ' ')
+        --last;
+    const char* begin = text.data() + first;
+    const char* end = text.data() + last;
+    if (begin != end && *begin == '+') {
+        ++begin; // from_chars takes a minus sign only
+        if (begin != end && *begin == '-')
+            return fallback;
+    }
+    int value = 0;
+    const auto [stop, error] = std::from_chars(begin, end, value);
+    if (begin == end || error != std::errc() || stop != end)
+        return fallback;
+    return value;
 }
 
 DaylightFacts ComputeDaylight(int countryCode, const TimeZoneRecord& zone, const CivilTime& localNow)

@@ -60,6 +60,9 @@ int DayOfWeek(int year, int month, int day); // 0 is Sunday
 // The day of month of the n-th (1 ... 4, 5 = last) weekday (0 = Sunday) of a month.
 int NthWeekdayOfMonth(int year, int month, int dayOfWeek, int n);
 CivilTime ZoneMoment(const ZoneDate& date, int currentYear);
+// The regional country setting, stored as text: the number it holds, or 1 (the North
+// American plan, which turns the daylight correction off) when it holds no whole number.
+int CountryCodeFromText(const std::string& text);
 // Country 1 or a zone without daylight saving time: not active, bias 0.
 DaylightFacts ComputeDaylight(int countryCode, const TimeZoneRecord& zone, const CivilTime& localNow);
 

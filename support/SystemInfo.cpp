@@ -5,6 +5,10 @@
 
 #include <QTimeZone>
 
+#ifdef Q_OS_WIN
+#include "support/SystemInfo_win.h"
+#endif
+
 namespace Support {
 
 std::string Language = "ENU";
@@ -107,11 +111,17 @@ TimeZoneRecord TimeZoneRecordFor(const QTimeZone& zone, const QDateTime& localNo
 void GatherSystemFacts()
 {
     TraceDepth = 0;
+#ifdef Q_OS_WIN
+    Language = LanguageForId(Win32::UserLanguageId());
+    const Win32::VersionFacts version = Win32::ReadVersionFacts();
+    OSName = OSNameFor(version.platform, version.major, version.minor, version.serviceText);
+    IsNTFamily = IsNTFamilyName(OSName);
+    DesktopPath = Win32::ReadDesktopPath();
+    const DaylightFacts daylight =
+        ComputeDaylight(Win32::ReadCountryCode(), Win32::ReadTimeZoneRecord(), ToCivilTime(Clock::Now()));
+#else
     const QLocale locale = QLocale::system();
     Language = LanguageForId(LanguageIdForLocale(locale));
-#ifdef Q_OS_WIN
-    // The Windows sources of these facts live in the platform files.
-#else
     OSName = OSNameFor(Platform::Other, 0, 0, {});
     IsNTFamily = IsNTFamilyName(OSName);
     DesktopPath = "\\";
@@ -119,9 +129,9 @@ void GatherSystemFacts()
     const DaylightFacts daylight = ComputeDaylight(CountryCodeForTerritory(locale.territory()),
                                                    TimeZoneRecordFor(QTimeZone::systemTimeZone(), now),
                                                    ToCivilTime(now));
+#endif
     DaylightActive = daylight.active;
     DaylightBias = daylight.bias;
-#endif
 }
 
 } // namespace Support

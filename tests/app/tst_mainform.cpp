@@ -35,6 +35,7 @@ private slots:
     void init()
     {
         TestSupport::ResetUserFolders();
+        TestSupport::PointSourcesNowhere();
         Support::Clock::Set(QDateTime(QDate(2026, 2, 11), QTime(12, 0)));
         Support::Language = "NLD";
     }
@@ -155,9 +156,7 @@ private slots:
         QCOMPARE(ini.value("Dagen").toInt(), 228);
         ini.endGroup();
         ini.beginGroup("Sources");
-        QVERIFY(ini.value("QuoteSite").toString().endsWith(".example/"));
-        QVERIFY(ini.value("ClosingPricesSite").toString().endsWith(".example/"));
-        QVERIFY(ini.value("MakerSite").toString().endsWith(".example/"));
+        QVERIFY(ini.value("QuoteSite").toString().startsWith("http://127.0.0.1:"));
 
         TMainForm again;
         QCOMPARE(again.pos(), QPoint(33, 44));
@@ -177,6 +176,20 @@ private slots:
         }
         QCOMPARE(IniFile().value("Sources/QuoteSite").toString(), QString("http://127.0.0.1:8080/koers/"));
         QCOMPARE(Support::ReadSources().quoteSite, QString("http://127.0.0.1:8080/koers/"));
+    }
+
+    void absentSourcesAreWrittenWithTheirDefaults()
+    {
+        {
+            const auto settings = Support::OpenSettings();
+            settings->remove("Sources");
+            settings->setValue("Sources/MakerSite", "http://localhost:9000/");
+        }
+        Support::WriteMissingSources();
+        QSettings ini = IniFile();
+        QCOMPARE(ini.value("Sources/QuoteSite").toString(), QString("http://koersen.example/"));
+        QCOMPARE(ini.value("Sources/ClosingPricesSite").toString(), QString("http://slotkoersen.example/"));
+        QCOMPARE(ini.value("Sources/MakerSite").toString(), QString("http://localhost:9000/"));
     }
 
     void sourcesGetAFinalSlash()

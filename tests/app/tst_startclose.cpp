@@ -30,7 +30,11 @@ private:
     }
 
 private slots:
-    void init() { TestSupport::ResetUserFolders(); }
+    void init()
+    {
+        TestSupport::ResetUserFolders();
+        TestSupport::PointSourcesNowhere();
+    }
 
     void signalsCloseNormally_data()
     {

@@ -279,6 +279,15 @@ void TestChartDrawing::sharpAtDoubleRatio()
     QCOMPARE(drawn.plot.pixel(2 * 100, row), Chart::GridColour);
     QVERIFY(drawn.plot.pixel(2 * 100, row + 1) != Chart::GridColour);
     QCOMPARE(CountInRect(drawn.plot, drawn.plot.rect(), QColor(Qt::magenta).rgb()), 0);
+    // The labels land where they do at ratio 1, in twice the pixels.
+    const Drawn plain = Draw(items, QDate());
+    const int labelTop = scale.ChartBottom + 40 - scale.ValueToY(500);
+    const QRect label(Width + 54, labelTop, 30, 15);
+    const int darkPlain = CountDark(plain.outer, label);
+    const int darkDouble = CountDark(drawn.outer, QRect(label.topLeft() * 2, label.size() * 2));
+    QVERIFY2(darkDouble > 2 * darkPlain, qPrintable(QStringLiteral("%1 %2").arg(darkPlain).arg(darkDouble)));
+    // Nothing in the margin left of the plot area.
+    QCOMPARE(CountDark(drawn.outer, QRect(QPoint(2 * 5, 2 * 60), QSize(2 * 40, 2 * 300))), 0);
 }
 
 void TestChartDrawing::guards_data()

@@ -39,6 +39,16 @@ QSize WindowFor(QSize plot)
     return {plot.width() + Panels[0], plot.height() + Panels[1]};
 }
 
+// Refused at once on the loopback: loading's closing-price fetch never leaves the machine.
+const QByteArray LocalSources =
+    "[Sources]\nQuoteSite=http://127.0.0.1:1/\nClosingPricesSite=http://127.0.0.1:1/\n"
+    "MakerSite=http://127.0.0.1:1/\n";
+
+bool WriteIni(const QByteArray& defaults)
+{
+    return TestSupport::WriteFile(TestSupport::IniPath(), "[Defaults]\n" + defaults + "\n" + LocalSources);
+}
+
 int DrawGraphCount()
 {
     const QByteArray log =
@@ -123,6 +133,7 @@ void TestMainFormChart::init()
     TestSupport::ResetUserFolders();
     Support::SetRegional(Support::RegionalSettings::Dutch());
     Support::Clock::Set(QDateTime(Today, QTime(20, 0)));
+    QVERIFY(WriteIni({}));
 }
 
 void TestMainFormChart::cleanup()
@@ -294,9 +305,7 @@ void TestMainFormChart::storedPositionsOutsideTheChart()
     QFETCH(QString, value);
     QFETCH(QPoint, place);
     const QByteArray day = QByteArray::number(FirstDay() + dayOffset);
-    QVERIFY(TestSupport::WriteFile(TestSupport::IniPath(), "[Defaults]\nShape3-Left=" + day +
-                                                               "\nShape3-Top=\"" + value.toLatin1() +
-                                                               "\"\n"));
+    QVERIFY(WriteIni("Shape3-Left=" + day + "\nShape3-Top=\"" + value.toLatin1() + "\"\n"));
     m_form = OpenForm(ExactSeries());
     QVERIFY(m_form);
     QCOMPARE(m_form->Shape3->pos(), place);
@@ -309,8 +318,8 @@ void TestMainFormChart::storedPositionsOutsideTheChart()
 
 void TestMainFormChart::noScaleKeepsStoredHandles()
 {
-    const QByteArray ini = "[Defaults]\nShape3-Left=41100\nShape3-Top=\"500,2500\"\n";
-    QVERIFY(TestSupport::WriteFile(TestSupport::IniPath(), ini));
+    QVERIFY(WriteIni("Shape3-Left=41100\nShape3-Top=\"500,2500\"\n"));
+    const QByteArray ini = TestSupport::ReadFile(TestSupport::IniPath());
     m_form = OpenForm({});
     QVERIFY(m_form);
     QVERIFY(!m_form->Scale.IsValid());

@@ -1,8 +1,11 @@
 #include "testsupport/TestSupport.h"
 
+#include "testsupport/LoopbackServer.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSettings>
 
 namespace TestSupport {
 
@@ -28,6 +31,14 @@ void ResetUserFolders()
         QDir(folder).removeRecursively();
         QDir().mkpath(folder);
     }
+}
+
+void PointSourcesNowhere()
+{
+    QSettings ini(IniPath(), QSettings::IniFormat);
+    const QString nowhere = QStringLiteral("http://127.0.0.1:%1/").arg(ClosedPort());
+    for (const char* key : {"Sources/QuoteSite", "Sources/ClosingPricesSite", "Sources/MakerSite"})
+        ini.setValue(key, nowhere);
 }
 
 QString SourceDir() { return qEnvironmentVariable("KOERSZICHT_SOURCE_DIR"); }

@@ -14,6 +14,10 @@ QString DataHome();
 QString DataFolder();
 QString IniPath();
 
+// Points the three sites of [Sources] at a loopback port where nothing listens, so that a
+// window under test fails its fetches at once instead of asking the network.
+void PointSourcesNowhere();
+
 QString SourceDir();
 QString ProgramPath();
 
