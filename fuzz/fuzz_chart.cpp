@@ -1,0 +1,71 @@
+// The chart drawn from a history as the window draws it: the series built from the file, its
+// scale, both bitmaps, the hover read-out over the plot and the list.
+// Input: a byte for the day count, two for the plot's width and height, one for the mouse's
+// x, then the history file's text.
+
+#include "FuzzSupport.h"
+
+#include "chart/ChartDrawing.h"
+#include "chart/ChartScale.h"
+#include "chart/HoverText.h"
+#include "chart/ThirdFriday.h"
+#include "history/HistoryFile.h"
+#include "history/SeriesBuilder.h"
+#include "support/Regional.h"
+
+#include <QGuiApplication>
+
+using namespace History;
+
+namespace {
+
+// Text on the bitmaps needs the font machinery of a GUI application.
+void StartApplication()
+{
+    static int argc = 1;
+    static char name[] = "fuzz_chart";
+    static char* argv[] = {name, nullptr};
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QGuiApplication application(argc, argv);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    Fuzz::SetUp();
+    StartApplication();
+    Fuzz::Input input(data, size);
+    const int dayCount = 35 + 7 * (input.Byte() % 32);
+    const int width = 40 + input.Byte() * 3;
+    const int height = 40 + input.Byte() * 2;
+    const int mouseX = input.Byte() * 4 - 100;
+
+    ReadHistory read = ReadHistoryText(input.Rest());
+    const int today =
+        read.entries.empty() ? Fuzz::Today : std::min(EntryDay(read.entries.back()) + 3, MaxDay);
+    const LoadedHistory loaded = SplitHeldBack(std::move(read.entries), LoadStatus::Read);
+    const SeriesBuild build = BuildSeries(loaded.history, dayCount, today, ',');
+
+    const Chart::SeriesData series = Chart::ReadSeries(build.items);
+    const Chart::ChartScale scale = Chart::MakeScale(series, width, height);
+    const std::vector<Chart::AxisMark> marks = Chart::ValueAxisMarks(scale);
+    Fuzz::Check(marks.size() <= 65536 / 5 + 1, "the value axis has a bounded number of marks");
+    for (const Chart::AxisMark& mark : marks)
+        Fuzz::Check(mark.height >= -1 && mark.height <= scale.ChartBottom + 1,
+                    "an axis mark lies on the plot");
+
+    QImage plot(width, height, QImage::Format_RGB32);
+    QImage outer(width + 2 * Chart::PlotOffset, height + 2 * Chart::PlotOffset, QImage::Format_RGB32);
+    Chart::DrawChart(plot, outer, series, scale, Chart::NextThirdFriday(QDate(2012, 6, 7)),
+                     Support::Regional());
+
+    if (!build.items.empty()) {
+        const QString hover = Chart::PlotHoverText(build.items, scale, mouseX, Support::Regional());
+        Fuzz::Check(hover.startsWith(QLatin1String("Koers: ")), "the plot's read-out names the value");
+        Chart::SeriesHeightAtX(build.items, scale, mouseX);
+        for (std::size_t i = 0; i < build.items.size(); i += 1 + build.items.size() / 8)
+            Chart::ListHoverText(build.items[i], Support::Regional());
+    }
+    return 0;
+}
