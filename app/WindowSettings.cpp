@@ -22,8 +22,8 @@ WindowSettings ReadWindowSettings(QSettings& settings)
     settings.beginGroup(QStringLiteral("Defaults"));
     values.top = std::max(1, ReadInt(settings, "Top", values.top));
     values.left = std::max(1, ReadInt(settings, "Left", values.left));
-    values.width = ReadInt(settings, "Width", values.width);
-    values.height = ReadInt(settings, "Height", values.height);
+    values.width = std::min(ReadInt(settings, "Width", values.width), MaxWindowExtent);
+    values.height = std::min(ReadInt(settings, "Height", values.height), MaxWindowExtent);
     values.dagen = ClampDayCount(ReadInt(settings, "Dagen", values.dagen));
     settings.endGroup();
     return values;

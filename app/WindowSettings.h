@@ -7,6 +7,9 @@
 inline constexpr int MinDayCount = 35;
 inline constexpr int MaxDayCount = 20000;
 inline constexpr int DefaultDayCount = 200;
+// Wider and higher than any screen in use. A larger stored size (a damaged settings file) would
+// ask gigabytes for the window and its chart bitmaps, and beyond that the toolkit crashes.
+inline constexpr int MaxWindowExtent = 8192;
 
 struct WindowSettings
 {
@@ -19,7 +22,8 @@ struct WindowSettings
 
 // Brings a day count inside the spin box's limits.
 int ClampDayCount(int dagen);
-// Reads the five values with their defaults; a top or left below 1 becomes 1.
+// Reads the five values with their defaults; a top or left below 1 becomes 1, a width or
+// height above MaxWindowExtent becomes MaxWindowExtent.
 WindowSettings ReadWindowSettings(QSettings& settings);
 // Writes Top, Left, Width, Height and Dagen, in this order.
 void WriteWindowSettings(QSettings& settings, const WindowSettings& values);

@@ -62,6 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Fuzz::Check(window.top >= 1 && window.left >= 1, "the window's top and left are at least 1");
         Fuzz::Check(window.dagen >= MinDayCount && window.dagen <= MaxDayCount,
                     "the day count is within limits");
+        Fuzz::Check(window.width <= MaxWindowExtent && window.height <= MaxWindowExtent,
+                    "the window is not larger than a screen can show");
 
         settings->beginGroup(QStringLiteral("Defaults"));
         for (int handle = 0; handle < Chart::HandleCount; ++handle) {

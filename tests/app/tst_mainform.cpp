@@ -88,6 +88,32 @@ private slots:
         QCOMPARE(form.SpinEdit->value(), shownDagen);
     }
 
+    // A damaged settings file asked for a window of 100000 x 100000 pixels: the toolkit
+    // crashed painting it. The size is held to what a screen can show.
+    void oversizedWindowIsBounded_data()
+    {
+        QTest::addColumn<QVariant>("width");
+        QTest::addColumn<QVariant>("height");
+        QTest::addColumn<QSize>("read");
+        QTest::newRow("far beyond any screen")
+            << QVariant(100000) << QVariant(100000) << QSize(MaxWindowExtent, MaxWindowExtent);
+        QTest::newRow("largest integer")
+            << QVariant(2147483647) << QVariant(600) << QSize(MaxWindowExtent, 600);
+        QTest::newRow("the limit itself")
+            << QVariant(MaxWindowExtent) << QVariant(1) << QSize(MaxWindowExtent, 1);
+        QTest::newRow("an ordinary size") << QVariant(1920) << QVariant(1080) << QSize(1920, 1080);
+    }
+    void oversizedWindowIsBounded()
+    {
+        QFETCH(QVariant, width);
+        QFETCH(QVariant, height);
+        QFETCH(QSize, read);
+        StoreDefaults({{"Width", width}, {"Height", height}});
+        const auto settings = Support::OpenSettings();
+        const WindowSettings values = ReadWindowSettings(*settings);
+        QCOMPARE(QSize(values.width, values.height), read);
+    }
+
     void unreadableValuesFallBack()
     {
         StoreDefaults({{"Top", "abc"}, {"Width", ""}, {"Dagen", "veel"}});
