@@ -24,7 +24,8 @@ void TMainForm::ReadAEX()
     Support::TraceScope trace("MainForm.ReadAEX");
     const int load = ++m_historyLoads;
 
-    History::LoadedHistory loaded = History::LoadHistoryFile(HistoryFilePath());
+    History::LoadedHistory loaded =
+        History::LoadHistoryFile(HistoryFilePath(), Support::TodayDayNumber() + History::FutureDays);
     HistoryFileStatus = loaded.status;
     HistoryList = std::move(loaded.history);
     Unstored = {};

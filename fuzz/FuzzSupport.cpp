@@ -28,6 +28,13 @@ void Fail(const char* what, std::string_view detail)
     std::abort();
 }
 
+int DayFrom(Input& input)
+{
+    const int high = input.Byte();
+    const int low = input.Byte();
+    return 40000 + (high * 256 + low) % 8000;
+}
+
 std::uint8_t Input::Byte()
 {
     if (m_text.empty())

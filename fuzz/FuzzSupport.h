@@ -15,6 +15,11 @@ void SetUp();
 // The day number of the fixed "today" of SetUp: 7 June 2012.
 inline constexpr int Today = 41067;
 
+class Input;
+// A day number from two bytes of the input: 40000 ... 47999 (July 2009 to May 2031), the
+// range of the histories in the seeds.
+int DayFrom(Input& input);
+
 // Reports a broken invariant and aborts, so that libFuzzer keeps the input.
 [[noreturn]] void Fail(const char* what, std::string_view detail);
 

@@ -1,7 +1,7 @@
 // The chart drawn from a history as the window draws it: the series built from the file, its
 // scale, both bitmaps, the hover read-out over the plot and the list.
 // Input: a byte for the day count, two for the plot's width and height, one for the mouse's
-// x, then the history file's text.
+// x, two for today, then the history file's text.
 
 #include "FuzzSupport.h"
 
@@ -41,9 +41,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int height = 40 + input.Byte() * 2;
     const int mouseX = input.Byte() * 4 - 100;
 
-    ReadHistory read = ReadHistoryText(input.Rest());
-    const int today =
-        read.entries.empty() ? Fuzz::Today : std::min(EntryDay(read.entries.back()) + 3, MaxDay);
+    const int today = Fuzz::DayFrom(input);
+
+    ReadHistory read = ReadHistoryText(input.Rest(), today + FutureDays);
     const LoadedHistory loaded = SplitHeldBack(std::move(read.entries), LoadStatus::Read);
     const SeriesBuild build = BuildSeries(loaded.history, dayCount, today, ',');
 

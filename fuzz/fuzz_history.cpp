@@ -1,7 +1,7 @@
 // AEX.dat as the program loads it, the shown series built from it, a change of the day count,
 // and the merge that closing writes back.
-// Input: a byte for the day count, a byte for today relative to the file's last day, a byte
-// of switches, then the file's text; after a form feed, entries that the back-fill adds.
+// Input: a byte for the day count, two for today, a byte of switches, then the file's text;
+// after a form feed, entries that the back-fill adds.
 
 #include "FuzzSupport.h"
 
@@ -59,22 +59,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Fuzz::SetUp();
     Fuzz::Input input(data, size);
     const int dayCount = 35 + 7 * (input.Byte() % 32);
-    const int todayShift = input.Byte() % 80 - 40;
+    const int today = Fuzz::DayFrom(input);
     const std::uint8_t switches = input.Byte();
     const char separator = (switches & 1) ? '.' : ',';
     const std::string_view fileText = input.Part('\f');
     const std::string_view added = input.Rest();
 
-    ReadHistory read = ReadHistoryText(fileText);
+    // As loading reads it: lines dated more than 31 days after today are passed over.
+    ReadHistory read = ReadHistoryText(fileText, today + FutureDays);
     CheckRead(read);
+    if (!read.entries.empty())
+        Fuzz::Check(EntryDay(read.entries.back()) <= today + FutureDays, "no day far ahead is read",
+                    read.entries.back());
     // What the program writes, it reads back unchanged.
     const ReadHistory again = ReadHistoryText(HistoryFileText(read.entries));
     Fuzz::Check(again.skippedLines == 0 && again.entries == read.entries,
                 "a written history reads back the same");
 
     const std::size_t readCount = read.entries.size();
-    const int today = std::clamp(
-        read.entries.empty() ? Fuzz::Today : EntryDay(read.entries.back()) + todayShift, 0, MaxDay);
     LoadedHistory loaded = SplitHeldBack(std::move(read.entries), LoadStatus::Read);
     Fuzz::Check(loaded.history.size() + loaded.heldBack.size() == readCount, "held back entries are kept");
 
@@ -88,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
         });
     CheckSeries(build.items, dayCount, "the built series is ascending, every entry with a day");
-    if (!build.items.empty() && today + FutureDays <= MaxDay)
+    if (!build.items.empty())
         Fuzz::Check(EntryDay(build.items.back()) >= today + FutureDays,
                     "the series reaches 31 days after today", build.items.back());
     const int row = TodayRow(build.items, today);

@@ -94,7 +94,7 @@ bool WriteText(QSaveFile& file, std::string_view text)
 
 } // namespace
 
-ReadHistory ReadHistoryText(std::string_view text)
+ReadHistory ReadHistoryText(std::string_view text, int latestDay)
 {
     ReadHistory result;
     std::vector<Line> lines;
@@ -110,7 +110,7 @@ ReadHistory ReadHistoryText(std::string_view text)
         if (line.empty())
             continue;
         const int day = EntryDay(line);
-        if (day == NoDay) {
+        if (day == NoDay || day > latestDay) {
             ++result.skippedLines;
             continue;
         }
@@ -145,7 +145,7 @@ LoadedHistory SplitHeldBack(EntryList entries, LoadStatus status)
     return loaded;
 }
 
-LoadedHistory LoadHistoryFile(const std::string& path)
+LoadedHistory LoadHistoryFile(const std::string& path, int latestDay)
 {
     const QString fileName = FromPath(path);
     const QFileInfo info(fileName);
@@ -163,11 +163,12 @@ LoadedHistory LoadHistoryFile(const std::string& path)
                  qUtf8Printable(info.isDir() ? QStringLiteral("a folder") : file.errorString()));
         return SplitHeldBack({}, LoadStatus::Unreadable);
     }
-    ReadHistory read =
-        ReadHistoryText(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    ReadHistory read = ReadHistoryText(
+        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), latestDay);
     if (read.skippedLines > 0)
-        qWarning("History file %s: %d lines were not day entries and were passed over",
-                 qUtf8Printable(fileName), read.skippedLines);
+        qWarning(
+            "History file %s: %d lines were not day entries (or were dated far ahead) and were passed over",
+            qUtf8Printable(fileName), read.skippedLines);
     return SplitHeldBack(std::move(read.entries),
                          read.skippedLines > 0 ? LoadStatus::ReadSkipped : LoadStatus::Read);
 }

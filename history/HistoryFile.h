@@ -20,10 +20,13 @@ struct ReadHistory
 };
 
 // Reads the text of a history file. LF or CR LF line ends; a final line without one counts.
-// Empty lines are passed over; a line whose day is not a whole number in 0 ... 65535 is skipped.
+// Empty lines are passed over; a line whose day is not a whole number in 0 ... 65535 is skipped,
+// and so is a line dated after `latestDay`: no day still to come has a value of its own (a clock
+// set wrong wrote it), and a stray one would hold every later day in the future, so that no new
+// day could ever be stored.
 // Lines out of order are put in their place; of two lines for one day the first with a value
 // is kept. Days missing between two lines get a "0,0" entry.
-ReadHistory ReadHistoryText(std::string_view text);
+ReadHistory ReadHistoryText(std::string_view text, int latestDay = MaxDay);
 
 enum class LoadStatus
 {
@@ -42,7 +45,7 @@ struct LoadedHistory
 
 // Splits what was read into the history and the held-back newest entries.
 LoadedHistory SplitHeldBack(EntryList entries, LoadStatus status);
-LoadedHistory LoadHistoryFile(const std::string& path);
+LoadedHistory LoadHistoryFile(const std::string& path, int latestDay = MaxDay);
 
 // The file's text: every entry followed by CR LF.
 std::string HistoryFileText(const EntryList& entries);

@@ -77,6 +77,41 @@ private slots:
         QCOMPARE(read.skippedLines, skipped);
     }
 
+    // A line dated after the latest day (today + 31 at loading) is skipped before the gaps are
+    // filled: a stray one would otherwise put "0,0" days up to it into the history.
+    void linesAfterTheLatestDay_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("latestDay");
+        QTest::addColumn<int>("firstDay"); // the read history runs from here ...
+        QTest::addColumn<int>("lastDay");  // ... to here, one entry a day; -1: empty
+        QTest::addColumn<int>("skipped");
+        QTest::newRow("stray line far ahead")
+            << QByteArray("100 - 1\r\n101 - 2\r\n60000 - 3\r\n") << 131 << 100 << 101 << 1;
+        QTest::newRow("the latest day itself is kept")
+            << QByteArray("100 - 1\r\n131 - 2\r\n") << 131 << 100 << 131 << 0;
+        QTest::newRow("out of order, far ahead first")
+            << QByteArray("65535 - 9\r\n100 - 1\r\n101 - 2\r\n") << 131 << 100 << 101 << 1;
+        QTest::newRow("everything ahead") << QByteArray("500 - 1\r\n501 - 2\r\n") << 131 << -1 << -1 << 2;
+    }
+    void linesAfterTheLatestDay()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(int, latestDay);
+        QFETCH(int, firstDay);
+        QFETCH(int, lastDay);
+        QFETCH(int, skipped);
+        const ReadHistory read = ReadHistoryText(std::string_view(text.constData(), text.size()), latestDay);
+        QCOMPARE(read.skippedLines, skipped);
+        if (lastDay < 0) {
+            QVERIFY(read.entries.empty());
+            return;
+        }
+        QCOMPARE(int(read.entries.size()), lastDay - firstDay + 1);
+        QCOMPARE(EntryDay(read.entries.front()), firstDay);
+        QCOMPARE(EntryDay(read.entries.back()), lastDay);
+    }
+
     void newestTenAreHeldBack_data()
     {
         QTest::addColumn<int>("lines");

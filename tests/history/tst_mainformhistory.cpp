@@ -97,6 +97,26 @@ private slots:
         QCOMPARE(after.back(), MakeEntry(TodayNumber(), "0,0")); // offline: no value after 2026-02-10
     }
 
+    // One line dated far ahead (a clock that was set wrong): before, the days up to it filled
+    // the history with "0,0", the series lay in the future and no later day was ever stored.
+    // Now the line is passed over, the window works as usual, and the file keeps its backup.
+    void strayLineFarAhead()
+    {
+        const EntryList stored = Consecutive(TodayNumber() - 300, TodayNumber() - 3);
+        const QByteArray file = FileText(stored) + FileText(L("60000:1234,5"));
+        QVERIFY(TestSupport::WriteFile(HistoryPath(), file));
+        {
+            TMainForm form;
+            VerifyLoaded(form, 200);
+            QVERIFY(HasValue(form.Series->At(form.Series->Count() - 32)));
+            form.FormClose();
+        }
+        const EntryList after = ReadLines(TestSupport::ReadFile(HistoryPath()));
+        QCOMPARE(EntryList(after.begin(), after.begin() + stored.size()), stored);
+        QCOMPARE(EntryDay(after.back()), TodayNumber());
+        QCOMPARE(TestSupport::ReadFile(HistoryPath() + ".bak"), file);
+    }
+
     void badFiles_data()
     {
         QTest::addColumn<QByteArray>("file"); // "-" for none
