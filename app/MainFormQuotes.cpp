@@ -80,6 +80,7 @@ void TMainForm::DownloadQuote()
 
     History::EntryList items = Series->Items();
     const int today = Quotes::WriteQuoteIntoSeries(items, Support::TodayDayNumber(), QuoteValue, RollPending);
+    History::MarkObtained(Unstored, items, today);
     RollPending = false;
     SaveHandles();
     LastDownloadTime = Support::Clock::Now();

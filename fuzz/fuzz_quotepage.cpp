@@ -95,6 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     unstored.obtained = loaded.build.obtained;
     unstored.filled = loaded.build.filled;
     unstored.departed = loaded.build.departed;
+    MarkObtained(unstored, items, row);
     const EntryList appended =
         UnstoredEntries(loaded.history, loaded.build.lastStoredEntry, items, unstored, today, ',');
     Fuzz::Check(!appended.empty() && EntryDay(appended.back()) == today,

@@ -121,4 +121,13 @@ EntryList UnstoredEntries(const EntryList& history, std::string_view lastStoredE
     return entries;
 }
 
+void MarkObtained(UnstoredDays& unstored, const EntryList& series, int fromRow)
+{
+    for (std::size_t row = static_cast<std::size_t>(std::max(fromRow, 0)); row < series.size(); ++row) {
+        const auto [first, last] =
+            std::equal_range(unstored.filled.begin(), unstored.filled.end(), series[row]);
+        unstored.filled.erase(first, last);
+    }
+}
+
 } // namespace History

@@ -18,6 +18,10 @@ struct UnstoredDays
                         // count took out of the series
 };
 
+// A quote download wrote real values into series[fromRow] and after: those entries are no
+// longer fill, even where a value's text equals what the filling had written there.
+void MarkObtained(UnstoredDays& unstored, const EntryList& series, int fromRow);
+
 // The newest stored day: the later of the day of lastStoredEntry and the history's last day;
 // NoDay when neither is a day.
 int NewestStoredDay(const EntryList& history, std::string_view lastStoredEntry);

@@ -5,7 +5,12 @@
 namespace Support {
 
 namespace {
-const QDate DayZero(1899, 12, 30);
+// A function, not a namespace-scope constant, so that day numbers work during static
+// initialisation of other files too.
+QDate DayZero()
+{
+    return QDate(1899, 12, 30);
+}
 
 std::optional<QDateTime>& FixedMoment()
 {
@@ -39,12 +44,12 @@ void Clock::Reset()
 
 int DayNumber(const QDate& date)
 {
-    return static_cast<int>(DayZero.daysTo(date));
+    return static_cast<int>(DayZero().daysTo(date));
 }
 
 QDate DateOfDay(int dayNumber)
 {
-    return DayZero.addDays(dayNumber);
+    return DayZero().addDays(dayNumber);
 }
 
 } // namespace Support

@@ -59,6 +59,7 @@ private slots:
     void init()
     {
         TestSupport::ResetUserFolders();
+        TestSupport::PointSourcesNowhere();
         Support::Clock::Set(QDateTime(Today, QTime(12, 0)));
         Support::SetRegional(Support::RegionalSettings::Dutch());
     }

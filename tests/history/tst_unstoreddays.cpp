@@ -135,6 +135,19 @@ private slots:
         QCOMPARE(UnstoredEntries(history, lastStored, series, unstored, today, ','), expected);
     }
 
+    void aQuoteEqualToTheFillIsKept()
+    {
+        // Today's quote has the very text that the trailing fill had written for today.
+        const EntryList history = {"41065 - 305,5"};
+        const EntryList series = {"41065 - 305,5", "41066 - 305,5", "41067 - 305,5"};
+        UnstoredDays unstored{{}, {}, Sorted({"41066 - 305,5", "41067 - 305,5"}), {}};
+        QCOMPARE(UnstoredEntries(history, "41065 - 305,5", series, unstored, 41067, ','),
+                 (EntryList{"41066 - 0,0", "41067 - 0,0"}));
+        MarkObtained(unstored, series, 2);
+        QCOMPARE(UnstoredEntries(history, "41065 - 305,5", series, unstored, 41067, ','),
+                 (EntryList{"41066 - 305,50", "41067 - 305,5"}));
+    }
+
     void scenarios_data()
     {
         QTest::addColumn<int>("historyEnd"); // relative to today
