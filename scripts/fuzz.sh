@@ -16,7 +16,8 @@ if [ ${#targets[@]} -eq 0 ]; then
     done
 fi
 
-ensure_packages "${KOERSZICHT_PACKAGES[@]}" clang-14
+# The fuzzer runtime is only a recommendation of clang-14, and recommendations are not installed.
+ensure_packages "${KOERSZICHT_PACKAGES[@]}" clang-14 libclang-rt-14-dev
 dir="$KOERSZICHT_ROOT/build-fuzz"
 configure_build "$dir" RelWithDebInfo -DKOERSZICHT_FUZZ=ON -DKOERSZICHT_TESTS=OFF \
     -DCMAKE_CXX_COMPILER=clang++-14
