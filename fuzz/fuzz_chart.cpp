@@ -51,9 +51,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Chart::ChartScale scale = Chart::MakeScale(series, width, height);
     const std::vector<Chart::AxisMark> marks = Chart::ValueAxisMarks(scale);
     Fuzz::Check(marks.size() <= 65536 / 5 + 1, "the value axis has a bounded number of marks");
+    // The axis runs from the whole value nearest the bottom to the one nearest the top: a mark
+    // lies at most half a point beyond the plot.
+    const double halfPoint = scale.ValueScale / 2.0 + 1.0;
     for (const Chart::AxisMark& mark : marks)
-        Fuzz::Check(mark.height >= -1 && mark.height <= scale.ChartBottom + 1,
-                    "an axis mark lies on the plot");
+        Fuzz::Check(mark.height >= -halfPoint && mark.height <= scale.ChartBottom + halfPoint,
+                    "an axis mark lies on the plot or within half a point of it",
+                    std::to_string(mark.value) + " at " + std::to_string(mark.height) + " of " +
+                        std::to_string(scale.ChartBottom) + "; values " + std::to_string(scale.ChartMin) +
+                        " ... " + std::to_string(scale.ChartMax) + ", unit " +
+                        std::to_string(scale.TickUnit));
 
     QImage plot(width, height, QImage::Format_RGB32);
     QImage outer(width + 2 * Chart::PlotOffset, height + 2 * Chart::PlotOffset, QImage::Format_RGB32);
