@@ -133,27 +133,17 @@ QByteArray StarterHistory()
 }
 
 // Sources on a closed local port: the back-fill and the update check fail at once.
-void WriteSettings(const QString& extraGroup = {}, const QString& extraKey = {}, const QVariant& value = {})
+void WriteSettings()
 {
     QSettings ini(TestSupport::IniPath(), QSettings::IniFormat);
     for (const char* key : {"QuoteSite", "ClosingPricesSite", "MakerSite"})
         ini.setValue(QStringLiteral("Sources/") + key, "http://127.0.0.1:1/");
-    if (!extraKey.isEmpty())
-        ini.setValue(extraGroup + "/" + extraKey, value);
 }
 
-// Lets nobody write the settings but nothing in the data folder.
-void PrepareForOtherUser()
+// As root, hands `folder` to the user nobody, who may then write there (and nowhere else).
+bool GiveToOtherUser(const QString& folder)
 {
-    if (geteuid() != 0)
-        return;
-    const QByteArray config = QFile::encodeName(TestSupport::ConfigHome());
-    QVERIFY(::chown(config.constData(), OtherUser, OtherUser) == 0);
-    for (const QString& entry :
-         QDir(TestSupport::ConfigHome()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
-        QVERIFY(QProcess::execute("chown",
-                                  {"-R", "nobody:nogroup", TestSupport::ConfigHome() + "/" + entry}) == 0);
-    }
+    return geteuid() != 0 || QProcess::execute("chown", {"-R", "nobody:nogroup", folder}) == 0;
 }
 
 QStringList FilesIn(const QString& folder)
@@ -203,7 +193,7 @@ private slots:
         QVERIFY(TestSupport::WriteFile(HistoryPath(), old));
         Run run;
         if (readOnlyFolder) {
-            PrepareForOtherUser();
+            QVERIFY(GiveToOtherUser(TestSupport::ConfigHome()));
             QVERIFY(QFile::setPermissions(TestSupport::DataFolder(), ReadOnly));
             run.asOtherUser = true;
         }
@@ -231,8 +221,7 @@ private slots:
                                                QFileDevice::ReadOther));
         QVERIFY(QFile::setPermissions(TestSupport::ConfigHome() + "/Koerszicht", ReadOnly));
         // nobody may write the history (its folder is made its own) but not the settings.
-        if (geteuid() == 0)
-            QVERIFY(QProcess::execute("chown", {"-R", "nobody:nogroup", TestSupport::DataHome()}) == 0);
+        QVERIFY(GiveToOtherUser(TestSupport::DataHome()));
 
         const Outcome outcome = RunProgram({.asOtherUser = true});
 
