@@ -158,6 +158,7 @@ void TMainForm::FormCreate()
         move(stored.left, stored.top);
         resize(stored.width, stored.height);
         SpinEdit->setValue(stored.dagen); // SpinEditChange does nothing yet: Created is false
+        ReachBackPending = !stored.dagenStored;
     }
 
     AboutButton->setToolTip(Support::Language == "NLD" ? QStringLiteral("Over...")

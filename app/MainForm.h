@@ -71,6 +71,9 @@ public:
     std::string LastStoredEntry;
     bool RollPending = false;
     bool FreshHistoryCopy = false;
+    // No day count was stored: the first loading may show more days so that the history's
+    // newest values are in view (FirstStartDayCount).
+    bool ReachBackPending = false;
 
     // ---- Handlers and operations ----
     void FormCreate();

@@ -7,6 +7,7 @@
 #include "chart/ThirdFriday.h"
 #include "support/Clock.h"
 #include "support/Regional.h"
+#include "support/SystemInfo.h"
 #include "support/SettingsStore.h"
 #include "support/Trace.h"
 
@@ -162,6 +163,10 @@ void TMainForm::DrawGraph()
     colours.windowText = Panel1->palette().color(QPalette::WindowText);
     Chart::DrawChart(Image->Bitmap(), Image1->Bitmap(), series, Scale, ThirdFridayDate, Support::Regional(),
                      colours);
+    Chart::DrawPlotNote(Image->Bitmap(), Scale,
+                        Chart::PlotNote(History::LastValuedDay(HistoryList, Unstored, Series->Items()),
+                                        Support::TodayDayNumber(), Support::Language == "NLD",
+                                        Support::Regional()));
     // The bitmaps are new: no trend line is on them, whoever asked for the redraw.
     GreenLineFresh = RedLineFresh = BlueLineFresh = true;
     if (ReloadHandles) {

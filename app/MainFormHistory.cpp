@@ -2,6 +2,7 @@
 // back at closing, and following a change of the day count.
 #include "app/MainForm.h"
 
+#include "app/WindowSettings.h"
 #include "history/SeriesBuilder.h"
 #include "history/SeriesResize.h"
 #include "support/Clock.h"
@@ -31,6 +32,13 @@ void TMainForm::ReadAEX()
     Unstored = {};
     Unstored.heldBack = std::move(loaded.heldBack);
     Series->SetItems({});
+    if (ReachBackPending) {
+        ReachBackPending = false;
+        // Created is still false: SpinEditChange does nothing.
+        SpinEdit->setValue(FirstStartDayCount(SpinEdit->value(),
+                                              History::LastValuedDay(HistoryList, Unstored, {}),
+                                              Support::TodayDayNumber()));
+    }
 
     bool reloaded = false;
     History::SeriesBuild build = History::BuildSeries(

@@ -1,5 +1,7 @@
 #include "app/WindowSettings.h"
 
+#include "history/SeriesBuilder.h"
+
 #include <algorithm>
 
 namespace {
@@ -16,6 +18,22 @@ int ClampDayCount(int dagen)
     return std::clamp(dagen, MinDayCount, MaxDayCount);
 }
 
+int FirstStartDayCount(int dayCount, int lastValuedDay, int today)
+{
+    if (lastValuedDay < 0)
+        return dayCount;
+    // N days show the N + 1 days up to today + 31: the history's days up to its newest value
+    // need N >= today + 31 - lastValuedDay + shown - 1.
+    const auto countFor = [&](int shown) {
+        return static_cast<long long>(today) + History::FutureDays - lastValuedDay + shown - 1;
+    };
+    if (countFor(FirstStartLeastDays) <= dayCount)
+        return dayCount;
+    const long long needed = countFor(FirstStartShownDays);
+    const long long steps = (needed - dayCount + 6) / 7;
+    return static_cast<int>(std::min<long long>(dayCount + 7 * steps, MaxDayCount));
+}
+
 WindowSettings ReadWindowSettings(QSettings& settings)
 {
     WindowSettings values;
@@ -24,6 +42,7 @@ WindowSettings ReadWindowSettings(QSettings& settings)
     values.left = std::max(1, ReadInt(settings, "Left", values.left));
     values.width = std::min(ReadInt(settings, "Width", values.width), MaxWindowExtent);
     values.height = std::min(ReadInt(settings, "Height", values.height), MaxWindowExtent);
+    values.dagenStored = settings.contains(QStringLiteral("Dagen"));
     values.dagen = ClampDayCount(ReadInt(settings, "Dagen", values.dagen));
     settings.endGroup();
     return values;

@@ -9,6 +9,7 @@
 #include <QPen>
 #include <QStaticText>
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace Chart {
@@ -17,6 +18,7 @@ namespace {
 constexpr int TitleTop = 15;
 constexpr int TitlePixels = 16; // 12 points at 96 dots per inch
 constexpr int LabelPixels = 15; // 11 points
+constexpr int LabelGap = 4;     // the least room between two labels of a row
 constexpr int LabelRightOfPlot = 54;
 constexpr int LabelAboveRow = 10;
 constexpr int MonthNameBelowPlot = 54;
@@ -114,7 +116,8 @@ public:
         }
     }
 
-    void Write(int x, int y, const QString& text)
+    // Returns the right edge of the label.
+    int Write(int x, int y, const QString& text)
     {
         auto& cache = Cache();
         auto label = cache.labels.find(text);
@@ -129,6 +132,7 @@ public:
         }
         m_painter.fillRect(QRect(x, y, label->width, m_height), m_background);
         m_painter.drawStaticText(QPoint(x, y), label->text);
+        return x + label->width;
     }
 
 private:
@@ -344,15 +348,23 @@ void DrawChart(QImage& plot, QImage& outer, const SeriesData& series, const Char
     }
 
     if (scale.HasDays) {
+        // A label that would run into the one before it is left out (its line stays): with many
+        // days the month names would otherwise run together into one unreadable row.
+        int monthsEnd = INT_MIN;
+        int yearsEnd = INT_MIN;
         for (const MonthMark& mark : MonthMarks(series)) {
             const int x = scale.DayToX(mark.day);
             canvas.setPen(gridPen);
             Line(canvas, x, bottom, x, top);
             canvas.setPen(blackPen);
             Line(canvas, x, bottom, x, bottom - MonthTickLength);
-            labels.Write(x + PlotOffset, bottom + MonthNameBelowPlot, regional.MonthAbbreviation(mark.month));
-            if (mark.year != 0)
-                labels.Write(x + PlotOffset, bottom + YearBelowPlot, QString::number(mark.year));
+            const int labelX = x + PlotOffset;
+            if (labelX >= monthsEnd)
+                monthsEnd = labels.Write(labelX, bottom + MonthNameBelowPlot,
+                                         regional.MonthAbbreviation(mark.month)) +
+                            LabelGap;
+            if (mark.year != 0 && labelX >= yearsEnd)
+                yearsEnd = labels.Write(labelX, bottom + YearBelowPlot, QString::number(mark.year)) + LabelGap;
         }
     }
 
@@ -367,6 +379,36 @@ void DrawChart(QImage& plot, QImage& outer, const SeriesData& series, const Char
         canvas.setPen(LinePen(black, Qt::DashLine));
         Line(canvas, x, bottom, x, top);
     }
+}
+
+QString PlotNote(int lastValuedDay, int today, bool dutch, const Support::RegionalSettings& regional)
+{
+    if (lastValuedDay == History::NoDay)
+        return dutch ? QStringLiteral("Geen koersen") : QStringLiteral("No prices");
+    if (today - lastValuedDay <= StaleAfterDays)
+        return {};
+    const QString date = regional.ShortDate(Support::DateOfDay(lastValuedDay));
+    return (dutch ? QStringLiteral("Geen koersen na ") : QStringLiteral("No prices after ")) + date;
+}
+
+void DrawPlotNote(QImage& plot, const ChartScale& scale, const QString& note)
+{
+    if (note.isEmpty())
+        return;
+    QPainter canvas(&plot);
+    canvas.setFont(Verdana(LabelPixels, true));
+    const QFontMetrics metrics = canvas.fontMetrics();
+    const int padding = 4;
+    const int width = metrics.horizontalAdvance(note) + 2 * padding;
+    const int height = metrics.height() + 2 * padding;
+    const int plotWidth = scale.ChartRight - scale.ChartLeft;
+    const int plotHeight = scale.ChartBottom - scale.ChartTop;
+    // With values, the top tenth of the plot lies above the highest one.
+    const int top = scale.HasValues ? scale.ChartTop + 3 : scale.ChartTop + (plotHeight - height) / 2;
+    const QRect patch(scale.ChartLeft + (plotWidth - width) / 2, top, width, height);
+    canvas.fillRect(patch, QColor::fromRgb(PlotBackground));
+    canvas.setPen(Qt::black);
+    TextAt(canvas, patch.left() + padding, patch.top() + padding, note);
 }
 
 void DrawTrendLine(QImage& plot, const QColor& colour, QPoint from, QPoint to)

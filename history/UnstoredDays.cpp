@@ -13,6 +13,28 @@ int NewestStoredDay(const EntryList& history, std::string_view lastStoredEntry)
     return std::max(EntryDay(lastStoredEntry), fromHistory);
 }
 
+int LastValuedDay(const EntryList& history, const UnstoredDays& unstored, const EntryList& series)
+{
+    // Every list is ascending by day: its newest valued entry is the first one met from the end.
+    int last = NoDay;
+    const auto newestValued = [&](const EntryList& entries, auto&& counts) {
+        for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
+            const int day = EntryDay(*entry);
+            if (day != NoDay && HasValue(*entry) && counts(*entry)) {
+                last = std::max(last, day);
+                return;
+            }
+        }
+    };
+    const auto any = [](const std::string&) { return true; };
+    newestValued(history, any);
+    newestValued(unstored.heldBack, any);
+    newestValued(series, [&](const std::string& entry) {
+        return !std::binary_search(unstored.filled.begin(), unstored.filled.end(), entry);
+    });
+    return last;
+}
+
 namespace {
 
 enum class Slot : unsigned char

@@ -37,4 +37,8 @@ int NewestStoredDay(const EntryList& history, std::string_view lastStoredEntry);
 EntryList UnstoredEntries(const EntryList& history, std::string_view lastStoredEntry, const EntryList& series,
                           const UnstoredDays& unstored, int today, char decimalSeparator);
 
+// The newest day with a value of its own: in the history, the held-back entries or the shown
+// series (where the filling's values do not count); NoDay when no day has one.
+int LastValuedDay(const EntryList& history, const UnstoredDays& unstored, const EntryList& series);
+
 } // namespace History

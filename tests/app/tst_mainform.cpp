@@ -114,6 +114,38 @@ private slots:
         QCOMPARE(QSize(values.width, values.height), read);
     }
 
+    // 200 days show the 169 days before today: a history whose newest value is up to 79 days
+    // old still shows a quarter year (91 days) of it; an older one gets half a year (182 days).
+    void firstStartDayCount_data()
+    {
+        QTest::addColumn<int>("dayCount");
+        QTest::addColumn<int>("age"); // of the newest value, in days before today
+        QTest::addColumn<int>("result");
+        QTest::newRow("no value") << 200 << -1 << 200;
+        QTest::newRow("newest value today") << 200 << 0 << 200;
+        QTest::newRow("a value after today") << 200 << -20 << 200;
+        QTest::newRow("79 days") << 200 << 79 << 200;
+        QTest::newRow("80 days: to 292, in steps of 7") << 200 << 80 << 298;
+        QTest::newRow("ten months") << 200 << 301 << 515;
+        QTest::newRow("a larger count shows enough") << 700 << 301 << 700;
+        QTest::newRow("sixty years: the largest count") << 200 << 21915 << MaxDayCount;
+    }
+    void firstStartDayCount()
+    {
+        QFETCH(int, dayCount);
+        QFETCH(int, age);
+        QFETCH(int, result);
+        const int today = 46364;
+        const int lastValued = age == -1 ? -1 : today - age;
+        QCOMPARE(FirstStartDayCount(dayCount, lastValued, today), result);
+        if (result != dayCount && result != MaxDayCount) {
+            QCOMPARE((result - dayCount) % 7, 0);
+            // Half a year up to the newest value, and not a step more.
+            QVERIFY(lastValued - (today + 31 - result) + 1 >= FirstStartShownDays);
+            QVERIFY(lastValued - (today + 31 - (result - 7)) + 1 < FirstStartShownDays);
+        }
+    }
+
     void unreadableValuesFallBack()
     {
         StoreDefaults({{"Top", "abc"}, {"Width", ""}, {"Dagen", "veel"}});

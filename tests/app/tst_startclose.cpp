@@ -1,4 +1,6 @@
 // The built program, started with empty user folders and closed the way a logout closes it.
+#include "app/WindowSettings.h"
+#include "support/Clock.h"
 #include "testsupport/TestSupport.h"
 
 #include <QProcess>
@@ -57,7 +59,9 @@ private slots:
                                 "Defaults/Dagen", "Sources/QuoteSite", "Sources/ClosingPricesSite",
                                 "Sources/MakerSite"})
             QVERIFY2(ini.contains(key), key);
-        QCOMPARE(ini.value("Defaults/Dagen").toInt(), 200);
+        // A first start: the default, or more when the history's one day lies long before today.
+        QCOMPARE(ini.value("Defaults/Dagen").toInt(),
+                 FirstStartDayCount(DefaultDayCount, 46062, Support::TodayDayNumber()));
         QVERIFY(QFileInfo::exists(TestSupport::DataFolder() + "AEX.dat"));
     }
 

@@ -102,6 +102,12 @@ private slots:
     void guards();
     void notXorTwiceRestores_data();
     void notXorTwiceRestores();
+    void monthNamesNeverRunTogether_data();
+    void monthNamesNeverRunTogether();
+    void plotNoteText_data();
+    void plotNoteText();
+    void plotNotePlacement_data();
+    void plotNotePlacement();
 };
 
 void TestChartDrawing::backgroundAndFrame()
@@ -358,6 +364,110 @@ void TestChartDrawing::notXorTwiceRestores()
     }
     Chart::DrawTrendLine(drawn.plot, QColor(0, 128, 0), from, to);
     QVERIFY(drawn.plot == before);
+}
+
+void TestChartDrawing::monthNamesNeverRunTogether_data()
+{
+    QTest::addColumn<int>("days");
+    QTest::newRow("200 days: every month named") << 200;
+    QTest::newRow("700 days") << 700;
+    QTest::newRow("998 days: the last count with months") << 998;
+}
+
+// Under the plot, the month names stand apart: every stretch of ink (ended by 4 or more blank
+// columns) is one name, no wider than the widest abbreviation, and there are as many as there
+// are months, or fewer with many days. Every month keeps its line through the plot.
+void TestChartDrawing::monthNamesNeverRunTogether()
+{
+    QFETCH(int, days);
+    const auto items = ChartTest::LinearSeries(TodayDay() + 31 - days, days + 1, 400.0, 500.0);
+    const Drawn drawn = Draw(items);
+    const std::vector<Chart::MonthMark> marks = Chart::MonthMarks(Chart::ReadSeries(items));
+    for (const auto& mark : marks)
+        QVERIFY(drawn.plot.pixel(drawn.scale.DayToX(mark.day), Height / 2) != Chart::PlotBackground);
+    const QRect row(50, Height + 54, Width, 15);
+    std::vector<std::pair<int, int>> names; // first and last inked column
+    int blank = 99;
+    for (int x = row.left(); x <= row.right(); ++x) {
+        const bool ink = CountDark(drawn.outer, QRect(x, row.top(), 1, row.height())) > 0;
+        if (ink) {
+            if (blank >= 4)
+                names.push_back({x, x});
+            names.back().second = x;
+        }
+        blank = ink ? 0 : blank + 1;
+    }
+    QString found;
+    for (const auto& [first, last] : names)
+        found += QString(" %1..%2").arg(first).arg(last);
+    QVERIFY2(names.size() >= 2, qPrintable(found));
+    for (const auto& [first, last] : names)
+        QVERIFY2(last - first < 36, qPrintable(found));
+    if (days == 200)
+        QVERIFY2(names.size() == marks.size(), qPrintable(found));
+    else
+        QVERIFY2(names.size() < marks.size(), qPrintable(found));
+}
+
+void TestChartDrawing::plotNoteText_data()
+{
+    QTest::addColumn<int>("lastValued"); // days before today; -1: no value at all
+    QTest::addColumn<bool>("dutch");
+    QTest::addColumn<QString>("note");
+    QTest::newRow("yesterday") << 1 << true << QString();
+    QTest::newRow("a week: a long weekend and holidays") << 7 << true << QString();
+    QTest::newRow("eight days") << 8 << true << "Geen koersen na 4-6-2012";
+    QTest::newRow("eight days, English") << 8 << false << "No prices after 4-6-2012";
+    QTest::newRow("a value after today") << -5 << true << QString();
+    QTest::newRow("no value") << -1 << true << "Geen koersen";
+    QTest::newRow("no value, English") << -1 << false << "No prices";
+}
+
+void TestChartDrawing::plotNoteText()
+{
+    QFETCH(int, lastValued);
+    QFETCH(bool, dutch);
+    QFETCH(QString, note);
+    const int day = lastValued == -1 ? History::NoDay : TodayDay() - lastValued;
+    QCOMPARE(Chart::PlotNote(day, TodayDay(), dutch, Support::RegionalSettings::Dutch()), note);
+}
+
+void TestChartDrawing::plotNotePlacement_data()
+{
+    QTest::addColumn<bool>("values");
+    QTest::newRow("above the values") << true;
+    QTest::newRow("in the middle of an empty plot") << false;
+}
+
+// The note is centred across the plot, on the plot's own background: above the highest value
+// (the top tenth of the plot), or in the middle when there is nothing to draw.
+void TestChartDrawing::plotNotePlacement()
+{
+    QFETCH(bool, values);
+    const auto items = values ? LoadedSeries() : ChartTest::MakeSeries(TodayDay() - 200, 232, [](int) { return 0.0; });
+    Drawn drawn = Draw(items);
+    QCOMPARE(drawn.scale.HasValues, values);
+    const QImage before = drawn.plot.copy();
+    Chart::DrawPlotNote(drawn.plot, drawn.scale, QString());
+    QVERIFY(drawn.plot == before);
+
+    Chart::DrawPlotNote(drawn.plot, drawn.scale, QStringLiteral("Geen koersen na 4-6-2012"));
+    int top = Height, bottom = 0, left = Width, right = 0;
+    for (int y = 0; y < Height; ++y)
+        for (int x = 0; x < Width; ++x)
+            if (drawn.plot.pixel(x, y) != before.pixel(x, y)) {
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+    QVERIFY(bottom > top && right > left);
+    QVERIFY(CountDark(drawn.plot, QRect(left, top, right - left + 1, bottom - top + 1)) > 100);
+    QVERIFY2(std::abs((left + right) - Width) <= 8, qPrintable(QString("%1 ... %2").arg(left).arg(right)));
+    if (values)
+        QVERIFY2(bottom < Row(drawn.scale, 530.0), qPrintable(QString::number(bottom)));
+    else
+        QVERIFY(std::abs((top + bottom) - Height) <= 4);
 }
 
 QTEST_MAIN(TestChartDrawing)

@@ -2,6 +2,7 @@
 // today's entry selected, a change of the day count, and the file after closing.
 #include "HistoryTestSupport.h"
 #include "app/MainForm.h"
+#include "chart/ChartDrawing.h"
 #include "history/HistoryFile.h"
 #include "support/Clock.h"
 #include "support/Regional.h"
@@ -9,6 +10,7 @@
 
 #include <QDir>
 #include <QListView>
+#include <QSettings>
 #include <QSpinBox>
 #include <QTimer>
 
@@ -60,6 +62,8 @@ private slots:
     {
         TestSupport::ResetUserFolders();
         TestSupport::PointSourcesNowhere();
+        // Not a first start: the day count is the one stored (firstStart covers the other case).
+        QSettings(TestSupport::IniPath(), QSettings::IniFormat).setValue("Defaults/Dagen", 200);
         Support::Clock::Set(QDateTime(Today, QTime(12, 0)));
         Support::SetRegional(Support::RegionalSettings::Dutch());
     }
@@ -116,6 +120,50 @@ private slots:
         QCOMPARE(EntryList(after.begin(), after.begin() + stored.size()), stored);
         QCOMPARE(EntryDay(after.back()), TodayNumber());
         QCOMPARE(TestSupport::ReadFile(HistoryPath() + ".bak"), file);
+    }
+
+    // A first start (no day count stored) opens on the history's newest values: the default
+    // day count when it shows enough of them, more when the history ends long before today.
+    // A stored day count is always kept. The plot says when its newest days have no price.
+    void firstStart_data()
+    {
+        QTest::addColumn<int>("lastDay");
+        QTest::addColumn<bool>("stored");
+        QTest::addColumn<int>("dayCount");
+        QTest::addColumn<QString>("note");
+        const int today = TodayNumber();
+        QTest::newRow("recent history") << today - 3 << false << 200 << QString();
+        QTest::newRow("79 days old: a quarter year still shown")
+            << today - 79 << false << 200 << "Geen koersen na 3-12-2025";
+        QTest::newRow("80 days old") << today - 80 << false << 298 << "Geen koersen na 2-12-2025";
+        QTest::newRow("ten months old") << today - 301 << false << 515 << "Geen koersen na 25-4-2025";
+        QTest::newRow("ten months old, count stored") << today - 301 << true << 200 << "Geen koersen na 25-4-2025";
+    }
+
+    void firstStart()
+    {
+        QFETCH(int, lastDay);
+        QFETCH(bool, stored);
+        QFETCH(int, dayCount);
+        QFETCH(QString, note);
+        if (!stored)
+            QSettings(TestSupport::IniPath(), QSettings::IniFormat).remove("Defaults/Dagen");
+        QVERIFY(TestSupport::WriteFile(HistoryPath(), FileText(Consecutive(lastDay - 400, lastDay))));
+        TMainForm form;
+        form.resize(720, 540);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTRY_VERIFY(form.Painted);
+        QCOMPARE(form.SpinEdit->value(), dayCount);
+        VerifyLoaded(form, dayCount);
+        QVERIFY(form.Scale.HasValues == (dayCount > 200 || lastDay > TodayNumber() - 169));
+        const int lastValued =
+            History::LastValuedDay(form.HistoryList, form.Unstored, form.Series->Items());
+        QCOMPARE(lastValued, lastDay);
+        QCOMPARE(Chart::PlotNote(lastValued, TodayNumber(), true, Support::Regional()), note);
+        form.FormClose();
+        QCOMPARE(QSettings(TestSupport::IniPath(), QSettings::IniFormat).value("Defaults/Dagen").toInt(),
+                 dayCount);
     }
 
     void badFiles_data()

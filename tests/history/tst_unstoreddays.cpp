@@ -135,6 +135,45 @@ private slots:
         QCOMPARE(UnstoredEntries(history, lastStored, series, unstored, today, ','), expected);
     }
 
+    void lastValuedDay_data()
+    {
+        QTest::addColumn<EntryList>("history");
+        QTest::addColumn<EntryList>("heldBack");
+        QTest::addColumn<EntryList>("series");
+        QTest::addColumn<EntryList>("filled");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("nothing") << EntryList{} << EntryList{} << EntryList{} << EntryList{} << int(NoDay);
+        QTest::newRow("only days without a value")
+            << EntryList{"41060 - 0,0", "41061 - 0,05"} << EntryList{"41062 - 0,0"} << EntryList{"41063 - 0,0"}
+            << EntryList{} << int(NoDay);
+        QTest::newRow("the history's, under trailing 0,0 days")
+            << EntryList{"41059 - 300,1", "41060 - 0,0", "41061 - 0,0"} << EntryList{} << EntryList{}
+            << EntryList{} << 41059;
+        QTest::newRow("a held-back day is newer")
+            << EntryList{"41059 - 300,1"} << EntryList{"41060 - 301", "41061 - 0,0"} << EntryList{}
+            << EntryList{} << 41060;
+        QTest::newRow("the filling's values do not count")
+            << EntryList{"41059 - 300,1"} << EntryList{}
+            << EntryList{"41059 - 300,1", "41060 - 300,1", "41061 - 300,1"}
+            << EntryList{"41060 - 300,1", "41061 - 300,1"} << 41059;
+        QTest::newRow("a quote in the series")
+            << EntryList{"41059 - 300,1"} << EntryList{}
+            << EntryList{"41059 - 300,1", "41060 - 300,1", "41061 - 302,4", "41062 - 302,4"}
+            << EntryList{"41060 - 300,1", "41062 - 302,4"} << 41061;
+        QTest::newRow("a line without a day is passed over")
+            << EntryList{"41059 - 300,1", "garbage 5"} << EntryList{} << EntryList{} << EntryList{} << 41059;
+    }
+    void lastValuedDay()
+    {
+        QFETCH(EntryList, history);
+        QFETCH(EntryList, heldBack);
+        QFETCH(EntryList, series);
+        QFETCH(EntryList, filled);
+        QFETCH(int, expected);
+        const UnstoredDays unstored{heldBack, {}, Sorted(filled), {}};
+        QCOMPARE(LastValuedDay(history, unstored, series), expected);
+    }
+
     void aQuoteEqualToTheFillIsKept()
     {
         // Today's quote has the very text that the trailing fill had written for today.
