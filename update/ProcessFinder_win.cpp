@@ -174,6 +174,10 @@ FoundProcess FindProcessNT(const std::string& path)
 FoundProcess FindProcessToolHelp(const std::string& path)
 {
     const std::string wanted = ComparablePath(path);
+    // An empty text names no program; a process listed without a name (wine lists some) would
+    // otherwise match it and be ended.
+    if (wanted.empty())
+        return {};
     const ToolHelpLibrary& toolHelp = ToolHelp();
     if (toolHelp.createSnapshot == nullptr || toolHelp.first == nullptr || toolHelp.next == nullptr)
         return {};
