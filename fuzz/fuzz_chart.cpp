@@ -1,5 +1,6 @@
 // The chart drawn from a history as the window draws it: the series built from the file, its
-// scale, both bitmaps, the hover read-out over the plot and the list.
+// scale, both bitmaps, the note over a plot without recent prices, the hover read-out over the
+// plot and the list.
 // Input: a byte for the day count, two for the plot's width and height, one for the mouse's
 // x, two for today, then the history file's text.
 
@@ -11,6 +12,7 @@
 #include "chart/ThirdFriday.h"
 #include "history/HistoryFile.h"
 #include "history/SeriesBuilder.h"
+#include "history/UnstoredDays.h"
 #include "support/Regional.h"
 
 #include <QGuiApplication>
@@ -66,6 +68,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QImage outer(width + 2 * Chart::PlotOffset, height + 2 * Chart::PlotOffset, QImage::Format_RGB32);
     Chart::DrawChart(plot, outer, series, scale, Chart::NextThirdFriday(QDate(2012, 6, 7)),
                      Support::Regional());
+    const UnstoredDays unstored{loaded.heldBack, build.obtained, build.filled, build.departed};
+    const int lastValued = LastValuedDay(loaded.history, unstored, build.items);
+    const QString note = Chart::PlotNote(lastValued, today, true, Support::Regional());
+    Fuzz::Check(note.isEmpty() == (lastValued != NoDay && today - lastValued <= Chart::StaleAfterDays),
+                "the plot carries a note exactly when its newest value is over a week old");
+    Chart::DrawPlotNote(plot, scale, note);
 
     if (!build.items.empty()) {
         const QString hover = Chart::PlotHoverText(build.items, scale, mouseX, Support::Regional());
