@@ -32,7 +32,7 @@ int RunKoerszicht(QApplication& application)
     TAboutForm aboutForm(&mainForm);
     Forms::AboutForm = &aboutForm;
 
-    SignalCloser closer(&mainForm);
+    SignalCloser closer(&mainForm, [&mainForm] { mainForm.CloseUnattended(); });
     mainForm.show();
     const int result = application.exec();
 

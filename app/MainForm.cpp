@@ -2,6 +2,7 @@
 
 #include "app/AppIcon.h"
 #include "app/Forms.h"
+#include "app/SaveFailureBox.h"
 #include "app/WindowSettings.h"
 #include "support/Clock.h"
 #include "support/Folders.h"
@@ -51,7 +52,9 @@ public:
 
 } // namespace
 
-TMainForm::TMainForm(QWidget* parent) : QWidget(parent)
+TMainForm::TMainForm(QWidget* parent)
+    : QWidget(parent),
+      m_askSaveFailure([this](const std::string& path) { return AskSaveFailureInBox(this, path); })
 {
     CreateComponents();
     FormCreate();
@@ -178,6 +181,14 @@ void TMainForm::FormCreate()
             Support::CopyFileTo(starter, history, true);
     }
 
+    // A save that was killed after its new file got a name leaves that file beside AEX.dat.
+    for (const QString& leftover : History::RemoveSaveLeftovers(QString::fromLocal8Bit(Support::DataFolder),
+                                                                QStringLiteral("AEX.dat"))) {
+        qWarning("Removed %s, left over from an interrupted save of the history", qUtf8Printable(leftover));
+        Support::WriteTrace("MainForm.Create - restant van een onderbroken opslag verwijderd: " +
+                            leftover.toStdString());
+    }
+
     HistoryList.clear();
     ReadAEX();
     RollPending = true;
@@ -245,7 +256,7 @@ void TMainForm::paintEvent(QPaintEvent* event)
     }
 }
 
-void TMainForm::FormClose()
+void TMainForm::FormClose(CloseKind kind)
 {
     {
         const auto settings = Support::OpenSettings();
@@ -256,8 +267,23 @@ void TMainForm::FormClose()
     }
     Support::WriteMissingSources();
     SaveHandles();
-    WriteAEX();
+    const HistorySave saved =
+        SaveHistoryAtClose([this] { return WriteAEX(); }, kind, m_askSaveFailure, HistoryFilePath());
+    if (saved == HistorySave::Failed)
+        Support::WriteTrace("MainForm.FormClose - de koersgeschiedenis is niet opgeslagen in " +
+                            HistoryFilePath());
     HistoryList.clear();
+}
+
+void TMainForm::CloseUnattended()
+{
+    m_unattendedClose = true;
+    close();
+}
+
+void TMainForm::SetSaveFailureAsker(SaveFailureAsker asker)
+{
+    m_askSaveFailure = std::move(asker);
 }
 
 void TMainForm::closeEvent(QCloseEvent* event)
@@ -266,7 +292,7 @@ void TMainForm::closeEvent(QCloseEvent* event)
         m_closed = true;
         DownloadTimer->stop();
         UpdateTimer->stop();
-        FormClose();
+        FormClose(m_unattendedClose || qApp->isSavingSession() ? CloseKind::Unattended : CloseKind::User);
     }
     event->accept();
     QCoreApplication::quit();

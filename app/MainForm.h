@@ -3,6 +3,7 @@
 // right and the chart with its trend lines. Its methods carry the names of the program's
 // design; the decisions live in the core functions they call.
 
+#include "app/ClosingSave.h"
 #include "app/Components.h"
 #include "chart/ChartScale.h"
 #include "history/HistoryFile.h"
@@ -79,14 +80,20 @@ public:
     void FormCreate();
     void FormResize();
     void FormPaint();
-    void FormClose();
+    // A user's close asks what to do when the history cannot be saved; an unattended one reports it.
+    void FormClose(CloseKind kind = CloseKind::User);
+    // Closes the window for a signal or the session's end: nobody is there to answer a question.
+    void CloseUnattended();
+    // Replaces the question put when the history cannot be saved (a message box by default).
+    void SetSaveFailureAsker(SaveFailureAsker asker);
     void SpinEditChange();
     void AboutButtonClick();
     void UpdateTimerTimer();
 
     // History (MainFormHistory.cpp)
     void ReadAEX();
-    void WriteAEX();
+    // May be run again after a failure: the history itself is left as it was loaded.
+    HistorySave WriteAEX();
     void ResizeSeries();
 
     // ---- History: what closing needs to lose no day (MainFormHistory.cpp) ----
@@ -185,6 +192,9 @@ private:
     int m_historyLoads = 0; // counts ReadAEX runs, to notice a reload from within the back-fill
     bool m_chartPaintRequested = true;
     bool m_closed = false;
+    bool m_unattendedClose = false;
+    SaveFailureAsker m_askSaveFailure;
+    std::string m_keptBackup; // the history's kept backup, once a write has made it
 
     // Chart (MainFormChart.cpp)
     TShape* HandleShape(int handle) const;

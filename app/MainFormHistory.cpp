@@ -35,9 +35,8 @@ void TMainForm::ReadAEX()
     if (ReachBackPending) {
         ReachBackPending = false;
         // Created is still false: SpinEditChange does nothing.
-        SpinEdit->setValue(FirstStartDayCount(SpinEdit->value(),
-                                              History::LastValuedDay(HistoryList, Unstored, {}),
-                                              Support::TodayDayNumber()));
+        SpinEdit->setValue(FirstStartDayCount(
+            SpinEdit->value(), History::LastValuedDay(HistoryList, Unstored, {}), Support::TodayDayNumber()));
     }
 
     bool reloaded = false;
@@ -61,24 +60,37 @@ void TMainForm::ReadAEX()
     DownloadTimer->start();
 }
 
-void TMainForm::WriteAEX()
+HistorySave TMainForm::WriteAEX()
 {
     if (HistoryFileStatus == History::LoadStatus::Unreadable) {
         // Writing would replace a history that could not be read with this run's days only.
         qWarning("The history file %s could not be read at start-up and is left as it is",
                  HistoryFilePath().c_str());
-        return;
+        return HistorySave::LeftUnreadable;
     }
+    History::EntryList history = HistoryList;
     History::EntryList unstored =
         History::UnstoredEntries(HistoryList, LastStoredEntry, Series->Items(), Unstored,
                                  Support::TodayDayNumber(), Support::Regional().decimalSeparator);
-    HistoryList.insert(HistoryList.end(), std::make_move_iterator(unstored.begin()),
-                       std::make_move_iterator(unstored.end()));
+    history.insert(history.end(), std::make_move_iterator(unstored.begin()),
+                   std::make_move_iterator(unstored.end()));
     // With no file and nothing to write, no empty file: a later start still copies the starter history.
-    if (HistoryList.empty() && HistoryFileStatus == History::LoadStatus::Missing)
-        return;
-    History::WriteHistoryFile(HistoryFilePath(), HistoryList,
-                              HistoryFileStatus == History::LoadStatus::ReadSkipped);
+    if (history.empty() && HistoryFileStatus == History::LoadStatus::Missing)
+        return HistorySave::NotNeeded;
+    // Where reading passed over part of the file, it goes to the backup; where it lost markedly
+    // many values, also to a backup of its own that no later start replaces (once per run).
+    History::Backup backup = History::Backup::None;
+    if (HistoryFileStatus == History::LoadStatus::ReadSkipped)
+        backup = History::Backup::Replaceable;
+    if (HistoryFileStatus == History::LoadStatus::ReadLost)
+        backup = m_keptBackup.empty() ? History::Backup::Kept : History::Backup::None;
+    const History::WriteStatus status =
+        History::WriteHistoryFile(HistoryFilePath(), history, backup, Support::Clock::Now(), &m_keptBackup);
+    if (backup == History::Backup::Kept && !m_keptBackup.empty())
+        Support::WriteTrace(
+            "MainForm.WriteAEX - te weinig koersen gelezen; het vorige bestand is bewaard als " +
+            m_keptBackup);
+    return status == History::WriteStatus::Written ? HistorySave::Written : HistorySave::Failed;
 }
 
 void TMainForm::ResizeSeries()

@@ -1,7 +1,6 @@
 #include "app/SignalCloser.h"
 
 #include <QSocketNotifier>
-#include <QWidget>
 
 #ifdef Q_OS_UNIX
 #include <csignal>
@@ -20,7 +19,8 @@ void OnSignal(int)
 } // namespace
 #endif
 
-SignalCloser::SignalCloser(QWidget* window) : QObject(window), m_window(window)
+SignalCloser::SignalCloser(QObject* parent, std::function<void()> close)
+    : QObject(parent), m_close(std::move(close))
 {
 #ifdef Q_OS_UNIX
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, SignalPipe) != 0)
@@ -29,7 +29,7 @@ SignalCloser::SignalCloser(QWidget* window) : QObject(window), m_window(window)
     connect(m_notifier, &QSocketNotifier::activated, this, [this] {
         char byte;
         [[maybe_unused]] const auto read = ::read(SignalPipe[1], &byte, 1);
-        m_window->close();
+        m_close();
     });
     struct sigaction action = {};
     action.sa_handler = OnSignal;

@@ -3,19 +3,19 @@
 // handling runs (settings and history are saved), as on a logout or shutdown.
 
 #include <QObject>
+#include <functional>
 
 class QSocketNotifier;
-class QWidget;
 
 class SignalCloser : public QObject
 {
     Q_OBJECT
 public:
-    // Installs the handlers; a signal then closes `window` from the event loop.
-    explicit SignalCloser(QWidget* window);
+    // Installs the handlers; a signal then runs `close` from the event loop.
+    SignalCloser(QObject* parent, std::function<void()> close);
     ~SignalCloser() override;
 
 private:
-    QWidget* m_window;
+    std::function<void()> m_close;
     QSocketNotifier* m_notifier = nullptr;
 };

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringList>
 #include <QThread>
 #include <QtDebug>
 #include <algorithm>
@@ -22,8 +23,6 @@ struct Line
 
 std::string_view TrimLine(std::string_view line)
 {
-    while (!line.empty() && line.back() == '\r')
-        line.remove_suffix(1);
     while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
         line.remove_prefix(1);
     return line;
@@ -41,33 +40,27 @@ std::string CanonicalEntry(std::string_view line, int day)
     return std::string(dayText) + std::string(line.substr(line.find(' ')));
 }
 
-// Puts lines out of order in their place; of several lines for one day keeps the first with a
-// value (or the first). Returns how many differing lines were dropped.
-int SortAndMerge(std::vector<Line>& lines)
+// Counts " - <number>" with a number of 0.1 or more, wherever it stands: how many values the
+// text carries, whatever its line ends and whatever stands before the separator.
+int CountValueMarks(std::string_view text)
 {
-    std::stable_sort(lines.begin(), lines.end(), [](const Line& a, const Line& b) { return a.day < b.day; });
-    int dropped = 0;
-    std::vector<Line> merged;
-    merged.reserve(lines.size());
-    for (std::size_t first = 0; first < lines.size();) {
-        std::size_t last = first;
-        while (last < lines.size() && lines[last].day == lines[first].day)
-            ++last;
-        std::size_t kept = first;
-        for (std::size_t i = first; i < last; ++i) {
-            if (HasValue(lines[i].text)) {
-                kept = i;
-                break;
-            }
+    int marks = 0;
+    for (std::size_t at = text.find(" -"); at != std::string_view::npos; at = text.find(" -", at + 2)) {
+        std::size_t i = at + 2;
+        while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+            ++i;
+        bool value = false;
+        bool digits = false;
+        for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+            digits = true;
+            value = value || text[i] != '0';
         }
-        for (std::size_t i = first; i < last; ++i)
-            if (i != kept && lines[i].text != lines[kept].text)
-                ++dropped;
-        merged.push_back(std::move(lines[kept]));
-        first = last;
+        if (digits && !value && i + 1 < text.size() && (text[i] == ',' || text[i] == '.'))
+            value = text[i + 1] >= '1' && text[i + 1] <= '9';
+        if (value)
+            ++marks;
     }
-    lines = std::move(merged);
-    return dropped;
+    return marks;
 }
 
 QString FromPath(const std::string& path)
@@ -97,29 +90,38 @@ bool WriteText(QSaveFile& file, std::string_view text)
 ReadHistory ReadHistoryText(std::string_view text, int latestDay)
 {
     ReadHistory result;
+    constexpr std::string_view ByteOrderMark("\xEF\xBB\xBF");
+    if (text.substr(0, ByteOrderMark.size()) == ByteOrderMark)
+        text.remove_prefix(ByteOrderMark.size());
+    result.valueMarks = CountValueMarks(text);
     std::vector<Line> lines;
     lines.reserve(text.size() / 14 + 1);
-    bool ascending = true;
     std::size_t position = 0;
     while (position < text.size()) {
-        std::size_t end = text.find('\n', position);
+        std::size_t end = text.find_first_of("\r\n", position);
         if (end == std::string_view::npos)
             end = text.size();
         const std::string_view line = TrimLine(text.substr(position, end - position));
-        position = end + 1;
+        position = end + 1; // a CR LF pair leaves an empty line between, which is passed over
         if (line.empty())
             continue;
+        result.anyText = true;
         const int day = EntryDay(line);
         if (day == NoDay || day > latestDay) {
             ++result.skippedLines;
             continue;
         }
-        if (!lines.empty() && day <= lines.back().day)
-            ascending = false;
+        if (!lines.empty() && day <= lines.back().day) {
+            Line& newest = lines.back();
+            const bool valueForEmptyDay = day == newest.day && !HasValue(newest.text) && HasValue(line);
+            if (valueForEmptyDay || day != newest.day || CanonicalEntry(line, day) != newest.text)
+                ++result.skippedLines;
+            if (valueForEmptyDay)
+                newest.text = CanonicalEntry(line, day);
+            continue;
+        }
         lines.push_back({day, CanonicalEntry(line, day)});
     }
-    if (!ascending)
-        result.skippedLines += SortAndMerge(lines);
 
     if (!lines.empty())
         result.entries.reserve(static_cast<std::size_t>(lines.back().day - lines.front().day) + 1);
@@ -131,6 +133,16 @@ ReadHistory ReadHistoryText(std::string_view text, int latestDay)
         previous = line.day;
     }
     return result;
+}
+
+bool LostManyValues(const ReadHistory& read)
+{
+    if (read.anyText && read.entries.empty())
+        return true;
+    const auto valued = std::count_if(read.entries.begin(), read.entries.end(),
+                                      [](const std::string& entry) { return HasValue(entry); });
+    const long lost = read.valueMarks - static_cast<long>(valued);
+    return lost >= 10 && lost * 100 >= read.valueMarks;
 }
 
 LoadedHistory SplitHeldBack(EntryList entries, LoadStatus status)
@@ -149,28 +161,39 @@ LoadedHistory LoadHistoryFile(const std::string& path, int latestDay)
 {
     const QString fileName = FromPath(path);
     const QFileInfo info(fileName);
-    if (!info.exists()) {
+    if (!info.exists() && !info.isSymLink()) {
         qWarning("No history file %s: starting with an empty history", qUtf8Printable(fileName));
         return SplitHeldBack({}, LoadStatus::Missing);
     }
+    // Only a regular file is opened: a named pipe would wait for a writer for ever.
     QFile file(fileName);
     QByteArray bytes;
-    if (!info.isDir() && file.open(QIODevice::ReadOnly))
+    if (info.isFile() && file.open(QIODevice::ReadOnly))
         bytes = file.readAll();
-    if (info.isDir() || !file.isOpen() || file.error() != QFileDevice::NoError) {
+    if (!info.isFile() || !file.isOpen() || file.error() != QFileDevice::NoError) {
         qWarning("History file %s could not be read (%s): starting with an empty history",
                  qUtf8Printable(fileName),
-                 qUtf8Printable(info.isDir() ? QStringLiteral("a folder") : file.errorString()));
+                 qUtf8Printable(info.isDir()     ? QStringLiteral("a folder")
+                                : !info.isFile() ? QStringLiteral("not a regular file")
+                                                 : file.errorString()));
         return SplitHeldBack({}, LoadStatus::Unreadable);
     }
     ReadHistory read = ReadHistoryText(
         std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), latestDay);
+    LoadStatus status = read.skippedLines > 0 ? LoadStatus::ReadSkipped : LoadStatus::Read;
     if (read.skippedLines > 0)
-        qWarning(
-            "History file %s: %d lines were not day entries (or were dated far ahead) and were passed over",
-            qUtf8Printable(fileName), read.skippedLines);
-    return SplitHeldBack(std::move(read.entries),
-                         read.skippedLines > 0 ? LoadStatus::ReadSkipped : LoadStatus::Read);
+        qWarning("History file %s: %d lines were not day entries, were not later than the line before "
+                 "them or were dated far ahead, and were passed over",
+                 qUtf8Printable(fileName), read.skippedLines);
+    if (LostManyValues(read)) {
+        status = LoadStatus::ReadLost;
+        qWarning("History file %s carries %d values, but only %d days with a value were read from it: "
+                 "it is kept under a name of its own before it is written again",
+                 qUtf8Printable(fileName), read.valueMarks,
+                 int(std::count_if(read.entries.begin(), read.entries.end(),
+                                   [](const std::string& entry) { return HasValue(entry); })));
+    }
+    return SplitHeldBack(std::move(read.entries), status);
 }
 
 std::string HistoryFileText(const EntryList& entries)
@@ -187,7 +210,17 @@ std::string HistoryFileText(const EntryList& entries)
     return text;
 }
 
-WriteStatus WriteHistoryFile(const std::string& path, const EntryList& entries, bool keepBackup)
+std::string KeptBackupPath(const std::string& path, const QDateTime& moment)
+{
+    const std::string stem = path + "." + moment.toString(QStringLiteral("yyyyMMdd-HHmmss")).toStdString();
+    std::string name = stem + ".bak";
+    for (int number = 2; QFileInfo::exists(FromPath(name)) || QFileInfo(FromPath(name)).isSymLink(); ++number)
+        name = stem + "-" + std::to_string(number) + ".bak";
+    return name;
+}
+
+WriteStatus WriteHistoryFile(const std::string& path, const EntryList& entries, Backup backup,
+                             const QDateTime& moment, std::string* keptBackup)
 {
     const QString fileName = FromPath(path);
     const auto fail = [&](const QString& reason) {
@@ -196,11 +229,20 @@ WriteStatus WriteHistoryFile(const std::string& path, const EntryList& entries, 
         return WriteStatus::Failed;
     };
     QDir().mkpath(QFileInfo(fileName).absolutePath());
-    if (keepBackup && QFileInfo(fileName).isFile()) {
-        const QString backup = fileName + QStringLiteral(".bak");
-        QFile::remove(backup);
-        if (!QFile::copy(fileName, backup))
-            qWarning("No backup %s of the history file could be made", qUtf8Printable(backup));
+    if (backup != Backup::None && QFileInfo(fileName).isFile()) {
+        const QString replaceable = fileName + QStringLiteral(".bak");
+        QFile::remove(replaceable);
+        if (!QFile::copy(fileName, replaceable))
+            qWarning("No backup %s of the history file could be made", qUtf8Printable(replaceable));
+        if (backup == Backup::Kept) {
+            const std::string kept =
+                KeptBackupPath(path, moment.isValid() ? moment : QDateTime::currentDateTime());
+            if (!QFile::copy(fileName, FromPath(kept)))
+                return fail(QStringLiteral("no backup %1 could be made").arg(FromPath(kept)));
+            qWarning("History file %s was kept as %s", qUtf8Printable(fileName), kept.c_str());
+            if (keptBackup)
+                *keptBackup = kept;
+        }
     }
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
@@ -220,6 +262,36 @@ WriteStatus WriteHistoryFile(const std::string& path, const EntryList& entries, 
     if (!file.commit())
         return fail(file.errorString());
     return WriteStatus::Written;
+}
+
+bool IsSaveLeftoverName(const QString& name, const QString& fileName)
+{
+    constexpr int Letters = 6;
+    if (name.size() != fileName.size() + 1 + Letters || !name.startsWith(fileName + QLatin1Char('.')))
+        return false;
+    int upper = 0;
+    for (const QChar c : name.right(Letters)) {
+        if (!((c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+              (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))))
+            return false;
+        upper += c.isUpper() ? 1 : 0;
+    }
+    const bool capitalised = upper == 1 && name.at(fileName.size() + 1).isUpper();
+    return upper != 0 && upper != Letters && !capitalised;
+}
+
+QStringList RemoveSaveLeftovers(const QString& folder, const QString& fileName)
+{
+    QStringList removed;
+    const QDir dir(folder);
+    for (const QFileInfo& info :
+         dir.entryInfoList({fileName + QStringLiteral(".*")}, QDir::Files | QDir::Hidden | QDir::System)) {
+        if (info.isSymLink() || !info.isFile() || !IsSaveLeftoverName(info.fileName(), fileName))
+            continue;
+        if (QFile::remove(info.filePath()))
+            removed << info.fileName();
+    }
+    return removed;
 }
 
 } // namespace History

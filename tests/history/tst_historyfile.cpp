@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace History;
 
@@ -36,14 +37,26 @@ private slots:
             << QByteArray("100 - 0,0\r\n100 - 2\r\n") << L("100:2") << 1;
         QTest::newRow("identical second line loses nothing")
             << QByteArray("100 - 1\r\n100 - 1\r\n") << L("100:1") << 0;
-        // Comparing the next line with the older line's day would repeat days 102 and 103.
-        QTest::newRow("older day takes its empty place; next line compared with the newest")
+        // An older line put in its place would fill every day between with "0,0" for good.
+        QTest::newRow("older line dropped; the next line compared with the newest")
             << QByteArray("100 - 1\r\n103 - 4\r\n101 - 9\r\n104 - 5\r\n")
-            << L("100:1 101:9 102:0,0 103:4 104:5") << 0;
+            << L("100:1 101:0,0 102:0,0 103:4 104:5") << 1;
         QTest::newRow("older day with a value already held: dropped")
             << QByteArray("100 - 1\r\n101 - 2\r\n100 - 9\r\n102 - 3\r\n") << L("100:1 101:2 102:3") << 1;
-        QTest::newRow("older than the first line")
-            << QByteArray("100 - 1\r\n98 - 5\r\n") << L("98:5 99:0,0 100:1") << 0;
+        QTest::newRow("older than the first line: dropped")
+            << QByteArray("100 - 1\r\n98 - 5\r\n") << L("100:1") << 1;
+        QTest::newRow("an old day appended to the history: dropped")
+            << QByteArray("30000 - 1\r\n30001 - 2\r\n100 - 5,0\r\n") << L("30000:1 30001:2") << 1;
+        QTest::newRow("CR line ends") << QByteArray("100 - 1\r101 - 2\r") << L("100:1 101:2") << 0;
+        QTest::newRow("CR, LF and CR LF mixed")
+            << QByteArray("100 - 1\r\n101 - 2\n102 - 3\r103 - 4") << L("100:1 101:2 102:3 103:4") << 0;
+        QTest::newRow("CR CR LF") << QByteArray("100 - 1\r\r\n101 - 2\r\r\n") << L("100:1 101:2") << 0;
+        QTest::newRow("UTF-8 byte-order mark before the first day") << QByteArray("\xEF\xBB\xBF"
+                                                                                  "100 - 1\r\n101 - 2\r\n")
+                                                                    << L("100:1 101:2") << 0;
+        QTest::newRow("byte-order mark inside the file: a bad line") << QByteArray("100 - 1\r\n\xEF\xBB\xBF"
+                                                                                   "101 - 2\r\n")
+                                                                     << L("100:1") << 1;
         QTest::newRow("LF line ends") << QByteArray("100 - 1\n101 - 2\n") << L("100:1 101:2") << 0;
         QTest::newRow("final line without line end")
             << QByteArray("100 - 1\r\n101 - 2") << L("100:1 101:2") << 0;
@@ -75,6 +88,43 @@ private slots:
         const ReadHistory read = ReadHistoryText(std::string_view(text.constData(), text.size()));
         QCOMPARE(read.entries, entries);
         QCOMPARE(read.skippedLines, skipped);
+    }
+
+    // Reading that gives markedly fewer days with a value than the text carries values.
+    void lostManyValues_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<bool>("lost");
+        const auto withUnreadLines = [](int read, int unread) {
+            QByteArray text = FileText(Consecutive(10000, 10000 + read - 1));
+            for (int i = 0; i < unread; ++i)
+                text += "x" + QByteArray::number(20000 + i) + " - 5,00\r\n";
+            return text;
+        };
+        QTest::newRow("a history read in full") << FileText(Consecutive(10000, 12000)) << false;
+        QTest::newRow("CR line ends, read in full")
+            << FileText(Consecutive(10000, 12000)).replace("\r\n", "\r") << false;
+        QTest::newRow("one older line appended to 399")
+            << FileText(Consecutive(30000, 30398)) + "40000 - 500,00\r\n"
+            << false;
+        QTest::newRow("9 of 2000 values not read") << withUnreadLines(1991, 9) << false;
+        QTest::newRow("10 of 1000 values not read") << withUnreadLines(990, 10) << true;
+        QTest::newRow("10 of 1001 values not read") << withUnreadLines(991, 10) << false;
+        QTest::newRow("every value not read") << withUnreadLines(0, 400) << true;
+        QTest::newRow("text without a day entry") << QByteArray("\x01\x02\xff\r\nhello\r\n") << true;
+        QTest::newRow("UTF-16 text") << QByteArray("1\0000\0000\000 \000-\000 \0005\000\r\000\n\000", 20)
+                                     << true;
+        QTest::newRow("empty") << QByteArray() << false;
+        QTest::newRow("blank lines only") << QByteArray("\r\n  \r\n\t\n") << false;
+        QTest::newRow("days without a value carry none")
+            << FileText(L("100:0,0 101:0,05 102:0")) + "x103 - 0,0\r\n"
+            << false;
+    }
+    void lostManyValues()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(bool, lost);
+        QCOMPARE(LostManyValues(ReadHistoryText(std::string_view(text.constData(), text.size()))), lost);
     }
 
     // A line dated after the latest day (today + 31 at loading) is skipped before the gaps are
@@ -154,6 +204,16 @@ private slots:
 
         TestSupport::WriteFile(QString::fromStdString(Path("empty.dat")), "");
         QCOMPARE(LoadHistoryFile(Path("empty.dat")).status, LoadStatus::Read);
+
+        TestSupport::WriteFile(QString::fromStdString(Path("garbage.dat")), QByteArray(4096, '\x01'));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("lines were not day entries"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("kept under a name of its own"));
+        QCOMPARE(LoadHistoryFile(Path("garbage.dat")).status, LoadStatus::ReadLost);
+
+        // A named pipe is not opened: that would wait for a writer for ever.
+        QCOMPARE(mkfifo(Path("pipe.dat").c_str(), 0600), 0);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("could not be read \\(not a regular file\\)"));
+        QCOMPARE(LoadHistoryFile(Path("pipe.dat")).status, LoadStatus::Unreadable);
     }
 
     void writeIsCrLfAndReadsBackTheSame()
@@ -175,10 +235,79 @@ private slots:
     void backupKeepsThePreviousFile()
     {
         TestSupport::WriteFile(QString::fromStdString(Path()), "old\r\n100 - 1\r\n");
-        QCOMPARE(WriteHistoryFile(Path(), L("100:1"), true), WriteStatus::Written);
+        QCOMPARE(WriteHistoryFile(Path(), L("100:1"), Backup::Replaceable), WriteStatus::Written);
         QCOMPARE(TestSupport::ReadFile(QString::fromStdString(Path("AEX.dat.bak"))),
                  QByteArray("old\r\n100 - 1\r\n"));
         QCOMPARE(TestSupport::ReadFile(QString::fromStdString(Path())), QByteArray("100 - 1\r\n"));
+    }
+
+    // A kept backup carries the time of the write and is never written over.
+    void keptBackupsAreNeverReplaced()
+    {
+        const QDateTime moment(QDate(2026, 2, 20), QTime(12, 0, 5));
+        TestSupport::WriteFile(QString::fromStdString(Path()), "first\r\n");
+        std::string kept;
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("was kept as .*AEX.dat.20260220-120005.bak"));
+        QCOMPARE(WriteHistoryFile(Path(), L("100:1"), Backup::Kept, moment, &kept), WriteStatus::Written);
+        QCOMPARE(kept, Path("AEX.dat.20260220-120005.bak"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("was kept as .*AEX.dat.20260220-120005-2.bak"));
+        QCOMPARE(WriteHistoryFile(Path(), L("100:2"), Backup::Kept, moment, &kept), WriteStatus::Written);
+        QCOMPARE(kept, Path("AEX.dat.20260220-120005-2.bak"));
+
+        QCOMPARE(TestSupport::ReadFile(QString::fromStdString(Path("AEX.dat.20260220-120005.bak"))),
+                 QByteArray("first\r\n"));
+        QCOMPARE(TestSupport::ReadFile(QString::fromStdString(Path("AEX.dat.20260220-120005-2.bak"))),
+                 QByteArray("100 - 1\r\n"));
+        QCOMPARE(TestSupport::ReadFile(QString::fromStdString(Path("AEX.dat.bak"))),
+                 QByteArray("100 - 1\r\n"));
+        QCOMPARE(TestSupport::ReadFile(QString::fromStdString(Path())), QByteArray("100 - 2\r\n"));
+    }
+
+    // Only what an interrupted save leaves ("AEX.dat." and six random letters) is removed.
+    void saveLeftovers_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("leftover");
+        QTest::newRow("six mixed letters") << "AEX.dat.NAijoH" << true;
+        QTest::newRow("lower case first") << "AEX.dat.extmEa" << true;
+        QTest::newRow("a word: backup") << "AEX.dat.backup" << false;
+        QTest::newRow("a word: Backup") << "AEX.dat.Backup" << false;
+        QTest::newRow("a word: BACKUP") << "AEX.dat.BACKUP" << false;
+        QTest::newRow("the backup") << "AEX.dat.bak" << false;
+        QTest::newRow("a kept backup") << "AEX.dat.20260220-120000.bak" << false;
+        QTest::newRow("seven letters") << "AEX.dat.abcDEFg" << false;
+        QTest::newRow("five letters") << "AEX.dat.abcDE" << false;
+        QTest::newRow("a digit") << "AEX.dat.abC1eF" << false;
+        QTest::newRow("no dot") << "AEX.datXabcDeF" << false;
+        QTest::newRow("another case of the name") << "aex.dat.abcDeF" << false;
+        QTest::newRow("another file's leftover") << "Koerszicht.ini.abcDeF" << false;
+        QTest::newRow("the history itself") << "AEX.dat" << false;
+    }
+    void saveLeftovers()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, leftover);
+        QCOMPARE(IsSaveLeftoverName(name, "AEX.dat"), leftover);
+        const QString folder = m_folder.path();
+        QVERIFY(TestSupport::WriteFile(folder + "/AEX.dat", "100 - 1\r\n"));
+        if (name != "AEX.dat")
+            QVERIFY(TestSupport::WriteFile(folder + '/' + name, "100 - 1\r\n101 - 2\r\n"));
+        QCOMPARE(RemoveSaveLeftovers(folder, "AEX.dat"), leftover ? QStringList{name} : QStringList{});
+        QCOMPARE(QFileInfo::exists(folder + '/' + name), !leftover);
+        QVERIFY(QFileInfo::exists(folder + "/AEX.dat"));
+    }
+
+    void saveLeftoversOnlyRegularFiles()
+    {
+        const QString folder = m_folder.path();
+        QVERIFY(QDir(folder).mkpath("AEX.dat.QpiRrP/inside"));
+        QVERIFY(TestSupport::WriteFile(folder + "/elsewhere.dat", "keep\r\n"));
+        QVERIFY(QFile::link(folder + "/elsewhere.dat", folder + "/AEX.dat.ZCQYAH"));
+        QVERIFY(TestSupport::WriteFile(folder + "/AEX.dat.TnEUCZ", "100 - 1\r\n"));
+        QCOMPARE(RemoveSaveLeftovers(folder, "AEX.dat"), QStringList{"AEX.dat.TnEUCZ"});
+        QVERIFY(QFileInfo(folder + "/AEX.dat.QpiRrP/inside").isDir());
+        QVERIFY(QFileInfo(folder + "/AEX.dat.ZCQYAH").isSymLink());
+        QCOMPARE(TestSupport::ReadFile(folder + "/elsewhere.dat"), QByteArray("keep\r\n"));
     }
 
     // A write that stops half-way (here: the file size limit) leaves the previous file whole.

@@ -1,0 +1,8 @@
+#pragma once
+// The message box that tells the user the history could not be saved and offers to try again.
+
+#include "app/ClosingSave.h"
+
+class QWidget;
+
+SaveFailureAnswer AskSaveFailureInBox(QWidget* parent, const std::string& path);
