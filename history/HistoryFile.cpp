@@ -187,8 +187,8 @@ LoadedHistory LoadHistoryFile(const std::string& path, int latestDay)
                  qUtf8Printable(fileName), read.skippedLines);
     if (LostManyValues(read)) {
         status = LoadStatus::ReadLost;
-        qWarning("History file %s carries %d values, but only %d days with a value were read from it: "
-                 "it is kept under a name of its own before it is written again",
+        qWarning("History file %s carries %d values, but only %d days with a value (or no day entry at all) "
+                 "were read from it: it is kept under a name of its own before it is written again",
                  qUtf8Printable(fileName), read.valueMarks,
                  int(std::count_if(read.entries.begin(), read.entries.end(),
                                    [](const std::string& entry) { return HasValue(entry); })));
