@@ -6,6 +6,7 @@
 #include "history/HistoryFile.h"
 #include "support/Clock.h"
 #include "support/Regional.h"
+#include "testsupport/LoopbackServer.h"
 #include "testsupport/TestSupport.h"
 
 #include <QDir>
@@ -40,9 +41,9 @@ EntryList ReadLines(const QByteArray& text)
 
 // The list shows N + 1 entries up to 31 days after today, today's entry selected, and the
 // quote timer runs at one second.
-void VerifyLoaded(TMainForm& form, int dayCount)
+void VerifyLoaded(TMainForm& form, int dayCount, int count = -1)
 {
-    QCOMPARE(form.Series->Count(), dayCount + 1);
+    QCOMPARE(form.Series->Count(), count < 0 ? dayCount + 1 : count);
     QCOMPARE(EntryDay(form.Series->Items().back()), TodayNumber() + 31);
     QCOMPARE(form.ListBox->model(), form.Series);
     QCOMPARE(form.ListBox->currentIndex().row(), form.Series->Count() - 32);
@@ -129,26 +130,46 @@ private slots:
     {
         QTest::addColumn<int>("lastDay");
         QTest::addColumn<bool>("stored");
+        QTest::addColumn<bool>("listed"); // the closing-prices list holds the weekdays since, up to yesterday
         QTest::addColumn<int>("dayCount");
         QTest::addColumn<QString>("note");
         const int today = TodayNumber();
-        QTest::newRow("recent history") << today - 3 << false << 200 << QString();
+        QTest::newRow("recent history") << today - 3 << false << false << 200 << QString();
         QTest::newRow("79 days old: a quarter year still shown")
-            << today - 79 << false << 200 << "Geen koersen na 3-12-2025";
-        QTest::newRow("80 days old") << today - 80 << false << 298 << "Geen koersen na 2-12-2025";
-        QTest::newRow("ten months old") << today - 301 << false << 515 << "Geen koersen na 25-4-2025";
-        QTest::newRow("ten months old, count stored") << today - 301 << true << 200 << "Geen koersen na 25-4-2025";
+            << today - 79 << false << false << 200 << "Geen koersen na 3-12-2025";
+        QTest::newRow("80 days old") << today - 80 << false << false << 298 << "Geen koersen na 2-12-2025";
+        QTest::newRow("ten months old")
+            << today - 301 << false << false << 515 << "Geen koersen na 25-4-2025";
+        QTest::newRow("ten months old, count stored")
+            << today - 301 << true << false << 200 << "Geen koersen na 25-4-2025";
+        QTest::newRow("ten months old, the list brings it up to yesterday")
+            << today - 301 << false << true << 200 << QString();
     }
 
     void firstStart()
     {
         QFETCH(int, lastDay);
         QFETCH(bool, stored);
+        QFETCH(bool, listed);
         QFETCH(int, dayCount);
         QFETCH(QString, note);
         if (!stored)
             QSettings(TestSupport::IniPath(), QSettings::IniFormat).remove("Defaults/Dagen");
         QVERIFY(TestSupport::WriteFile(HistoryPath(), FileText(Consecutive(lastDay - 400, lastDay))));
+        TestSupport::LoopbackServer server;
+        int newestListed = lastDay;
+        if (listed) {
+            QByteArray list;
+            for (int day = lastDay + 1; day < TodayNumber(); ++day) {
+                if (Support::DateOfDay(day).dayOfWeek() > 5)
+                    continue;
+                list += Support::DateOfDay(day).toString("yyMMdd").toLatin1() + ": 462.50\n";
+                newestListed = day;
+            }
+            server.Serve(TestSupport::LoopbackReply::Page(list));
+            QSettings(TestSupport::IniPath(), QSettings::IniFormat)
+                .setValue("Sources/ClosingPricesSite", server.Url());
+        }
         TMainForm form;
         form.resize(720, 540);
         form.show();
@@ -156,10 +177,9 @@ private slots:
         QTRY_VERIFY(form.Painted);
         QCOMPARE(form.SpinEdit->value(), dayCount);
         VerifyLoaded(form, dayCount);
-        QVERIFY(form.Scale.HasValues == (dayCount > 200 || lastDay > TodayNumber() - 169));
-        const int lastValued =
-            History::LastValuedDay(form.HistoryList, form.Unstored, form.Series->Items());
-        QCOMPARE(lastValued, lastDay);
+        QVERIFY(form.Scale.HasValues == (dayCount > 200 || newestListed > TodayNumber() - 169));
+        const int lastValued = History::LastValuedDay(form.HistoryList, form.Unstored, form.Series->Items());
+        QCOMPARE(lastValued, newestListed);
         QCOMPARE(Chart::PlotNote(lastValued, TodayNumber(), true, Support::Regional()), note);
         form.FormClose();
         QCOMPARE(QSettings(TestSupport::IniPath(), QSettings::IniFormat).value("Defaults/Dagen").toInt(),
@@ -170,27 +190,31 @@ private slots:
     {
         QTest::addColumn<QByteArray>("file"); // "-" for none
         QTest::addColumn<bool>("folder");
-        QTest::newRow("missing") << QByteArray("-") << false;
-        QTest::newRow("empty") << QByteArray() << false;
-        QTest::newRow("a folder in its place") << QByteArray() << true;
-        QTest::newRow("no day entries") << QByteArray("\x01\x02\r\nhello\r\n") << false;
-        QTest::newRow("five lines") << FileText(Consecutive(46000, 46004)) << false;
-        QTest::newRow("ten lines") << FileText(Consecutive(46000, 46009)) << false;
-        QTest::newRow("no value of 0.1 or more") << FileText(L("46000:0,0 46001:0,05 46002:0")) << false;
-        QTest::newRow("ends long before today") << FileText(Consecutive(45000, 45700)) << false;
+        QTest::addColumn<int>("count"); // of the series after loading
+        QTest::newRow("missing") << QByteArray("-") << false << 201;
+        QTest::newRow("empty") << QByteArray() << false << 201;
+        QTest::newRow("a folder in its place") << QByteArray() << true << 201;
+        QTest::newRow("no day entries") << QByteArray("\x01\x02\r\nhello\r\n") << false << 201;
+        // Every line is held back, and shown: from day 46001 to 31 days after today, 46104.
+        QTest::newRow("five lines") << FileText(Consecutive(46000, 46004)) << false << 104;
+        QTest::newRow("ten lines") << FileText(Consecutive(46000, 46009)) << false << 104;
+        QTest::newRow("no value of 0.1 or more")
+            << FileText(L("46000:0,0 46001:0,05 46002:0")) << false << 201;
+        QTest::newRow("ends long before today") << FileText(Consecutive(45000, 45700)) << false << 201;
     }
 
     void badFiles()
     {
         QFETCH(QByteArray, file);
         QFETCH(bool, folder);
+        QFETCH(int, count);
         if (folder)
             QVERIFY(QDir().mkpath(HistoryPath() + "/inside"));
         else if (file != "-")
             QVERIFY(TestSupport::WriteFile(HistoryPath(), file));
         {
             TMainForm form;
-            VerifyLoaded(form, 200);
+            VerifyLoaded(form, 200, count);
             form.SpinEdit->setValue(35);
             form.SpinEdit->setValue(700);
             QVERIFY(form.Series->Count() <= 700);

@@ -129,39 +129,65 @@ private slots:
                                             << QStringList{"41067 - 312,45"};
         QTest::newRow("whole number")
             << QByteArray("120607: 312\n") << before << BackfillCode::Done << QStringList{"41067 - 312"};
-        QTest::newRow("9-character value added") << QByteArray("120607: 123456.78\n") << before
-                                                 << BackfillCode::Done << QStringList{"41067 - 123456,78"};
+        QTest::newRow("value above 100000 passed over")
+            << QByteArray("120607: 123456.78\n") << before << BackfillCode::Done << QStringList{};
         QTest::newRow("10-character value passed over, reading goes on")
             << QByteArray("120606: 1234567.89\n120607: 312.45\n") << Tuesday5June2012 << BackfillCode::Done
             << QStringList{"41067 - 312,45"};
-        QTest::newRow("11-character value ends the reading after its line")
+        QTest::newRow("11-character value passed over, reading goes on")
             << QByteArray("120605: 310.00\n120606: 12345678.90\n120607: 312.45\n") << Tuesday5June2012 - 1
-            << BackfillCode::Done << QStringList{"41065 - 310,00"};
-        QTest::newRow("long text value ends the reading")
+            << BackfillCode::Done << QStringList{"41065 - 310,00", "41067 - 312,45"};
+        QTest::newRow("text value passed over, reading goes on")
             << QByteArray("120606: 311.50\n120607: closed today\n120608: 313.00\n") << Tuesday5June2012
+            << BackfillCode::Done << QStringList{"41066 - 311,50", "41068 - 313,00"};
+        QTest::newRow("text value on the last line: code 4")
+            << QByteArray("120606: 311.50\n120607: closed today\n") << Tuesday5June2012
             << BackfillCode::ZeroValue << QStringList{"41066 - 311,50"};
-        QTest::newRow("last value 0: code 4, earlier entries kept")
+        QTest::newRow("last value 0: code 4, earlier entries kept, 0 not")
             << QByteArray("120606: 311.50\n120607: 0.00\n") << Tuesday5June2012 << BackfillCode::ZeroValue
-            << QStringList{"41066 - 311,50", "41067 - 0,00"};
+            << QStringList{"41066 - 311,50"};
         QTest::newRow("last value missing: code 4")
             << QByteArray("120606: 311.50\n120607:\n") << Tuesday5June2012 << BackfillCode::ZeroValue
             << QStringList{"41066 - 311,50"};
-        QTest::newRow("last value 0.01 is a value")
-            << QByteArray("120607: 0.01\n") << before << BackfillCode::Done << QStringList{"41067 - 0,01"};
+        QTest::newRow("last value 0.01: no code 4, but no day's value either")
+            << QByteArray("120607: 0.01\n") << before << BackfillCode::Done << QStringList{};
         QTest::newRow("last line older but valued")
             << QByteArray("120607: 312.45\n120601: 300.00\n") << before << BackfillCode::Done
             << QStringList{"41067 - 312,45"};
-        QTest::newRow("first line without a date: code 3")
+        QTest::newRow("first line without a date passed over")
             << QByteArray("<html><body>Niet gevonden</body></html>\n120607: 312.45\n") << before
-            << BackfillCode::AexNotFound << QStringList{};
-        QTest::newRow("first line with an impossible date: code 3")
-            << QByteArray("121307: 312.45\n120607: 312.45\n") << before << BackfillCode::AexNotFound
-            << QStringList{};
-        QTest::newRow("first line empty: code 3")
-            << ("\n" + ThreeLines) << before << BackfillCode::AexNotFound << QStringList{};
-        QTest::newRow("later line without a date ends the reading, entries kept")
+            << BackfillCode::Done << QStringList{"41067 - 312,45"};
+        QTest::newRow("first line with month 13 passed over")
+            << QByteArray("121307: 312.45\n120607: 312.45\n") << before << BackfillCode::Done
+            << QStringList{"41067 - 312,45"};
+        QTest::newRow("first line 261399 passed over")
+            << QByteArray("261399: 900.00\n120607: 312.45\n") << before << BackfillCode::Done
+            << QStringList{"41067 - 312,45"};
+        QTest::newRow("first line 260230 passed over")
+            << QByteArray("260230: 900.00\n120607: 312.45\n") << before << BackfillCode::Done
+            << QStringList{"41067 - 312,45"};
+        QTest::newRow("first line abcdef passed over")
+            << QByteArray("abcdef: 900.00\n120607: 312.45\n") << before << BackfillCode::Done
+            << QStringList{"41067 - 312,45"};
+        QTest::newRow("first line empty passed over")
+            << ("\n" + ThreeLines) << before << BackfillCode::Done << QStringList{"41067 - 312,45"};
+        QTest::newRow("no line with a date: code 3") << QByteArray("Niet gevonden\n\nabcdef: 312.45\n")
+                                                     << before << BackfillCode::AexNotFound << QStringList{};
+        QTest::newRow("later line without a date passed over, entries kept")
             << QByteArray("120606: 311.50\nkoersen van vandaag\n120607: 312.45\n") << Tuesday5June2012
-            << BackfillCode::Done << QStringList{"41066 - 311,50"};
+            << BackfillCode::Done << QStringList{"41066 - 311,50", "41067 - 312,45"};
+        QTest::newRow("a blank after the value")
+            << QByteArray("120606: 311.50 \n120607: 312.45\n") << Tuesday5June2012 << BackfillCode::Done
+            << QStringList{"41066 - 311,50", "41067 - 312,45"};
+        QTest::newRow("a tab after the value") << QByteArray("120607: 312.45\t\n") << before
+                                               << BackfillCode::Done << QStringList{"41067 - 312,45"};
+        QTest::newRow("a tab before the value, CR LF") << QByteArray("120607:\t312.45 \t\r\n") << before
+                                                       << BackfillCode::Done << QStringList{"41067 - 312,45"};
+        QTest::newRow("three decimals passed over")
+            << QByteArray("120606: 311.505\n120607: 312.45\n") << Tuesday5June2012 << BackfillCode::Done
+            << QStringList{"41067 - 312,45"};
+        QTest::newRow("one decimal") << QByteArray("120607: 312.5\n") << before << BackfillCode::Done
+                                     << QStringList{"41067 - 312,5"};
         QTest::newRow("empty line at the end") << QByteArray("120607: 312.45\n\n") << before
                                                << BackfillCode::Done << QStringList{"41067 - 312,45"};
         QTest::newRow("last line without a line end")
@@ -234,7 +260,7 @@ private slots:
         QTest::newRow("49 characters") << Tuesday5June2012 << mondayEvening << ThreeLines + "xxx\n"
                                        << true << BackfillCode::PageTooSmall << 0;
         QTest::newRow("50 characters") << Tuesday5June2012 << mondayEvening << ThreeLines + "xxxx\n"
-                                       << true << BackfillCode::Done << 2;
+                                       << true << BackfillCode::Done << 3;
         QTest::newRow("a short error page") << Tuesday5June2012 << mondayEvening << QByteArray("Not Found")
                                             << true << BackfillCode::PageTooSmall << 0;
         QTest::newRow("an error page")

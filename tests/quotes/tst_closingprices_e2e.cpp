@@ -42,15 +42,17 @@ History ReadHistory(const QByteArray& file, QStringList& faults)
     return history;
 }
 
-// Closing values of a made-up course: weekdays only, two decimals, a point as separator.
-QByteArray ClosingList(int firstDay, int lastDay, QMap<int, QByteArray>& listed)
+// Closing values: weekdays only, two decimals, a point as separator; the stored close where the
+// history holds the day (an official list agrees with it), after that a made-up course.
+QByteArray ClosingList(int firstDay, int lastDay, QMap<int, QByteArray>& listed, const History& stored = {})
 {
     QByteArray list;
     for (int day = firstDay; day <= lastDay; ++day) {
         const QDate date = Support::DateOfDay(day);
         if (date.dayOfWeek() > 5)
             continue;
-        const QByteArray value = QByteArray::number(1000.0 + (day % 97) * 1.25, 'f', 2);
+        const QByteArray value = stored.contains(day) ? QByteArray(stored.value(day)).replace(',', '.')
+                                                      : QByteArray::number(1000.0 + (day % 97) * 1.25, 'f', 2);
         list += date.toString(QStringLiteral("yyMMdd")).toLatin1() + ": " + value + "\n";
         listed.insert(day, QByteArray(value).replace('.', ','));
     }
@@ -87,7 +89,7 @@ private slots:
         const int today = Support::DayNumber(QDate::currentDate());
         QMap<int, QByteArray> listed;
         LoopbackServer server;
-        server.Serve(LoopbackReply::Page(ClosingList(starterEnd - 30, today - 1, listed)));
+        server.Serve(LoopbackReply::Page(ClosingList(starterEnd - 30, today - 1, listed, before)));
         const QString closed = QStringLiteral("http://127.0.0.1:%1/").arg(TestSupport::ClosedPort());
         {
             QSettings ini(TestSupport::IniPath(), QSettings::IniFormat);
