@@ -243,6 +243,49 @@ private slots:
             QVERIFY2(entry.find_first_of("\r\n") == std::string::npos, entry.c_str());
     }
 
+    void plausibleReading_data()
+    {
+        QTest::addColumn<QByteArray>("page");
+        QTest::addColumn<QByteArray>("stored"); // stored history, "day:value ..."
+        QTest::addColumn<QStringList>("entries");
+
+        QTest::newRow("65536 among values near 900 passed over")
+            << QByteArray("120604: 900.00\n120605: 65536.00\n120606: 905.00\n") << QByteArray()
+            << QStringList{"41064 - 900,00", "41066 - 905,00"};
+        QTest::newRow("999999999 passed over")
+            << QByteArray("120604: 900.00\n120605: 999999999\n120606: 905.00\n") << QByteArray()
+            << QStringList{"41064 - 900,00", "41066 - 905,00"};
+        QTest::newRow("each line compared with the last one taken")
+            << QByteArray("120604: 900.00\n120605: 65536.00\n120606: 65600.00\n120607: 910.00\n")
+            << QByteArray() << QStringList{"41064 - 900,00", "41067 - 910,00"};
+        QTest::newRow("the first line compared with the stored value before it")
+            << QByteArray("120605: 9000.00\n120606: 901.00\n") << QByteArray("41063:900")
+            << QStringList{"41066 - 901,00"};
+        QTest::newRow("an absurd stored value does not anchor")
+            << QByteArray("120605: 903.00\n") << QByteArray("41062:900 41063:65536")
+            << QStringList{"41065 - 903,00"};
+        QTest::newRow("a fifth more in a day passed over")
+            << QByteArray("120605: 1090.00\n") << QByteArray("41064:900") << QStringList{};
+        QTest::newRow("a fifth more across three weeks")
+            << QByteArray("120605: 1090.00\n") << QByteArray("41044:900") << QStringList{"41065 - 1090,00"};
+        QTest::newRow("nothing before: 65536 is sane")
+            << QByteArray("120605: 65536.00\n") << QByteArray() << QStringList{"41065 - 65536,00"};
+    }
+    void plausibleReading()
+    {
+        QFETCH(QByteArray, page);
+        QFETCH(QByteArray, stored);
+        QFETCH(QStringList, entries);
+        History::EntryList history;
+        for (const QByteArray& token : stored.split(' '))
+            if (!token.isEmpty())
+                history.push_back(
+                    History::MakeEntry(token.split(':')[0].toInt(), token.split(':')[1].toStdString()));
+        const Quotes::ClosingPricesReading reading = Quotes::ReadClosingPrices(
+            page.toStdString(), History::NoDay, Today, History::TrustedValues(history));
+        QCOMPARE(Texts(reading.entries), entries);
+    }
+
     void backfill_data()
     {
         QTest::addColumn<int>("lastDay");
