@@ -126,6 +126,27 @@ private slots:
     // A first start (no day count stored) opens on the history's newest values: the default
     // day count when it shows enough of them, more when the history ends long before today.
     // A stored day count is always kept. The plot says when its newest days have no price.
+    // Offline, the file's newest days show their stored values in the list, not the value of the
+    // day before them carried forward.
+    void offlineShowsTheStoredNewestDays()
+    {
+        const EntryList file =
+            L("46060:996,58 46061:997,80 46062:999,03 46063:1004,14 46064:1001,20 46065:998,75 "
+              "46066:1002,40 46067:999,00 46068:1003,10 46069:1001,00 46070:1004,00 46071:1000,50");
+        QVERIFY(TestSupport::WriteFile(HistoryPath(), FileText(file)));
+        TMainForm form;
+        const EntryList& items = form.Series->Items();
+        for (std::size_t i = 2; i < file.size(); ++i)
+            QVERIFY2(std::find(items.begin(), items.end(), file[i]) != items.end(), file[i].c_str());
+        // After the newest stored day (21 February 2026 is 46073, today 46073): the last value carried
+        // forward.
+        QVERIFY(std::find(items.begin(), items.end(), "46072 - 1000,50") != items.end());
+        form.FormClose();
+        const EntryList written = ReadLines(TestSupport::ReadFile(HistoryPath()));
+        QCOMPARE(EntryList(written.begin(), written.begin() + static_cast<std::ptrdiff_t>(file.size())),
+                 file);
+    }
+
     void firstStart_data()
     {
         QTest::addColumn<int>("lastDay");
