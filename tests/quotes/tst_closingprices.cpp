@@ -186,8 +186,6 @@ private slots:
         QTest::newRow("three decimals passed over")
             << QByteArray("120606: 311.505\n120607: 312.45\n") << Tuesday5June2012 << BackfillCode::Done
             << QStringList{"41067 - 312,45"};
-        QTest::newRow("one decimal") << QByteArray("120607: 312.5\n") << before << BackfillCode::Done
-                                     << QStringList{"41067 - 312,5"};
         QTest::newRow("empty line at the end") << QByteArray("120607: 312.45\n\n") << before
                                                << BackfillCode::Done << QStringList{"41067 - 312,45"};
         QTest::newRow("last line without a line end")
