@@ -38,7 +38,7 @@ double PlausibleFactor(int days)
 
 bool IsSaneValue(double value)
 {
-    return std::isfinite(value) && value >= LeastValue && value <= HighestPlausibleValue;
+    return std::isfinite(value) && value > LeastValue && value <= HighestPlausibleValue;
 }
 
 bool IsPlausible(double value, int day, const Anchor& anchor)

@@ -26,7 +26,7 @@ struct Anchor
 // one day): 1.2 to the power of the square root of the days.
 double PlausibleFactor(int days);
 
-// Finite, at least LeastValue and at most HighestPlausibleValue.
+// Finite, above LeastValue and at most HighestPlausibleValue.
 bool IsSaneValue(double value);
 
 // Sane, and, with a valid anchor, within PlausibleFactor of it over the days between them.
