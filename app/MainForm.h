@@ -189,7 +189,6 @@ private:
     void CreateComponents();
     void LayoutPanels();
 
-    int m_historyLoads = 0; // counts ReadAEX runs, to notice a reload from within the back-fill
     bool m_chartPaintRequested = true;
     bool m_closed = false;
     bool m_unattendedClose = false;

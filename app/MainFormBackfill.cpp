@@ -4,6 +4,7 @@
 #include "quotes/ClosingPrices.h"
 #include "quotes/HttpClient.h"
 #include "support/Clock.h"
+#include "support/Regional.h"
 #include "support/SettingsStore.h"
 
 #include <QTimer>
@@ -19,15 +20,23 @@ int TMainForm::BackfillClosingPrices()
     const int last = History::EntryDay(LastStoredEntry);
     const std::string url = Quotes::ClosingPricesUrl(Support::ReadSources().closingPricesSite.toStdString());
     bool listRead = false;
-    const Quotes::ClosingPricesReading reading = Quotes::RunBackfill(last, Support::Clock::Now(), [&] {
-        Quotes::DownloadOptions options;
-        options.totalTimeoutMs = ListFetchBoundMs;
-        std::string page = Quotes::DownloadPage(url, Quotes::INTERNET_OPEN_TYPE_DIRECT, options);
-        listRead = page.size() >= Quotes::MinimumListLength;
-        return page;
-    });
-    for (const std::string& entry : reading.entries)
-        Series->InsertSorted(entry);
+    History::EntryList stored = HistoryList;
+    stored.insert(stored.end(), Unstored.heldBack.begin(), Unstored.heldBack.end());
+    const Quotes::ClosingPricesReading reading = Quotes::RunBackfill(
+        last, Support::Clock::Now(),
+        [&] {
+            Quotes::DownloadOptions options;
+            options.totalTimeoutMs = ListFetchBoundMs;
+            std::string page = Quotes::DownloadPage(url, Quotes::INTERNET_OPEN_TYPE_DIRECT, options);
+            listRead = page.size() >= Quotes::MinimumListLength;
+            return page;
+        },
+        History::TrustedValues(stored));
+    // Listed days that the history holds without a real value get theirs there; the later days
+    // go into the series.
+    for (std::string& entry : History::MergeListed(HistoryList, Unstored.heldBack, reading.entries, last,
+                                                   Support::Regional().decimalSeparator))
+        Series->InsertSorted(std::move(entry));
     // A freshly copied starter history was loaded just now; the days it lacks came from the
     // list, so there is nothing to load again.
     if (listRead)

@@ -23,40 +23,40 @@ std::string TMainForm::HistoryFilePath() const
 void TMainForm::ReadAEX()
 {
     Support::TraceScope trace("MainForm.ReadAEX");
-    const int load = ++m_historyLoads;
+    const int today = Support::TodayDayNumber();
 
-    History::LoadedHistory loaded =
-        History::LoadHistoryFile(HistoryFilePath(), Support::TodayDayNumber() + History::FutureDays);
+    History::LoadedHistory loaded = History::LoadHistoryFile(HistoryFilePath(), today + History::FutureDays);
     HistoryFileStatus = loaded.status;
+    History::HoldBackUnreal(loaded.history, loaded.heldBack, today);
     HistoryList = std::move(loaded.history);
     Unstored = {};
     Unstored.heldBack = std::move(loaded.heldBack);
+
+    // The back-fill runs before the series is built, so that a first start's day count can take
+    // into account the days it brings.
+    LastStoredEntry = HistoryList.empty() ? std::string() : HistoryList.back();
     Series->SetItems({});
+    ShowLoadMessage(BackfillClosingPrices());
+    const History::EntryList listed = Series->Items();
     if (ReachBackPending) {
         ReachBackPending = false;
         // Created is still false: SpinEditChange does nothing.
-        SpinEdit->setValue(FirstStartDayCount(
-            SpinEdit->value(), History::LastValuedDay(HistoryList, Unstored, {}), Support::TodayDayNumber()));
+        SpinEdit->setValue(FirstStartDayCount(SpinEdit->value(),
+                                              History::LastValuedDay(HistoryList, Unstored, listed), today));
     }
 
-    bool reloaded = false;
     History::SeriesBuild build = History::BuildSeries(
-        HistoryList, SpinEdit->value(), Support::TodayDayNumber(), Support::Regional().decimalSeparator,
-        [&](History::EntryList& items, const std::string& lastStoredEntry) {
-            LastStoredEntry = lastStoredEntry;
-            Series->SetItems(std::move(items));
-            ShowLoadMessage(BackfillClosingPrices());
-            // A reload from within the back-fill has built the series already.
-            reloaded = m_historyLoads != load;
-            items = Series->Items();
-        });
-    if (!reloaded) {
-        Unstored.obtained = std::move(build.obtained);
-        Unstored.filled = std::move(build.filled);
-        Unstored.departed = std::move(build.departed);
-        Series->SetItems(std::move(build.items));
-        SelectTodayEntry();
-    }
+        HistoryList, SpinEdit->value(), today, Support::Regional().decimalSeparator,
+        [&](History::EntryList& items, const std::string&) {
+            items.insert(items.end(), listed.begin(), listed.end());
+        },
+        Unstored.heldBack);
+    LastStoredEntry = build.lastStoredEntry;
+    Unstored.obtained = std::move(build.obtained);
+    Unstored.filled = std::move(build.filled);
+    Unstored.departed = std::move(build.departed);
+    Series->SetItems(std::move(build.items));
+    SelectTodayEntry();
     DownloadTimer->start();
 }
 

@@ -65,8 +65,11 @@ void TMainForm::DownloadQuote()
 
     // A failed fetch and a page that does not give a quote look alike to the user, and
     // neither changes anything but the status line.
+    // A value far off the newest trusted one is a fault of the page, not a quote.
+    const int day = Support::TodayDayNumber();
     Quotes::Quote quote;
-    if (Quotes::ReadQuotePage(page, quote) != Quotes::QuoteReading::Read) {
+    if (Quotes::ReadQuotePage(page, quote, History::QuoteAnchor(HistoryList, Unstored, Series->Items(), day),
+                              day) != Quotes::QuoteReading::Read) {
         ShowStatusLine(Quotes::FailedStatus());
         return;
     }

@@ -32,6 +32,8 @@ void CheckEntries(const EntryList& entries, int lastDay, int today)
         const std::string value = ValueText(entry);
         Fuzz::Check(!value.empty() && value.size() < 10 && IsDigit(value.front()),
                     "a listed value is a short text that begins with a digit", entry);
+        Fuzz::Check(ReadCentValue(value).has_value() && IsSaneValue(EntryValue(entry)),
+                    "a listed value is a sane number of cents", entry);
         Fuzz::Check(entry == MakeEntry(day, value), "a listed entry reads day, hyphen, value", entry);
     }
 }
@@ -65,14 +67,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     SeriesBuild build =
         BuildSeries(history, 200, today, ',', [&](EntryList& items, const std::string& lastStored) {
             series.SetItems(std::move(items));
-            const Quotes::ClosingPricesReading reading = Quotes::RunBackfill(EntryDay(lastStored), now, [&] {
-                ++fetches;
-                return page;
-            });
-            CheckEntries(reading.entries, EntryDay(lastStored), today);
+            const Quotes::ClosingPricesReading reading = Quotes::RunBackfill(
+                EntryDay(lastStored), now,
+                [&] {
+                    ++fetches;
+                    return page;
+                },
+                TrustedValues(history));
+            CheckEntries(reading.entries, NoDay, today);
             Fuzz::Check(reading.code != Quotes::BackfillCode::NoConnection || page.empty(),
                         "a fetched list is never taken for no connection");
-            for (const std::string& entry : reading.entries)
+            EntryList stored = history;
+            EntryList held = heldBack;
+            const EntryList later = MergeListed(stored, held, reading.entries, EntryDay(lastStored), ',');
+            Fuzz::Check(stored.size() == history.size() && held.size() == heldBack.size(),
+                        "merging the list keeps one entry per stored day");
+            for (std::size_t i = 0; i < history.size(); ++i)
+                Fuzz::Check(EntryDay(stored[i]) == EntryDay(history[i]) && HasValue(stored[i]),
+                            "a merged history keeps its days and values", stored[i]);
+            CheckEntries(later, EntryDay(lastStored), today);
+            for (const std::string& entry : later)
                 series.InsertSorted(entry);
             items = series.Items();
         });

@@ -162,12 +162,25 @@ int TodayRow(const EntryList& items, int today)
 }
 
 SeriesBuild BuildSeries(const EntryList& history, int dayCount, int today, char decimalSeparator,
-                        const BackfillHook& backfill)
+                        const BackfillHook& backfill, const EntryList& heldBack)
 {
     SeriesBuild build;
     EntryList items = NewestEntries(history, dayCount);
     build.lastStoredEntry = items.empty() ? std::string() : items.back();
     const int lastStoredDay = EntryDay(build.lastStoredEntry);
+
+    EntryList shownHeld; // sorted texts
+    for (const std::string& entry : heldBack) {
+        const int day = EntryDay(entry);
+        if (day != NoDay && day > lastStoredDay && day <= today + FutureDays && HasValue(entry))
+            shownHeld.push_back(entry);
+    }
+    if (!shownHeld.empty()) {
+        const EntryList before = items;
+        items.insert(items.end(), shownHeld.begin(), shownHeld.end());
+        Normalize(items, before);
+    }
+    std::sort(shownHeld.begin(), shownHeld.end());
 
     if (backfill) {
         const EntryList before = items;
@@ -179,7 +192,7 @@ SeriesBuild BuildSeries(const EntryList& history, int dayCount, int today, char 
     for (const std::string& item : items) {
         if (EntryDay(item) > lastStoredDay) {
             given.push_back(item);
-            if (HasValue(item))
+            if (HasValue(item) && !std::binary_search(shownHeld.begin(), shownHeld.end(), item))
                 build.obtained.push_back(item);
         }
     }

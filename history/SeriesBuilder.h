@@ -29,8 +29,10 @@ struct SeriesBuild
 };
 
 // The shown series for `dayCount` days (N): N + 1 entries, the last one `today` + 31, as a rule.
+// The held-back entries with a value are shown as they stand until the back-fill gives a value
+// of the same day: the file holds them, and a fill would hide them.
 SeriesBuild BuildSeries(const EntryList& history, int dayCount, int today, char decimalSeparator,
-                        const BackfillHook& backfill = {});
+                        const BackfillHook& backfill = {}, const EntryList& heldBack = {});
 
 // The single steps, in their order.
 EntryList NewestEntries(const EntryList& history, int dayCount);

@@ -1,8 +1,10 @@
 #include "history/UnstoredDays.h"
 
+#include "history/HistoryFile.h"
 #include "support/TextFields.h"
 
 #include <algorithm>
+#include <cmath>
 #include <climits>
 
 namespace History {
@@ -141,6 +143,152 @@ EntryList UnstoredEntries(const EntryList& history, std::string_view lastStoredE
         }
     }
     return entries;
+}
+
+namespace {
+
+// Whether a stored value without a value of its own may be filled in anew. A weekday on the line
+// between its neighbours may be a real close that lies there by chance: only a listed value
+// replaces it.
+bool Refillable(ValueKind kind, int day)
+{
+    return kind == ValueKind::Missing || kind == ValueKind::Implausible ||
+           (kind == ValueKind::FilledIn && IsWeekend(day));
+}
+
+} // namespace
+
+void HoldBackUnreal(EntryList& history, EntryList& heldBack, int today)
+{
+    EntryList file = history;
+    file.insert(file.end(), heldBack.begin(), heldBack.end());
+    const std::vector<ValueKind> kinds = ValueKinds(file);
+    std::size_t newestReal = file.size();
+    for (std::size_t i = file.size(); i-- > 0;) {
+        if (kinds[i] == ValueKind::Real) {
+            newestReal = i;
+            break;
+        }
+    }
+    if (newestReal < file.size()) {
+        const std::size_t cut = newestReal + 1 > HeldBackCount ? newestReal + 1 - HeldBackCount : 0;
+        if (cut < history.size()) {
+            heldBack.insert(heldBack.begin(),
+                            std::make_move_iterator(history.begin() + static_cast<std::ptrdiff_t>(cut)),
+                            std::make_move_iterator(history.end()));
+            history.resize(cut);
+        }
+    }
+    const std::size_t offset = history.size();
+    for (std::size_t i = 0; i < heldBack.size(); ++i) {
+        const int day = EntryDay(heldBack[i]);
+        if (day != NoDay && day <= today && kinds[offset + i] == ValueKind::Implausible)
+            heldBack[i] = MakeEntry(day, NoValue);
+    }
+}
+
+EntryList MergeListed(EntryList& history, EntryList& heldBack, const EntryList& listed,
+                      int lastStoredDay, char decimalSeparator)
+{
+    EntryList later;
+    EntryList file = history;
+    file.insert(file.end(), heldBack.begin(), heldBack.end());
+    const std::vector<ValueKind> kinds = ValueKinds(file);
+    std::vector<bool> fixed(file.size()); // a real value, or a listed one now
+    for (std::size_t i = 0; i < file.size(); ++i)
+        fixed[i] = kinds[i] == ValueKind::Real;
+    std::vector<bool> replaced(file.size(), false);
+    const auto indexOf = [&](int day) -> std::size_t {
+        const auto at = std::lower_bound(file.begin(), file.end(), day,
+                                         [](const std::string& entry, int d) { return EntryDay(entry) < d; });
+        return at != file.end() && EntryDay(*at) == day ? static_cast<std::size_t>(at - file.begin())
+                                                        : file.size();
+    };
+    for (const std::string& entry : listed) {
+        const int day = EntryDay(entry);
+        if (day == NoDay || !HasValue(entry))
+            continue;
+        if (day > lastStoredDay)
+            later.push_back(entry);
+        // The days after the stored ones are derived again: the series takes the listed value.
+        const std::size_t i = indexOf(day);
+        if (i < file.size() && (!fixed[i] || day > lastStoredDay) && !replaced[i]) {
+            file[i] = entry;
+            fixed[i] = true;
+            replaced[i] = true;
+        }
+    }
+    // Runs of days to fill in next to a replaced day: interpolated between the days around them.
+    const auto refillable = [&](std::size_t i) {
+        return !fixed[i] && Refillable(kinds[i], EntryDay(file[i]));
+    };
+    for (std::size_t a = 0; a < file.size();) {
+        if (!refillable(a)) {
+            ++a;
+            continue;
+        }
+        std::size_t b = a;
+        while (b < file.size() && refillable(b))
+            ++b;
+        const bool bordersReplaced = (a > 0 && replaced[a - 1]) || (b < file.size() && replaced[b]);
+        if (bordersReplaced && a > 0 && b < file.size() && HasValue(file[a - 1]) && HasValue(file[b])) {
+            const int lowDay = EntryDay(file[a - 1]);
+            const int highDay = EntryDay(file[b]);
+            const double low = EntryValue(file[a - 1]);
+            const double high = EntryValue(file[b]);
+            for (std::size_t k = a; k < b; ++k) {
+                const int day = EntryDay(file[k]);
+                const double value = low + (high - low) * (day - lowDay) / (highDay - lowDay);
+                // A value that stays the same to the cent keeps its text.
+                if (kinds[k] == ValueKind::FilledIn && std::abs(value - EntryValue(file[k])) < 0.005)
+                    continue;
+                file[k] = MakeEntry(day, Support::FloatToFixed(value, 2, 2, decimalSeparator));
+            }
+        }
+        a = b;
+    }
+    // The listed values themselves go into the history; for the held-back days the series
+    // holds them, and the held-back entries get only the new filling.
+    for (std::size_t i = 0; i < file.size(); ++i) {
+        if (i < history.size())
+            history[i] = std::move(file[i]);
+        else if (!replaced[i])
+            heldBack[i - history.size()] = std::move(file[i]);
+    }
+    std::stable_sort(later.begin(), later.end(),
+                     [](const std::string& x, const std::string& y) { return EntryDay(x) < EntryDay(y); });
+    later.erase(
+        std::unique(later.begin(), later.end(),
+                    [](const std::string& x, const std::string& y) { return EntryDay(x) == EntryDay(y); }),
+        later.end());
+    return later;
+}
+
+Anchor QuoteAnchor(const EntryList& history, const UnstoredDays& unstored, const EntryList& series, int day)
+{
+    // Day by day, the newest source wins: the series over the held-back entries over the history.
+    std::vector<std::pair<int, const std::string*>> valued;
+    valued.reserve(history.size() + unstored.heldBack.size() + series.size());
+    for (const std::string& entry : history)
+        valued.emplace_back(EntryDay(entry), &entry);
+    for (const std::string& entry : unstored.heldBack)
+        if (HasValue(entry))
+            valued.emplace_back(EntryDay(entry), &entry);
+    for (const std::string& entry : series)
+        if (HasValue(entry) && !std::binary_search(unstored.filled.begin(), unstored.filled.end(), entry))
+            valued.emplace_back(EntryDay(entry), &entry);
+    std::stable_sort(valued.begin(), valued.end(),
+                     [](const auto& x, const auto& y) { return x.first < y.first; });
+    EntryList ascending;
+    ascending.reserve(valued.size());
+    for (std::size_t i = 0; i < valued.size(); ++i) {
+        if (valued[i].first == NoDay || valued[i].first >= day)
+            continue;
+        if (i + 1 < valued.size() && valued[i + 1].first == valued[i].first)
+            continue;
+        ascending.push_back(*valued[i].second);
+    }
+    return TrustedValues(ascending).Newest();
 }
 
 void MarkObtained(UnstoredDays& unstored, const EntryList& series, int fromRow)

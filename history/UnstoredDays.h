@@ -3,6 +3,7 @@
 // of the file loses its value and every day up to today is written once.
 
 #include "history/DayEntry.h"
+#include "history/Plausibility.h"
 
 #include <string_view>
 
@@ -36,6 +37,26 @@ int NewestStoredDay(const EntryList& history, std::string_view lastStoredEntry);
 // Days after today are not written, except the file's own entries (they stay as they were).
 EntryList UnstoredEntries(const EntryList& history, std::string_view lastStoredEntry, const EntryList& series,
                           const UnstoredDays& unstored, int today, char decimalSeparator);
+
+// Loading: the file's entries after its newest real value (History::ValueKinds) are held back,
+// together with the HeldBackCount entries up to that value, so that the back-fill, the filling
+// and the download derive them again instead of a start without a connection keeping its "0,0"
+// days for good. Held-back entries up to `today` with an implausible value become "0,0": closing
+// fills them in anew between the days around them.
+void HoldBackUnreal(EntryList& history, EntryList& heldBack, int today);
+
+// The entries of a closing-prices list (in any order) merged into the stored days: a listed
+// value replaces a history entry of a day up to `lastStoredDay` that is not real ("0,0", filled
+// in, or passed over as implausible); real history values never change. Next to each listed
+// day, the days without a value, with an implausible one or filled in on a weekend are
+// interpolated anew between the days around them, in the history and the held-back entries.
+// Returns the listed entries of days after `lastStoredDay`, ascending, for the shown series.
+EntryList MergeListed(EntryList& history, EntryList& heldBack, const EntryList& listed,
+                      int lastStoredDay, char decimalSeparator);
+
+// The value a new quote for `day` is compared with: the newest trusted value (TrustedValues)
+// before `day` of the history, the held-back entries and the series' values of their own.
+Anchor QuoteAnchor(const EntryList& history, const UnstoredDays& unstored, const EntryList& series, int day);
 
 // The newest day with a value of its own: in the history, the held-back entries or the shown
 // series (where the filling's values do not count); NoDay when no day has one.

@@ -11,7 +11,6 @@ namespace Quotes {
 namespace {
 
 constexpr std::size_t LongestAddedValue = 9; // "fewer than 10 characters"
-constexpr std::size_t LongestReadValue = 10; // a longer value ends the reading
 constexpr double LowestClose = 0.01;
 
 bool IsDigit(char c)
@@ -19,18 +18,13 @@ bool IsDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-// A value that may enter the series: digits, optionally one decimal comma followed by digits.
-// Anything else (a unit, a second separator, a trailing blank) would reach the history file
-// as text that no longer reads back as the value.
-bool IsClosingValue(std::string_view value)
+std::string_view Trimmed(std::string_view text)
 {
-    if (value.empty() || value.size() > LongestAddedValue || !IsDigit(value.front()))
-        return false;
-    const auto comma = value.find(',');
-    for (std::size_t i = 0; i < value.size(); ++i)
-        if (i != comma && !IsDigit(value[i]))
-            return false;
-    return comma != value.size() - 1;
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
 }
 
 // Cuts the next line off `text`; a line ends at LF, CR LF or a lone CR, or at the end of the text.
@@ -93,40 +87,45 @@ int ClosingDay(std::string_view yymmdd)
     return day <= History::MaxDay ? day : History::NoDay;
 }
 
-ClosingPricesReading ReadClosingPrices(std::string_view page, int lastDay, int today)
+ClosingPricesReading ReadClosingPrices(std::string_view page, int lastDay, int today,
+                                       const History::TrustedValues& stored)
 {
     ClosingPricesReading reading;
     std::set<int> addedDays;
-    std::string lastValue;
+    History::Anchor lastTaken;
+    std::string_view lastValue;
     bool anyLineRead = false;
     std::string_view text = page;
-    for (;;) {
+    while (!text.empty()) {
         const std::string_view line = NextLine(text);
-        const int day = ClosingDay(Support::Copy(Support::TextBefore(':', line), 1, 6));
-        if (day == History::NoDay) {
-            // A list that does not begin with a dated line is not the AEX list; a later
-            // undated line (a footer, an empty line) ends the list and keeps what was read.
-            if (!anyLineRead) {
-                reading.code = BackfillCode::AexNotFound;
-                return reading;
-            }
-            break;
-        }
+        const auto colon = line.find(':');
+        if (colon == std::string_view::npos)
+            continue;
+        // A line without a date (a heading, a footer, a line garbled on the way) is passed over.
+        const int day = ClosingDay(Support::Copy(line.substr(0, colon), 1, 6));
+        if (day == History::NoDay)
+            continue;
         anyLineRead = true;
-        lastValue = Support::PointToComma(Support::TextAfter(' ', line));
+        lastValue = Trimmed(line.substr(colon + 1));
         // A close of a day still to come cannot be real; it would stand in the chart's future.
-        const bool missing = (lastDay < 0 || day > lastDay) && day <= today;
-        if (missing && IsClosingValue(lastValue) && addedDays.insert(day).second)
-            reading.entries.push_back(History::MakeEntry(day, lastValue));
-        if (text.empty() || lastValue.size() > LongestReadValue)
-            break;
+        if ((lastDay >= 0 && day <= lastDay) || day > today || lastValue.size() > LongestAddedValue)
+            continue;
+        const std::optional<double> value = History::ReadCentValue(lastValue);
+        const History::Anchor anchor = lastTaken.Valid() ? lastTaken : stored.Before(day);
+        if (!value || !History::IsPlausible(*value, day, anchor) || !addedDays.insert(day).second)
+            continue;
+        lastTaken = {day, *value};
+        reading.entries.push_back(History::MakeEntry(day, Support::PointToComma(lastValue)));
     }
-    reading.code =
-        Support::TextToFloat(lastValue) < LowestClose ? BackfillCode::ZeroValue : BackfillCode::Done;
+    if (!anyLineRead)
+        reading.code = BackfillCode::AexNotFound;
+    else if (Support::TextToFloat(lastValue) < LowestClose)
+        reading.code = BackfillCode::ZeroValue;
     return reading;
 }
 
-ClosingPricesReading RunBackfill(int lastDay, const QDateTime& now, const std::function<std::string()>& fetch)
+ClosingPricesReading RunBackfill(int lastDay, const QDateTime& now, const std::function<std::string()>& fetch,
+                                 const History::TrustedValues& stored)
 {
     if (!BackfillDue(lastDay, now))
         return {};
@@ -135,7 +134,7 @@ ClosingPricesReading RunBackfill(int lastDay, const QDateTime& now, const std::f
         return {BackfillCode::NoConnection, {}};
     if (page.size() < MinimumListLength)
         return {BackfillCode::PageTooSmall, {}};
-    return ReadClosingPrices(page, lastDay, Support::DayNumber(now.date()));
+    return ReadClosingPrices(page, History::NoDay, Support::DayNumber(now.date()), stored);
 }
 
 std::string LoadMessageText(BackfillCode code)

@@ -3,6 +3,7 @@
 // from a plain-text list of official AEX closing values ("yymmdd: ... value" lines).
 
 #include "history/DayEntry.h"
+#include "history/Plausibility.h"
 
 #include <QDateTime>
 #include <functional>
@@ -17,7 +18,7 @@ enum class BackfillCode
     Done = 0,         // nothing due, or the list was read
     NoConnection = 1, // the fetch gave nothing
     PageTooSmall = 2, // fewer than MinimumListLength characters
-    AexNotFound = 3,  // the first line does not begin with a yymmdd date
+    AexNotFound = 3,  // no line begins with a yymmdd date
     ZeroValue = 4,    // the value of the last line read is below 0.01
 };
 
@@ -43,16 +44,21 @@ bool BackfillDue(int lastDay, const QDateTime& now);
 // a real date that fits a 16-bit day number.
 int ClosingDay(std::string_view yymmdd);
 
-// Reads the list: every line whose day is after `lastDay`, not after `today`, and whose value
-// is a number of fewer than 10 characters becomes an entry "<day> - <value with comma>". A
-// value of more than 10 characters ends the reading after its line; a line without a valid
-// date ends it before (code 3 when it is the first line). Line ends may be LF or CR LF.
-ClosingPricesReading ReadClosingPrices(std::string_view page, int lastDay, int today);
+// Reads the list. A line is read when it begins with a valid yymmdd date; its value is the text
+// after the colon, without the blanks and tabs around it. A read line whose day is after
+// `lastDay` and not after `today`, and whose value is a number of fewer than 10 characters with
+// at most two decimals, plausible (History::IsPlausible) against the value last taken from the
+// list or, before the first, against the newest of `stored` before its day, becomes an entry
+// "<day> - <value with comma>"; of a day listed twice the first is taken. Any other line is
+// passed over and the reading goes on. Code 3 when no line is read; code 4 when the value of
+// the last line read is below 0.01. Line ends may be LF, CR LF or CR.
+ClosingPricesReading ReadClosingPrices(std::string_view page, int lastDay, int today,
+                                       const History::TrustedValues& stored = {});
 
-// The whole back-fill: due rule, fetch (which returns the empty text on failure), length
-// check, reading.
-ClosingPricesReading RunBackfill(int lastDay, const QDateTime& now,
-                                 const std::function<std::string()>& fetch);
+// The whole back-fill: due rule on `lastDay`, fetch (which returns the empty text on failure),
+// length check, reading of every listed day up to today (the caller decides which it takes).
+ClosingPricesReading RunBackfill(int lastDay, const QDateTime& now, const std::function<std::string()>& fetch,
+                                 const History::TrustedValues& stored = {});
 
 // The text shown for a code; empty for Done.
 std::string LoadMessageText(BackfillCode code);

@@ -15,7 +15,6 @@ constexpr int CutLength = 100;
 constexpr int LateMinute = 17 * 60 + 30; // 1050
 constexpr int EarlyMinute = 8 * 60 + 30; // 510
 constexpr int CloseHour = 18;
-constexpr double LowestValue = 0.1;
 
 // A small reader over the date-time text: digits, separators and blanks.
 class Scanner
@@ -144,12 +143,106 @@ QDateTime ToTradingHours(const QDateTime& moment)
     return QDateTime(date, time);
 }
 
+namespace {
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Blanks, tabs and non-breaking spaces, in any of the ways a page writes them, off both ends.
+std::string_view TrimSpaces(std::string_view text, bool& leading, bool& trailing)
+{
+    static constexpr std::string_view Spaces[] = {" ",      "\t",     "\xA0",   "\xC2\xA0",
+                                                  "&nbsp;", "&#160;", "&#xA0;", "&#xa0;"};
+    const auto trimFront = [&] {
+        for (std::string_view space : Spaces)
+            if (text.starts_with(space)) {
+                text.remove_prefix(space.size());
+                return true;
+            }
+        return false;
+    };
+    const auto trimBack = [&] {
+        for (std::string_view space : Spaces)
+            if (text.ends_with(space)) {
+                text.remove_suffix(space.size());
+                return true;
+            }
+        return false;
+    };
+    leading = false;
+    trailing = false;
+    while (trimFront())
+        leading = true;
+    while (trimBack())
+        trailing = true;
+    return text;
+}
+
+// The digits of a whole part: digits only, or, with `separator` in it, a first group of one to
+// three digits and further groups of exactly three.
+bool ReadWholePart(std::string_view text, char separator, std::string& digits)
+{
+    const bool grouped = separator != 0 && text.find(separator) != std::string_view::npos;
+    std::size_t groupStart = 0;
+    for (std::size_t i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && IsDigit(text[i])) {
+            digits += text[i];
+            continue;
+        }
+        if (i < text.size() && !(grouped && text[i] == separator))
+            return false;
+        const std::size_t length = i - groupStart;
+        const bool first = groupStart == 0;
+        if (length == 0 || (grouped && (first ? length > 3 : length != 3)))
+            return false;
+        groupStart = i + 1;
+    }
+    return true;
+}
+
+std::string ReadNumber(std::string_view text)
+{
+    const auto last = text.find_last_of(",.");
+    if (last == std::string_view::npos) {
+        std::string digits;
+        return ReadWholePart(text, 0, digits) ? digits : std::string();
+    }
+    const std::size_t after = text.size() - last - 1;
+    if (after == 3) {
+        // A thousands separator: the whole text is one grouped number.
+        std::string digits;
+        return ReadWholePart(text, text[last], digits) ? digits : std::string();
+    }
+    if (after < 1 || after > 2)
+        return {};
+    const std::string_view decimals = text.substr(last + 1);
+    for (char c : decimals)
+        if (!IsDigit(c))
+            return {};
+    const char thousands = text[last] == ',' ? '.' : ',';
+    std::string digits;
+    if (!ReadWholePart(text.substr(0, last), thousands, digits))
+        return {};
+    return digits + "," + std::string(decimals);
+}
+
+} // namespace
+
+std::string ReadQuoteValue(std::string_view text)
+{
+    bool leading = false;
+    bool trailing = false;
+    return ReadNumber(TrimSpaces(text, leading, trailing));
+}
+
 std::string MomentText(const QDateTime& moment)
 {
     return moment.toString(QStringLiteral("dd-MM-yyyy HH:mm")).toStdString();
 }
 
-QuoteReading ReadQuotePage(std::string_view page, Quote& quote)
+QuoteReading ReadQuotePage(std::string_view page, Quote& quote, const History::Anchor& anchor, int day)
 {
     if (page.empty())
         return QuoteReading::NoPage;
@@ -158,11 +251,17 @@ QuoteReading ReadQuotePage(std::string_view page, Quote& quote)
     const std::optional<QDateTime> moment = ReadQuoteMoment(pieces.date, pieces.time);
     if (!moment)
         return QuoteReading::BadMoment;
-    pieces.value = Support::PointToComma(pieces.value);
+    bool leading = false;
+    bool trailing = false;
+    const std::string value = ReadNumber(TrimSpaces(pieces.value, leading, trailing));
+    if (value.empty() || !History::IsSaneValue(Support::TextToFloat(value)))
+        return QuoteReading::BadValue;
+    if (anchor.Valid() && !History::IsPlausible(Support::TextToFloat(value), day, anchor))
+        return QuoteReading::Implausible;
+    // The status line shows the value as it stood between its blanks.
+    pieces.value = (leading ? " " : "") + value + (trailing ? " " : "");
     pieces.change = Support::PointToComma(pieces.change);
     pieces.percent = Support::PointToComma(pieces.percent);
-    if (!(Support::TextToFloat(pieces.value) > LowestValue))
-        return QuoteReading::BadValue;
 
     quote.pieces = std::move(pieces);
     quote.moment = ToTradingHours(*moment);

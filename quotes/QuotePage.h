@@ -2,6 +2,8 @@
 // The quote site's mobile page: stripping the markup, cutting out the quote and reading
 // its date and time, moved into trading hours.
 
+#include "history/Plausibility.h"
+
 #include <QDateTime>
 
 #include <optional>
@@ -36,6 +38,15 @@ std::optional<QDateTime> ReadQuoteMoment(std::string_view date, std::string_view
 // previous day; a weekend goes back to Friday. Seconds stay.
 QDateTime ToTradingHours(const QDateTime& moment);
 
+// The index value as a page prints it, read as "<digits>" or "<digits>,<one or two digits>";
+// empty when it is no such number. Blanks, tabs and non-breaking spaces (also as "&nbsp;" or
+// "&#160;") around it are allowed. The last point or comma is the decimal separator when one or
+// two digits follow it up to the end; when exactly three follow, it separates thousands. Before
+// the decimal separator, the other of the two characters may separate thousands: groups of three
+// digits after a first group of one to three ("1.012,34", "1,012.34", "1.012"). "912.34" reads
+// as 912,34. Anything else (three decimals and more, a sign, mixed groups) is no value.
+std::string ReadQuoteValue(std::string_view text);
+
 // "dd-mm-yyyy hh:mm"
 std::string MomentText(const QDateTime& moment);
 
@@ -50,11 +61,14 @@ struct Quote
 enum class QuoteReading
 {
     Read,
-    NoPage,    // the fetch gave nothing
-    BadMoment, // the cut date and time are no valid date-time
-    BadValue,  // the value does not read as a number above 0.1
+    NoPage,      // the fetch gave nothing
+    BadMoment,   // the cut date and time are no valid date-time
+    BadValue,    // the value does not read as a number (ReadQuoteValue) that is sane
+    Implausible, // the value lies too far from the anchor (History::IsPlausible)
 };
 
-QuoteReading ReadQuotePage(std::string_view page, Quote& quote);
+// With a valid anchor, the value of `day` must be plausible against it.
+QuoteReading ReadQuotePage(std::string_view page, Quote& quote, const History::Anchor& anchor = {},
+                           int day = History::NoDay);
 
 } // namespace Quotes

@@ -8,6 +8,7 @@
 #include "history/HistoryFile.h"
 #include "support/Clock.h"
 #include "support/Regional.h"
+#include "testsupport/LoopbackServer.h"
 #include "testsupport/TestSupport.h"
 
 #include <QApplication>
@@ -47,9 +48,9 @@ EntryList ReadLines(const QByteArray& text)
 
 // The list shows N + 1 entries up to 31 days after today, today's entry selected, and the
 // quote timer runs at one second.
-void VerifyLoaded(TMainForm& form, int dayCount)
+void VerifyLoaded(TMainForm& form, int dayCount, int count = -1)
 {
-    QCOMPARE(form.Series->Count(), dayCount + 1);
+    QCOMPARE(form.Series->Count(), count < 0 ? dayCount + 1 : count);
     QCOMPARE(EntryDay(form.Series->Items().back()), TodayNumber() + 31);
     QCOMPARE(form.ListBox->model(), form.Series);
     QCOMPARE(form.ListBox->currentIndex().row(), form.Series->Count() - 32);
@@ -132,31 +133,71 @@ private slots:
     // A first start (no day count stored) opens on the history's newest values: the default
     // day count when it shows enough of them, more when the history ends long before today.
     // A stored day count is always kept. The plot says when its newest days have no price.
+    // Offline, the file's newest days show their stored values in the list, not the value of the
+    // day before them carried forward.
+    void offlineShowsTheStoredNewestDays()
+    {
+        const EntryList file =
+            L("46060:996,58 46061:997,80 46062:999,03 46063:1004,14 46064:1001,20 46065:998,75 "
+              "46066:1002,40 46067:999,00 46068:1003,10 46069:1001,00 46070:1004,00 46071:1000,50");
+        QVERIFY(TestSupport::WriteFile(HistoryPath(), FileText(file)));
+        TMainForm form;
+        const EntryList& items = form.Series->Items();
+        for (std::size_t i = 2; i < file.size(); ++i)
+            QVERIFY2(std::find(items.begin(), items.end(), file[i]) != items.end(), file[i].c_str());
+        // After the newest stored day (21 February 2026 is 46073, today 46073): the last value carried
+        // forward.
+        QVERIFY(std::find(items.begin(), items.end(), "46072 - 1000,50") != items.end());
+        form.FormClose();
+        const EntryList written = ReadLines(TestSupport::ReadFile(HistoryPath()));
+        QCOMPARE(EntryList(written.begin(), written.begin() + static_cast<std::ptrdiff_t>(file.size())),
+                 file);
+    }
+
     void firstStart_data()
     {
         QTest::addColumn<int>("lastDay");
         QTest::addColumn<bool>("stored");
+        QTest::addColumn<bool>("listed"); // the closing-prices list holds the weekdays since, up to yesterday
         QTest::addColumn<int>("dayCount");
         QTest::addColumn<QString>("note");
         const int today = TodayNumber();
-        QTest::newRow("recent history") << today - 3 << false << 200 << QString();
+        QTest::newRow("recent history") << today - 3 << false << false << 200 << QString();
         QTest::newRow("79 days old: a quarter year still shown")
-            << today - 79 << false << 200 << "Geen koersen na 3-12-2025";
-        QTest::newRow("80 days old") << today - 80 << false << 298 << "Geen koersen na 2-12-2025";
-        QTest::newRow("ten months old") << today - 301 << false << 515 << "Geen koersen na 25-4-2025";
+            << today - 79 << false << false << 200 << "Geen koersen na 3-12-2025";
+        QTest::newRow("80 days old") << today - 80 << false << false << 298 << "Geen koersen na 2-12-2025";
+        QTest::newRow("ten months old")
+            << today - 301 << false << false << 515 << "Geen koersen na 25-4-2025";
         QTest::newRow("ten months old, count stored")
-            << today - 301 << true << 200 << "Geen koersen na 25-4-2025";
+            << today - 301 << true << false << 200 << "Geen koersen na 25-4-2025";
+        QTest::newRow("ten months old, the list brings it up to yesterday")
+            << today - 301 << false << true << 200 << QString();
     }
 
     void firstStart()
     {
         QFETCH(int, lastDay);
         QFETCH(bool, stored);
+        QFETCH(bool, listed);
         QFETCH(int, dayCount);
         QFETCH(QString, note);
         if (!stored)
             QSettings(TestSupport::IniPath(), QSettings::IniFormat).remove("Defaults/Dagen");
         QVERIFY(TestSupport::WriteFile(HistoryPath(), FileText(Consecutive(lastDay - 400, lastDay))));
+        TestSupport::LoopbackServer server;
+        int newestListed = lastDay;
+        if (listed) {
+            QByteArray list;
+            for (int day = lastDay + 1; day < TodayNumber(); ++day) {
+                if (Support::DateOfDay(day).dayOfWeek() > 5)
+                    continue;
+                list += Support::DateOfDay(day).toString("yyMMdd").toLatin1() + ": 462.50\n";
+                newestListed = day;
+            }
+            server.Serve(TestSupport::LoopbackReply::Page(list));
+            QSettings(TestSupport::IniPath(), QSettings::IniFormat)
+                .setValue("Sources/ClosingPricesSite", server.Url());
+        }
         TMainForm form;
         form.resize(720, 540);
         form.show();
@@ -164,9 +205,9 @@ private slots:
         QTRY_VERIFY(form.Painted);
         QCOMPARE(form.SpinEdit->value(), dayCount);
         VerifyLoaded(form, dayCount);
-        QVERIFY(form.Scale.HasValues == (dayCount > 200 || lastDay > TodayNumber() - 169));
+        QVERIFY(form.Scale.HasValues == (dayCount > 200 || newestListed > TodayNumber() - 169));
         const int lastValued = History::LastValuedDay(form.HistoryList, form.Unstored, form.Series->Items());
-        QCOMPARE(lastValued, lastDay);
+        QCOMPARE(lastValued, newestListed);
         QCOMPARE(Chart::PlotNote(lastValued, TodayNumber(), true, Support::Regional()), note);
         form.FormClose();
         QCOMPARE(QSettings(TestSupport::IniPath(), QSettings::IniFormat).value("Defaults/Dagen").toInt(),
@@ -403,15 +444,18 @@ private slots:
     {
         QTest::addColumn<QByteArray>("file"); // "-" for none
         QTest::addColumn<bool>("folder");
-        QTest::newRow("missing") << QByteArray("-") << false;
-        QTest::newRow("empty") << QByteArray() << false;
-        QTest::newRow("a folder in its place") << QByteArray() << true;
-        QTest::newRow("a named pipe in its place") << QByteArray("fifo") << false;
-        QTest::newRow("no day entries") << QByteArray("\x01\x02\r\nhello\r\n") << false;
-        QTest::newRow("five lines") << FileText(Consecutive(46000, 46004)) << false;
-        QTest::newRow("ten lines") << FileText(Consecutive(46000, 46009)) << false;
-        QTest::newRow("no value of 0.1 or more") << FileText(L("46000:0,0 46001:0,05 46002:0")) << false;
-        QTest::newRow("ends long before today") << FileText(Consecutive(45000, 45700)) << false;
+        QTest::addColumn<int>("count"); // of the series after loading
+        QTest::newRow("missing") << QByteArray("-") << false << 201;
+        QTest::newRow("empty") << QByteArray() << false << 201;
+        QTest::newRow("a folder in its place") << QByteArray() << true << 201;
+        QTest::newRow("a named pipe in its place") << QByteArray("fifo") << false << 201;
+        QTest::newRow("no day entries") << QByteArray("\x01\x02\r\nhello\r\n") << false << 201;
+        // Every line is held back, and shown: from day 46001 to 31 days after today, 46104.
+        QTest::newRow("five lines") << FileText(Consecutive(46000, 46004)) << false << 104;
+        QTest::newRow("ten lines") << FileText(Consecutive(46000, 46009)) << false << 104;
+        QTest::newRow("no value of 0.1 or more")
+            << FileText(L("46000:0,0 46001:0,05 46002:0")) << false << 201;
+        QTest::newRow("ends long before today") << FileText(Consecutive(45000, 45700)) << false << 201;
     }
 
     void badFiles()
@@ -419,6 +463,7 @@ private slots:
         QFETCH(QByteArray, file);
         QFETCH(bool, folder);
         const bool pipe = file == "fifo";
+        QFETCH(int, count);
         if (folder)
             QVERIFY(QDir().mkpath(HistoryPath() + "/inside"));
         else if (pipe && QDir().mkpath(TestSupport::DataFolder()))
@@ -427,7 +472,7 @@ private slots:
             QVERIFY(TestSupport::WriteFile(HistoryPath(), file));
         {
             TMainForm form;
-            VerifyLoaded(form, 200);
+            VerifyLoaded(form, 200, count);
             form.SpinEdit->setValue(35);
             form.SpinEdit->setValue(700);
             QVERIFY(form.Series->Count() <= 700);

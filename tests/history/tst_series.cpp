@@ -154,6 +154,52 @@ private slots:
         QCOMPARE(int(build.filled.size()), history.empty() ? count : std::min(count, gapDays + 32));
     }
 
+    // Without a connection the file's newest days show their stored values, not the fill of the
+    // last day before them, until the back-fill gives a value of the same day.
+    void heldBackDaysShown_data()
+    {
+        QTest::addColumn<EntryList>("heldBack");
+        QTest::addColumn<EntryList>("listed");
+        QTest::addColumn<EntryList>("shownTail"); // the series from day 101 up to today, 106
+        QTest::addColumn<EntryList>("obtained");
+
+        QTest::newRow("offline: the stored values, then the last of them carried forward")
+            << L("101:310 102:320 103:315") << EntryList{}
+            << L("101:310 102:320 103:315 104:315 105:315 106:315") << EntryList{};
+        QTest::newRow("a listed value replaces the stored one of its day")
+            << L("101:310 102:320 103:315") << L("102:321,50")
+            << L("101:310 102:321,50 103:315 104:315 105:315 106:315") << L("102:321,50");
+        QTest::newRow("a stored day without a value is filled in")
+            << L("101:310 102:0,0 103:330") << EntryList{}
+            << L("101:310 102:320,00 103:330 104:330 105:330 106:330") << EntryList{};
+        QTest::newRow("listed days after the stored ones")
+            << L("101:310") << L("104:340 105:350")
+            << L("101:310 102:320,00 103:330,00 104:340 105:350 106:350") << L("104:340 105:350");
+    }
+    void heldBackDaysShown()
+    {
+        QFETCH(EntryList, heldBack);
+        QFETCH(EntryList, listed);
+        QFETCH(EntryList, shownTail);
+        QFETCH(EntryList, obtained);
+        const EntryList history = L("96:300 97:301 98:302 99:303 100:300");
+        const SeriesBuild build = BuildSeries(
+            history, 40, 106, ',',
+            [&](EntryList& items, const std::string&) {
+                items.insert(items.end(), listed.begin(), listed.end());
+            },
+            heldBack);
+        QCOMPARE(build.lastStoredEntry, S("100 - 300"));
+        const auto first = std::find_if(build.items.begin(), build.items.end(),
+                                        [](const std::string& item) { return EntryDay(item) == 101; });
+        QVERIFY(first != build.items.end());
+        QCOMPARE(EntryList(first, first + 6), shownTail);
+        QCOMPARE(build.obtained, obtained);
+        for (const std::string& held : heldBack)
+            QVERIFY2(!std::binary_search(build.filled.begin(), build.filled.end(), held) || !HasValue(held),
+                     held.c_str());
+    }
+
     // The file's newest ten days are derived again: from the back-fill, and from the filling.
     void newestTenAreDerivedAgain()
     {

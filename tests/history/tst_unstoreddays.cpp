@@ -5,6 +5,9 @@
 #include "history/SeriesBuilder.h"
 #include "history/SeriesResize.h"
 #include "history/UnstoredDays.h"
+#include "testsupport/TestSupport.h"
+
+#include <cmath>
 
 using namespace History;
 
@@ -34,6 +37,56 @@ EntryList RunAndClose(const EntryList& file, int today, int dayCount, const Entr
         UnstoredEntries(loaded.history, build.lastStoredEntry, build.items, unstored, today, ',');
     written.insert(written.end(), tail.begin(), tail.end());
     return written;
+}
+
+// Closes with no three days on a straight line: 900, 910, 930, 900, ...
+EntryList Closes(int first, int last)
+{
+    static const char* const values[] = {"900", "910", "930"};
+    EntryList entries;
+    for (int day = first; day <= last; ++day)
+        entries.push_back(MakeEntry(day, values[day % 3]));
+    return entries;
+}
+
+EntryList Days(const EntryList& entries, int first, int last)
+{
+    EntryList part;
+    for (const std::string& entry : entries)
+        if (EntryDay(entry) >= first && EntryDay(entry) <= last)
+            part.push_back(entry);
+    return part;
+}
+
+EntryList operator+(EntryList a, const EntryList& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+EntryList NoValues(int first, int last)
+{
+    EntryList entries;
+    for (int day = first; day <= last; ++day)
+        entries.push_back(MakeEntry(day, NoValue));
+    return entries;
+}
+
+// One run of the program as loading and closing do it: the file split, the days without a
+// real value held back, the list merged, the series built, the days appended at closing.
+EntryList StartAndClose(const EntryList& file, int today, const EntryList& listed)
+{
+    LoadedHistory loaded = SplitHeldBack(file, LoadStatus::Read);
+    HoldBackUnreal(loaded.history, loaded.heldBack, today);
+    const int lastStored = loaded.history.empty() ? NoDay : EntryDay(loaded.history.back());
+    const EntryList later = MergeListed(loaded.history, loaded.heldBack, listed, lastStored, ',');
+    SeriesBuild build = BuildSeries(
+        loaded.history, 200, today, ',',
+        [&](EntryList& items, const std::string&) { items.insert(items.end(), later.begin(), later.end()); },
+        loaded.heldBack);
+    const UnstoredDays unstored{loaded.heldBack, build.obtained, build.filled, build.departed};
+    return loaded.history +
+           UnstoredEntries(loaded.history, build.lastStoredEntry, build.items, unstored, today, ',');
 }
 
 // The history read keeps its text; then one entry per day up to today (or the file's last day).
@@ -144,8 +197,8 @@ private slots:
         QTest::addColumn<int>("expected");
         QTest::newRow("nothing") << EntryList{} << EntryList{} << EntryList{} << EntryList{} << int(NoDay);
         QTest::newRow("only days without a value")
-            << EntryList{"41060 - 0,0", "41061 - 0,05"} << EntryList{"41062 - 0,0"} << EntryList{"41063 - 0,0"}
-            << EntryList{} << int(NoDay);
+            << EntryList{"41060 - 0,0", "41061 - 0,05"} << EntryList{"41062 - 0,0"}
+            << EntryList{"41063 - 0,0"} << EntryList{} << int(NoDay);
         QTest::newRow("the history's, under trailing 0,0 days")
             << EntryList{"41059 - 300,1", "41060 - 0,0", "41061 - 0,0"} << EntryList{} << EntryList{}
             << EntryList{} << 41059;
@@ -172,6 +225,158 @@ private slots:
         QFETCH(int, expected);
         const UnstoredDays unstored{heldBack, {}, Sorted(filled), {}};
         QCOMPARE(LastValuedDay(history, unstored, series), expected);
+    }
+
+    void holdBackUnreal_data()
+    {
+        QTest::addColumn<EntryList>("file");
+        QTest::addColumn<int>("historyEnd"); // the last day left in the history
+        QTest::addColumn<EntryList>("heldBack");
+
+        const EntryList closes = Closes(100, 120);
+        QTest::newRow("real values to the end: the newest ten") << closes << 110 << Days(closes, 111, 120);
+        QTest::newRow("a gap stored as 0,0: held back with the ten days before it")
+            << closes + NoValues(121, 150) << 110 << Days(closes, 111, 120) + NoValues(121, 150);
+        QTest::newRow("the last value carried forward: held back")
+            << closes + L("121:900 122:900 123:900 124:900") << 110
+            << Days(closes, 111, 120) + L("121:900 122:900 123:900 124:900");
+        QTest::newRow("a filled-in run up to a quote: the quote is real")
+            << closes + L("121:920 122:910 123:900") << 113
+            << Days(closes, 114, 120) + L("121:920 122:910 123:900");
+        QTest::newRow("an implausible held-back value becomes 0,0")
+            << Closes(100, 114) + L("115:65536 116:900") << 106
+            << Days(Closes(100, 114), 107, 114) + L("115:0,0 116:900");
+        QTest::newRow("nothing real: the newest ten") << NoValues(100, 120) << 110 << NoValues(111, 120);
+    }
+    void holdBackUnreal()
+    {
+        QFETCH(EntryList, file);
+        QFETCH(int, historyEnd);
+        QFETCH(EntryList, heldBack);
+        LoadedHistory loaded = SplitHeldBack(file, LoadStatus::Read);
+        HoldBackUnreal(loaded.history, loaded.heldBack, 200);
+        QCOMPARE(loaded.history, Days(file, 0, historyEnd));
+        QCOMPARE(loaded.heldBack, heldBack);
+    }
+
+    void mergeListed_data()
+    {
+        QTest::addColumn<EntryList>("history");
+        QTest::addColumn<EntryList>("heldBack");
+        QTest::addColumn<EntryList>("listed");
+        QTest::addColumn<EntryList>("historyAfter");
+        QTest::addColumn<EntryList>("heldBackAfter");
+        QTest::addColumn<EntryList>("later");
+
+        // 46059 is a Friday, 10 February 2026 a Tuesday (46063).
+        QTest::newRow("listed values replace 0,0, the weekend between is filled in anew")
+            << L("46059:995,35 46060:0,0 46061:0,0 46062:0,0 46063:0,0") << EntryList{}
+            << L("46062:999,03 46063:1004,14")
+            << L("46059:995,35 46060:996,58 46061:997,80 46062:999,03 46063:1004,14") << EntryList{}
+            << EntryList{};
+        QTest::newRow("a real stored close is never changed")
+            << L("46058:990 46059:995,35") << EntryList{} << L("46059:990,00") << L("46058:990 46059:995,35")
+            << EntryList{} << EntryList{};
+        QTest::newRow("filled-in weekdays are replaced")
+            << L("46055:900 46056:910 46057:920 46058:930 46059:925") << EntryList{}
+            << L("46056:905 46057:925") << L("46055:900 46056:905 46057:925 46058:930 46059:925")
+            << EntryList{} << EntryList{};
+        QTest::newRow("an absurd close is replaced, the absurd weekend filled in anew")
+            << L("46059:995,35 46060:22000 46061:43000 46062:65536 46063:1004,14") << EntryList{}
+            << L("46062:999,03") << L("46059:995,35 46060:996,58 46061:997,80 46062:999,03 46063:1004,14")
+            << EntryList{} << EntryList{};
+        QTest::newRow("later days go to the series, ascending, the weekend before them filled in anew")
+            << L("46058:990 46059:995,35") << L("46060:997,00 46061:998,65 46062:1000,30")
+            << L("46063:1004,14 46062:999,03") << L("46058:990 46059:995,35")
+            << L("46060:996,58 46061:997,80 46062:1000,30") << L("46062:999,03 46063:1004,14");
+        QTest::newRow("a listed value the same to the cent keeps the stored text")
+            << L("46059:995,35 46060:996.58 46061:997.80 46062:999,03") << EntryList{} << L("46059:995,35")
+            << L("46059:995,35 46060:996.58 46061:997.80 46062:999,03") << EntryList{} << EntryList{};
+    }
+    void mergeListed()
+    {
+        QFETCH(EntryList, history);
+        QFETCH(EntryList, heldBack);
+        QFETCH(EntryList, listed);
+        const int lastStored = EntryDay(history.back());
+        const EntryList later = MergeListed(history, heldBack, listed, lastStored, ',');
+        QTEST(history, "historyAfter");
+        QTEST(heldBack, "heldBackAfter");
+        QTEST(later, "later");
+    }
+
+    void quoteAnchor_data()
+    {
+        QTest::addColumn<EntryList>("history");
+        QTest::addColumn<EntryList>("series");
+        QTest::addColumn<EntryList>("filled");
+        QTest::addColumn<double>("anchor");
+        QTest::newRow("the newest day before today")
+            << L("46055:900 46056:905") << EntryList{} << EntryList{} << 905.0;
+        QTest::newRow("an absurd stored value does not anchor")
+            << L("46055:900 46056:65536") << EntryList{} << EntryList{} << 900.0;
+        QTest::newRow("a listed value in the series")
+            << L("46055:900") << L("46055:900 46056:910 46057:910") << L("46057:910") << 910.0;
+        QTest::newRow("the filling's values do not count")
+            << L("46055:900") << L("46055:900 46056:900") << L("46056:900") << 900.0;
+        QTest::newRow("today's own quote does not count")
+            << L("46055:900") << L("46055:900 46057:1000") << EntryList{} << 900.0;
+        QTest::newRow("nothing") << EntryList{} << EntryList{} << EntryList{} << 0.0;
+    }
+    void quoteAnchor()
+    {
+        QFETCH(EntryList, history);
+        QFETCH(EntryList, series);
+        QFETCH(EntryList, filled);
+        QFETCH(double, anchor);
+        const UnstoredDays unstored{{}, {}, Sorted(filled), {}};
+        const Anchor found = QuoteAnchor(history, unstored, series, 46057);
+        QCOMPARE(found.Valid() ? found.value : 0.0, anchor);
+    }
+
+    // The starter history ends on 10 February 2026. A start without a connection leaves the days
+    // since without a value; a later start with the list gives every listed day its close.
+    void offlineGapRepairedByALaterList()
+    {
+        const QByteArray starter = TestSupport::ReadFile(TestSupport::SourceDir() + "/data/AEX.dat");
+        const EntryList file = ReadHistoryText(starter.toStdString()).entries;
+        const int end = 46063;
+        QCOMPARE(EntryDay(file.back()), end);
+        const int firstToday = 46365; // 9 December 2026
+
+        const EntryList offline = StartAndClose(file, firstToday, {});
+        QCOMPARE(EntryList(offline.begin(), offline.begin() + static_cast<std::ptrdiff_t>(file.size())),
+                 file);
+        QCOMPARE(EntryList(offline.begin() + static_cast<std::ptrdiff_t>(file.size()), offline.end()),
+                 NoValues(end + 1, firstToday));
+
+        // Two days later: the list holds every weekday since the starter's last ten days.
+        const int today = firstToday + 2;
+        EntryList listed;
+        for (int day = end - 9; day < today; ++day)
+            if (!IsWeekend(day))
+                listed.push_back(MakeEntry(day, day <= end ? ValueText(file[file.size() - 1 - (end - day)])
+                                                           : std::to_string(900 + day % 50) + ",25"));
+        const EntryList online = StartAndClose(offline, today, listed);
+        QCOMPARE(EntryDay(online.back()), today);
+        QCOMPARE(EntryList(online.begin(), online.begin() + static_cast<std::ptrdiff_t>(file.size())), file);
+        for (const std::string& close : listed)
+            QVERIFY2(std::find(online.begin(), online.end(), close) != online.end(), close.c_str());
+        // A weekend lies on the line from the Friday to the Monday.
+        for (std::size_t i = file.size(); i < online.size(); ++i) {
+            const int day = EntryDay(online[i]);
+            if (!IsWeekend(day) || day >= today - 1)
+                continue;
+            const std::size_t friday = i - (day % 7 == 0 ? 1 : 2);
+            const double from = EntryValue(online[friday]);
+            const double to = EntryValue(online[friday + 3]);
+            const double expected = from + (to - from) * double(i - friday) / 3.0;
+            QVERIFY2(std::abs(EntryValue(online[i]) - expected) < 0.006, online[i].c_str());
+        }
+        // Only today, without a quote, has no value yet.
+        const std::vector<ValueKind> kinds = ValueKinds(online);
+        QCOMPARE(std::count(kinds.begin(), kinds.end(), ValueKind::Missing), 1);
+        QCOMPARE(online.back(), MakeEntry(today, NoValue));
     }
 
     void aQuoteEqualToTheFillIsKept()

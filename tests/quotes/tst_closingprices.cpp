@@ -129,39 +129,63 @@ private slots:
                                             << QStringList{"41067 - 312,45"};
         QTest::newRow("whole number")
             << QByteArray("120607: 312\n") << before << BackfillCode::Done << QStringList{"41067 - 312"};
-        QTest::newRow("9-character value added") << QByteArray("120607: 123456.78\n") << before
-                                                 << BackfillCode::Done << QStringList{"41067 - 123456,78"};
+        QTest::newRow("value above 100000 passed over")
+            << QByteArray("120607: 123456.78\n") << before << BackfillCode::Done << QStringList{};
         QTest::newRow("10-character value passed over, reading goes on")
             << QByteArray("120606: 1234567.89\n120607: 312.45\n") << Tuesday5June2012 << BackfillCode::Done
             << QStringList{"41067 - 312,45"};
-        QTest::newRow("11-character value ends the reading after its line")
+        QTest::newRow("11-character value passed over, reading goes on")
             << QByteArray("120605: 310.00\n120606: 12345678.90\n120607: 312.45\n") << Tuesday5June2012 - 1
-            << BackfillCode::Done << QStringList{"41065 - 310,00"};
-        QTest::newRow("long text value ends the reading")
+            << BackfillCode::Done << QStringList{"41065 - 310,00", "41067 - 312,45"};
+        QTest::newRow("text value passed over, reading goes on")
             << QByteArray("120606: 311.50\n120607: closed today\n120608: 313.00\n") << Tuesday5June2012
+            << BackfillCode::Done << QStringList{"41066 - 311,50", "41068 - 313,00"};
+        QTest::newRow("text value on the last line: code 4")
+            << QByteArray("120606: 311.50\n120607: closed today\n") << Tuesday5June2012
             << BackfillCode::ZeroValue << QStringList{"41066 - 311,50"};
-        QTest::newRow("last value 0: code 4, earlier entries kept")
+        QTest::newRow("last value 0: code 4, earlier entries kept, 0 not")
             << QByteArray("120606: 311.50\n120607: 0.00\n") << Tuesday5June2012 << BackfillCode::ZeroValue
-            << QStringList{"41066 - 311,50", "41067 - 0,00"};
+            << QStringList{"41066 - 311,50"};
         QTest::newRow("last value missing: code 4")
             << QByteArray("120606: 311.50\n120607:\n") << Tuesday5June2012 << BackfillCode::ZeroValue
             << QStringList{"41066 - 311,50"};
-        QTest::newRow("last value 0.01 is a value")
-            << QByteArray("120607: 0.01\n") << before << BackfillCode::Done << QStringList{"41067 - 0,01"};
+        QTest::newRow("last value 0.01: no code 4, but no day's value either")
+            << QByteArray("120607: 0.01\n") << before << BackfillCode::Done << QStringList{};
         QTest::newRow("last line older but valued")
             << QByteArray("120607: 312.45\n120601: 300.00\n") << before << BackfillCode::Done
             << QStringList{"41067 - 312,45"};
-        QTest::newRow("first line without a date: code 3")
+        QTest::newRow("first line without a date passed over")
             << QByteArray("<html><body>Niet gevonden</body></html>\n120607: 312.45\n") << before
-            << BackfillCode::AexNotFound << QStringList{};
-        QTest::newRow("first line with an impossible date: code 3")
-            << QByteArray("121307: 312.45\n120607: 312.45\n") << before << BackfillCode::AexNotFound
-            << QStringList{};
-        QTest::newRow("first line empty: code 3")
-            << ("\n" + ThreeLines) << before << BackfillCode::AexNotFound << QStringList{};
-        QTest::newRow("later line without a date ends the reading, entries kept")
+            << BackfillCode::Done << QStringList{"41067 - 312,45"};
+        QTest::newRow("first line with month 13 passed over")
+            << QByteArray("121307: 312.45\n120607: 312.45\n") << before << BackfillCode::Done
+            << QStringList{"41067 - 312,45"};
+        QTest::newRow("first line 261399 passed over")
+            << QByteArray("261399: 900.00\n120607: 312.45\n") << before << BackfillCode::Done
+            << QStringList{"41067 - 312,45"};
+        QTest::newRow("first line 260230 passed over")
+            << QByteArray("260230: 900.00\n120607: 312.45\n") << before << BackfillCode::Done
+            << QStringList{"41067 - 312,45"};
+        QTest::newRow("first line abcdef passed over")
+            << QByteArray("abcdef: 900.00\n120607: 312.45\n") << before << BackfillCode::Done
+            << QStringList{"41067 - 312,45"};
+        QTest::newRow("first line empty passed over")
+            << ("\n" + ThreeLines) << before << BackfillCode::Done << QStringList{"41067 - 312,45"};
+        QTest::newRow("no line with a date: code 3") << QByteArray("Niet gevonden\n\nabcdef: 312.45\n")
+                                                     << before << BackfillCode::AexNotFound << QStringList{};
+        QTest::newRow("later line without a date passed over, entries kept")
             << QByteArray("120606: 311.50\nkoersen van vandaag\n120607: 312.45\n") << Tuesday5June2012
-            << BackfillCode::Done << QStringList{"41066 - 311,50"};
+            << BackfillCode::Done << QStringList{"41066 - 311,50", "41067 - 312,45"};
+        QTest::newRow("a blank after the value")
+            << QByteArray("120606: 311.50 \n120607: 312.45\n") << Tuesday5June2012 << BackfillCode::Done
+            << QStringList{"41066 - 311,50", "41067 - 312,45"};
+        QTest::newRow("a tab after the value") << QByteArray("120607: 312.45\t\n") << before
+                                               << BackfillCode::Done << QStringList{"41067 - 312,45"};
+        QTest::newRow("a tab before the value, CR LF") << QByteArray("120607:\t312.45 \t\r\n") << before
+                                                       << BackfillCode::Done << QStringList{"41067 - 312,45"};
+        QTest::newRow("three decimals passed over")
+            << QByteArray("120606: 311.505\n120607: 312.45\n") << Tuesday5June2012 << BackfillCode::Done
+            << QStringList{"41067 - 312,45"};
         QTest::newRow("empty line at the end") << QByteArray("120607: 312.45\n\n") << before
                                                << BackfillCode::Done << QStringList{"41067 - 312,45"};
         QTest::newRow("last line without a line end")
@@ -217,6 +241,49 @@ private slots:
             QVERIFY2(entry.find_first_of("\r\n") == std::string::npos, entry.c_str());
     }
 
+    void plausibleReading_data()
+    {
+        QTest::addColumn<QByteArray>("page");
+        QTest::addColumn<QByteArray>("stored"); // stored history, "day:value ..."
+        QTest::addColumn<QStringList>("entries");
+
+        QTest::newRow("65536 among values near 900 passed over")
+            << QByteArray("120604: 900.00\n120605: 65536.00\n120606: 905.00\n") << QByteArray()
+            << QStringList{"41064 - 900,00", "41066 - 905,00"};
+        QTest::newRow("999999999 passed over")
+            << QByteArray("120604: 900.00\n120605: 999999999\n120606: 905.00\n") << QByteArray()
+            << QStringList{"41064 - 900,00", "41066 - 905,00"};
+        QTest::newRow("each line compared with the last one taken")
+            << QByteArray("120604: 900.00\n120605: 65536.00\n120606: 65600.00\n120607: 910.00\n")
+            << QByteArray() << QStringList{"41064 - 900,00", "41067 - 910,00"};
+        QTest::newRow("the first line compared with the stored value before it")
+            << QByteArray("120605: 9000.00\n120606: 901.00\n") << QByteArray("41063:900")
+            << QStringList{"41066 - 901,00"};
+        QTest::newRow("an absurd stored value does not anchor")
+            << QByteArray("120605: 903.00\n") << QByteArray("41062:900 41063:65536")
+            << QStringList{"41065 - 903,00"};
+        QTest::newRow("a fifth more in a day passed over")
+            << QByteArray("120605: 1090.00\n") << QByteArray("41064:900") << QStringList{};
+        QTest::newRow("a fifth more across three weeks")
+            << QByteArray("120605: 1090.00\n") << QByteArray("41044:900") << QStringList{"41065 - 1090,00"};
+        QTest::newRow("nothing before: 65536 is sane")
+            << QByteArray("120605: 65536.00\n") << QByteArray() << QStringList{"41065 - 65536,00"};
+    }
+    void plausibleReading()
+    {
+        QFETCH(QByteArray, page);
+        QFETCH(QByteArray, stored);
+        QFETCH(QStringList, entries);
+        History::EntryList history;
+        for (const QByteArray& token : stored.split(' '))
+            if (!token.isEmpty())
+                history.push_back(
+                    History::MakeEntry(token.split(':')[0].toInt(), token.split(':')[1].toStdString()));
+        const Quotes::ClosingPricesReading reading = Quotes::ReadClosingPrices(
+            page.toStdString(), History::NoDay, Today, History::TrustedValues(history));
+        QCOMPARE(Texts(reading.entries), entries);
+    }
+
     void backfill_data()
     {
         QTest::addColumn<int>("lastDay");
@@ -234,7 +301,7 @@ private slots:
         QTest::newRow("49 characters") << Tuesday5June2012 << mondayEvening << ThreeLines + "xxx\n"
                                        << true << BackfillCode::PageTooSmall << 0;
         QTest::newRow("50 characters") << Tuesday5June2012 << mondayEvening << ThreeLines + "xxxx\n"
-                                       << true << BackfillCode::Done << 2;
+                                       << true << BackfillCode::Done << 3;
         QTest::newRow("a short error page") << Tuesday5June2012 << mondayEvening << QByteArray("Not Found")
                                             << true << BackfillCode::PageTooSmall << 0;
         QTest::newRow("an error page")

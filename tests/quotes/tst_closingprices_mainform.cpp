@@ -126,8 +126,7 @@ private slots:
             << Stored.last() << 3 << QStringList{} << false;
         QTest::newRow("last value 0: code 4, earlier days kept")
             << List + "120608: 0\n"
-            << true << Stored.last() << 4 << QStringList{"41066 - 311,50", "41067 - 312,45", "41068 - 0"}
-            << false;
+            << true << Stored.last() << 4 << QStringList{"41066 - 311,50", "41067 - 312,45"} << false;
     }
     void backfill()
     {

@@ -190,6 +190,13 @@ private slots:
             << LoopbackReply::Page(QuotePage("10:15", " 0,0 (+1,20) 0,39%")) << false;
         QTest::newRow("a value of words")
             << LoopbackReply::Page(QuotePage("10:15", " --- (+1,20) 0,39%")) << false;
+        QTest::newRow("65536,00 after days of 300,00")
+            << LoopbackReply::Page(QuotePage("10:15", " 65536,00 (+1,20) 0,39%")) << false;
+        QTest::newRow("twenty digits")
+            << LoopbackReply::Page(QuotePage("10:15", " 99999999999999999999,99 (+1,20) 0,39%")) << false;
+        QTest::newRow("22 decimals") << LoopbackReply::Page(
+                                            QuotePage("10:15", " 312,4500000000000000000000 (+1,20) 0,39%"))
+                                     << false;
     }
     void failures()
     {

@@ -32,6 +32,10 @@ private slots:
     void tradingHours();
     void readPage_data();
     void readPage();
+    void quoteValue_data();
+    void quoteValue();
+    void plausibleQuote_data();
+    void plausibleQuote();
     void changeColour_data();
     void changeColour();
     void valueColour_data();
@@ -241,6 +245,83 @@ void TestQuotePage::readPage()
     QCOMPARE(QByteArray::fromStdString(line.aex.text), QByteArray("AEX: "));
     QCOMPARE(QByteArray::fromStdString(line.koers.text), koers);
     QCOMPARE(QByteArray::fromStdString(line.time.text), moment);
+}
+
+void TestQuotePage::quoteValue_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QByteArray>("value"); // empty: no value
+
+    QTest::newRow("decimal comma") << QByteArray(" 912,34 ") << QByteArray("912,34");
+    QTest::newRow("decimal point") << QByteArray("912.34") << QByteArray("912,34");
+    QTest::newRow("thousands point, decimal comma") << QByteArray(" 1.012,34 ") << QByteArray("1012,34");
+    QTest::newRow("thousands comma, decimal point") << QByteArray("1,012.34") << QByteArray("1012,34");
+    QTest::newRow("two thousands points") << QByteArray("1.012.345,67") << QByteArray("1012345,67");
+    QTest::newRow("a point and three digits: thousands") << QByteArray("1.012") << QByteArray("1012");
+    QTest::newRow("&nbsp; before") << QByteArray("&nbsp;912,34") << QByteArray("912,34");
+    QTest::newRow("&nbsp; around, thousands point")
+        << QByteArray("&nbsp;1.012,34&nbsp;") << QByteArray("1012,34");
+    QTest::newRow("&#160; and a tab") << QByteArray("&#160;\t912,34 ") << QByteArray("912,34");
+    QTest::newRow("non-breaking space byte") << QByteArray("\xA0"
+                                                           "912,34")
+                                             << QByteArray("912,34");
+    QTest::newRow("non-breaking space in UTF-8") << QByteArray("\xC2\xA0"
+                                                               "912,34")
+                                                 << QByteArray("912,34");
+    QTest::newRow("three decimals") << QByteArray("912,345") << QByteArray("912345");
+    QTest::newRow("four decimals") << QByteArray("912,3456") << QByteArray();
+    QTest::newRow("22 decimals") << QByteArray("912,3400000000000000000000") << QByteArray();
+    QTest::newRow("a group of two") << QByteArray("1.01,34") << QByteArray();
+    QTest::newRow("the same separator twice") << QByteArray("1,012,34") << QByteArray();
+    QTest::newRow("separator at the end") << QByteArray("912,") << QByteArray();
+    QTest::newRow("a sign") << QByteArray("-912,34") << QByteArray();
+    QTest::newRow("an entity not a space") << QByteArray("&euro;912,34") << QByteArray();
+    QTest::newRow("empty") << QByteArray("&nbsp;") << QByteArray();
+}
+
+void TestQuotePage::quoteValue()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QByteArray, value);
+    QCOMPARE(QByteArray::fromStdString(ReadQuoteValue(text.toStdString())), value);
+}
+
+void TestQuotePage::plausibleQuote_data()
+{
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<double>("anchor"); // the day before; 0: none
+    QTest::addColumn<int>("reading");
+    QTest::addColumn<QByteArray>("koers");
+
+    QTest::newRow("a thousands point") << QByteArray(" 1.012,34 ") << 1005.0 << int(QuoteReading::Read)
+                                       << QByteArray(" 1012,34  (+1,20)  0,39% ");
+    QTest::newRow("&nbsp; before the value")
+        << QByteArray("&nbsp;912,34 ") << 905.0 << int(QuoteReading::Read)
+        << QByteArray(" 912,34  (+1,20)  0,39% ");
+    QTest::newRow("a decimal point") << QByteArray(" 912.34 ") << 905.0 << int(QuoteReading::Read)
+                                     << QByteArray(" 912,34  (+1,20)  0,39% ");
+    QTest::newRow("65536,00 among values near 900")
+        << QByteArray(" 65536,00 ") << 905.0 << int(QuoteReading::Implausible) << QByteArray();
+    QTest::newRow("65536,00 without an anchor") << QByteArray(" 65536,00 ") << 0.0 << int(QuoteReading::Read)
+                                                << QByteArray(" 65536,00  (+1,20)  0,39% ");
+    QTest::newRow("twenty digits") << QByteArray(" 99999999999999999999,99 ") << 0.0
+                                   << int(QuoteReading::BadValue) << QByteArray();
+}
+
+void TestQuotePage::plausibleQuote()
+{
+    QFETCH(QByteArray, value);
+    QFETCH(double, anchor);
+    QFETCH(int, reading);
+    QFETCH(QByteArray, koers);
+    const QByteArray page = "<div>Beurs;07-06-12 10:15<a>HOME</a></div><p>AEX" + value + "(+1.20) 0.39%</p>";
+    const int day = 41067;
+    Quote quote;
+    QCOMPARE(int(ReadQuotePage(page.toStdString(), quote,
+                               anchor > 0 ? History::Anchor{day - 1, anchor} : History::Anchor{}, day)),
+             reading);
+    if (reading == int(QuoteReading::Read))
+        QCOMPARE(QByteArray::fromStdString(QuoteStatus(quote, "").koers.text), koers);
 }
 
 void TestQuotePage::changeColour_data()

@@ -1,0 +1,164 @@
+#include "history/Plausibility.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace History {
+
+namespace {
+
+// The real AEX closes since 1983 (data/aex-daily-close.csv) moved at most 12.1 % between two
+// calendar days and 21.6 % over two (October 1987, October 2008); over n calendar days the
+// largest move, as a factor, never exceeded 1.149 to the power of the square root of n (that
+// bound is reached over two days; over a month it is 1.10, over a year 1.05). A base of 1.2
+// leaves room for a move a third larger than any seen, and still refuses a value ten times the
+// anchor across a gap of up to five months.
+constexpr double FactorBase = 1.2;
+
+// Filling rounds to the cent: a filled-in value lies within a cent of the middle of its
+// neighbours, which are rounded too.
+constexpr double LineTolerance = 0.01;
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+} // namespace
+
+double PlausibleFactor(int days)
+{
+    return std::pow(FactorBase, std::sqrt(static_cast<double>(std::max(days, 1))));
+}
+
+bool IsSaneValue(double value)
+{
+    return std::isfinite(value) && value > LeastValue && value <= HighestPlausibleValue;
+}
+
+bool IsPlausible(double value, int day, const Anchor& anchor)
+{
+    if (!IsSaneValue(value))
+        return false;
+    if (!anchor.Valid() || !IsSaneValue(anchor.value))
+        return true;
+    const double factor = PlausibleFactor(std::abs(day - anchor.day));
+    return value <= anchor.value * factor && value >= anchor.value / factor;
+}
+
+std::optional<double> ReadCentValue(std::string_view text)
+{
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    std::size_t digits = 0;
+    while (digits < text.size() && IsDigit(text[digits]))
+        ++digits;
+    if (digits == 0)
+        return std::nullopt;
+    if (digits < text.size()) {
+        const std::size_t decimals = text.size() - digits - 1;
+        if ((text[digits] != ',' && text[digits] != '.') || decimals < 1 || decimals > 2)
+            return std::nullopt;
+        for (std::size_t i = digits + 1; i < text.size(); ++i)
+            if (!IsDigit(text[i]))
+                return std::nullopt;
+    }
+    // Whole cents, so that no rounding of the text can make it a different value.
+    double cents = 0.0;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (IsDigit(text[i]))
+            cents = cents * 10.0 + (text[i] - '0');
+    for (std::size_t decimals = digits < text.size() ? text.size() - digits - 1 : 0; decimals < 2; ++decimals)
+        cents *= 10.0;
+    return cents / 100.0;
+}
+
+TrustedValues::TrustedValues(const EntryList& ascending)
+{
+    m_values.reserve(ascending.size());
+    for (const std::string& entry : ascending)
+        if (HasValue(entry))
+            Add(EntryDay(entry), EntryValue(entry));
+}
+
+bool TrustedValues::Add(int day, double value)
+{
+    if (day == NoDay || (!m_values.empty() && day <= m_values.back().day))
+        return false;
+    if (!IsPlausible(value, day, Newest()))
+        return false;
+    m_values.push_back({day, value});
+    return true;
+}
+
+Anchor TrustedValues::Before(int day) const
+{
+    const auto at = std::lower_bound(m_values.begin(), m_values.end(), day,
+                                     [](const Anchor& anchor, int d) { return anchor.day < d; });
+    return at == m_values.begin() ? Anchor{} : *(at - 1);
+}
+
+Anchor TrustedValues::Newest() const
+{
+    return m_values.empty() ? Anchor{} : m_values.back();
+}
+
+bool TrustedValues::IsTrusted(int day) const
+{
+    const auto at = std::lower_bound(m_values.begin(), m_values.end(), day,
+                                     [](const Anchor& anchor, int d) { return anchor.day < d; });
+    return at != m_values.end() && at->day == day;
+}
+
+std::vector<ValueKind> ValueKinds(const EntryList& ascending)
+{
+    const std::size_t count = ascending.size();
+    std::vector<int> days(count);
+    std::vector<double> values(count);
+    std::vector<bool> valued(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        days[i] = EntryDay(ascending[i]);
+        values[i] = EntryValue(ascending[i]);
+        valued[i] = days[i] != NoDay && values[i] >= LeastValue;
+    }
+    const auto onLine = [&](std::size_t i) {
+        if (i == 0 || i + 1 >= count || !valued[i - 1] || !valued[i + 1] || days[i - 1] != days[i] - 1 ||
+            days[i + 1] != days[i] + 1)
+            return false;
+        const double middle = (values[i - 1] + values[i + 1]) / 2.0;
+        return std::abs(values[i] - middle) <= LineTolerance * (1.0 + 1e-9);
+    };
+
+    const TrustedValues trusted(ascending);
+    std::vector<ValueKind> kinds(count, ValueKind::Missing);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!valued[i])
+            continue;
+        if (!trusted.IsTrusted(days[i]))
+            kinds[i] = ValueKind::Implausible;
+        else
+            kinds[i] = onLine(i) ? ValueKind::FilledIn : ValueKind::Real;
+    }
+    // A trailing run of one repeated value (the last value carried forward): its last entry has
+    // no day after it to show that it lies on the line.
+    if (count >= 2 && kinds[count - 1] == ValueKind::Real && kinds[count - 2] == ValueKind::FilledIn &&
+        days[count - 2] == days[count - 1] - 1 &&
+        ValueText(ascending[count - 1]) == ValueText(ascending[count - 2]))
+        kinds[count - 1] = ValueKind::FilledIn;
+    return kinds;
+}
+
+bool IsWeekend(int day)
+{
+    // Day 0, 30 December 1899, was a Saturday.
+    return day % 7 == 0 || day % 7 == 1;
+}
+
+} // namespace History
