@@ -1,5 +1,7 @@
 #include "app/Components.h"
 
+#include "chart/ChartDrawing.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -48,13 +50,16 @@ void TShape::SetPenColor(const QColor& color)
 void TShape::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    QPen pen(m_pen);
-    pen.setCosmetic(true);
-    painter.setPen(pen);
     if (m_kind == Kind::Circle) {
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setBrush(Qt::NoBrush);
-        painter.drawEllipse(QRectF(0.5, 0.5, width() - 1.0, height() - 1.0));
+        // Drawn pixel for pixel in the pen colour: a smoothed outline looks pale and blurred
+        // next to the chart's 1-pixel lines.
+        const qreal ratio = devicePixelRatioF();
+        if (m_circle.isNull() || m_circle.deviceIndependentSize() != QSizeF(size()) ||
+            !qFuzzyCompare(m_circle.devicePixelRatio(), ratio) || m_circleColour != m_pen) {
+            m_circle = Chart::HandleCircle(m_pen, size(), ratio);
+            m_circleColour = m_pen;
+        }
+        painter.drawImage(QPoint(0, 0), m_circle);
     } else {
         painter.fillRect(rect(), m_pen); // a 1-pixel rectangle is its pen
     }

@@ -33,7 +33,11 @@ class TShape : public QWidget
 {
     Q_OBJECT
 public:
-    enum class Kind { Circle, Rectangle };
+    enum class Kind
+    {
+        Circle,
+        Rectangle
+    };
     explicit TShape(Kind kind, QWidget* parent = nullptr);
 
     void SetPenColor(const QColor& color);
@@ -53,4 +57,6 @@ protected:
 private:
     Kind m_kind;
     QColor m_pen = Qt::black;
+    QImage m_circle; // the outline as last drawn, for its size, pixel ratio and colour
+    QColor m_circleColour;
 };

@@ -7,7 +7,6 @@
 #include "chart/ThirdFriday.h"
 #include "support/Clock.h"
 #include "support/Regional.h"
-#include "support/SystemInfo.h"
 #include "support/SettingsStore.h"
 #include "support/Trace.h"
 
@@ -165,8 +164,7 @@ void TMainForm::DrawGraph()
                      colours);
     Chart::DrawPlotNote(Image->Bitmap(), Scale,
                         Chart::PlotNote(History::LastValuedDay(HistoryList, Unstored, Series->Items()),
-                                        Support::TodayDayNumber(), Support::Language == "NLD",
-                                        Support::Regional()));
+                                        Support::TodayDayNumber()));
     // The bitmaps are new: no trend line is on them, whoever asked for the redraw.
     GreenLineFresh = RedLineFresh = BlueLineFresh = true;
     if (ReloadHandles) {

@@ -111,6 +111,7 @@ private slots:
     void cleanup();
     void firstPaintDrawsChartAndDefaultLines();
     void dragRedrawsOnlyTheLine();
+    void handlesAreCrisp();
     void dragStopsAtTheEdges_data();
     void dragStopsAtTheEdges();
     void handleKeepsDayAndValueAcrossResizeAndRestart();
@@ -206,6 +207,47 @@ void TestMainFormChart::dragRedrawsOnlyTheLine()
     // Moves without the button held do nothing.
     form.Shape4MouseMove(QPointF(form.Image->mapToGlobal(QPoint(100, 100))));
     QCOMPARE(form.Shape4->pos(), path.last() - QPoint(4, 4));
+}
+
+// The six circles show their pen colour pixel for pixel, over the chart as it is drawn: a
+// smoothed outline has no pixel of its colour and looks pale. CTest runs this once more at
+// a device pixel ratio of 2 (QT_SCALE_FACTOR=2).
+void TestMainFormChart::handlesAreCrisp()
+{
+    m_form = OpenForm(ExactSeries());
+    QVERIFY(m_form);
+    TMainForm& form = *m_form;
+    const qreal ratio = qEnvironmentVariable("QT_SCALE_FACTOR", "1").toDouble();
+    QCOMPARE(form.devicePixelRatioF(), ratio);
+    const QImage& plot = form.Image->Bitmap();
+    QCOMPARE(plot.devicePixelRatio(), ratio);
+    const QRgb pens[] = {qRgb(0, 128, 0), qRgb(0, 128, 0), qRgb(255, 0, 0),
+                         qRgb(255, 0, 0), qRgb(0, 0, 255), qRgb(0, 0, 255)};
+    TShape* const handles[] = {form.Shape3, form.Shape4, form.Shape5, form.Shape6, form.Shape7, form.Shape8};
+    for (int handle = 0; handle < 6; ++handle) {
+        const QWidget* shape = handles[handle];
+        QCOMPARE(shape->size(), QSize(11, 11));
+        const QImage seen = form.grab(QRect(shape->mapTo(&form, QPoint(0, 0)), shape->size())).toImage();
+        QCOMPARE(seen.size(), QSize(11, 11) * ratio);
+        // The handle's left and top on the panel are 1 pixel right of and below the plot's.
+        const QPoint onPlot = (shape->pos() - QPoint(1, 1)) * ratio;
+        int inPen = 0;
+        for (int y = 0; y < seen.height(); ++y)
+            for (int x = 0; x < seen.width(); ++x) {
+                const QRgb pixel = seen.pixel(x, y) | 0xFF000000;
+                if (pixel == pens[handle])
+                    ++inPen;
+                else
+                    QVERIFY2(pixel == plot.pixel(onPlot + QPoint(x, y)),
+                             qPrintable(QString("handle %1, pixel %2,%3 blended: %4")
+                                            .arg(handle)
+                                            .arg(x)
+                                            .arg(y)
+                                            .arg(pixel, 8, 16)));
+            }
+        // An 11-pixel ring has 32 pixels; at twice the ratio it is twice as long and twice as wide.
+        QVERIFY2(inPen >= 28 * ratio * ratio, qPrintable(QString::number(inPen)));
+    }
 }
 
 void TestMainFormChart::dragStopsAtTheEdges_data()

@@ -160,7 +160,7 @@ private slots:
         const int lastValued =
             History::LastValuedDay(form.HistoryList, form.Unstored, form.Series->Items());
         QCOMPARE(lastValued, lastDay);
-        QCOMPARE(Chart::PlotNote(lastValued, TodayNumber(), true, Support::Regional()), note);
+        QCOMPARE(Chart::PlotNote(lastValued, TodayNumber()), note);
         form.FormClose();
         QCOMPARE(QSettings(TestSupport::IniPath(), QSettings::IniFormat).value("Defaults/Dagen").toInt(),
                  dayCount);
