@@ -219,10 +219,9 @@ void TMainForm::LoadHandles()
 {
     const auto settings = Support::OpenSettings();
     settings->beginGroup(QStringLiteral("Defaults"));
-    const int today = Support::TodayDayNumber();
     for (int handle = 0; handle < Chart::HandleCount; ++handle) {
         const Chart::StoredHandle stored = Chart::ReadStoredHandle(*settings, handle);
-        HandleShape(handle)->move(Chart::PlaceHandle(handle, stored, Scale, today).place);
+        HandleShape(handle)->move(Chart::PlaceHandle(handle, stored, Scale).place);
         m_handleStored[handle] = !stored.IsEmpty();
         HandleMoved(handle) = false;
     }
