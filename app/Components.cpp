@@ -2,6 +2,8 @@
 
 #include "chart/ChartDrawing.h"
 
+#include <QFocusEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -78,4 +80,36 @@ void TShape::mouseReleaseEvent(QMouseEvent* event)
 void TShape::mouseMoveEvent(QMouseEvent* event)
 {
     emit mouseMoved(event);
+}
+
+TSpinEdit::TSpinEdit(QWidget* parent) : QSpinBox(parent) {}
+
+void TSpinEdit::stepBy(int steps)
+{
+    QSpinBox::stepBy(steps);
+    DeselectText();
+}
+
+void TSpinEdit::focusInEvent(QFocusEvent* event)
+{
+    QSpinBox::focusInEvent(event);
+    // Entered with the keyboard: at the end of the text, as after a step. A click into the text
+    // leaves the cursor where it was clicked.
+    const Qt::FocusReason reason = event->reason();
+    if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+        reason == Qt::ShortcutFocusReason) {
+        lineEdit()->deselect();
+        lineEdit()->end(false);
+    } else {
+        DeselectText();
+    }
+}
+
+void TSpinEdit::DeselectText()
+{
+    QLineEdit* edit = lineEdit();
+    if (!edit->hasSelectedText())
+        return;
+    edit->deselect();
+    edit->end(false);
 }

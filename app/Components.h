@@ -1,8 +1,9 @@
 #pragma once
-// Small widgets that the main window is built from: an image that shows a bitmap, and a
-// circle or rectangle shape with a pen colour.
+// Small widgets that the main window is built from: an image that shows a bitmap, a circle
+// or rectangle shape with a pen colour, and a spin box that never selects its text.
 
 #include <QImage>
+#include <QSpinBox>
 #include <QWidget>
 
 // Shows its bitmap at its top-left corner; the bitmap is kept in device pixels so that it
@@ -59,4 +60,21 @@ private:
     QColor m_pen = Qt::black;
     QImage m_circle; // the outline as last drawn, for its size, pixel ratio and colour
     QColor m_circleColour;
+};
+
+// The day count's spin box. Its text is never selected for the user: neither by a step (a click
+// on an arrow, an arrow key, the wheel) nor on entering it with the keyboard. The cursor goes
+// to the end instead, so the next key press adds to the count rather than replacing it.
+class TSpinEdit : public QSpinBox
+{
+    Q_OBJECT
+public:
+    explicit TSpinEdit(QWidget* parent = nullptr);
+    void stepBy(int steps) override;
+
+protected:
+    void focusInEvent(QFocusEvent* event) override;
+
+private:
+    void DeselectText();
 };

@@ -81,7 +81,7 @@ void TMainForm::CreateComponents()
     KoersLabel->setObjectName(QStringLiteral("KoersLabel"));
     TimeLabel->setObjectName(QStringLiteral("TimeLabel"));
 
-    SpinEdit = new QSpinBox(TopPanel);
+    SpinEdit = new TSpinEdit(TopPanel);
     SpinEdit->setObjectName(QStringLiteral("SpinEdit"));
     SpinEdit->setGeometry(688, 6, 73, 28);
     SpinEdit->setRange(MinDayCount, MaxDayCount);

@@ -7,8 +7,12 @@
 #include "testsupport/TestSupport.h"
 
 #include <QLabel>
+#include <QLineEdit>
+#include <QListView>
 #include <QSettings>
 #include <QSpinBox>
+#include <QStyle>
+#include <QStyleOptionSpinBox>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
@@ -25,6 +29,19 @@ void StoreDefaults(const QVariantMap& values)
 QSettings IniFile()
 {
     return QSettings(TestSupport::IniPath(), QSettings::IniFormat);
+}
+
+// The middle of the spin box's up or down arrow, where a user clicks.
+QPoint ArrowCentre(QSpinBox* spin, QStyle::SubControl arrow)
+{
+    QStyleOptionSpinBox option;
+    option.initFrom(spin);
+    option.frame = spin->hasFrame();
+    option.buttonSymbols = spin->buttonSymbols();
+    option.subControls =
+        QStyle::SC_SpinBoxFrame | QStyle::SC_SpinBoxEditField | QStyle::SC_SpinBoxUp | QStyle::SC_SpinBoxDown;
+    option.stepEnabled = QAbstractSpinBox::StepUpEnabled | QAbstractSpinBox::StepDownEnabled;
+    return spin->style()->subControlRect(QStyle::CC_SpinBox, &option, arrow, spin).center();
 }
 } // namespace
 
@@ -161,6 +178,58 @@ private slots:
         QCOMPARE(form.SpinEdit->singleStep(), 7);
         QVERIFY(form.SpinEdit->minimum() >= 33);
         QVERIFY(form.SpinEdit->maximum() >= 20000);
+    }
+
+    // The day count's text is never selected: after a click on an arrow the next key press adds
+    // a digit instead of replacing the count.
+    void spinBoxTextIsNotSelected_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<int>("value");     // after the action
+        QTest::addColumn<QString>("typed"); // the text after typing "1"
+        QTest::newRow("click on the up arrow") << "up arrow" << 207 << "2071";
+        QTest::newRow("click on the down arrow") << "down arrow" << 193 << "1931";
+        QTest::newRow("two clicks on the up arrow") << "up arrow twice" << 214 << "2141";
+        QTest::newRow("up key") << "up key" << 207 << "2071";
+        QTest::newRow("page down key: ten steps") << "page down key" << 130 << "1301";
+        QTest::newRow("entering with the Tab key") << "tab" << 200 << "2001";
+    }
+    void spinBoxTextIsNotSelected()
+    {
+        QFETCH(QString, action);
+        QFETCH(int, value);
+        QFETCH(QString, typed);
+        StoreDefaults({{"Dagen", 200}});
+        TMainForm form;
+        form.DownloadTimer->stop();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QSpinBox* spin = form.SpinEdit;
+        QLineEdit* edit = spin->findChild<QLineEdit*>();
+        QVERIFY(edit);
+        if (action.endsWith("arrow") || action == "up arrow twice") {
+            const QPoint at =
+                ArrowCentre(spin, action.startsWith("up") ? QStyle::SC_SpinBoxUp : QStyle::SC_SpinBoxDown);
+            QTest::mouseClick(spin, Qt::LeftButton, {}, at);
+            if (action.endsWith("twice"))
+                QTest::mouseClick(spin, Qt::LeftButton, {}, at, 300);
+        } else if (action == "up key") {
+            QTest::keyClick(spin, Qt::Key_Up);
+        } else if (action == "page down key") {
+            QTest::keyClick(spin, Qt::Key_PageDown);
+        } else {
+            form.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&form));
+            form.ListBox->setFocus();
+            QTRY_VERIFY(form.ListBox->hasFocus());
+            spin->setFocus(Qt::TabFocusReason);
+            QTRY_VERIFY(spin->hasFocus());
+        }
+        QCOMPARE(spin->value(), value);
+        QVERIFY2(!edit->hasSelectedText(), qPrintable(edit->selectedText()));
+        QTest::keyClick(spin, Qt::Key_1);
+        QCOMPARE(edit->text(), typed);
+        QCOMPARE(spin->value(), typed.toInt());
     }
 
     void marketClosedTextsOnFirstResize()
