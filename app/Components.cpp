@@ -3,9 +3,11 @@
 #include "chart/ChartDrawing.h"
 
 #include <QFocusEvent>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 
 TImage::TImage(QWidget* parent) : QWidget(parent)
 {
@@ -112,4 +114,36 @@ void TSpinEdit::DeselectText()
         return;
     edit->deselect();
     edit->end(false);
+}
+
+TStatusLabel::TStatusLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {}
+
+bool TStatusLabel::IsCut() const
+{
+    return width() < sizeHint().width();
+}
+
+void TStatusLabel::paintEvent(QPaintEvent* event)
+{
+    if (!IsCut()) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::WindowText));
+    const QRect room = contentsRect();
+    painter.drawText(room, Qt::AlignLeft | Qt::AlignVCenter,
+                     fontMetrics().elidedText(text(), Qt::ElideRight, room.width()));
+}
+
+bool TStatusLabel::event(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        if (IsCut())
+            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), text(), this);
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QLabel::event(event);
 }

@@ -1,8 +1,10 @@
 #pragma once
 // Small widgets that the main window is built from: an image that shows a bitmap, a circle
-// or rectangle shape with a pen colour, and a spin box that never selects its text.
+// or rectangle shape with a pen colour, a spin box that never selects its text and a label
+// that ends its text with an ellipsis where it is cut.
 
 #include <QImage>
+#include <QLabel>
 #include <QSpinBox>
 #include <QWidget>
 
@@ -77,4 +79,18 @@ protected:
 
 private:
     void DeselectText();
+};
+
+// A status label. Given less width than its text needs, it shows as much of the text as fits
+// followed by an ellipsis, and offers the whole text as its tooltip; text() stays whole.
+class TStatusLabel : public QLabel
+{
+    Q_OBJECT
+public:
+    explicit TStatusLabel(const QString& text, QWidget* parent = nullptr);
+    bool IsCut() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    bool event(QEvent* event) override;
 };

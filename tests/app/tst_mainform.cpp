@@ -1,6 +1,8 @@
 // The main window's creation, layout and closing, and the settings that persist between runs.
 #include "app/MainForm.h"
+#include "app/StatusLineLayout.h"
 #include "app/WindowSettings.h"
+#include "quotes/StatusLine.h"
 #include "support/Clock.h"
 #include "support/SettingsStore.h"
 #include "support/SystemInfo.h"
@@ -251,6 +253,79 @@ private slots:
         QCOMPARE(form.AboutButton->x(), form.TopPanel->width() - form.AboutButton->width() - 10);
         QCOMPARE(form.SpinEdit->x(), form.AboutButton->x() - form.SpinEdit->width() - 10);
         QCOMPARE(form.DagenLabel->x(), form.SpinEdit->x() - form.DagenLabel->width() - 5);
+    }
+
+    void statusLineLayout_data()
+    {
+        QTest::addColumn<QList<int>>("widths"); // AEXLabel, KoersLabel, TimeLabel
+        QTest::addColumn<int>("dagenLeft");
+        QTest::addColumn<QList<int>>("places"); // left and width of each
+        // 568: the chart panel of a 720 pixels wide window.
+        QTest::newRow("fits: centred over the chart panel")
+            << QList<int>{40, 100, 150} << 488 << QList<int>{139, 40, 179, 100, 279, 150};
+        QTest::newRow("a failed download")
+            << QList<int>{0, 0, 370} << 488 << QList<int>{99, 0, 99, 0, 99, 370};
+        QTest::newRow("ends 10 pixels before Aantal dagen")
+            << QList<int>{50, 200, 168} << 488 << QList<int>{60, 50, 110, 200, 310, 168};
+        QTest::newRow("would run over Aantal dagen: moved left, whole")
+            << QList<int>{45, 200, 200} << 488 << QList<int>{33, 45, 78, 200, 278, 200};
+        QTest::newRow("too long: the time is cut")
+            << QList<int>{45, 250, 250} << 488 << QList<int>{5, 45, 50, 250, 300, 178};
+        QTest::newRow("far too long: the value is cut too, the time gone")
+            << QList<int>{45, 500, 250} << 488 << QList<int>{5, 45, 50, 428, 478, 0};
+        QTest::newRow("no room at all") << QList<int>{45, 200, 200} << 10 << QList<int>{5, 0, 5, 0, 5, 0};
+    }
+    void statusLineLayout()
+    {
+        QFETCH(QList<int>, widths);
+        QFETCH(int, dagenLeft);
+        QFETCH(QList<int>, places);
+        const auto laidOut = LayOutStatusLine({widths[0], widths[1], widths[2]}, 568, dagenLeft);
+        QList<int> found;
+        for (const StatusPlace& place : laidOut)
+            found << place.left << place.width;
+        QCOMPARE(found, places);
+    }
+
+    // A long quote stops before "Aantal dagen"; the value stays whole as long as it can, and a
+    // wider window shows the whole line centred again.
+    void longQuoteStopsBeforeDagenLabel_data()
+    {
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<bool>("timeWhole");
+        QTest::newRow("moved left") << QByteArray("1.012,34 (+12,34) 1,23% ") << true;
+        QTest::newRow("the time cut") << QByteArray("1.012,3456789 (+12,3456789) 1,2345678% ") << false;
+    }
+    void longQuoteStopsBeforeDagenLabel()
+    {
+        QFETCH(QByteArray, value);
+        QFETCH(bool, timeWhole);
+        TMainForm form;
+        form.DownloadTimer->stop();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        const QString time = "09-12-2026 17:35:00";
+        form.ShowStatusLine({{"AEX: ", std::nullopt},
+                             {value.toStdString(), std::nullopt},
+                             {time.toStdString(), std::nullopt}});
+        QCOMPARE(form.KoersLabel->text(), QString::fromLatin1(value));
+        QCOMPARE(form.TimeLabel->text(), time);
+        const QRect dagen = form.DagenLabel->geometry();
+        for (const QLabel* label : {form.AEXLabel, form.KoersLabel, form.TimeLabel})
+            QVERIFY2(label->geometry().right() < dagen.left() - 9,
+                     qPrintable(QString("%1 ends at %2, Aantal dagen begins at %3")
+                                    .arg(label->objectName())
+                                    .arg(label->geometry().right())
+                                    .arg(dagen.left())));
+        QCOMPARE(form.KoersLabel->width(), form.KoersLabel->sizeHint().width());
+        QCOMPARE(form.TimeLabel->width() == form.TimeLabel->sizeHint().width(), timeWhole);
+        QCOMPARE(form.KoersLabel->x(), form.AEXLabel->x() + form.AEXLabel->width());
+        QCOMPARE(form.TimeLabel->x(), form.KoersLabel->x() + form.KoersLabel->width());
+
+        form.resize(1280, 600);
+        const int group = form.AEXLabel->width() + form.KoersLabel->width() + form.TimeLabel->width();
+        QCOMPARE(form.TimeLabel->width(), form.TimeLabel->sizeHint().width());
+        QCOMPARE(form.AEXLabel->x(), (form.Panel1->width() - group) / 2);
     }
 
     void quoteTextSurvivesResize()
