@@ -1,5 +1,4 @@
 // The built program, started with empty user folders and closed the way a logout closes it.
-#include "app/WindowSettings.h"
 #include "support/Clock.h"
 #include "testsupport/TestSupport.h"
 
@@ -49,19 +48,19 @@ private slots:
     {
         QFETCH(int, signal);
         QTemporaryDir folder;
-        const QByteArray starter = "46062 - 1004,14\r\n";
+        // One day, ten months (301 days) before today.
+        const QByteArray starter = QByteArray::number(Support::TodayDayNumber() - 301) + " - 1004,14\r\n";
         QVERIFY(TestSupport::WriteFile(folder.path() + "/AEX.dat", starter));
 
         QCOMPARE(RunAndSignal(folder.path(), signal), 0);
 
         QSettings ini(TestSupport::IniPath(), QSettings::IniFormat);
-        for (const char* key : {"Defaults/Top", "Defaults/Left", "Defaults/Width", "Defaults/Height",
-                                "Defaults/Dagen", "Sources/QuoteSite", "Sources/ClosingPricesSite",
-                                "Sources/MakerSite"})
+        for (const char* key :
+             {"Defaults/Top", "Defaults/Left", "Defaults/Width", "Defaults/Height", "Defaults/Dagen",
+              "Sources/QuoteSite", "Sources/ClosingPricesSite", "Sources/MakerSite"})
             QVERIFY2(ini.contains(key), key);
-        // A first start: the default, or more when the history's one day lies long before today.
-        QCOMPARE(ini.value("Defaults/Dagen").toInt(),
-                 FirstStartDayCount(DefaultDayCount, 46062, Support::TodayDayNumber()));
+        // A first start whose history lies long before today shows more days.
+        QCOMPARE(ini.value("Defaults/Dagen").toInt(), 515);
         QVERIFY(QFileInfo::exists(TestSupport::DataFolder() + "AEX.dat"));
     }
 
@@ -79,7 +78,8 @@ private slots:
         QVERIFY(TestSupport::WriteFile(folder.path() + "/AEX.dat", "46062 - 1004,14\r\n"));
         QVERIFY(TestSupport::WriteFile(TestSupport::DataFolder() + "AEX.dat", "46061 - 999,03\r\n"));
         QCOMPARE(RunAndSignal(folder.path(), SIGTERM), 0);
-        QVERIFY(TestSupport::ReadFile(TestSupport::DataFolder() + "AEX.dat").startsWith("46061 - 999,03\r\n"));
+        QVERIFY(
+            TestSupport::ReadFile(TestSupport::DataFolder() + "AEX.dat").startsWith("46061 - 999,03\r\n"));
     }
 };
 
