@@ -435,11 +435,13 @@ void TestChartDrawing::plotNoteText()
     QFETCH(bool, english);
     QFETCH(QString, note);
     const std::string language = Support::Language;
+    const Support::RegionalSettings regional = Support::Regional();
     Support::Language = english ? "ENU" : "NLD";
     Support::SetRegional(english ? Support::RegionalSettings::English() : Support::RegionalSettings::Dutch());
     const int day = lastValued == -1 ? History::NoDay : TodayDay() - lastValued;
     const QString made = Chart::PlotNote(day, TodayDay());
     Support::Language = language;
+    Support::SetRegional(regional);
     QCOMPARE(made, note);
 }
 
