@@ -1,7 +1,13 @@
 #include "app/Components.h"
 
+#include "chart/ChartDrawing.h"
+
+#include <QFocusEvent>
+#include <QHelpEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 
 TImage::TImage(QWidget* parent) : QWidget(parent)
 {
@@ -48,13 +54,16 @@ void TShape::SetPenColor(const QColor& color)
 void TShape::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    QPen pen(m_pen);
-    pen.setCosmetic(true);
-    painter.setPen(pen);
     if (m_kind == Kind::Circle) {
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setBrush(Qt::NoBrush);
-        painter.drawEllipse(QRectF(0.5, 0.5, width() - 1.0, height() - 1.0));
+        // Drawn pixel for pixel in the pen colour: a smoothed outline looks pale and blurred
+        // next to the chart's 1-pixel lines.
+        const qreal ratio = devicePixelRatioF();
+        if (m_circle.isNull() || m_circle.deviceIndependentSize() != QSizeF(size()) ||
+            !qFuzzyCompare(m_circle.devicePixelRatio(), ratio) || m_circleColour != m_pen) {
+            m_circle = Chart::HandleCircle(m_pen, size(), ratio);
+            m_circleColour = m_pen;
+        }
+        painter.drawImage(QPoint(0, 0), m_circle);
     } else {
         painter.fillRect(rect(), m_pen); // a 1-pixel rectangle is its pen
     }
@@ -73,4 +82,68 @@ void TShape::mouseReleaseEvent(QMouseEvent* event)
 void TShape::mouseMoveEvent(QMouseEvent* event)
 {
     emit mouseMoved(event);
+}
+
+TSpinEdit::TSpinEdit(QWidget* parent) : QSpinBox(parent) {}
+
+void TSpinEdit::stepBy(int steps)
+{
+    QSpinBox::stepBy(steps);
+    DeselectText();
+}
+
+void TSpinEdit::focusInEvent(QFocusEvent* event)
+{
+    QSpinBox::focusInEvent(event);
+    // Entered with the keyboard: at the end of the text, as after a step. A click into the text
+    // leaves the cursor where it was clicked.
+    const Qt::FocusReason reason = event->reason();
+    if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+        reason == Qt::ShortcutFocusReason) {
+        lineEdit()->deselect();
+        lineEdit()->end(false);
+    } else {
+        DeselectText();
+    }
+}
+
+void TSpinEdit::DeselectText()
+{
+    QLineEdit* edit = lineEdit();
+    if (!edit->hasSelectedText())
+        return;
+    edit->deselect();
+    edit->end(false);
+}
+
+TStatusLabel::TStatusLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {}
+
+bool TStatusLabel::IsCut() const
+{
+    return width() < sizeHint().width();
+}
+
+void TStatusLabel::paintEvent(QPaintEvent* event)
+{
+    if (!IsCut()) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::WindowText));
+    const QRect room = contentsRect();
+    painter.drawText(room, Qt::AlignLeft | Qt::AlignVCenter,
+                     fontMetrics().elidedText(text(), Qt::ElideRight, room.width()));
+}
+
+bool TStatusLabel::event(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        if (IsCut())
+            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), text(), this);
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QLabel::event(event);
 }

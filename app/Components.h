@@ -1,8 +1,11 @@
 #pragma once
-// Small widgets that the main window is built from: an image that shows a bitmap, and a
-// circle or rectangle shape with a pen colour.
+// Small widgets that the main window is built from: an image that shows a bitmap, a circle
+// or rectangle shape with a pen colour, a spin box that never selects its text and a label
+// that ends its text with an ellipsis where it is cut.
 
 #include <QImage>
+#include <QLabel>
+#include <QSpinBox>
 #include <QWidget>
 
 // Shows its bitmap at its top-left corner; the bitmap is kept in device pixels so that it
@@ -33,7 +36,11 @@ class TShape : public QWidget
 {
     Q_OBJECT
 public:
-    enum class Kind { Circle, Rectangle };
+    enum class Kind
+    {
+        Circle,
+        Rectangle
+    };
     explicit TShape(Kind kind, QWidget* parent = nullptr);
 
     void SetPenColor(const QColor& color);
@@ -53,4 +60,37 @@ protected:
 private:
     Kind m_kind;
     QColor m_pen = Qt::black;
+    QImage m_circle; // the outline as last drawn, for its size, pixel ratio and colour
+    QColor m_circleColour;
+};
+
+// The day count's spin box. Its text is never selected for the user: neither by a step (a click
+// on an arrow, an arrow key, the wheel) nor on entering it with the keyboard. The cursor goes
+// to the end instead, so the next key press adds to the count rather than replacing it.
+class TSpinEdit : public QSpinBox
+{
+    Q_OBJECT
+public:
+    explicit TSpinEdit(QWidget* parent = nullptr);
+    void stepBy(int steps) override;
+
+protected:
+    void focusInEvent(QFocusEvent* event) override;
+
+private:
+    void DeselectText();
+};
+
+// A status label. Given less width than its text needs, it shows as much of the text as fits
+// followed by an ellipsis, and offers the whole text as its tooltip; text() stays whole.
+class TStatusLabel : public QLabel
+{
+    Q_OBJECT
+public:
+    explicit TStatusLabel(const QString& text, QWidget* parent = nullptr);
+    bool IsCut() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    bool event(QEvent* event) override;
 };

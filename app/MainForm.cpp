@@ -3,6 +3,7 @@
 #include "app/AppIcon.h"
 #include "app/Forms.h"
 #include "app/SaveFailureBox.h"
+#include "app/StatusLineLayout.h"
 #include "app/WindowSettings.h"
 #include "support/Clock.h"
 #include "support/Folders.h"
@@ -75,7 +76,7 @@ void TMainForm::CreateComponents()
     DagenLabel->move(588, 9);
     DagenLabel->adjustSize();
     for (QLabel** label : {&AEXLabel, &KoersLabel, &TimeLabel}) {
-        *label = new QLabel(QStringLiteral("-"), TopPanel);
+        *label = new TStatusLabel(QStringLiteral("-"), TopPanel);
         (*label)->setFont(Verdana(true));
         (*label)->move((*label)->x(), 10);
         (*label)->adjustSize();
@@ -84,7 +85,7 @@ void TMainForm::CreateComponents()
     KoersLabel->setObjectName(QStringLiteral("KoersLabel"));
     TimeLabel->setObjectName(QStringLiteral("TimeLabel"));
 
-    SpinEdit = new QSpinBox(TopPanel);
+    SpinEdit = new TSpinEdit(TopPanel);
     SpinEdit->setObjectName(QStringLiteral("SpinEdit"));
     SpinEdit->setGeometry(688, 6, 73, 28);
     SpinEdit->setRange(MinDayCount, MaxDayCount);
@@ -225,13 +226,18 @@ void TMainForm::FormResize()
         }
     }
 
-    AEXLabel->move((Panel1->width() - AEXLabel->width() - KoersLabel->width() - TimeLabel->width()) / 2,
-                   AEXLabel->y());
-    KoersLabel->move(AEXLabel->x() + AEXLabel->width(), KoersLabel->y());
-    TimeLabel->move(KoersLabel->x() + KoersLabel->width(), TimeLabel->y());
     AboutButton->move(TopPanel->width() - AboutButton->width() - 10, AboutButton->y());
     SpinEdit->move(AboutButton->x() - SpinEdit->width() - 10, SpinEdit->y());
     DagenLabel->move(SpinEdit->x() - DagenLabel->width() - 5, DagenLabel->y());
+    // Centred over the chart panel, but a long quote must not run over "Aantal dagen".
+    const auto places = LayOutStatusLine(
+        {status[0]->sizeHint().width(), status[1]->sizeHint().width(), status[2]->sizeHint().width()},
+        Panel1->width(), DagenLabel->x());
+    for (int i = 0; i < 3; ++i) {
+        status[i]->setGeometry(places[i].left, status[i]->y(), places[i].width,
+                               status[i]->sizeHint().height());
+        status[i]->update();
+    }
 }
 
 void TMainForm::RequestChartPaint()

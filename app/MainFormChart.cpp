@@ -7,7 +7,6 @@
 #include "chart/ThirdFriday.h"
 #include "support/Clock.h"
 #include "support/Regional.h"
-#include "support/SystemInfo.h"
 #include "support/SettingsStore.h"
 #include "support/Trace.h"
 
@@ -165,8 +164,7 @@ void TMainForm::DrawGraph()
                      colours);
     Chart::DrawPlotNote(Image->Bitmap(), Scale,
                         Chart::PlotNote(History::LastValuedDay(HistoryList, Unstored, Series->Items()),
-                                        Support::TodayDayNumber(), Support::Language == "NLD",
-                                        Support::Regional()));
+                                        Support::TodayDayNumber()));
     // The bitmaps are new: no trend line is on them, whoever asked for the redraw.
     GreenLineFresh = RedLineFresh = BlueLineFresh = true;
     if (ReloadHandles) {
@@ -221,10 +219,9 @@ void TMainForm::LoadHandles()
 {
     const auto settings = Support::OpenSettings();
     settings->beginGroup(QStringLiteral("Defaults"));
-    const int today = Support::TodayDayNumber();
     for (int handle = 0; handle < Chart::HandleCount; ++handle) {
         const Chart::StoredHandle stored = Chart::ReadStoredHandle(*settings, handle);
-        HandleShape(handle)->move(Chart::PlaceHandle(handle, stored, Scale, today).place);
+        HandleShape(handle)->move(Chart::PlaceHandle(handle, stored, Scale).place);
         m_handleStored[handle] = !stored.IsEmpty();
         HandleMoved(handle) = false;
     }

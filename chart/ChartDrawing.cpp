@@ -364,7 +364,8 @@ void DrawChart(QImage& plot, QImage& outer, const SeriesData& series, const Char
                                          regional.MonthAbbreviation(mark.month)) +
                             LabelGap;
             if (mark.year != 0 && labelX >= yearsEnd)
-                yearsEnd = labels.Write(labelX, bottom + YearBelowPlot, QString::number(mark.year)) + LabelGap;
+                yearsEnd =
+                    labels.Write(labelX, bottom + YearBelowPlot, QString::number(mark.year)) + LabelGap;
         }
     }
 
@@ -381,14 +382,14 @@ void DrawChart(QImage& plot, QImage& outer, const SeriesData& series, const Char
     }
 }
 
-QString PlotNote(int lastValuedDay, int today, bool dutch, const Support::RegionalSettings& regional)
+QString PlotNote(int lastValuedDay, int today)
 {
     if (lastValuedDay == History::NoDay)
-        return dutch ? QStringLiteral("Geen koersen") : QStringLiteral("No prices");
+        return QStringLiteral("Geen koersen");
     if (today - lastValuedDay <= StaleAfterDays)
         return {};
-    const QString date = regional.ShortDate(Support::DateOfDay(lastValuedDay));
-    return (dutch ? QStringLiteral("Geen koersen na ") : QStringLiteral("No prices after ")) + date;
+    return QStringLiteral("Geen koersen na ") +
+           Support::RegionalSettings::Dutch().ShortDate(Support::DateOfDay(lastValuedDay));
 }
 
 void DrawPlotNote(QImage& plot, const ChartScale& scale, const QString& note)
@@ -418,6 +419,31 @@ void DrawTrendLine(QImage& plot, const QColor& colour, QPoint from, QPoint to)
     canvas.setBrush(Qt::NoBrush);
     canvas.setPen(LinePen(colour));
     canvas.drawLine(from, to);
+}
+
+QImage HandleCircle(const QColor& colour, QSize size, qreal devicePixelRatio)
+{
+    const qreal ratio = devicePixelRatio > 0 ? devicePixelRatio : 1.0;
+    const QSize pixels = (QSizeF(size) * ratio).toSize().expandedTo(QSize(1, 1));
+    QImage circle(pixels, QImage::Format_ARGB32_Premultiplied);
+    circle.setDevicePixelRatio(ratio);
+    circle.fill(Qt::transparent);
+    // A pixel belongs to the ring when its centre lies within half the ring's width of the
+    // circle through the middle of the ring: a symmetric outline without blended pixels.
+    const double ring = std::max(1.0, std::round(ratio));
+    const double centreX = pixels.width() / 2.0;
+    const double centreY = pixels.height() / 2.0;
+    const double radius = std::min(centreX, centreY) - ring / 2.0;
+    if (radius <= 0) {
+        circle.fill(colour);
+        return circle;
+    }
+    const QRgb pen = colour.rgb();
+    for (int y = 0; y < pixels.height(); ++y)
+        for (int x = 0; x < pixels.width(); ++x)
+            if (std::abs(std::hypot(x + 0.5 - centreX, y + 0.5 - centreY) - radius) <= ring / 2.0)
+                circle.setPixel(x, y, pen);
+    return circle;
 }
 
 } // namespace Chart

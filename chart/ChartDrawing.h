@@ -71,10 +71,11 @@ void DrawChart(QImage& plot, QImage& outer, const SeriesData& series, const Char
 // Newest values more than this many days before today make the plot carry a note.
 inline constexpr int StaleAfterDays = 7;
 // The note over a plot whose newest days have no value of their own, so that an empty or flat
-// chart is not taken for real prices: "Geen koersen na <date>" ("No prices after <date>") when
-// the newest value lies more than StaleAfterDays before today, "Geen koersen" ("No prices")
-// when no day has one (lastValuedDay is NoDay); empty otherwise.
-QString PlotNote(int lastValuedDay, int today, bool dutch, const Support::RegionalSettings& regional);
+// chart is not taken for real prices: "Geen koersen na <date>" when the newest value lies more
+// than StaleAfterDays before today, "Geen koersen" when no day has one (lastValuedDay is
+// NoDay); empty otherwise. Dutch, with the date in the Dutch short form (10-2-2026), whatever
+// the system's language: it stands in the main window, which speaks Dutch.
+QString PlotNote(int lastValuedDay, int today);
 // Writes the note centred across the plot area on a patch of its background: near the top,
 // above the highest value, or in the middle when the scale has no values.
 void DrawPlotNote(QImage& plot, const ChartScale& scale, const QString& note);
@@ -82,5 +83,10 @@ void DrawPlotNote(QImage& plot, const ChartScale& scale, const QString& note);
 // Draws a 1-pixel segment from `from` up to one pixel before `to` in NotXor mode: drawing the
 // same segment twice restores every pixel, so a trend line moves without a redraw.
 void DrawTrendLine(QImage& plot, const QColor& colour, QPoint from, QPoint to);
+
+// A handle's circle outline for a widget of `size` logical pixels at `devicePixelRatio`: every
+// pixel is either exactly `colour` or transparent, so the circle is as crisp as the chart's
+// lines. The ring is one logical pixel wide (whole device pixels) and lies against the edges.
+QImage HandleCircle(const QColor& colour, QSize size, qreal devicePixelRatio);
 
 } // namespace Chart

@@ -42,7 +42,7 @@ QString HandleTopKey(int handle)
     return QStringLiteral("Shape%1-Top").arg(handle + 3);
 }
 
-HandlePlace PlaceHandle(int handle, const StoredHandle& stored, const ChartScale& scale, int today)
+HandlePlace PlaceHandle(int handle, const StoredHandle& stored, const ChartScale& scale)
 {
     const QPoint fallback = DefaultHandlePlace(handle);
     HandlePlace result{fallback, false};
@@ -50,9 +50,11 @@ HandlePlace PlaceHandle(int handle, const StoredHandle& stored, const ChartScale
     bool valuePlaced = false;
 
     const int day = stored.day;
-    if (scale.HasDays && day > 0 && day <= today + HandleFutureDays) {
+    if (scale.HasDays && day > 0) {
         const int x = scale.DayToX(day);
-        // A day scrolled out of the shown days would land outside the plot area.
+        // A day scrolled out of the shown days would land outside the plot area. No bound on
+        // days after today: a handle dragged onto the last days is stored as today + 31 or
+        // + 32, and refusing it would throw the line back to its default place.
         if (x >= scale.ChartLeft && x <= scale.ChartRight) {
             result.place.setX(x - HandleOffset);
             dayPlaced = true;

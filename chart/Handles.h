@@ -15,8 +15,6 @@ inline constexpr int HandleCount = 6; // Shape3 ... Shape8: green, red and blue 
 inline constexpr int HandleSize = 11;
 // From a handle's left and top to its reference point, the centre pixel of its circle.
 inline constexpr int HandleOffset = HandleSize / 2 - 1;
-// A stored day up to this many days after today is accepted.
-inline constexpr int HandleFutureDays = 30;
 
 // The left and top of handle 0 ... 5 when it has no usable stored position.
 QPoint DefaultHandlePlace(int handle);
@@ -38,10 +36,11 @@ struct HandlePlace
     bool fromStore = false; // both day and value were placed; false when either fell back
 };
 
-// Where a handle goes on the current chart. A stored day of 0, one more than
-// HandleFutureDays after `today` or outside the shown days, and a stored value of "0.0" or
-// outside ChartMin ... ChartMax, put that coordinate at its default.
-HandlePlace PlaceHandle(int handle, const StoredHandle& stored, const ChartScale& scale, int today);
+// Where a handle goes on the current chart. A stored day of 0 or outside the shown days, and a
+// stored value of "0.0" or outside ChartMin ... ChartMax, put that coordinate at its default.
+// The shown days are the only bound on a day: whatever StoreHandle made of a place on the
+// chart, up to its last day (31 days after today) and its right edge, comes back to it.
+HandlePlace PlaceHandle(int handle, const StoredHandle& stored, const ChartScale& scale);
 
 // The day and value under a handle's reference point; the value with four decimals and
 // `decimalSeparator`, a value below 0.1 as zero.

@@ -70,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                      Support::Regional());
     const UnstoredDays unstored{loaded.heldBack, build.obtained, build.filled, build.departed};
     const int lastValued = LastValuedDay(loaded.history, unstored, build.items);
-    const QString note = Chart::PlotNote(lastValued, today, true, Support::Regional());
+    const QString note = Chart::PlotNote(lastValued, today);
     Fuzz::Check(note.isEmpty() == (lastValued != NoDay && today - lastValued <= Chart::StaleAfterDays),
                 "the plot carries a note exactly when its newest value is over a week old");
     Chart::DrawPlotNote(plot, scale, note);

@@ -68,10 +68,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         settings->beginGroup(QStringLiteral("Defaults"));
         for (int handle = 0; handle < Chart::HandleCount; ++handle) {
             const Chart::StoredHandle stored = Chart::ReadStoredHandle(*settings, handle);
-            const Chart::HandlePlace place = Chart::PlaceHandle(handle, stored, scale, Fuzz::Today);
+            const Chart::HandlePlace place = Chart::PlaceHandle(handle, stored, scale);
             const QPoint reference = place.place + QPoint(Chart::HandleOffset, Chart::HandleOffset);
             Fuzz::Check(reference.y() >= scale.ChartTop && place.place.y() <= scale.ChartBottom,
                         "a handle lies within the chart's height");
+            // Wherever it went, a handle saved from there comes back to it.
+            const bool onPlot = scale.ChartLeft < reference.x() && reference.x() < scale.ChartRight &&
+                                scale.ChartTop < reference.y() && reference.y() < scale.ChartBottom;
+            if (onPlot)
+                Fuzz::Check(
+                    Chart::PlaceHandle(handle, Chart::StoreHandle(place.place, scale, ','), scale).fromStore,
+                    "a saved place is accepted back");
             if (place.fromStore) {
                 Fuzz::Check(reference.x() >= scale.ChartLeft && reference.x() <= scale.ChartRight,
                             "a stored handle lies within the chart's width");

@@ -308,7 +308,7 @@ private slots:
         const auto form = MakeForm("NLD");
         QApplication::setFont(desktopFont);
 
-        QCOMPARE(form->size(), QSize(TAboutForm::ClientWidth, TAboutForm::ClientHeight));
+        QCOMPARE(form->size(), QSize(371, 257));
         QCOMPARE(form->minimumSize(), form->maximumSize());
         QCOMPARE(form->NameLabel->font().pixelSize(), 48);
         QVERIFY(form->NameLabel->font().bold());

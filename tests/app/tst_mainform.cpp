@@ -1,14 +1,20 @@
 // The main window's creation, layout and closing, and the settings that persist between runs.
 #include "app/MainForm.h"
+#include "app/StatusLineLayout.h"
 #include "app/WindowSettings.h"
+#include "quotes/StatusLine.h"
 #include "support/Clock.h"
 #include "support/SettingsStore.h"
 #include "support/SystemInfo.h"
 #include "testsupport/TestSupport.h"
 
 #include <QLabel>
+#include <QLineEdit>
+#include <QListView>
 #include <QSettings>
 #include <QSpinBox>
+#include <QStyle>
+#include <QStyleOptionSpinBox>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
@@ -25,6 +31,19 @@ void StoreDefaults(const QVariantMap& values)
 QSettings IniFile()
 {
     return QSettings(TestSupport::IniPath(), QSettings::IniFormat);
+}
+
+// The middle of the spin box's up or down arrow, where a user clicks.
+QPoint ArrowCentre(QSpinBox* spin, QStyle::SubControl arrow)
+{
+    QStyleOptionSpinBox option;
+    option.initFrom(spin);
+    option.frame = spin->hasFrame();
+    option.buttonSymbols = spin->buttonSymbols();
+    option.subControls =
+        QStyle::SC_SpinBoxFrame | QStyle::SC_SpinBoxEditField | QStyle::SC_SpinBoxUp | QStyle::SC_SpinBoxDown;
+    option.stepEnabled = QAbstractSpinBox::StepUpEnabled | QAbstractSpinBox::StepDownEnabled;
+    return spin->style()->subControlRect(QStyle::CC_SpinBox, &option, arrow, spin).center();
 }
 } // namespace
 
@@ -70,9 +89,9 @@ private slots:
         QTest::newRow("as stored") << 30 << 40 << 301 << QPoint(40, 30) << 301;
         QTest::newRow("top -50") << -50 << 10 << 200 << QPoint(10, 1) << 200;
         QTest::newRow("top 0, left 0") << 0 << 0 << 200 << QPoint(1, 1) << 200;
-        QTest::newRow("day count too small") << 5 << 5 << 7 << QPoint(5, 5) << MinDayCount;
-        QTest::newRow("day count negative") << 5 << 5 << -14 << QPoint(5, 5) << MinDayCount;
-        QTest::newRow("day count too large") << 5 << 5 << 99999 << QPoint(5, 5) << MaxDayCount;
+        QTest::newRow("day count too small") << 5 << 5 << 7 << QPoint(5, 5) << 35;
+        QTest::newRow("day count negative") << 5 << 5 << -14 << QPoint(5, 5) << 35;
+        QTest::newRow("day count too large") << 5 << 5 << 99999 << QPoint(5, 5) << 20000;
     }
     void storedBounds()
     {
@@ -95,12 +114,9 @@ private slots:
         QTest::addColumn<QVariant>("width");
         QTest::addColumn<QVariant>("height");
         QTest::addColumn<QSize>("read");
-        QTest::newRow("far beyond any screen")
-            << QVariant(100000) << QVariant(100000) << QSize(MaxWindowExtent, MaxWindowExtent);
-        QTest::newRow("largest integer")
-            << QVariant(2147483647) << QVariant(600) << QSize(MaxWindowExtent, 600);
-        QTest::newRow("the limit itself")
-            << QVariant(MaxWindowExtent) << QVariant(1) << QSize(MaxWindowExtent, 1);
+        QTest::newRow("far beyond any screen") << QVariant(100000) << QVariant(100000) << QSize(8192, 8192);
+        QTest::newRow("largest integer") << QVariant(2147483647) << QVariant(600) << QSize(8192, 600);
+        QTest::newRow("the limit itself") << QVariant(8192) << QVariant(1) << QSize(8192, 1);
         QTest::newRow("an ordinary size") << QVariant(1920) << QVariant(1080) << QSize(1920, 1080);
     }
     void oversizedWindowIsBounded()
@@ -128,7 +144,7 @@ private slots:
         QTest::newRow("80 days: to 292, in steps of 7") << 200 << 80 << 298;
         QTest::newRow("ten months") << 200 << 301 << 515;
         QTest::newRow("a larger count shows enough") << 700 << 301 << 700;
-        QTest::newRow("sixty years: the largest count") << 200 << 21915 << MaxDayCount;
+        QTest::newRow("sixty years: the largest count") << 200 << 21915 << 20000;
     }
     void firstStartDayCount()
     {
@@ -138,11 +154,11 @@ private slots:
         const int today = 46364;
         const int lastValued = age == -1 ? -1 : today - age;
         QCOMPARE(FirstStartDayCount(dayCount, lastValued, today), result);
-        if (result != dayCount && result != MaxDayCount) {
+        if (result != dayCount && result != 20000) {
             QCOMPARE((result - dayCount) % 7, 0);
             // Half a year up to the newest value, and not a step more.
-            QVERIFY(lastValued - (today + 31 - result) + 1 >= FirstStartShownDays);
-            QVERIFY(lastValued - (today + 31 - (result - 7)) + 1 < FirstStartShownDays);
+            QVERIFY(lastValued - (today + 31 - result) + 1 >= 182);
+            QVERIFY(lastValued - (today + 31 - (result - 7)) + 1 < 182);
         }
     }
 
@@ -159,8 +175,61 @@ private slots:
     {
         TMainForm form;
         QCOMPARE(form.SpinEdit->singleStep(), 7);
-        QVERIFY(form.SpinEdit->minimum() >= 33);
-        QVERIFY(form.SpinEdit->maximum() >= 20000);
+        // The chart needs 33 entries; the whole shipped history since 1983 fits.
+        QCOMPARE(form.SpinEdit->minimum(), 35);
+        QCOMPARE(form.SpinEdit->maximum(), 20000);
+    }
+
+    // The day count's text is never selected: after a click on an arrow the next key press adds
+    // a digit instead of replacing the count.
+    void spinBoxTextIsNotSelected_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<int>("value");     // after the action
+        QTest::addColumn<QString>("typed"); // the text after typing "1"
+        QTest::newRow("click on the up arrow") << "up arrow" << 207 << "2071";
+        QTest::newRow("click on the down arrow") << "down arrow" << 193 << "1931";
+        QTest::newRow("two clicks on the up arrow") << "up arrow twice" << 214 << "2141";
+        QTest::newRow("up key") << "up key" << 207 << "2071";
+        QTest::newRow("page down key: ten steps") << "page down key" << 130 << "1301";
+        QTest::newRow("entering with the Tab key") << "tab" << 200 << "2001";
+    }
+    void spinBoxTextIsNotSelected()
+    {
+        QFETCH(QString, action);
+        QFETCH(int, value);
+        QFETCH(QString, typed);
+        StoreDefaults({{"Dagen", 200}});
+        TMainForm form;
+        form.DownloadTimer->stop();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QSpinBox* spin = form.SpinEdit;
+        QLineEdit* edit = spin->findChild<QLineEdit*>();
+        QVERIFY(edit);
+        if (action.endsWith("arrow") || action == "up arrow twice") {
+            const QPoint at =
+                ArrowCentre(spin, action.startsWith("up") ? QStyle::SC_SpinBoxUp : QStyle::SC_SpinBoxDown);
+            QTest::mouseClick(spin, Qt::LeftButton, {}, at);
+            if (action.endsWith("twice"))
+                QTest::mouseClick(spin, Qt::LeftButton, {}, at, 300);
+        } else if (action == "up key") {
+            QTest::keyClick(spin, Qt::Key_Up);
+        } else if (action == "page down key") {
+            QTest::keyClick(spin, Qt::Key_PageDown);
+        } else {
+            form.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&form));
+            form.ListBox->setFocus();
+            QTRY_VERIFY(form.ListBox->hasFocus());
+            spin->setFocus(Qt::TabFocusReason);
+            QTRY_VERIFY(spin->hasFocus());
+        }
+        QCOMPARE(spin->value(), value);
+        QVERIFY2(!edit->hasSelectedText(), qPrintable(edit->selectedText()));
+        QTest::keyClick(spin, Qt::Key_1);
+        QCOMPARE(edit->text(), typed);
+        QCOMPARE(spin->value(), typed.toInt());
     }
 
     void marketClosedTextsOnFirstResize()
@@ -182,6 +251,79 @@ private slots:
         QCOMPARE(form.AboutButton->x(), form.TopPanel->width() - form.AboutButton->width() - 10);
         QCOMPARE(form.SpinEdit->x(), form.AboutButton->x() - form.SpinEdit->width() - 10);
         QCOMPARE(form.DagenLabel->x(), form.SpinEdit->x() - form.DagenLabel->width() - 5);
+    }
+
+    void statusLineLayout_data()
+    {
+        QTest::addColumn<QList<int>>("widths"); // AEXLabel, KoersLabel, TimeLabel
+        QTest::addColumn<int>("dagenLeft");
+        QTest::addColumn<QList<int>>("places"); // left and width of each
+        // 568: the chart panel of a 720 pixels wide window.
+        QTest::newRow("fits: centred over the chart panel")
+            << QList<int>{40, 100, 150} << 488 << QList<int>{139, 40, 179, 100, 279, 150};
+        QTest::newRow("a failed download")
+            << QList<int>{0, 0, 370} << 488 << QList<int>{99, 0, 99, 0, 99, 370};
+        QTest::newRow("ends 10 pixels before Aantal dagen")
+            << QList<int>{50, 200, 168} << 488 << QList<int>{60, 50, 110, 200, 310, 168};
+        QTest::newRow("would run over Aantal dagen: moved left, whole")
+            << QList<int>{45, 200, 200} << 488 << QList<int>{33, 45, 78, 200, 278, 200};
+        QTest::newRow("too long: the time is cut")
+            << QList<int>{45, 250, 250} << 488 << QList<int>{5, 45, 50, 250, 300, 178};
+        QTest::newRow("far too long: the value is cut too, the time gone")
+            << QList<int>{45, 500, 250} << 488 << QList<int>{5, 45, 50, 428, 478, 0};
+        QTest::newRow("no room at all") << QList<int>{45, 200, 200} << 10 << QList<int>{5, 0, 5, 0, 5, 0};
+    }
+    void statusLineLayout()
+    {
+        QFETCH(QList<int>, widths);
+        QFETCH(int, dagenLeft);
+        QFETCH(QList<int>, places);
+        const auto laidOut = LayOutStatusLine({widths[0], widths[1], widths[2]}, 568, dagenLeft);
+        QList<int> found;
+        for (const StatusPlace& place : laidOut)
+            found << place.left << place.width;
+        QCOMPARE(found, places);
+    }
+
+    // A long quote stops before "Aantal dagen"; the value stays whole as long as it can, and a
+    // wider window shows the whole line centred again.
+    void longQuoteStopsBeforeDagenLabel_data()
+    {
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<bool>("timeWhole");
+        QTest::newRow("moved left") << QByteArray("1.012,34 (+12,34) 1,23% ") << true;
+        QTest::newRow("the time cut") << QByteArray("1.012,3456789 (+12,3456789) 1,2345678% ") << false;
+    }
+    void longQuoteStopsBeforeDagenLabel()
+    {
+        QFETCH(QByteArray, value);
+        QFETCH(bool, timeWhole);
+        TMainForm form;
+        form.DownloadTimer->stop();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        const QString time = "09-12-2026 17:35:00";
+        form.ShowStatusLine({{"AEX: ", std::nullopt},
+                             {value.toStdString(), std::nullopt},
+                             {time.toStdString(), std::nullopt}});
+        QCOMPARE(form.KoersLabel->text(), QString::fromLatin1(value));
+        QCOMPARE(form.TimeLabel->text(), time);
+        const QRect dagen = form.DagenLabel->geometry();
+        for (const QLabel* label : {form.AEXLabel, form.KoersLabel, form.TimeLabel})
+            QVERIFY2(label->geometry().right() < dagen.left() - 9,
+                     qPrintable(QString("%1 ends at %2, Aantal dagen begins at %3")
+                                    .arg(label->objectName())
+                                    .arg(label->geometry().right())
+                                    .arg(dagen.left())));
+        QCOMPARE(form.KoersLabel->width(), form.KoersLabel->sizeHint().width());
+        QCOMPARE(form.TimeLabel->width() == form.TimeLabel->sizeHint().width(), timeWhole);
+        QCOMPARE(form.KoersLabel->x(), form.AEXLabel->x() + form.AEXLabel->width());
+        QCOMPARE(form.TimeLabel->x(), form.KoersLabel->x() + form.KoersLabel->width());
+
+        form.resize(1280, 600);
+        const int group = form.AEXLabel->width() + form.KoersLabel->width() + form.TimeLabel->width();
+        QCOMPARE(form.TimeLabel->width(), form.TimeLabel->sizeHint().width());
+        QCOMPARE(form.AEXLabel->x(), (form.Panel1->width() - group) / 2);
     }
 
     void quoteTextSurvivesResize()

@@ -2,6 +2,7 @@
 #include "ChartTestData.h"
 #include "chart/ChartDrawing.h"
 #include "support/Clock.h"
+#include "support/SystemInfo.h"
 
 #include <QPainter>
 #include <QTest>
@@ -108,6 +109,8 @@ private slots:
     void plotNoteText();
     void plotNotePlacement_data();
     void plotNotePlacement();
+    void handleCircle_data();
+    void handleCircle();
 };
 
 void TestChartDrawing::backgroundAndFrame()
@@ -409,27 +412,37 @@ void TestChartDrawing::monthNamesNeverRunTogether()
         QVERIFY2(names.size() < marks.size(), qPrintable(found));
 }
 
+// The note stands in the main window, which speaks Dutch: Dutch words and a Dutch date also
+// for a user whose system speaks English.
 void TestChartDrawing::plotNoteText_data()
 {
     QTest::addColumn<int>("lastValued"); // days before today; -1: no value at all
-    QTest::addColumn<bool>("dutch");
+    QTest::addColumn<bool>("english");   // the system's language and regional settings
     QTest::addColumn<QString>("note");
-    QTest::newRow("yesterday") << 1 << true << QString();
-    QTest::newRow("a week: a long weekend and holidays") << 7 << true << QString();
-    QTest::newRow("eight days") << 8 << true << "Geen koersen na 4-6-2012";
-    QTest::newRow("eight days, English") << 8 << false << "No prices after 4-6-2012";
-    QTest::newRow("a value after today") << -5 << true << QString();
-    QTest::newRow("no value") << -1 << true << "Geen koersen";
-    QTest::newRow("no value, English") << -1 << false << "No prices";
+    QTest::newRow("yesterday") << 1 << false << QString();
+    QTest::newRow("a week: a long weekend and holidays") << 7 << false << QString();
+    QTest::newRow("eight days") << 8 << false << "Geen koersen na 4-6-2012";
+    QTest::newRow("eight days, English system") << 8 << true << "Geen koersen na 4-6-2012";
+    QTest::newRow("a year, English system") << 366 << true << "Geen koersen na 12-6-2011";
+    QTest::newRow("a value after today") << -5 << false << QString();
+    QTest::newRow("no value") << -1 << false << "Geen koersen";
+    QTest::newRow("no value, English system") << -1 << true << "Geen koersen";
 }
 
 void TestChartDrawing::plotNoteText()
 {
     QFETCH(int, lastValued);
-    QFETCH(bool, dutch);
+    QFETCH(bool, english);
     QFETCH(QString, note);
+    const std::string language = Support::Language;
+    const Support::RegionalSettings regional = Support::Regional();
+    Support::Language = english ? "ENU" : "NLD";
+    Support::SetRegional(english ? Support::RegionalSettings::English() : Support::RegionalSettings::Dutch());
     const int day = lastValued == -1 ? History::NoDay : TodayDay() - lastValued;
-    QCOMPARE(Chart::PlotNote(day, TodayDay(), dutch, Support::RegionalSettings::Dutch()), note);
+    const QString made = Chart::PlotNote(day, TodayDay());
+    Support::Language = language;
+    Support::SetRegional(regional);
+    QCOMPARE(made, note);
 }
 
 void TestChartDrawing::plotNotePlacement_data()
@@ -444,7 +457,8 @@ void TestChartDrawing::plotNotePlacement_data()
 void TestChartDrawing::plotNotePlacement()
 {
     QFETCH(bool, values);
-    const auto items = values ? LoadedSeries() : ChartTest::MakeSeries(TodayDay() - 200, 232, [](int) { return 0.0; });
+    const auto items =
+        values ? LoadedSeries() : ChartTest::MakeSeries(TodayDay() - 200, 232, [](int) { return 0.0; });
     Drawn drawn = Draw(items);
     QCOMPARE(drawn.scale.HasValues, values);
     const QImage before = drawn.plot.copy();
@@ -468,6 +482,52 @@ void TestChartDrawing::plotNotePlacement()
         QVERIFY2(bottom < Row(drawn.scale, 530.0), qPrintable(QString::number(bottom)));
     else
         QVERIFY(std::abs((top + bottom) - Height) <= 4);
+}
+
+void TestChartDrawing::handleCircle_data()
+{
+    QTest::addColumn<qreal>("ratio");
+    QTest::addColumn<int>("ring"); // device pixels across the outline
+    QTest::newRow("ratio 1") << 1.0 << 1;
+    QTest::newRow("ratio 1.5") << 1.5 << 2;
+    QTest::newRow("ratio 2") << 2.0 << 2;
+    QTest::newRow("ratio 3") << 3.0 << 3;
+}
+
+// An 11 x 11 circle outline in the pen colour, every pixel either the colour or transparent,
+// the same seen from each side.
+void TestChartDrawing::handleCircle()
+{
+    QFETCH(qreal, ratio);
+    QFETCH(int, ring);
+    const QColor blue(0, 0, 255);
+    const QImage circle = Chart::HandleCircle(blue, QSize(11, 11), ratio);
+    const int n = qRound(11 * ratio);
+    QCOMPARE(circle.size(), QSize(n, n));
+    QCOMPARE(circle.devicePixelRatio(), ratio);
+    for (int y = 0; y < n; ++y)
+        for (int x = 0; x < n; ++x) {
+            const QRgb pixel = circle.pixel(x, y);
+            QVERIFY(pixel == qRgb(0, 0, 255) || qAlpha(pixel) == 0);
+            QCOMPARE(circle.pixel(n - 1 - x, y), pixel);
+            QCOMPARE(circle.pixel(x, n - 1 - y), pixel);
+            QCOMPARE(circle.pixel(y, x), pixel);
+        }
+    // Through the middle row: the outline at both edges, `ring` pixels thick, open inside.
+    const int middle = n / 2;
+    for (int x = 0; x < n; ++x)
+        QCOMPARE(circle.pixel(x, middle) == qRgb(0, 0, 255), x < ring || x >= n - ring);
+    if (ratio == 1.0) {
+        const char* const rows[] = {"...#####...", "..#.....#..", ".#.......#.", "#.........#",
+                                    "#.........#", "#.........#", "#.........#", "#.........#",
+                                    ".#.......#.", "..#.....#..", "...#####..."};
+        for (int y = 0; y < 11; ++y) {
+            QString row;
+            for (int x = 0; x < 11; ++x)
+                row += qAlpha(circle.pixel(x, y)) == 0 ? '.' : '#';
+            QCOMPARE(row, QString::fromLatin1(rows[y]));
+        }
+    }
 }
 
 QTEST_MAIN(TestChartDrawing)

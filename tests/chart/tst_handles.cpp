@@ -29,6 +29,8 @@ private slots:
     void store_data();
     void store();
     void storedRoundTrip();
+    void everySavedPlaceComesBack_data();
+    void everySavedPlaceComesBack();
     void handEditedValues_data();
     void handEditedValues();
 };
@@ -55,7 +57,11 @@ void TestHandles::place_data()
     QTest::newRow("value with a point") << 0 << FirstDay + 100 << "500.2500" << QPoint(196, 135) << true;
     QTest::newRow("first shown day") << 2 << FirstDay << "500,25" << QPoint(-4, 135) << true;
     QTest::newRow("30 days ahead accepted") << 1 << Today + 30 << "500,25" << QPoint(394, 135) << true;
-    QTest::newRow("31 days ahead refused") << 1 << Today + 31 << "500,25" << QPoint(40, 135) << false;
+    QTest::newRow("the last shown day, 31 days ahead")
+        << 1 << Today + 31 << "500,25" << QPoint(396, 135) << true;
+    QTest::newRow("the right edge, 32 days ahead") << 1 << Today + 32 << "500,25" << QPoint(398, 135) << true;
+    QTest::newRow("beyond the right edge") << 1 << Today + 33 << "500,25" << QPoint(40, 135) << false;
+    QTest::newRow("far in the future") << 1 << 65000 << "500,25" << QPoint(40, 135) << false;
     QTest::newRow("day 0") << 3 << 0 << "500,25" << QPoint(40, 135) << false;
     QTest::newRow("negative day") << 3 << -5 << "500,25" << QPoint(40, 135) << false;
     QTest::newRow("day scrolled out to the left")
@@ -78,7 +84,7 @@ void TestHandles::place()
     QFETCH(QString, value);
     QFETCH(QPoint, expected);
     QFETCH(bool, fromStore);
-    const Chart::HandlePlace placed = Chart::PlaceHandle(handle, {day, value}, ExactScale(), Today);
+    const Chart::HandlePlace placed = Chart::PlaceHandle(handle, {day, value}, ExactScale());
     QCOMPARE(placed.place, expected);
     QCOMPARE(placed.fromStore, fromStore);
 }
@@ -88,7 +94,7 @@ void TestHandles::placeWithoutScale()
     // An empty series gives no scale: every handle goes to its default place.
     const auto scale = Chart::MakeScale(History::EntryList(), 402, 240);
     for (int handle = 0; handle < Chart::HandleCount; ++handle) {
-        const auto placed = Chart::PlaceHandle(handle, {FirstDay + 100, "500,25"}, scale, Today);
+        const auto placed = Chart::PlaceHandle(handle, {FirstDay + 100, "500,25"}, scale);
         QCOMPARE(placed.place, Chart::DefaultHandlePlace(handle));
         QVERIFY(!placed.fromStore);
     }
@@ -97,8 +103,8 @@ void TestHandles::placeWithoutScale()
 void TestHandles::defaultsStayInsideASmallPlot()
 {
     const auto scale = Chart::MakeScale(ChartTest::LinearSeries(FirstDay, 201, 480, 530), 402, 30);
-    QCOMPARE(Chart::PlaceHandle(5, {}, scale, Today).place, QPoint(40, 30));
-    QCOMPARE(Chart::PlaceHandle(0, {}, scale, Today).place, QPoint(24, 24));
+    QCOMPARE(Chart::PlaceHandle(5, {}, scale).place, QPoint(40, 30));
+    QCOMPARE(Chart::PlaceHandle(0, {}, scale).place, QPoint(24, 24));
 }
 
 void TestHandles::store_data()
@@ -146,9 +152,54 @@ void TestHandles::storedRoundTrip()
     settings->beginGroup("Defaults");
     for (int handle = 0; handle < Chart::HandleCount; ++handle) {
         const auto stored = Chart::ReadStoredHandle(*settings, handle);
-        const auto placed = Chart::PlaceHandle(handle, stored, scale, Today);
+        const auto placed = Chart::PlaceHandle(handle, stored, scale);
         QCOMPARE(placed.place, QPoint(196, 135) + QPoint(2 * handle, 0));
         QVERIFY(placed.fromStore);
+    }
+}
+
+void TestHandles::everySavedPlaceComesBack_data()
+{
+    QTest::addColumn<int>("days"); // today and the 31 days after it included
+    QTest::addColumn<double>("from");
+    QTest::addColumn<double>("to");
+    QTest::addColumn<QSize>("plot");
+    QTest::newRow("2 pixels a day") << 201 << 480.0 << 530.0 << QSize(402, 240);
+    QTest::newRow("the default window") << 201 << 480.0 << 530.0 << QSize(555, 389);
+    QTest::newRow("a wide window") << 201 << 880.0 << 1010.0 << QSize(1617, 927);
+    QTest::newRow("515 days") << 516 << 880.0 << 1010.0 << QSize(466, 349);
+    QTest::newRow("twenty years") << 7300 << 200.0 << 1010.0 << QSize(800, 500);
+}
+
+// A handle dragged anywhere on the plot area and saved is placed back there by the next
+// redraw of the same chart, on the last shown days too: it never jumps to its default place.
+void TestHandles::everySavedPlaceComesBack()
+{
+    QFETCH(int, days);
+    QFETCH(double, from);
+    QFETCH(double, to);
+    QFETCH(QSize, plot);
+    const int today = FirstDay + days - 32;
+    const auto scale =
+        Chart::MakeScale(ChartTest::LinearSeries(FirstDay, days, from, to), plot.width(), plot.height());
+    QVERIFY(scale.IsValid());
+    // The last pixel column holds the last shown day, 31 days after today (or a later one).
+    const int lastStored = Chart::StoreHandle(QPoint(plot.width() - 1 - 4, 100), scale, ',').day;
+    QVERIFY2(lastStored + 1 / scale.DayScale >= today + 31, qPrintable(QString::number(lastStored - today)));
+    for (int x = 1; x < plot.width(); ++x) {
+        for (int y = 1; y < plot.height(); y += 7) {
+            const QPoint place(x - 4, y - 4); // the reference point where the cursor let go
+            const Chart::StoredHandle stored = Chart::StoreHandle(place, scale, ',');
+            const Chart::HandlePlace placed = Chart::PlaceHandle(3, stored, scale);
+            QVERIFY2(placed.fromStore, qPrintable(QString("%1,%2: day %3 (today %4), %5")
+                                                      .arg(x)
+                                                      .arg(y)
+                                                      .arg(stored.day)
+                                                      .arg(today)
+                                                      .arg(stored.valueText)));
+            QVERIFY(std::abs(placed.place.x() - place.x()) <= scale.DayScale / 2 + 1);
+            QVERIFY(std::abs(placed.place.y() - place.y()) <= 1);
+        }
     }
 }
 

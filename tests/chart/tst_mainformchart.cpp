@@ -111,10 +111,13 @@ private slots:
     void cleanup();
     void firstPaintDrawsChartAndDefaultLines();
     void dragRedrawsOnlyTheLine();
+    void handlesAreCrisp();
     void dragStopsAtTheEdges_data();
     void dragStopsAtTheEdges();
     void handleKeepsDayAndValueAcrossResizeAndRestart();
     void resizeKeepsAnUnsavedDrag();
+    void dragCloseAndStartAgain_data();
+    void dragCloseAndStartAgain();
     void storedPositionsOutsideTheChart_data();
     void storedPositionsOutsideTheChart();
     void noScaleKeepsStoredHandles();
@@ -208,6 +211,47 @@ void TestMainFormChart::dragRedrawsOnlyTheLine()
     QCOMPARE(form.Shape4->pos(), path.last() - QPoint(4, 4));
 }
 
+// The six circles show their pen colour pixel for pixel, over the chart as it is drawn: a
+// smoothed outline has no pixel of its colour and looks pale. CTest runs this once more at
+// a device pixel ratio of 2 (QT_SCALE_FACTOR=2).
+void TestMainFormChart::handlesAreCrisp()
+{
+    m_form = OpenForm(ExactSeries());
+    QVERIFY(m_form);
+    TMainForm& form = *m_form;
+    const qreal ratio = qEnvironmentVariable("QT_SCALE_FACTOR", "1").toDouble();
+    QCOMPARE(form.devicePixelRatioF(), ratio);
+    const QImage& plot = form.Image->Bitmap();
+    QCOMPARE(plot.devicePixelRatio(), ratio);
+    const QRgb pens[] = {qRgb(0, 128, 0), qRgb(0, 128, 0), qRgb(255, 0, 0),
+                         qRgb(255, 0, 0), qRgb(0, 0, 255), qRgb(0, 0, 255)};
+    TShape* const handles[] = {form.Shape3, form.Shape4, form.Shape5, form.Shape6, form.Shape7, form.Shape8};
+    for (int handle = 0; handle < 6; ++handle) {
+        const QWidget* shape = handles[handle];
+        QCOMPARE(shape->size(), QSize(11, 11));
+        const QImage seen = form.grab(QRect(shape->mapTo(&form, QPoint(0, 0)), shape->size())).toImage();
+        QCOMPARE(seen.size(), QSize(11, 11) * ratio);
+        // The handle's left and top on the panel are 1 pixel right of and below the plot's.
+        const QPoint onPlot = (shape->pos() - QPoint(1, 1)) * ratio;
+        int inPen = 0;
+        for (int y = 0; y < seen.height(); ++y)
+            for (int x = 0; x < seen.width(); ++x) {
+                const QRgb pixel = seen.pixel(x, y) | 0xFF000000;
+                if (pixel == pens[handle])
+                    ++inPen;
+                else
+                    QVERIFY2(pixel == plot.pixel(onPlot + QPoint(x, y)),
+                             qPrintable(QString("handle %1, pixel %2,%3 blended: %4")
+                                            .arg(handle)
+                                            .arg(x)
+                                            .arg(y)
+                                            .arg(pixel, 8, 16)));
+            }
+        // An 11-pixel ring has 32 pixels; at twice the ratio it is twice as long and twice as wide.
+        QVERIFY2(inPen >= 28 * ratio * ratio, qPrintable(QString::number(inPen)));
+    }
+}
+
 void TestMainFormChart::dragStopsAtTheEdges_data()
 {
     QTest::addColumn<QPoint>("at");
@@ -286,6 +330,55 @@ void TestMainFormChart::resizeKeepsAnUnsavedDrag()
     QCOMPARE(StoredText("Shape6-Top"), QStringLiteral("525,2500"));
 }
 
+void TestMainFormChart::dragCloseAndStartAgain_data()
+{
+    QTest::addColumn<int>("handle"); // 0 ... 5: Shape3 ... Shape8
+    QTest::addColumn<QPoint>("to");  // where the cursor lets go on the plot
+    QTest::addColumn<int>("dayOffset");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("green, a past day") << 0 << QPoint(200, 139) << 100 << "500,2500";
+    QTest::newRow("red, the last shown day (today + 31)") << 3 << QPoint(400, 139) << 200 << "500,2500";
+    QTest::newRow("blue, today near the bottom") << 4 << QPoint(338, 235) << 169 << "476,2500";
+}
+
+// As a user does it, in the evening when no quote comes: press a handle, move, let go, close
+// the window and start again. Only closing saves the drag.
+void TestMainFormChart::dragCloseAndStartAgain()
+{
+    QFETCH(int, handle);
+    QFETCH(QPoint, to);
+    QFETCH(int, dayOffset);
+    QFETCH(QString, value);
+    m_form = OpenForm(ExactSeries());
+    QVERIFY(m_form);
+    TShape* const shapes[] = {m_form->Shape3, m_form->Shape4, m_form->Shape5,
+                              m_form->Shape6, m_form->Shape7, m_form->Shape8};
+    TShape* shape = shapes[handle];
+    const QPoint start = shape->pos();
+    QTest::mousePress(shape, Qt::LeftButton, {}, QPoint(5, 5));
+    const QPoint halfway = (start + to) / 2;
+    for (const QPoint& at : {halfway, to})
+        QTest::mouseMove(shape, shape->mapFromGlobal(m_form->Image->mapToGlobal(at)));
+    QTest::mouseRelease(shape, Qt::LeftButton, {}, shape->mapFromGlobal(m_form->Image->mapToGlobal(to)));
+    QCOMPARE(shape->pos(), to - QPoint(4, 4));
+    const QString key = QStringLiteral("Shape%1").arg(handle + 3);
+    QCOMPARE(StoredText(key + "-Left"), QStringLiteral("absent"));
+
+    m_form->close();
+    m_form.reset();
+    QCOMPARE(StoredText(key + "-Left"), QString::number(FirstDay() + dayOffset));
+    QCOMPARE(StoredText(key + "-Top"), value);
+
+    m_form = OpenForm(ExactSeries());
+    QVERIFY(m_form);
+    TShape* const again[] = {m_form->Shape3, m_form->Shape4, m_form->Shape5,
+                             m_form->Shape6, m_form->Shape7, m_form->Shape8};
+    QCOMPARE(again[handle]->pos(), to - QPoint(4, 4));
+    const QPoint reference = again[handle]->pos() + QPoint(4, 4);
+    QCOMPARE(m_form->XToDay(static_cast<std::uint16_t>(reference.x())), FirstDay() + dayOffset);
+    QCOMPARE(m_form->Image->Bitmap(), BareChart(*m_form, CurrentLines(*m_form)));
+}
+
 void TestMainFormChart::storedPositionsOutsideTheChart_data()
 {
     QTest::addColumn<int>("dayOffset"); // from the first shown day
@@ -293,7 +386,8 @@ void TestMainFormChart::storedPositionsOutsideTheChart_data()
     QTest::addColumn<QPoint>("place");
     QTest::newRow("stored inside") << 100 << "500,25" << QPoint(196, 135);
     QTest::newRow("day scrolled out") << -10 << "500,25" << QPoint(24, 135);
-    QTest::newRow("more than 30 days ahead") << PastDays + 31 << "500,25" << QPoint(24, 135);
+    QTest::newRow("the last shown day, today + 31") << PastDays + 31 << "500,25" << QPoint(396, 135);
+    QTest::newRow("beyond the right edge") << PastDays + 34 << "500,25" << QPoint(24, 135);
     QTest::newRow("value above the chart") << 100 << "600" << QPoint(196, 24);
     QTest::newRow("value below the chart") << 100 << "12,5" << QPoint(196, 24);
     QTest::newRow("value not a number") << 100 << "hoog" << QPoint(196, 24);

@@ -208,7 +208,7 @@ private slots:
         QVERIFY(form.Scale.HasValues == (dayCount > 200 || newestListed > TodayNumber() - 169));
         const int lastValued = History::LastValuedDay(form.HistoryList, form.Unstored, form.Series->Items());
         QCOMPARE(lastValued, newestListed);
-        QCOMPARE(Chart::PlotNote(lastValued, TodayNumber(), true, Support::Regional()), note);
+        QCOMPARE(Chart::PlotNote(lastValued, TodayNumber()), note);
         form.FormClose();
         QCOMPARE(QSettings(TestSupport::IniPath(), QSettings::IniFormat).value("Defaults/Dagen").toInt(),
                  dayCount);
