@@ -4,8 +4,8 @@
 #include "support/TextFields.h"
 
 #include <algorithm>
-#include <cmath>
 #include <climits>
+#include <cmath>
 
 namespace History {
 
@@ -92,7 +92,7 @@ EntryList UnstoredEntries(const EntryList& history, std::string_view lastStoredE
     }
 
     std::vector<const std::string*> kept(size, nullptr);
-    std::vector<Slot> slots(size, Slot::Absent);
+    std::vector<Slot> dayKinds(size, Slot::Absent);
     for (std::size_t i = 0; i < size; ++i) {
         const int day = first + static_cast<int>(i);
         if (day <= today) {
@@ -100,10 +100,10 @@ EntryList UnstoredEntries(const EntryList& history, std::string_view lastStoredE
                 kept[i] = obtained[i];
             else if (held[i] && HasValue(*held[i]))
                 kept[i] = held[i];
-            slots[i] = kept[i] ? Slot::Kept : Slot::Filled;
+            dayKinds[i] = kept[i] ? Slot::Kept : Slot::Filled;
         } else if (held[i]) {
             kept[i] = held[i];
-            slots[i] = Slot::Kept;
+            dayKinds[i] = Slot::Kept;
         }
     }
 
@@ -114,8 +114,8 @@ EntryList UnstoredEntries(const EntryList& history, std::string_view lastStoredE
     double lowValue = haveLow ? EntryValue(history.back()) : 0.0;
     int lowDay = first - 1;
     for (std::size_t i = 0; i < size;) {
-        if (slots[i] != Slot::Filled) {
-            if (slots[i] == Slot::Kept) {
+        if (dayKinds[i] != Slot::Filled) {
+            if (dayKinds[i] == Slot::Kept) {
                 entries.push_back(*kept[i]);
                 haveLow = HasValue(*kept[i]);
                 lowValue = EntryValue(*kept[i]);
@@ -127,9 +127,9 @@ EntryList UnstoredEntries(const EntryList& history, std::string_view lastStoredE
             continue;
         }
         std::size_t end = i;
-        while (end < size && slots[end] == Slot::Filled)
+        while (end < size && dayKinds[end] == Slot::Filled)
             ++end;
-        const bool haveHigh = end < size && slots[end] == Slot::Kept && HasValue(*kept[end]);
+        const bool haveHigh = end < size && dayKinds[end] == Slot::Kept && HasValue(*kept[end]);
         const double highValue = haveHigh ? EntryValue(*kept[end]) : 0.0;
         const int highDay = first + static_cast<int>(end);
         for (; i < end; ++i) {
@@ -187,8 +187,8 @@ void HoldBackUnreal(EntryList& history, EntryList& heldBack, int today)
     }
 }
 
-EntryList MergeListed(EntryList& history, EntryList& heldBack, const EntryList& listed,
-                      int lastStoredDay, char decimalSeparator)
+EntryList MergeListed(EntryList& history, EntryList& heldBack, const EntryList& listed, int lastStoredDay,
+                      char decimalSeparator)
 {
     EntryList later;
     EntryList file = history;
