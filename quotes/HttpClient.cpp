@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <chrono>
 #include <memory>
 
@@ -31,12 +32,26 @@ struct ListDeleter
 {
     void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };
+struct UrlDeleter
+{
+    void operator()(CURLU* url) const { curl_url_cleanup(url); }
+};
+
+long ResponseCode(CURL* handle)
+{
+    long status = 0;
+    curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
+    return status;
+}
 
 // One attempt: gathers the body in pieces of 2048 bytes and watches for a stalled transfer.
 class Transfer
 {
 public:
-    Transfer(const DownloadOptions& options, std::string& body) : m_options(options), m_body(body) {}
+    Transfer(CURL* handle, const std::string& host, const DownloadOptions& options, std::string& body)
+        : m_handle(handle), m_host(host), m_options(options), m_body(body)
+    {
+    }
 
     static size_t OnBody(char* data, size_t size, size_t count, void* self)
     {
@@ -47,12 +62,17 @@ public:
         static_cast<Transfer*>(self)->m_lastActivity = SteadyClock::now();
         return size * count;
     }
-    // Runs once the connection stands; from then on the receive time-out counts.
+    // Runs once the connection of every request stands (a followed redirect's too), before the
+    // request is sent; from then on the receive time-out counts.
     static int OnConnected(void* self, char*, char*, int, int)
     {
         auto* transfer = static_cast<Transfer*>(self);
         transfer->m_connected = true;
         transfer->m_lastActivity = SteadyClock::now();
+        if (transfer->m_options.stayOnHost && !transfer->OnOwnHost()) {
+            transfer->m_otherHost = true;
+            return CURL_PREREQFUNC_ABORT;
+        }
         return CURL_PREREQFUNC_OK;
     }
 
@@ -71,11 +91,26 @@ public:
         return SteadyClock::now() - m_lastActivity >= std::chrono::milliseconds(m_options.receiveTimeoutMs);
     }
     std::size_t Delivered() const { return m_delivered; }
+    bool OtherHost() const { return m_otherHost; }
+    bool HttpError() const { return m_httpError; }
+    bool TooLong() const { return m_tooLong; }
 
 private:
+    bool OnOwnHost() const
+    {
+        const char* current = nullptr;
+        if (curl_easy_getinfo(m_handle, CURLINFO_EFFECTIVE_URL, &current) != CURLE_OK || !current)
+            return false;
+        return HostOf(current) == m_host;
+    }
+
     size_t Receive(const char* data, size_t length)
     {
         m_lastActivity = SteadyClock::now();
+        if (m_options.refuseHttpErrors && ResponseCode(m_handle) >= 400) {
+            m_httpError = true;
+            return 0;
+        }
         size_t used = 0;
         while (used < length) {
             const size_t take = std::min(length - used, PieceSize - m_filled);
@@ -94,20 +129,27 @@ private:
         if (m_options.cutPiecesAtZero)
             piece = piece.substr(0, piece.find('\0'));
         m_filled = 0;
+        const std::size_t bound = m_options.maxBodyBytes;
+        if (bound > 0 && piece.size() > bound - m_delivered) {
+            piece = piece.substr(0, bound - m_delivered);
+            m_tooLong = true;
+        }
         m_delivered += piece.size();
         if (m_options.keepBody)
             m_body.append(piece);
-        if (m_options.onPiece && !m_options.onPiece(piece)) {
+        if (m_options.onPiece && !piece.empty() && !m_options.onPiece(piece)) {
             m_stopped = true;
             return false;
         }
-        if (m_options.keepBody && m_options.maxBodyBytes > 0 && m_body.size() >= m_options.maxBodyBytes) {
+        if (m_tooLong) {
             m_stopped = true;
             return false;
         }
         return true;
     }
 
+    CURL* m_handle;
+    const std::string& m_host;
     const DownloadOptions& m_options;
     std::string& m_body;
     std::array<char, PieceSize> m_buffer{};
@@ -115,6 +157,9 @@ private:
     std::size_t m_delivered = 0;
     bool m_connected = false;
     bool m_stopped = false;
+    bool m_otherHost = false;
+    bool m_httpError = false;
+    bool m_tooLong = false;
     SteadyClock::time_point m_lastActivity = SteadyClock::now();
 };
 
@@ -125,26 +170,35 @@ struct MultiDeleter
 
 // Drives the transfer itself so that a stall is noticed within a poll interval of the
 // receive time-out: libcurl's low-speed limit reacts only after several seconds and its
-// progress callback may come a second late. The outcome code does not matter: what
-// arrived before an error or a time-out stays.
-void Run(CURL* handle, const Transfer& transfer)
+// progress callback may come a second late. What arrived before an error or a time-out
+// stays; true only when the transfer ran to its end without an error.
+bool Run(CURL* handle, const Transfer& transfer)
 {
     constexpr int PollMs = 50;
     const std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
     if (!multi || curl_multi_add_handle(multi.get(), handle) != CURLM_OK)
-        return;
+        return false;
     int running = 1;
     while (curl_multi_perform(multi.get(), &running) == CURLM_OK && running > 0 && !transfer.Stalled()) {
         if (curl_multi_poll(multi.get(), nullptr, 0, PollMs, nullptr) != CURLM_OK)
             break;
     }
+    bool complete = false;
+    int queued = 0;
+    while (const CURLMsg* message = curl_multi_info_read(multi.get(), &queued)) {
+        if (message->msg == CURLMSG_DONE && message->easy_handle == handle)
+            complete = message->data.result == CURLE_OK;
+    }
     curl_multi_remove_handle(multi.get(), handle);
+    return complete;
 }
 
 struct AttemptResult
 {
     std::size_t delivered = 0; // bytes handed on, after the cut at zero bytes
     bool stopped = false;      // the piece callback or the size limit ended it
+    long status = 0;
+    FetchEnding ending = FetchEnding::Incomplete;
 };
 
 AttemptResult Attempt(const std::string& url, AccessType access, const DownloadOptions& options,
@@ -154,7 +208,8 @@ AttemptResult Attempt(const std::string& url, AccessType access, const DownloadO
     if (!easy)
         return {};
     CURL* handle = easy.get();
-    Transfer transfer(options, body);
+    const std::string host = HostOf(url);
+    Transfer transfer(handle, host, options, body);
 
     curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
     curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -185,25 +240,56 @@ AttemptResult Attempt(const std::string& url, AccessType access, const DownloadO
     curl_easy_setopt(handle, CURLOPT_PREREQFUNCTION, &Transfer::OnConnected);
     curl_easy_setopt(handle, CURLOPT_PREREQDATA, &transfer);
 
-    Run(handle, transfer);
+    const bool ranToItsEnd = Run(handle, transfer);
     transfer.Finish();
-    return {transfer.Delivered(), transfer.Stopped()};
+    AttemptResult result{transfer.Delivered(), transfer.Stopped(), ResponseCode(handle)};
+    if (transfer.OtherHost())
+        result.ending = FetchEnding::OtherHost;
+    else if (transfer.HttpError() || (options.refuseHttpErrors && result.status >= 400))
+        result.ending = FetchEnding::HttpError;
+    else if (transfer.TooLong())
+        result.ending = FetchEnding::TooLong;
+    else if (transfer.Stopped())
+        result.ending = FetchEnding::Stopped;
+    else if (ranToItsEnd)
+        result.ending = FetchEnding::Complete;
+    return result;
 }
 
 } // namespace
 
+std::string HostOf(const std::string& url)
+{
+    const std::unique_ptr<CURLU, UrlDeleter> parsed(curl_url());
+    char* host = nullptr;
+    if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK ||
+        curl_url_get(parsed.get(), CURLUPART_HOST, &host, 0) != CURLUE_OK || !host)
+        return {};
+    std::string text(host);
+    curl_free(host);
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
 std::string DownloadPage(const std::string& url, AccessType access, const DownloadOptions& options)
 {
-    std::string body;
+    return Fetch(url, access, options).body;
+}
+
+FetchResult Fetch(const std::string& url, AccessType access, const DownloadOptions& options)
+{
+    FetchResult fetched;
+    std::string& body = fetched.body;
     if (!GlobalInit())
-        return body;
+        return fetched;
 
     curl_slist* list = nullptr;
     for (const char* header : {"Cache-Control: no-cache", "Pragma: no-cache"}) {
         curl_slist* longer = curl_slist_append(list, header);
         if (!longer) {
             curl_slist_free_all(list);
-            return body;
+            return fetched;
         }
         list = longer;
     }
@@ -220,10 +306,13 @@ std::string DownloadPage(const std::string& url, AccessType access, const Downlo
         }
         body.clear();
         const AttemptResult result = Attempt(url, access, options, headers.get(), timeLeftMs, body);
-        if (result.stopped || result.delivered > 0)
+        fetched.status = result.status;
+        fetched.ending = result.ending;
+        // Another attempt would be sent to the same other host.
+        if (result.stopped || result.delivered > 0 || result.ending == FetchEnding::OtherHost)
             break;
     }
-    return body;
+    return fetched;
 }
 
 } // namespace Quotes

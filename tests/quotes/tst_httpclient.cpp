@@ -14,6 +14,7 @@ using TestSupport::LoopbackServer;
 
 Q_DECLARE_METATYPE(LoopbackReply)
 Q_DECLARE_METATYPE(QList<LoopbackReply>)
+Q_DECLARE_METATYPE(Quotes::FetchEnding)
 
 namespace {
 
@@ -65,6 +66,10 @@ private slots:
     void stalls();
     void trickleEndsAtTotalBound();
     void bodySizeLimit();
+    void endings_data();
+    void endings();
+    void redirects_data();
+    void redirects();
     void connectionPhaseBound_data();
     void connectionPhaseBound();
     void unreachable_data();
@@ -384,6 +389,86 @@ void TestHttpClient::proxy()
     QCOMPARE(site.RequestCount(), throughProxy ? 0 : 1);
     if (throughProxy) // a proxy gets the full address
         QCOMPARE(proxy.Requests().first().target, site.Url("/index.php?type=main").toUtf8());
+}
+
+void TestHttpClient::endings_data()
+{
+    QTest::addColumn<LoopbackReply>("reply");
+    QTest::addColumn<bool>("refuseHttpErrors");
+    QTest::addColumn<int>("maxBodyBytes");
+    QTest::addColumn<FetchEnding>("ending");
+    QTest::addColumn<long>("status");
+    QTest::addColumn<QByteArray>("body");
+
+    const QByteArray page = Pattern(5000);
+    const QByteArray notFound = "<html>Not Found</html>";
+    QTest::newRow("whole page") << LoopbackReply::Page(page) << true << 0 << FetchEnding::Complete << 200L << page;
+    QTest::newRow("error page refused")
+        << LoopbackReply::Page(notFound, 404) << true << 0 << FetchEnding::HttpError << 404L << QByteArray();
+    QTest::newRow("empty error page refused")
+        << LoopbackReply::Page({}, 500) << true << 0 << FetchEnding::HttpError << 500L << QByteArray();
+    QTest::newRow("error page kept when allowed")
+        << LoopbackReply::Page(notFound, 404) << false << 0 << FetchEnding::Complete << 404L << notFound;
+    QTest::newRow("cut short") << LoopbackReply::CutShortAfter(page, 3000) << true << 0
+                               << FetchEnding::Incomplete << 200L << page.left(3000);
+    QTest::newRow("cut short at a piece boundary") << LoopbackReply::CutShortAfter(page, 4096) << true << 0
+                                                   << FetchEnding::Incomplete << 200L << page.left(4096);
+    QTest::newRow("longer than allowed")
+        << LoopbackReply::Page(page) << true << 4999 << FetchEnding::TooLong << 200L << page.left(4999);
+    QTest::newRow("exactly as long as allowed")
+        << LoopbackReply::Page(page) << true << 5000 << FetchEnding::Complete << 200L << page;
+    QTest::newRow("nobody answers") << LoopbackReply::Closed() << true << 0 << FetchEnding::Incomplete << 0L
+                                    << QByteArray();
+}
+
+void TestHttpClient::endings()
+{
+    QFETCH(LoopbackReply, reply);
+    QFETCH(bool, refuseHttpErrors);
+    QFETCH(int, maxBodyBytes);
+    LoopbackServer server;
+    server.Serve(reply);
+    DownloadOptions options;
+    options.attempts = 1;
+    options.cutPiecesAtZero = false;
+    options.refuseHttpErrors = refuseHttpErrors;
+    options.maxBodyBytes = static_cast<std::size_t>(maxBodyBytes);
+    const FetchResult result = Fetch(server.UrlText(), INTERNET_OPEN_TYPE_DIRECT, options);
+    QTEST(result.ending, "ending");
+    QTEST(result.status, "status");
+    QTEST(QByteArray::fromStdString(result.body), "body");
+}
+
+void TestHttpClient::redirects_data()
+{
+    QTest::addColumn<QString>("targetHost");
+    QTest::addColumn<bool>("stayOnHost");
+    QTest::addColumn<FetchEnding>("ending");
+    QTest::addColumn<int>("targetRequests");
+
+    QTest::newRow("same host, other port, followed") << "127.0.0.1" << true << FetchEnding::Complete << 1;
+    QTest::newRow("other host refused") << "localhost" << true << FetchEnding::OtherHost << 0;
+    QTest::newRow("other host followed when allowed") << "localhost" << false << FetchEnding::Complete << 1;
+}
+
+void TestHttpClient::redirects()
+{
+    QFETCH(QString, targetHost);
+    QFETCH(bool, stayOnHost);
+    LoopbackServer target;
+    target.Serve(LoopbackReply::Page("from the target"));
+    LoopbackServer site;
+    const QString location = QStringLiteral("http://%1:%2/moved").arg(targetHost).arg(target.Port());
+    site.Serve(LoopbackReply::Redirect(location.toLatin1()));
+    DownloadOptions options;
+    options.stayOnHost = stayOnHost;
+    const FetchResult result = Fetch(site.UrlText(), INTERNET_OPEN_TYPE_DIRECT, options);
+    QTEST(result.ending, "ending");
+    QTEST(target.RequestCount(), "targetRequests");
+    QCOMPARE(QByteArray::fromStdString(result.body),
+             result.ending == FetchEnding::Complete ? QByteArray("from the target") : QByteArray());
+    // A refused redirect is not tried again.
+    QCOMPARE(site.RequestCount(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestHttpClient)

@@ -64,6 +64,14 @@ LoopbackReply LoopbackReply::Trickling(const QByteArray& body, int intervalMs)
     return reply;
 }
 
+LoopbackReply LoopbackReply::CutShortAfter(const QByteArray& body, qsizetype sent)
+{
+    LoopbackReply reply = Page(body);
+    reply.action = Action::CutShort;
+    reply.sentBeforeStall = sent;
+    return reply;
+}
+
 QByteArray LoopbackRequest::Header(const QByteArray& name) const
 {
     for (const auto& [key, value] : headers)
@@ -241,6 +249,10 @@ private:
         case LoopbackReply::Action::StallAfterHeaders:
             socket->write(HeaderBlock(reply) + reply.body.left(reply.sentBeforeStall));
             socket->flush();
+            break;
+        case LoopbackReply::Action::CutShort:
+            socket->write(HeaderBlock(reply) + reply.body.left(reply.sentBeforeStall));
+            socket->disconnectFromHost();
             break;
         case LoopbackReply::Action::Trickle: {
             socket->write(HeaderBlock(reply));

@@ -28,6 +28,7 @@ struct LoopbackReply
         StallBeforeHeaders, // keep the connection open and say nothing
         StallAfterHeaders,  // headers announcing the whole body, `sentBeforeStall` bytes of it, then silence
         Trickle,            // headers, then one byte of the body every `trickleIntervalMs`
+        CutShort,           // headers announcing the whole body, `sentBeforeStall` bytes of it, then close
     };
     Action action = Action::Answer;
     int status = 200;
@@ -43,6 +44,8 @@ struct LoopbackReply
     static LoopbackReply Silent();
     static LoopbackReply Stall(const QByteArray& body, qsizetype sentBeforeStall);
     static LoopbackReply Trickling(const QByteArray& body, int intervalMs);
+    // The connection closes after `sent` bytes of a body whose whole length was announced.
+    static LoopbackReply CutShortAfter(const QByteArray& body, qsizetype sent);
 };
 
 struct LoopbackRequest
