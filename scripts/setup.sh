@@ -5,10 +5,11 @@
 
 # fonts-dejavu-core stands in for "Verdana"; fonts-liberation gives the About box's "Arial"
 # a font with the same widths, so its fixed pixel layout holds.
-KOERSZICHT_PACKAGES=(cmake ninja-build g++ qt6-base-dev libcurl4-openssl-dev fonts-dejavu-core
-    fonts-liberation)
-# What the tests need beyond the build: the desktop-entry and AppStream checkers.
-KOERSZICHT_TEST_PACKAGES=(desktop-file-utils appstream)
+KOERSZICHT_PACKAGES=(cmake ninja-build g++ qt6-base-dev libcurl4-openssl-dev libsodium-dev pkg-config
+    fonts-dejavu-core fonts-liberation)
+# What the tests need beyond the build: the desktop-entry and AppStream checkers, and openssl
+# for the release-key script.
+KOERSZICHT_TEST_PACKAGES=(desktop-file-utils appstream openssl)
 
 ensure_packages() {
     local missing=()

@@ -49,6 +49,13 @@ std::string InstallerDisplayName(std::string_view downloadName)
     return display;
 }
 
+std::int64_t MaxInstallerBytes(std::int32_t listedKB)
+{
+    const std::int64_t listed = std::int64_t{std::max(listedKB, 0)} * 1024;
+    const std::int64_t margin = std::max<std::int64_t>(64 * 1024, listed / 10);
+    return std::min(listed + margin, MaxInstallerBytesAtAll);
+}
+
 std::int32_t CountedKB(std::size_t bytesRead)
 {
     return static_cast<std::int32_t>(bytesRead / 1024);

@@ -27,6 +27,11 @@ std::string CompanionProgramPath(std::string_view startFolder, std::string_view 
 // letters shows the download name itself.
 std::string InstallerDisplayName(std::string_view downloadName);
 
+// The most bytes an installer listed with `listedKB` kilobytes may have: the listed size plus
+// a tenth, at least 64 KiB more, and never more than MaxInstallerBytesAtAll.
+inline constexpr std::int64_t MaxInstallerBytesAtAll = std::int64_t{512} << 20;
+std::int64_t MaxInstallerBytes(std::int32_t listedKB);
+
 // Kilobytes counted for one read: whole kilobytes, the remainder dropped.
 std::int32_t CountedKB(std::size_t bytesRead);
 // The whole percent of a progress within its range; 0 for an empty range.

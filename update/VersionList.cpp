@@ -184,6 +184,9 @@ std::string FetchVersionList(const std::string& url)
     Quotes::DownloadOptions options;
     options.attempts = VersionListAttempts;
     options.totalTimeoutMs = VersionListFetchBoundMs;
+    // An error page is no list, and only the maker site says which installer to fetch.
+    options.refuseHttpErrors = true;
+    options.stayOnHost = true;
     return Quotes::DownloadPage(url, Quotes::INTERNET_OPEN_TYPE_DIRECT, options);
 }
 

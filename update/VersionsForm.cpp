@@ -142,6 +142,26 @@ void TVersionsForm::AddWriteFailureLine(const std::string& path)
                         : QStringLiteral("The file %1 cannot be written.").arg(file));
 }
 
+void TVersionsForm::AddSignatureLine(Update::SignatureCheck check)
+{
+    const QString name = FromText(DownloadName);
+    const bool dutch = Dutch();
+    if (check == Update::SignatureCheck::Missing)
+        AddLineText(dutch ? QStringLiteral("%1 is niet ondertekend: het bestand is verwijderd en wordt niet "
+                                           "geïnstalleerd.")
+                                .arg(name)
+                          : QStringLiteral("%1 is not signed: the file has been deleted and will not be "
+                                           "installed.")
+                                .arg(name));
+    else
+        AddLineText(dutch ? QStringLiteral("De handtekening van %1 klopt niet: het bestand is verwijderd en "
+                                           "wordt niet geïnstalleerd.")
+                                .arg(name)
+                          : QStringLiteral("The signature of %1 is not valid: the file has been deleted and "
+                                           "will not be installed.")
+                                .arg(name));
+}
+
 QStringList TVersionsForm::Lines() const
 {
     QStringList lines;
@@ -249,8 +269,14 @@ bool TVersionsForm::DownloadInstaller(const std::string& name, const std::string
     Gauge1->SetRange(0, DownloadSizeKB);
     Gauge1->SetProgress(0);
     ReceivedKB = 0;
-    if (!Update::IsSafeFileName(name))
+    InstallerSignature.clear();
+    const bool dutch = Dutch();
+    const QString failed = dutch ? QStringLiteral("Het downloaden van %1 is mislukt.").arg(FromText(name))
+                                 : QStringLiteral("The download of %1 failed.").arg(FromText(name));
+    if (!Update::IsSafeFileName(name)) {
+        AddLineText(failed);
         return false;
+    }
 
     const std::string folder = DownloadFolder();
     QFile::remove(PathFromText(folder + Update::EarlierInstallerName(ProductName, VersionText)));
@@ -267,14 +293,40 @@ bool TVersionsForm::DownloadInstaller(const std::string& name, const std::string
     const std::string address = base + QUrl::toPercentEncoding(FromText(name)).toStdString();
     const StreamResult result = DownloadToStream(file, address);
     file.close();
-    if (result == StreamResult::WriteFailed)
-        AddWriteFailureLine(path);
     // An incomplete file is never offered as the installer.
     if (ReceivedKB < 1 || result != StreamResult::Finished) {
         file.remove();
+        if (result == StreamResult::WriteFailed)
+            AddWriteFailureLine(path);
+        else if (result != StreamResult::Cancelled)
+            AddLineText(failed);
         return false;
     }
+
+    // Only a file signed with the release key may be started.
+    const std::string signature = FetchSignature(address + ".sig");
+    const Update::SignatureCheck check = Update::CheckFileSignature(file.fileName(), signature, InstallerKey);
+    if (check != Update::SignatureCheck::Valid) {
+        file.remove();
+        AddSignatureLine(check);
+        return false;
+    }
+    InstallerSignature = signature;
     return true;
+}
+
+std::string TVersionsForm::FetchSignature(const std::string& address) const
+{
+    Quotes::DownloadOptions options;
+    options.cutPiecesAtZero = false;
+    options.maxBodyBytes = Update::MaxSignatureFileBytes;
+    options.refuseHttpErrors = true;
+    options.stayOnHost = true;
+    const Quotes::FetchResult fetched = Quotes::Fetch(address, Quotes::INTERNET_OPEN_TYPE_DIRECT, options);
+    // Too long is kept as it is, and found malformed; a fetch that failed brought no signature.
+    if (fetched.ending == Quotes::FetchEnding::Complete || fetched.ending == Quotes::FetchEnding::TooLong)
+        return fetched.body;
+    return {};
 }
 
 bool TVersionsForm::DownloadCancelled() const
@@ -290,6 +342,9 @@ TVersionsForm::StreamResult TVersionsForm::DownloadToStream(QIODevice& stream, c
     options.attempts = 1;
     options.cutPiecesAtZero = false;
     options.keepBody = false;
+    options.maxBodyBytes = static_cast<std::size_t>(Update::MaxInstallerBytes(DownloadSizeKB));
+    options.refuseHttpErrors = true;
+    options.stayOnHost = true;
     // Every piece is one read of at most 2048 bytes; only the last one may be shorter.
     options.onPiece = [&](std::string_view read) {
         if (stream.write(read.data(), static_cast<qint64>(read.size())) != static_cast<qint64>(read.size())) {
@@ -306,7 +361,9 @@ TVersionsForm::StreamResult TVersionsForm::DownloadToStream(QIODevice& stream, c
         }
         return true;
     };
-    Quotes::DownloadPage(address, Quotes::INTERNET_OPEN_TYPE_DIRECT, options);
+    const Quotes::FetchResult fetched = Quotes::Fetch(address, Quotes::INTERNET_OPEN_TYPE_DIRECT, options);
+    if (result == StreamResult::Finished && fetched.ending != Quotes::FetchEnding::Complete)
+        result = StreamResult::Failed;
     return result;
 }
 
@@ -319,6 +376,19 @@ void TVersionsForm::StartInstaller()
                   : "The installation of " + displayName + " is started.");
 
     const QString installer = PathFromText(DownloadFolder() + DownloadName);
+    // Checked again: the file may have been changed since its download.
+    if (Update::IsSafeFileName(DownloadName)) {
+        const Update::SignatureCheck check = Update::CheckFileSignature(installer, InstallerSignature, InstallerKey);
+        if (check != Update::SignatureCheck::Valid) {
+            QFile::remove(installer);
+            InstallerReady = false;
+            AddSignatureLine(check);
+            // Back to the offer: a new download may bring a good file.
+            DownloadBtn->show();
+            ExitBtn->setText(QStringLiteral("Download Later"));
+            return;
+        }
+    }
 #ifndef Q_OS_WIN
     QFile::setPermissions(installer, QFile::permissions(installer) | QFile::ReadOwner | QFile::ExeOwner);
 #endif

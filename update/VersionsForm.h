@@ -1,6 +1,7 @@
 #pragma once
 // The update window: announces a newer version, downloads its installer and starts it.
 
+#include "update/InstallerSignature.h"
 #include "update/VersionList.h"
 
 #include <QStringList>
@@ -35,6 +36,10 @@ public:
     std::int32_t DownloadSizeKB = 0;
     std::int32_t ReceivedKB = 0;
     bool InstallerReady = false;
+    // The downloaded installer's signature, checked again right before the start.
+    std::string InstallerSignature;
+    // The key an installer's signature must verify against; tests put a key of their own here.
+    Update::PublicKey InstallerKey = Update::ReleaseKey;
     std::string StartFolder; // the current directory at start-up, with a final separator
 
     // ---- Seams: the fetch of the version list, the start of a program, the quit ----
@@ -47,7 +52,9 @@ public:
     void CheckForUpdate(const std::string& productName, const std::string& versionText);
     void DownloadBtnClick();
     void ExitBtnClick();
-    // True when at least one kilobyte was counted; the file then lies in DownloadFolder().
+    // True when the installer arrived whole (at least one kilobyte, within its listed size)
+    // and its signature verifies; the file then lies in DownloadFolder(). Otherwise the file
+    // is gone and a line says why (a cancelled download says nothing).
     bool DownloadInstaller(const std::string& name, const std::string& base);
     void StartInstaller();
 
@@ -56,7 +63,8 @@ public:
     {
         Finished,
         WriteFailed,
-        Cancelled
+        Cancelled,
+        Failed // the answer did not arrive whole, was an error page, too long, or from another host
     };
     StreamResult DownloadToStream(QIODevice& stream, const std::string& address);
 
@@ -81,6 +89,8 @@ private:
     void AddLine(const std::string& line);
     void AddLineText(const QString& line);
     void AddWriteFailureLine(const std::string& path);
+    void AddSignatureLine(Update::SignatureCheck check);
+    std::string FetchSignature(const std::string& address) const;
     void EndCompanionProgram();
     bool DownloadCancelled() const;
 

@@ -1,4 +1,4 @@
-// The name of the installer in the installation lines.
+// The name of the installer in the installation lines, and the size bound of its download.
 
 #include "update/Installer.h"
 
@@ -39,6 +39,23 @@ private slots:
         QFETCH(QByteArray, displayName);
         QCOMPARE(QByteArray::fromStdString(Update::InstallerDisplayName(downloadName.toStdString())),
                  displayName);
+    }
+
+    void sizeBound_data()
+    {
+        QTest::addColumn<int>("listedKB");
+        QTest::addColumn<qint64>("maxBytes");
+        QTest::newRow("nothing listed: 64 KiB") << 0 << qint64{65536};
+        QTest::newRow("negative") << -5 << qint64{65536};
+        QTest::newRow("small: 64 KiB more") << 100 << qint64{102400 + 65536};
+        QTest::newRow("where a tenth is 64 KiB") << 640 << qint64{655360 + 65536};
+        QTest::newRow("large: a tenth more") << 1500 << qint64{1536000 + 153600};
+        QTest::newRow("never more than 512 MiB") << 2147483647 << qint64{536870912};
+    }
+    void sizeBound()
+    {
+        QFETCH(int, listedKB);
+        QTEST(static_cast<qint64>(Update::MaxInstallerBytes(listedKB)), "maxBytes");
     }
 };
 
