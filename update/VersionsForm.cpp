@@ -318,6 +318,7 @@ bool TVersionsForm::DownloadInstaller(const std::string& name, const std::string
 std::string TVersionsForm::FetchSignature(const std::string& address) const
 {
     Quotes::DownloadOptions options;
+    options.attempts = 1; // as the installer's own download
     options.cutPiecesAtZero = false;
     options.maxBodyBytes = Update::MaxSignatureFileBytes;
     options.refuseHttpErrors = true;

@@ -323,6 +323,35 @@ private slots:
         QCOMPARE(server.Requests().first().target, QByteArray("/k/versions.dat"));
     }
 
+    // An error page is no list, and the list is read only from the maker site's own host.
+    void fetchRefusals_data()
+    {
+        QTest::addColumn<QByteArray>("redirectHost");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<VersionCheckResult>("expected");
+        QTest::newRow("list served as an error page") << QByteArray() << 404 << VersionCheckResult::Unreachable;
+        QTest::newRow("moved on the same host") << QByteArray("127.0.0.1") << 200
+                                                << VersionCheckResult::UpdateAvailable;
+        QTest::newRow("moved to another host") << QByteArray("localhost") << 200 << VersionCheckResult::Unreachable;
+    }
+    void fetchRefusals()
+    {
+        QFETCH(QByteArray, redirectHost);
+        QFETCH(int, status);
+        const QByteArray list = ListWith("Koerszicht,Koerszicht101.exe,e,1500,0");
+        TestSupport::LoopbackServer elsewhere;
+        elsewhere.Serve(TestSupport::LoopbackReply::Page(list));
+        TestSupport::LoopbackServer server;
+        if (redirectHost.isEmpty())
+            server.Serve(TestSupport::LoopbackReply::Page(list, status));
+        else
+            server.Serve(TestSupport::LoopbackReply::Redirect(
+                "http://" + redirectHost + ':' + QByteArray::number(elsewhere.Port()) + "/versions.dat"));
+        const auto check = Update::ReadVersionList(Product, OwnVersion, server.UrlText(QStringLiteral("/k/")));
+        QTEST(check.result, "expected");
+        QCOMPARE(elsewhere.RequestCount(), check.result == VersionCheckResult::UpdateAvailable && !redirectHost.isEmpty() ? 1 : 0);
+    }
+
     // A site that trickles its answer a byte at a time never stalls; the fetch still ends
     // within its bound (the window waits for it) with what arrived: too little to be a list.
     void tricklingSiteEndsWithinTheBound()

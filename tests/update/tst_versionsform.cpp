@@ -20,6 +20,8 @@
 #include <QThread>
 #include <QTimer>
 
+#include <sodium.h>
+
 using TestSupport::LoopbackReply;
 using TestSupport::LoopbackServer;
 using Update::VersionCheckResult;
@@ -27,6 +29,40 @@ using Update::VersionCheckResult;
 namespace {
 const QByteArray NewerList = "Beursklok,Beursklok312.exe,b,800,0\r\n"
                              "Koerszicht,Koerszicht101.exe,e,1500,0\r\n";
+
+// A key pair of the test's own: the release key's private half is nowhere near the tests.
+struct TestKey
+{
+    Update::PublicKey publicKey{};
+    std::array<unsigned char, crypto_sign_SECRETKEYBYTES> secretKey{};
+
+    TestKey()
+    {
+        if (sodium_init() < 0)
+            qFatal("no libsodium");
+        crypto_sign_keypair(publicKey.data(), secretKey.data());
+    }
+    QByteArray Sign(const QByteArray& content) const
+    {
+        QByteArray signature(crypto_sign_BYTES, '\0');
+        crypto_sign_detached(reinterpret_cast<unsigned char*>(signature.data()), nullptr,
+                             reinterpret_cast<const unsigned char*>(content.constData()),
+                             static_cast<unsigned long long>(content.size()), secretKey.data());
+        return signature;
+    }
+};
+
+const TestKey& Key()
+{
+    static const TestKey key;
+    return key;
+}
+
+// The installer, then its signature.
+QList<LoopbackReply> Signed(const QByteArray& installer)
+{
+    return {LoopbackReply::Page(installer), LoopbackReply::Page(Key().Sign(installer))};
+}
 
 QString TempFolder()
 {
@@ -48,10 +84,22 @@ void PrepareDownload(TVersionsForm& form, const LoopbackServer& server, std::int
     form.DownloadName = name;
     form.DownloadBase = server.UrlText(QStringLiteral("/files/"));
     form.DownloadSizeKB = sizeKB;
+    form.InstallerKey = Key().publicKey;
     form.show();
     form.DownloadBtn->show();
 }
+// A downloaded installer with its signature, ready for "Installeer".
+void PlaceInstaller(TVersionsForm& form, const std::string& name, const QByteArray& content)
+{
+    QVERIFY(TestSupport::WriteFile(TempFolder() + QString::fromStdString(name), content));
+    form.DownloadName = name;
+    form.InstallerKey = Key().publicKey;
+    form.InstallerSignature = Key().Sign(content).toStdString();
+    form.InstallerReady = true;
+}
 } // namespace
+
+Q_DECLARE_METATYPE(QList<LoopbackReply>)
 
 class TestVersionsForm : public QObject
 {
@@ -257,7 +305,7 @@ private slots:
         QFETCH(bool, downloaded);
         LoopbackServer server;
         const QByteArray body = Body(bodySize);
-        server.Serve(LoopbackReply::Page(body));
+        server.Script(Signed(body));
         // An old installer of the running version and an older file of the same name go first.
         QVERIFY(TestSupport::WriteFile(TempFolder() + "Koerszicht1.00.exe", "old installer"));
         QVERIFY(TestSupport::WriteFile(TempFolder() + "Koerszicht101.exe", "older download"));
@@ -268,8 +316,11 @@ private slots:
         const QString exitCaption = form.ExitBtn->text();
         form.DownloadBtn->click();
 
-        QCOMPARE(server.RequestCount(), 1);
+        // The signature is fetched only for a file that arrived.
+        QCOMPARE(server.RequestCount(), downloaded ? 2 : 1);
         QCOMPARE(server.Requests().first().target, QByteArray("/files/Koerszicht101.exe"));
+        if (downloaded)
+            QCOMPARE(server.Requests().last().target, QByteArray("/files/Koerszicht101.exe.sig"));
         QCOMPARE(form.ReceivedKB, receivedKB);
         QVERIFY(form.Gauge1->isVisible());
         QCOMPARE(form.Gauge1->Progress(), gauge);
@@ -278,7 +329,8 @@ private slots:
         QCOMPARE(form.InstallerReady, downloaded);
         QCOMPARE(QFile::exists(TempFolder() + "Koerszicht101.exe"), downloaded);
         if (!downloaded) {
-            QCOMPARE(form.Lines(), linesBefore);
+            QCOMPARE(form.Lines().last(), QStringLiteral("Het downloaden van Koerszicht101.exe is mislukt."));
+            QCOMPARE(form.Lines().size(), linesBefore.join(QString()).isEmpty() ? 1 : linesBefore.size() + 1);
             QVERIFY(form.DownloadBtn->isVisible());
             QCOMPARE(form.ExitBtn->text(), exitCaption);
             return;
@@ -296,7 +348,7 @@ private slots:
     {
         Support::Language = "ENU";
         LoopbackServer server;
-        server.Serve(LoopbackReply::Page(Body(3000)));
+        server.Script(Signed(Body(3000)));
         TVersionsForm form;
         PrepareDownload(form, server, 3);
         form.DownloadBtn->click();
@@ -308,11 +360,12 @@ private slots:
     void addressOfTheInstaller()
     {
         LoopbackServer server;
-        server.Serve(LoopbackReply::Page(Body(3000)));
+        server.Script(Signed(Body(3000)));
         TVersionsForm form;
         PrepareDownload(form, server, 3, "Koerszicht 101#b?.exe");
         form.DownloadBtn->click();
         QCOMPARE(server.Requests().first().target, QByteArray("/files/Koerszicht%20101%23b%3F.exe"));
+        QCOMPARE(server.Requests().last().target, QByteArray("/files/Koerszicht%20101%23b%3F.exe.sig"));
         QVERIFY(QFile::exists(TempFolder() + "Koerszicht 101#b?.exe"));
     }
 
@@ -339,6 +392,8 @@ private slots:
         QVERIFY(!QFile::exists(TempFolder() + "Koerszicht101.exe"));
         QVERIFY(!QFile::exists(TestSupport::DataFolder() + "Koerszicht101.exe"));
         QCOMPARE(server.RequestCount(), failure == 0 ? 1 : 0); // one attempt only
+        const QString name = failure == 2 ? "../Koerszicht101.exe" : "Koerszicht101.exe";
+        QCOMPARE(form.Lines().last(), "Het downloaden van " + name + " is mislukt.");
     }
 
     void folderThatCannotBeMade()
@@ -362,7 +417,7 @@ private slots:
     {
         LoopbackServer server;
         const QByteArray body = Body(200 * 1024);
-        server.Serve(LoopbackReply::Page(body));
+        server.Script(Signed(body));
         TVersionsForm form;
         PrepareDownload(form, server, 200);
         int clicks = 0;
@@ -377,7 +432,7 @@ private slots:
         form.DownloadBtn->click();
         QCOMPARE(clicks, 1);
         QVERIFY(wasDownloading);
-        QCOMPARE(server.RequestCount(), 1);
+        QCOMPARE(server.RequestCount(), 2); // the installer and its signature
         QVERIFY(form.isVisible());
         QVERIFY(form.InstallerReady);
         QCOMPARE(form.ReceivedKB, 200);
@@ -391,7 +446,7 @@ private slots:
         // the download goes on and the file is whole.
         LoopbackServer server;
         const QByteArray body = Body(64 * 1024);
-        server.Serve(LoopbackReply::Page(body));
+        server.Script(Signed(body));
         TVersionsForm form;
         PrepareDownload(form, server, 64);
         QTimer::singleShot(0, &form, [] { QThread::msleep(2500); });
@@ -417,20 +472,145 @@ private slots:
     {
         LoopbackServer server;
         const QByteArray installer = Body(5 * 1024);
-        server.Script({LoopbackReply::Page(NewerList), LoopbackReply::Page(installer)});
+        server.Script(QList<LoopbackReply>{LoopbackReply::Page(NewerList)} + Signed(installer));
         QVERIFY(TestSupport::WriteFile(
             TestSupport::IniPath(),
             "[Sources]\nMakerSite=" + server.Url(QStringLiteral("/maker/")).toUtf8() + "\n"));
         TVersionsForm form;
+        form.InstallerKey = Key().publicKey;
         form.CheckForUpdate("Koerszicht", "versie 1.00d");
         QVERIFY(form.isVisible());
         form.DownloadBtn->click();
         const auto requests = server.Requests();
-        QCOMPARE(requests.size(), 2);
+        QCOMPARE(requests.size(), 3);
         QCOMPARE(requests[0].target, QByteArray("/maker/versions.dat"));
         QCOMPARE(requests[1].target, QByteArray("/maker/Koerszicht101.exe"));
+        QCOMPARE(requests[2].target, QByteArray("/maker/Koerszicht101.exe.sig"));
+        QVERIFY(form.InstallerReady);
         QCOMPARE(TestSupport::ReadFile(TempFolder() + "Koerszicht101.exe"), installer);
         QCOMPARE(form.Gauge1->Progress(), 6);
+    }
+
+    // ---- What the network supplies is never started unchecked ----
+
+    void untrustedDownloads_data()
+    {
+        QTest::addColumn<QList<LoopbackReply>>("replies");
+        QTest::addColumn<int>("listedKB");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<int>("requests");
+
+        const QByteArray installer = Body(5 * 1024);
+        const QByteArray good = Key().Sign(installer);
+        const TestKey other;
+        const QString failed = QStringLiteral("Het downloaden van Koerszicht101.exe is mislukt.");
+        const QString unsigned_ = QStringLiteral(
+            "Koerszicht101.exe is niet ondertekend: het bestand is verwijderd en wordt niet geïnstalleerd.");
+        const QString bad = QStringLiteral("De handtekening van Koerszicht101.exe klopt niet: het bestand is "
+                                           "verwijderd en wordt niet geïnstalleerd.");
+        const auto page = [](const QByteArray& body, int status = 200) { return LoopbackReply::Page(body, status); };
+        // "localhost" names the loopback address by another host name: a different site, one
+        // that would serve a signed installer (the port is filled in by the test).
+        const QByteArray elsewhere = "http://localhost:OTHERPORT/x.exe";
+
+        QTest::newRow("error page") << QList{page("<html>Not Found</html>", 404)} << 5 << failed << 1;
+        QTest::newRow("server error with a body of kilobytes") << QList{page(installer, 500)} << 5 << failed << 1;
+        QTest::newRow("transfer cut short")
+            << QList{LoopbackReply::CutShortAfter(installer, 3000)} << 5 << failed << 1;
+        QTest::newRow("far longer than listed")
+            << QList{page(Body(5 * 1024 + 64 * 1024 + 1))} << 5 << failed << 1;
+        QTest::newRow("redirect to another host") << QList{LoopbackReply::Redirect(elsewhere)} << 5 << failed << 1;
+        QTest::newRow("no signature") << QList{page(installer), page("Not Found", 404)} << 5 << unsigned_ << 2;
+        QTest::newRow("empty signature") << QList{page(installer), page({})} << 5 << unsigned_ << 2;
+        QTest::newRow("signature cut short")
+            << QList{page(installer), LoopbackReply::CutShortAfter(good, 40)} << 5 << unsigned_ << 2;
+        QTest::newRow("signature from another host")
+            << QList{page(installer), LoopbackReply::Redirect(elsewhere)} << 5 << unsigned_ << 2;
+        QTest::newRow("signature one byte short") << QList{page(installer), page(good.left(63))} << 5 << bad << 2;
+        QTest::newRow("page instead of a signature")
+            << QList{page(installer), page(Body(3000))} << 5 << bad << 2;
+        QTest::newRow("signed with another key")
+            << QList{page(installer), page(other.Sign(installer))} << 5 << bad << 2;
+        QTest::newRow("signature of another file")
+            << QList{page(installer), page(Key().Sign(installer.left(5000)))} << 5 << bad << 2;
+    }
+    void untrustedDownloads()
+    {
+        QFETCH(QList<LoopbackReply>, replies);
+        QFETCH(int, listedKB);
+        QFETCH(QString, line);
+        QFETCH(int, requests);
+        LoopbackServer elsewhere;
+        elsewhere.Script(Signed(Body(5 * 1024)));
+        for (LoopbackReply& reply : replies)
+            for (auto& header : reply.headers)
+                header.second.replace("OTHERPORT", QByteArray::number(elsewhere.Port()));
+        LoopbackServer server;
+        server.Script(replies);
+        TVersionsForm form;
+        PrepareDownload(form, server, listedKB);
+        int starts = 0;
+        form.StartProgram = [&](const QString&, const QStringList&) { return ++starts > 0; };
+        int quits = 0;
+        form.QuitProgram = [&] { ++quits; };
+
+        form.DownloadBtn->click();
+        QCOMPARE(form.Lines().last(), line);
+        QCOMPARE(server.RequestCount(), requests);
+        QCOMPARE(elsewhere.RequestCount(), 0);
+        QVERIFY(!form.InstallerReady);
+        QVERIFY(!QFile::exists(TempFolder() + "Koerszicht101.exe"));
+        QVERIFY(!form.Lines().join('\n').contains("met succes"));
+        QVERIFY(form.DownloadBtn->isVisible());
+        QVERIFY(form.ExitBtn->text() != QStringLiteral("Installeer"));
+        // The second button only closes the window.
+        form.ExitBtn->click();
+        QCOMPARE(starts, 0);
+        QCOMPARE(quits, 0);
+        QVERIFY(!form.isVisible());
+    }
+
+    void untrustedLinesInEnglish()
+    {
+        Support::Language = "ENU";
+        LoopbackServer server;
+        server.Script({LoopbackReply::Page(Body(3000)), LoopbackReply::Page("Not Found", 404),
+                       LoopbackReply::Page(Body(3000)), LoopbackReply::Page(QByteArray(64, 'x')),
+                       LoopbackReply::Page("Not Found", 404)});
+        TVersionsForm form;
+        PrepareDownload(form, server, 3);
+        form.DownloadBtn->click();
+        form.DownloadBtn->click();
+        form.DownloadBtn->click();
+        QCOMPARE(form.Lines(),
+                 (QStringList{"Koerszicht101.exe is not signed: the file has been deleted and will not be installed.",
+                              "The signature of Koerszicht101.exe is not valid: the file has been deleted and will "
+                              "not be installed.",
+                              "The download of Koerszicht101.exe failed."}));
+    }
+
+    void installerChangedAfterItsDownload()
+    {
+        // Between the download and the click on "Installeer" the file is replaced: it is not started.
+        LoopbackServer server;
+        server.Script(Signed(Body(3000)));
+        TVersionsForm form;
+        PrepareDownload(form, server, 3);
+        int starts = 0;
+        form.StartProgram = [&](const QString&, const QStringList&) { return ++starts > 0; };
+        form.QuitProgram = [] {};
+        form.DownloadBtn->click();
+        QVERIFY(form.InstallerReady);
+        QCOMPARE(form.ExitBtn->text(), QStringLiteral("Installeer"));
+        QVERIFY(TestSupport::WriteFile(TempFolder() + "Koerszicht101.exe", "#!/bin/sh\nrm -rf ~\n"));
+        form.ExitBtn->click();
+        QCOMPARE(starts, 0);
+        QVERIFY(!form.InstallerReady);
+        QVERIFY(!QFile::exists(TempFolder() + "Koerszicht101.exe"));
+        QCOMPARE(form.Lines().last(), QStringLiteral("De handtekening van Koerszicht101.exe klopt niet: het "
+                                                     "bestand is verwijderd en wordt niet geïnstalleerd."));
+        QVERIFY(form.DownloadBtn->isVisible());
+        QCOMPARE(form.ExitBtn->text(), QStringLiteral("Download Later"));
     }
 
     // ---- The installation ----
@@ -438,9 +618,7 @@ private slots:
     void installerStartFailsThenSucceeds()
     {
         TVersionsForm form;
-        form.DownloadName = "Koerszicht101.exe";
-        form.InstallerReady = true;
-        QVERIFY(TestSupport::WriteFile(TempFolder() + "Koerszicht101.exe", "#!/bin/sh\n"));
+        PlaceInstaller(form, "Koerszicht101.exe", "#!/bin/sh\n");
         QList<QPair<QString, QStringList>> started;
         bool startWorks = false;
         form.StartProgram = [&](const QString& program, const QStringList& arguments) {
@@ -473,8 +651,7 @@ private slots:
     {
         Support::Language = "ENU";
         TVersionsForm form;
-        form.DownloadName = "kzsched203.exe";
-        form.InstallerReady = true;
+        PlaceInstaller(form, "kzsched203.exe", "installer");
         form.QuitProgram = [] {};
         form.StartProgram = [](const QString&, const QStringList&) { return false; };
         form.ExitBtn->click();
@@ -492,12 +669,10 @@ private slots:
         // as they are, with no shell in between to read them.
         QTemporaryDir folder;
         const QString marker = folder.path() + QStringLiteral("/arguments");
-        QVERIFY(TestSupport::WriteFile(TempFolder() + "Koerszicht101.exe",
-                                       "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + marker.toUtf8() + "'\n"));
-        QFile::setPermissions(TempFolder() + "Koerszicht101.exe", QFile::ReadOwner | QFile::WriteOwner);
         TVersionsForm form;
-        form.DownloadName = "Koerszicht101.exe";
-        form.InstallerReady = true;
+        PlaceInstaller(form, "Koerszicht101.exe",
+                       "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + marker.toUtf8() + "'\n");
+        QFile::setPermissions(TempFolder() + "Koerszicht101.exe", QFile::ReadOwner | QFile::WriteOwner);
         int quits = 0;
         form.QuitProgram = [&] { ++quits; };
         form.ExitBtn->click();
@@ -525,8 +700,7 @@ private slots:
         }
         TVersionsForm form;
         form.StartFolder = startFolder.path().toStdString() + "/";
-        form.DownloadName = "Koerszicht101.exe";
-        form.InstallerReady = true;
+        PlaceInstaller(form, "Koerszicht101.exe", "installer");
         form.StartProgram = [](const QString&, const QStringList&) { return true; };
         bool companionGoneAtQuit = false;
         form.QuitProgram = [&] {
