@@ -15,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -139,7 +140,7 @@ private slots:
                                  << QStringList{"",
                                                 "Update is advised",
                                                 "",
-                                                "Your current version is versie 1.00d",
+                                                "Your current version is version 1.00d",
                                                 "The latest version is 1.01e",
                                                 "The Download Name is Koerszicht101.exe"}
                                  << QStringLiteral("Start Downloading");
@@ -147,7 +148,7 @@ private slots:
                                                    << QStringList{"",
                                                                   "Update is advised",
                                                                   "",
-                                                                  "Your current version is versie 1.00d",
+                                                                  "Your current version is version 1.00d",
                                                                   "The latest version is 1.01e",
                                                                   "The Download Name is Koerszicht101.exe"}
                                                    << QStringLiteral("Start Downloading");
@@ -411,6 +412,25 @@ private slots:
         QVERIFY(!form.InstallerReady);
         QVERIFY(form.ReceivedKB < 400);
         QVERIFY(!QFile::exists(TempFolder() + "Koerszicht101.exe"));
+    }
+
+    void windowStaysOnTheScreen()
+    {
+        // The offscreen screen is 800 by 600: the design's place, 383,375 at 358 by 255, reaches below it.
+        TVersionsForm form;
+        form.FetchList = [](const std::string&) { return NewerList.toStdString(); };
+        form.CheckForUpdate("Koerszicht", "versie 1.00d");
+        QVERIFY(form.isVisible());
+        const QRect area = form.screen()->availableGeometry();
+        QVERIFY2(area.contains(form.frameGeometry()), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                                     .arg(form.frameGeometry().x())
+                                                                     .arg(form.frameGeometry().y())
+                                                                     .arg(form.frameGeometry().width())
+                                                                     .arg(form.frameGeometry().height())));
+        QCOMPARE(form.size(), QSize(358, 255));
+        for (const QPushButton* button : {form.DownloadBtn, form.ExitBtn})
+            QVERIFY(area.contains(QRect(button->mapToGlobal(QPoint(0, 0)), button->size())));
+        QCOMPARE(form.pos().x(), 383); // moved up only, as far as needed
     }
 
     void checkAndDownloadFromTheMakerSite()
