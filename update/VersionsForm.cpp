@@ -232,9 +232,9 @@ void TVersionsForm::DownloadBtnClick()
 
 void TVersionsForm::ExitBtnClick()
 {
-    if (m_downloading)
-        return;
-    if (InstallerReady)
+    // During a download the button still says "Download Later": closing stops the download and
+    // removes the partial file (closeEvent).
+    if (InstallerReady && !m_downloading)
         StartInstaller();
     else
         close();

@@ -11,6 +11,7 @@
 #include "support/SystemInfo.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -361,6 +362,7 @@ private slots:
 
     void clicksDuringDownloadAreIgnored()
     {
+        // A second click on the download button while the download runs starts nothing.
         LoopbackServer server;
         const QByteArray body = Body(200 * 1024);
         server.Serve(LoopbackReply::Page(body));
@@ -373,7 +375,7 @@ private slots:
             ++clicks;
             wasDownloading = form.Downloading();
             form.DownloadBtn->click();
-            form.ExitBtn->click();
+            form.DownloadBtn->click();
         });
         form.DownloadBtn->click();
         QCOMPARE(clicks, 1);
@@ -412,6 +414,45 @@ private slots:
         QVERIFY(!form.InstallerReady);
         QVERIFY(form.ReceivedKB < 400);
         QVERIFY(!QFile::exists(TempFolder() + "Koerszicht101.exe"));
+    }
+
+    void laterDuringDownloadStopsIt()
+    {
+        // A slow server: the whole installer would take ten seconds. "Download Later" ends the
+        // download at the next read, closes the window and removes the partial file.
+        LoopbackServer server;
+        server.Serve(LoopbackReply::Trickling(Body(1000 * 1024), 20, 2048));
+        TVersionsForm form;
+        form.FetchList = [](const std::string&) { return NewerList.toStdString(); };
+        form.CheckForUpdate("Koerszicht", "versie 1.00d");
+        form.DownloadBase = server.UrlText(QStringLiteral("/files/"));
+        bool partialFileThere = false;
+        bool laterUsable = false;
+        int receivedAtClick = -1;
+        QTimer::singleShot(300, &form, [&] {
+            partialFileThere = QFile::exists(TempFolder() + "Koerszicht101.exe");
+            laterUsable = form.Downloading() && form.ExitBtn->isVisible() && form.ExitBtn->isEnabled() &&
+                          form.ExitBtn->text() == QStringLiteral("Download Later");
+            receivedAtClick = form.ReceivedKB;
+            form.ExitBtn->click();
+        });
+        QElapsedTimer clock;
+        clock.start();
+        form.DownloadBtn->click();
+        const qint64 elapsed = clock.elapsed();
+
+        QVERIFY(partialFileThere);
+        QVERIFY(laterUsable);
+        QVERIFY(receivedAtClick > 0);
+        QVERIFY2(elapsed < 5000, QByteArray::number(elapsed));
+        QVERIFY(!form.isVisible());
+        QVERIFY(!form.Downloading());
+        QVERIFY(!form.InstallerReady);
+        QVERIFY(form.ReceivedKB < 1000);
+        QVERIFY(!QFile::exists(TempFolder() + "Koerszicht101.exe"));
+        QCOMPARE(server.RequestCount(), 1);
+        // The offer stands: the window shows the same lines when it is opened again.
+        QCOMPARE(form.Lines().at(5), QStringLiteral("De Downloadnaam is Koerszicht101.exe"));
     }
 
     void windowStaysOnTheScreen()
