@@ -2,6 +2,7 @@
 
 #include "about/AuthorGlyph.h"
 #include "support/Product.h"
+#include "support/ScreenPlacement.h"
 #include "support/SettingsStore.h"
 #include "support/SystemInfo.h"
 
@@ -15,7 +16,6 @@
 #include <QStyle>
 #include <QTextEdit>
 #include <QToolButton>
-#include <algorithm>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -290,13 +290,8 @@ void TAboutForm::showEvent(QShowEvent* event)
     if (const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr) {
         QRect frame = frameGeometry();
         frame.moveCenter(owner->frameGeometry().center());
-        if (const QScreen* screen = owner->screen()) {
-            const QRect area = screen->availableGeometry();
-            frame.moveLeft(std::clamp(frame.left(), area.left(),
-                                      std::max(area.left(), area.right() - frame.width() + 1)));
-            frame.moveTop(std::clamp(frame.top(), area.top(),
-                                     std::max(area.top(), area.bottom() - frame.height() + 1)));
-        }
+        if (const QScreen* screen = owner->screen())
+            frame = Support::KeptOnScreen(frame, screen->availableGeometry());
         move(frame.topLeft());
     }
     QDialog::showEvent(event);

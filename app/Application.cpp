@@ -7,6 +7,8 @@
 #include "app/SignalCloser.h"
 #include "support/Product.h"
 #include "support/SystemInfo.h"
+#include "support/Trace.h"
+#include "update/DownloadLeftovers.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -27,6 +29,11 @@ int RunKoerszicht(QApplication& application)
     Forms::MessageForm = &messageForm;
     TVersionsForm versionsForm;
     Forms::VersionsForm = &versionsForm;
+    // An installer started by an earlier run has done its work; the main window has set the data folder.
+    for (const QString& leftover :
+         Update::RemoveDownloadLeftovers(QString::fromLocal8Bit(versionsForm.DownloadFolder())))
+        Support::WriteTrace("Application - uit de downloadmap verwijderd: " +
+                            leftover.toLocal8Bit().toStdString());
     TTerminateForm terminateForm;
     Forms::TerminateForm = &terminateForm;
     TAboutForm aboutForm(&mainForm);

@@ -1,8 +1,16 @@
 #pragma once
 // The product's own names.
 
+#include <string>
+#include <string_view>
+
 namespace Support {
 inline constexpr const char* ProductName = "Koerszicht";
+// Dutch, as the main window shows it; VersionTextIn gives it for a window that speaks English.
 inline constexpr const char* VersionText = "versie 1.00d";
 inline constexpr const char* CopyrightText = "Copyright \xA9 2026 het Koerszicht-project";
+
+// A version text as a window in `language` shows it: Dutch ("NLD") keeps it as it is; any
+// other language says "version" for the leading Dutch word "versie". Other texts stay as they are.
+std::string VersionTextIn(std::string_view versionText, std::string_view language);
 } // namespace Support

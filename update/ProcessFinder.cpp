@@ -11,19 +11,19 @@
 
 namespace Update {
 
-QString ProcessPathKey(std::string_view path)
+QString ProcessPathKey(std::string_view path, PathCase pathCase)
 {
     while (!path.empty() && static_cast<unsigned char>(path.front()) <= 32)
         path.remove_prefix(1);
     while (!path.empty() && static_cast<unsigned char>(path.back()) <= 32)
         path.remove_suffix(1);
-    return QLocale::system().toUpper(
-        QString::fromLocal8Bit(path.data(), static_cast<qsizetype>(path.size())));
+    const QString text = QString::fromLocal8Bit(path.data(), static_cast<qsizetype>(path.size()));
+    return pathCase == PathCase::Insensitive ? QLocale::system().toUpper(text) : text;
 }
 
-bool SameProcessPath(std::string_view wanted, std::string_view candidate)
+bool SameProcessPath(std::string_view wanted, std::string_view candidate, PathCase pathCase)
 {
-    return ProcessPathKey(wanted) == ProcessPathKey(candidate);
+    return ProcessPathKey(wanted, pathCase) == ProcessPathKey(candidate, pathCase);
 }
 
 #ifdef Q_OS_WIN

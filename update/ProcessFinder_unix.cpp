@@ -56,6 +56,7 @@ ProcessHandle FindProcessByPath(std::string_view path)
         if (pid <= 0)
             continue;
         const std::string executable = ExecutableOf(pid);
+        // Letter case counts here, as it does for the file system.
         if (!executable.empty() && ProcessPathKey(executable) == wanted)
             return {pid};
     }

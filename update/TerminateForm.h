@@ -13,7 +13,8 @@ class TTerminateForm : public QWidget
 public:
     explicit TTerminateForm(QWidget* parent = nullptr);
 
-    // The first running process whose executable is `path` (whole path, any letter case,
-    // surrounding blanks ignored); none when nothing matches. The caller ends it.
+    // The first running process whose executable is `path` (whole path, surrounding blanks
+    // ignored, letter case as the file system treats it); none when nothing matches. The
+    // caller ends it.
     Update::ProcessHandle FindProcess(const std::string& path) const;
 };

@@ -10,7 +10,7 @@
 namespace Update {
 
 namespace {
-constexpr char CarriageReturn = '\r';
+constexpr const char* LineEnds = "\r\n";
 constexpr char CodeZero = '\0';
 
 enum Field
@@ -59,15 +59,26 @@ std::string CutEntry(std::string_view text, std::string_view productName)
 {
     if (productName.empty())
         return {};
-    const auto start = text.find(productName);
-    if (start == std::string_view::npos)
-        return {};
-    std::string_view entry = text.substr(start);
-    // An entry without a carriage return after it (the last line of a file without a line
-    // end) ends with the text.
-    if (const auto end = entry.find(CarriageReturn); end != std::string_view::npos)
-        entry = entry.substr(0, end);
-    return std::string(entry.substr(0, MaximumEntryLength));
+    std::size_t lineStart = 0;
+    for (;;) {
+        // A line ends at a carriage return or a line feed, so that a list saved with either line
+        // end is read the same way; the line feed after a carriage return starts an empty line.
+        // The last line needs no line end.
+        const auto lineEnd = text.find_first_of(LineEnds, lineStart);
+        std::string_view line = text.substr(
+            lineStart, lineEnd == std::string_view::npos ? std::string_view::npos : lineEnd - lineStart);
+        while (!line.empty() && IsBlank(line.front()))
+            line.remove_prefix(1);
+        std::string_view firstField = line.substr(0, line.find(','));
+        while (!firstField.empty() && IsBlank(firstField.back()))
+            firstField.remove_suffix(1);
+        // The whole first field: a longer name that begins with the product's belongs to another product.
+        if (firstField == productName)
+            return std::string(line.substr(0, MaximumEntryLength));
+        if (lineEnd == std::string_view::npos)
+            return {};
+        lineStart = lineEnd + 1;
+    }
 }
 
 std::vector<std::string> SplitEntry(std::string_view entry)
@@ -150,12 +161,13 @@ VersionCheck EvaluateVersionList(std::string_view text, std::string_view product
         check.result = VersionCheckResult::InvalidList;
         return check;
     }
-    if (productName.empty() || text.find(productName) == std::string_view::npos) {
+    const std::string entry = CutEntry(text, productName);
+    if (entry.empty()) {
         check.result = VersionCheckResult::NotListed;
         return check;
     }
 
-    const std::vector<std::string> fields = SplitEntry(CutEntry(text, productName));
+    const std::vector<std::string> fields = SplitEntry(entry);
     std::int32_t sizeKB = 0;
     if (fields.size() < RequiredFields || !IsSafeFileName(fields[DownloadNameField]) ||
         !ParseSizeKB(fields[SizeField], sizeKB)) {

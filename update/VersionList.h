@@ -1,7 +1,7 @@
 #pragma once
 // Reading the maker's version list and deciding whether a newer version is listed.
-// The list is plain text; the product's entry runs from the first occurrence of the
-// product name to the next carriage return and is split at commas:
+// The list is plain text; the product's entry is the first line whose first field is the
+// product name, and it is split at commas:
 //   name, download name, release letter, size in kilobytes, (unused), [more]
 
 #include <cstdint>
@@ -48,8 +48,10 @@ std::string CurrentDigits(std::string_view versionText);
 // The release letter of a version text: its last character when a to z, otherwise code 0.
 char CurrentLetter(std::string_view versionText);
 
-// The entry of `productName`: from its first occurrence up to the next carriage return
-// (or the end of the text), at most MaximumEntryLength characters. Empty when absent.
+// The entry of `productName`: the first line whose first field, blanks around it ignored, is
+// exactly `productName` (letter case counts). Lines end at a carriage return or a line feed;
+// the last one may end with the text. The entry starts with the name and is cut to
+// MaximumEntryLength characters. Empty when no line is the product's.
 std::string CutEntry(std::string_view text, std::string_view productName);
 // Splits an entry at commas. Two commas in a row give a field of one code-0 character;
 // a comma at the very end makes no further field.

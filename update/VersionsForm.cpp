@@ -5,6 +5,7 @@
 #include "quotes/HttpClient.h"
 #include "support/Folders.h"
 #include "support/Product.h"
+#include "support/ScreenPlacement.h"
 #include "support/SettingsStore.h"
 #include "support/SystemInfo.h"
 #include "update/Gauge.h"
@@ -18,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QTextBlock>
 #include <QThread>
 #include <QUrl>
@@ -173,6 +175,9 @@ QStringList TVersionsForm::Lines() const
 void TVersionsForm::showEvent(QShowEvent* event)
 {
     FormShow();
+    // The design's place lies partly below a small screen, with the buttons.
+    if (const QScreen* own = screen())
+        move(Support::KeptOnScreen(frameGeometry(), own->availableGeometry()).topLeft());
     QWidget::showEvent(event);
 }
 
@@ -211,7 +216,8 @@ void TVersionsForm::CheckForUpdate(const std::string& productName, const std::st
     const bool dutch = Dutch();
     AddLine(dutch ? "Een Update wordt aanbevolen" : "Update is advised");
     AddLine("");
-    AddLine((dutch ? "Uw huidige versie is " : "Your current version is ") + VersionText);
+    AddLine((dutch ? "Uw huidige versie is " : "Your current version is ") +
+            Support::VersionTextIn(VersionText, Support::Language));
     AddLine((dutch ? "De nieuwste versie is " : "The latest version is ") + check.latestVersion);
     AddLine((dutch ? "De Downloadnaam is " : "The Download Name is ") + check.downloadName);
     DownloadBtn->setText(dutch ? QStringLiteral("Start Downloaden") : QStringLiteral("Start Downloading"));
@@ -246,9 +252,9 @@ void TVersionsForm::DownloadBtnClick()
 
 void TVersionsForm::ExitBtnClick()
 {
-    if (m_downloading)
-        return;
-    if (InstallerReady)
+    // During a download the button still says "Download Later": closing stops the download and
+    // removes the partial file (closeEvent).
+    if (InstallerReady && !m_downloading)
         StartInstaller();
     else
         close();

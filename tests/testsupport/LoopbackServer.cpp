@@ -11,6 +11,7 @@
 #include <QTcpSocket>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
 
 namespace TestSupport {
 
@@ -56,11 +57,12 @@ LoopbackReply LoopbackReply::Stall(const QByteArray& body, qsizetype sentBeforeS
     return reply;
 }
 
-LoopbackReply LoopbackReply::Trickling(const QByteArray& body, int intervalMs)
+LoopbackReply LoopbackReply::Trickling(const QByteArray& body, int intervalMs, qsizetype bytesPerTick)
 {
     LoopbackReply reply = Page(body);
     reply.action = Action::Trickle;
     reply.trickleIntervalMs = intervalMs;
+    reply.trickleBytes = std::max<qsizetype>(1, bytesPerTick);
     return reply;
 }
 
@@ -258,14 +260,16 @@ private:
             socket->write(HeaderBlock(reply));
             auto* timer = new QTimer(socket);
             auto sent = std::make_shared<qsizetype>(0);
-            QObject::connect(timer, &QTimer::timeout, socket, [socket, timer, sent, body = reply.body] {
-                if (*sent >= body.size()) {
-                    timer->stop();
-                    socket->disconnectFromHost();
-                    return;
-                }
-                socket->write(body.mid((*sent)++, 1));
-            });
+            QObject::connect(timer, &QTimer::timeout, socket,
+                             [socket, timer, sent, body = reply.body, bytes = reply.trickleBytes] {
+                                 if (*sent >= body.size()) {
+                                     timer->stop();
+                                     socket->disconnectFromHost();
+                                     return;
+                                 }
+                                 socket->write(body.mid(*sent, bytes));
+                                 *sent += bytes;
+                             });
             timer->start(reply.trickleIntervalMs);
             break;
         }

@@ -27,7 +27,7 @@ struct LoopbackReply
         Close,              // close the connection without a byte
         StallBeforeHeaders, // keep the connection open and say nothing
         StallAfterHeaders,  // headers announcing the whole body, `sentBeforeStall` bytes of it, then silence
-        Trickle,            // headers, then one byte of the body every `trickleIntervalMs`
+        Trickle,            // headers, then `trickleBytes` of the body every `trickleIntervalMs`
         CutShort,           // headers announcing the whole body, `sentBeforeStall` bytes of it, then close
     };
     Action action = Action::Answer;
@@ -36,6 +36,7 @@ struct LoopbackReply
     QList<QPair<QByteArray, QByteArray>> headers; // extra header lines
     qsizetype sentBeforeStall = 0;
     int trickleIntervalMs = 100;
+    qsizetype trickleBytes = 1;
 
     static LoopbackReply Page(const QByteArray& body, int status = 200);
     static LoopbackReply Empty();
@@ -43,7 +44,8 @@ struct LoopbackReply
     static LoopbackReply Redirect(const QByteArray& location);
     static LoopbackReply Silent();
     static LoopbackReply Stall(const QByteArray& body, qsizetype sentBeforeStall);
-    static LoopbackReply Trickling(const QByteArray& body, int intervalMs);
+    // A slow server: `bytesPerTick` bytes every `intervalMs`.
+    static LoopbackReply Trickling(const QByteArray& body, int intervalMs, qsizetype bytesPerTick = 1);
     // The connection closes after `sent` bytes of a body whose whole length was announced.
     static LoopbackReply CutShortAfter(const QByteArray& body, qsizetype sent);
 };

@@ -8,6 +8,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <utility>
+
+Q_DECLARE_METATYPE(Update::PathCase)
 
 namespace {
 int OpenDescriptors()
@@ -24,6 +27,7 @@ class TestProcessFinder : public QObject
     QTemporaryDir m_folder;
     QString m_program; // a copy of a small program under its own name
     QProcess m_running;
+    QProcess m_runningSmall; // the same program under the name in small letters
 
 private slots:
     void initTestCase()
@@ -37,67 +41,107 @@ private slots:
                             m_folder.path() + QStringLiteral("/other/Koerszicht_Sched.exe")));
         m_running.start(m_program, {QStringLiteral("60")});
         QVERIFY(m_running.waitForStarted());
+        const QString smallLetters = m_folder.path() + QStringLiteral("/run/koerszicht_sched.exe");
+        QVERIFY(QFile::copy(QStringLiteral("/bin/sleep"), smallLetters));
+        m_runningSmall.start(smallLetters, {QStringLiteral("60")});
+        QVERIFY(m_runningSmall.waitForStarted());
     }
 
     void cleanupTestCase()
     {
-        m_running.kill();
-        m_running.waitForFinished();
+        for (QProcess* process : {&m_running, &m_runningSmall}) {
+            process->kill();
+            process->waitForFinished();
+        }
     }
 
     void samePath_data()
     {
         QTest::addColumn<QByteArray>("wanted");
         QTest::addColumn<QByteArray>("candidate");
+        QTest::addColumn<Update::PathCase>("pathCase");
         QTest::addColumn<bool>("same");
-        QTest::newRow("equal") << QByteArray("/opt/k/K_Sched.exe") << QByteArray("/opt/k/K_Sched.exe")
-                               << true;
-        QTest::newRow("letter case") << QByteArray("/OPT/k/k_sched.EXE") << QByteArray("/opt/k/K_Sched.exe")
-                                     << true;
-        QTest::newRow("blanks and line ends around")
-            << QByteArray(" \t/opt/k/K_Sched.exe\r\n") << QByteArray("/opt/k/K_Sched.exe ") << true;
-        QTest::newRow("blank inside counts")
-            << QByteArray("/opt/k /K_Sched.exe") << QByteArray("/opt/k/K_Sched.exe") << false;
-        QTest::newRow("file name only")
-            << QByteArray("K_Sched.exe") << QByteArray("/opt/k/K_Sched.exe") << false;
-        QTest::newRow("other folder")
-            << QByteArray("/opt/j/K_Sched.exe") << QByteArray("/opt/k/K_Sched.exe") << false;
-        QTest::newRow("longer path") << QByteArray("/opt/k/K_Sched.exe.old")
-                                     << QByteArray("/opt/k/K_Sched.exe") << false;
+        const auto sensitive = Update::PathCase::Sensitive;
+        const auto insensitive = Update::PathCase::Insensitive;
+        for (const auto& [pathCase, name] :
+             {std::pair{sensitive, "sensitive"}, std::pair{insensitive, "blind"}}) {
+            const QByteArray suffix = QByteArray(", case ") + name;
+            QTest::newRow("equal" + suffix)
+                << QByteArray("/opt/k/K_Sched.exe") << QByteArray("/opt/k/K_Sched.exe") << pathCase << true;
+            QTest::newRow("blanks and line ends around" + suffix)
+                << QByteArray(" \t/opt/k/K_Sched.exe\r\n") << QByteArray("/opt/k/K_Sched.exe ") << pathCase
+                << true;
+            QTest::newRow("blank inside counts" + suffix)
+                << QByteArray("/opt/k /K_Sched.exe") << QByteArray("/opt/k/K_Sched.exe") << pathCase << false;
+            QTest::newRow("file name only" + suffix)
+                << QByteArray("K_Sched.exe") << QByteArray("/opt/k/K_Sched.exe") << pathCase << false;
+            QTest::newRow("other folder" + suffix)
+                << QByteArray("/opt/j/K_Sched.exe") << QByteArray("/opt/k/K_Sched.exe") << pathCase << false;
+            QTest::newRow("longer path" + suffix) << QByteArray("/opt/k/K_Sched.exe.old")
+                                                  << QByteArray("/opt/k/K_Sched.exe") << pathCase << false;
+        }
+        // Where the file system tells letter case apart, so does the search.
+        QTest::newRow("companion in small letters, case sensitive")
+            << QByteArray("/opt/k/Koerszicht_Sched.exe") << QByteArray("/opt/k/koerszicht_sched.exe")
+            << sensitive << false;
+        QTest::newRow("companion in small letters, case blind")
+            << QByteArray("/opt/k/Koerszicht_Sched.exe") << QByteArray("/opt/k/koerszicht_sched.exe")
+            << insensitive << true;
+        QTest::newRow("folder in capitals, case sensitive")
+            << QByteArray("/OPT/k/K_Sched.exe") << QByteArray("/opt/k/K_Sched.exe") << sensitive << false;
+        QTest::newRow("mixed case, case blind")
+            << QByteArray("/OPT/k/k_sched.EXE") << QByteArray("/opt/k/K_Sched.exe") << insensitive << true;
+        QTest::newRow("Windows path, case blind")
+            << QByteArray("c:\\program files\\koerszicht\\koerszicht_sched.exe")
+            << QByteArray("C:\\Program Files\\Koerszicht\\Koerszicht_Sched.exe") << insensitive << true;
     }
     void samePath()
     {
         QFETCH(QByteArray, wanted);
         QFETCH(QByteArray, candidate);
+        QFETCH(Update::PathCase, pathCase);
         QFETCH(bool, same);
-        QCOMPARE(Update::SameProcessPath(wanted.toStdString(), candidate.toStdString()), same);
+        QCOMPARE(Update::SameProcessPath(wanted.toStdString(), candidate.toStdString(), pathCase), same);
+        QCOMPARE(Update::SameProcessPath(candidate.toStdString(), wanted.toStdString(), pathCase), same);
+    }
+
+    void systemPathCase()
+    {
+#ifdef Q_OS_WIN
+        QCOMPARE(Update::SystemPathCase, Update::PathCase::Insensitive);
+#else
+        QCOMPARE(Update::SystemPathCase, Update::PathCase::Sensitive);
+#endif
     }
 
     void findProcess_data()
     {
         QTest::addColumn<QString>("wanted");
-        QTest::addColumn<bool>("found");
+        QTest::addColumn<qint64>("pid");
         const QString program = m_folder.path() + QStringLiteral("/run/Koerszicht_Sched.exe");
-        QTest::newRow("exact path") << program << true;
-        QTest::newRow("capitals and blanks")
-            << QStringLiteral("  ") + program.toUpper() + QStringLiteral("\t ") << true;
-        QTest::newRow("small letters") << program.toLower() << true;
+        const qint64 own = m_running.processId();
+        const qint64 small = m_runningSmall.processId();
+        QTest::newRow("exact path") << program << own;
+        QTest::newRow("blanks around") << QStringLiteral("  ") + program + QStringLiteral("\t ") << own;
+        // Two programs in one folder whose names differ in letter case only: each is found for itself.
+        QTest::newRow("the small-letter program")
+            << m_folder.path() + QStringLiteral("/run/koerszicht_sched.exe") << small;
+        QTest::newRow("in capitals: no such program") << program.toUpper() << qint64(0);
         QTest::newRow("same file name in another folder")
-            << m_folder.path() + QStringLiteral("/other/Koerszicht_Sched.exe") << false;
-        QTest::newRow("file name only") << QStringLiteral("Koerszicht_Sched.exe") << false;
-        QTest::newRow("empty") << QString() << false;
+            << m_folder.path() + QStringLiteral("/other/Koerszicht_Sched.exe") << qint64(0);
+        QTest::newRow("file name only") << QStringLiteral("Koerszicht_Sched.exe") << qint64(0);
+        QTest::newRow("empty") << QString() << qint64(0);
     }
     void findProcess()
     {
         QFETCH(QString, wanted);
-        QFETCH(bool, found);
+        QFETCH(qint64, pid);
         const TTerminateForm form;
         const int descriptors = OpenDescriptors();
         const Update::ProcessHandle process = form.FindProcess(wanted.toLocal8Bit().toStdString());
         QCOMPARE(OpenDescriptors(), descriptors);
-        QCOMPARE(bool(process), found);
-        if (found)
-            QCOMPARE(process.pid, m_running.processId());
+        QCOMPARE(bool(process), pid != 0);
+        QCOMPARE(process.pid, pid);
     }
 
     void terminateAndFindNothing()
@@ -109,6 +153,8 @@ private slots:
         QVERIFY(Update::TerminateProcess(process));
         QVERIFY(m_running.waitForFinished(5000));
         QVERIFY(!form.FindProcess(path));
+        // The program of the same name in other letters was left alone.
+        QCOMPARE(m_runningSmall.state(), QProcess::Running);
         QVERIFY(!Update::TerminateProcess(Update::ProcessHandle{}));
     }
 };

@@ -128,6 +128,18 @@ private slots:
             << ListWith("Koersbord,Koersbord101.exe,e,1500,0") << VersionCheckResult::NotListed;
         QTest::newRow("product name is case-sensitive")
             << ListWith("koerszicht,koerszicht101.exe,e,1500,0") << VersionCheckResult::NotListed;
+        QTest::newRow("only a longer product name")
+            << ListWith("KoerszichtPro,KoerszichtPro205.exe,e,1500,0") << VersionCheckResult::NotListed;
+        QTest::newRow("only a name with a digit after it")
+            << ListWith("Koerszicht2,Koerszicht2101.exe,e,1500,0") << VersionCheckResult::NotListed;
+        QTest::newRow("name only inside another product's line")
+            << ListWith("Beursklok,Koerszicht101.exe,e,1500,0") << VersionCheckResult::NotListed;
+        QTest::newRow("list with line feeds only")
+            << QByteArray("Beursklok,Beursklok312.exe,b,800,0\n" + entry +
+                          "\nTrendmeter,Trendmeter120.exe,a,950,0\n")
+            << VersionCheckResult::UpdateAvailable;
+        QTest::newRow("entry indented")
+            << ListWith("  Koerszicht ,Koerszicht101.exe,e,1500,0") << VersionCheckResult::UpdateAvailable;
         QTest::newRow("error page of a web server")
             << QByteArray("<html><head><title>404 Not Found</title></head><body>Not Found</body></html>")
             << VersionCheckResult::NotListed;
@@ -199,31 +211,58 @@ private slots:
         QCOMPARE(Update::EvaluateVersionList(Text(text), Product, OwnVersion).result, expected);
     }
 
-    void productNameInsideAnotherLine()
+    void lineOfALongerNameIsNotTheEntry()
     {
-        // The search finds the name inside a longer product name first and reads that line.
+        // A product whose name begins with this one's, listed before it, is another product.
         const QByteArray text = "Beursklok,Beursklok312.exe,b,800,0\r\n"
                                 "KoerszichtPro,KoerszichtPro205.exe,a,3000,0\r\n"
                                 "Koerszicht,Koerszicht100.exe,d,1500,0\r\n";
         const Update::VersionCheck check = Update::EvaluateVersionList(Text(text), Product, OwnVersion);
-        QCOMPARE(check.result, VersionCheckResult::UpdateAvailable);
-        QCOMPARE(check.downloadName, std::string("KoerszichtPro205.exe"));
-        QCOMPARE(check.downloadSizeKB, 3000);
-        QCOMPARE(check.latestVersion, std::string("2.05a"));
+        QCOMPARE(check.result, VersionCheckResult::UpToDate);
+        QCOMPARE(check.downloadName, std::string("Koerszicht100.exe"));
+        QCOMPARE(check.downloadSizeKB, 1500);
+        QCOMPARE(check.latestVersion, std::string("1.00d"));
     }
 
     void cutEntry_data()
     {
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<QByteArray>("entry");
-        QTest::newRow("first occurrence to the carriage return")
-            << QByteArray("x Koerszicht,a,b\r\nKoerszicht,c") << QByteArray("Koerszicht,a,b");
-        QTest::newRow("lone line feed stays in the entry")
-            << QByteArray("Koerszicht,a\nb\r\n") << QByteArray("Koerszicht,a\nb");
+        QTest::newRow("first line whose first field is the name")
+            << QByteArray("x Koerszicht,a,b\r\nKoerszicht,c") << QByteArray("Koerszicht,c");
+        QTest::newRow("a lone line feed ends the line too")
+            << QByteArray("Koerszicht,a\nb\r\n") << QByteArray("Koerszicht,a");
         QTest::newRow("no carriage return") << QByteArray("Koerszicht,a,b") << QByteArray("Koerszicht,a,b");
         QTest::newRow("absent") << QByteArray("Koersbord,a") << QByteArray();
         QTest::newRow("cut at 255") << QByteArray("Koerszicht," + QByteArray(300, 'y'))
                                     << QByteArray("Koerszicht," + QByteArray(244, 'y'));
+        QTest::newRow("longer name listed first")
+            << QByteArray("KoerszichtPro,p\r\nKoerszicht,k\r\n") << QByteArray("Koerszicht,k");
+        QTest::newRow("only a longer name")
+            << QByteArray("Koerszicht2,2\r\nKoerszichtPro,p\r\n") << QByteArray();
+        QTest::newRow("longer name with a blank") << QByteArray("Koerszicht Pro,p\r\n") << QByteArray();
+        QTest::newRow("name in a later field of another line")
+            << QByteArray("Beursklok,Koerszicht,x\r\nTrendmeter,t,Koerszicht\r\n") << QByteArray();
+        QTest::newRow("name at the end of another line's first field")
+            << QByteArray("OudKoerszicht,o\r\n") << QByteArray();
+        QTest::newRow("letter case counts")
+            << QByteArray("koerszicht,a\r\nKOERSZICHT,b\r\nKoersZicht,c") << QByteArray();
+        QTest::newRow("blanks around the first field")
+            << QByteArray("Beursklok,b\r\n \tKoerszicht ,a,b\r\n") << QByteArray("Koerszicht ,a,b");
+        QTest::newRow("blanks inside the first field") << QByteArray("Koers zicht,a\r\n") << QByteArray();
+        QTest::newRow("line feeds only")
+            << QByteArray("Beursklok,b\nKoerszicht,k\nTrendmeter,t\n") << QByteArray("Koerszicht,k");
+        QTest::newRow("carriage returns only")
+            << QByteArray("Beursklok,b\rKoerszicht,k\rTrendmeter,t\r") << QByteArray("Koerszicht,k");
+        QTest::newRow("empty lines before")
+            << QByteArray("\r\n\r\n\nKoerszicht,a") << QByteArray("Koerszicht,a");
+        QTest::newRow("first of two entries")
+            << QByteArray("Koerszicht,1\r\nKoerszicht,2\r\n") << QByteArray("Koerszicht,1");
+        QTest::newRow("name alone on its line") << QByteArray("Koerszicht\r\nx") << QByteArray("Koerszicht");
+        QTest::newRow("cut at 255 from the name, not the line start")
+            << QByteArray("   Koerszicht," + QByteArray(300, 'y'))
+            << QByteArray("Koerszicht," + QByteArray(244, 'y'));
+        QTest::newRow("empty text") << QByteArray() << QByteArray();
     }
     void cutEntry()
     {

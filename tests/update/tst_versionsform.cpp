@@ -11,10 +11,12 @@
 #include "support/SystemInfo.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -187,7 +189,7 @@ private slots:
                                  << QStringList{"",
                                                 "Update is advised",
                                                 "",
-                                                "Your current version is versie 1.00d",
+                                                "Your current version is version 1.00d",
                                                 "The latest version is 1.01e",
                                                 "The Download Name is Koerszicht101.exe"}
                                  << QStringLiteral("Start Downloading");
@@ -195,7 +197,7 @@ private slots:
                                                    << QStringList{"",
                                                                   "Update is advised",
                                                                   "",
-                                                                  "Your current version is versie 1.00d",
+                                                                  "Your current version is version 1.00d",
                                                                   "The latest version is 1.01e",
                                                                   "The Download Name is Koerszicht101.exe"}
                                                    << QStringLiteral("Start Downloading");
@@ -415,6 +417,7 @@ private slots:
 
     void clicksDuringDownloadAreIgnored()
     {
+        // A second click on the download button while the download runs starts nothing.
         LoopbackServer server;
         const QByteArray body = Body(200 * 1024);
         server.Script(Signed(body));
@@ -427,7 +430,7 @@ private slots:
             ++clicks;
             wasDownloading = form.Downloading();
             form.DownloadBtn->click();
-            form.ExitBtn->click();
+            form.DownloadBtn->click();
         });
         form.DownloadBtn->click();
         QCOMPARE(clicks, 1);
@@ -466,6 +469,64 @@ private slots:
         QVERIFY(!form.InstallerReady);
         QVERIFY(form.ReceivedKB < 400);
         QVERIFY(!QFile::exists(TempFolder() + "Koerszicht101.exe"));
+    }
+
+    void laterDuringDownloadStopsIt()
+    {
+        // A slow server: the whole installer would take ten seconds. "Download Later" ends the
+        // download at the next read, closes the window and removes the partial file.
+        LoopbackServer server;
+        server.Serve(LoopbackReply::Trickling(Body(1000 * 1024), 20, 2048));
+        TVersionsForm form;
+        form.FetchList = [](const std::string&) { return NewerList.toStdString(); };
+        form.CheckForUpdate("Koerszicht", "versie 1.00d");
+        form.DownloadBase = server.UrlText(QStringLiteral("/files/"));
+        bool partialFileThere = false;
+        bool laterUsable = false;
+        int receivedAtClick = -1;
+        QTimer::singleShot(300, &form, [&] {
+            partialFileThere = QFile::exists(TempFolder() + "Koerszicht101.exe");
+            laterUsable = form.Downloading() && form.ExitBtn->isVisible() && form.ExitBtn->isEnabled() &&
+                          form.ExitBtn->text() == QStringLiteral("Download Later");
+            receivedAtClick = form.ReceivedKB;
+            form.ExitBtn->click();
+        });
+        QElapsedTimer clock;
+        clock.start();
+        form.DownloadBtn->click();
+        const qint64 elapsed = clock.elapsed();
+
+        QVERIFY(partialFileThere);
+        QVERIFY(laterUsable);
+        QVERIFY(receivedAtClick > 0);
+        QVERIFY2(elapsed < 5000, QByteArray::number(elapsed));
+        QVERIFY(!form.isVisible());
+        QVERIFY(!form.Downloading());
+        QVERIFY(!form.InstallerReady);
+        QVERIFY(form.ReceivedKB < 1000);
+        QVERIFY(!QFile::exists(TempFolder() + "Koerszicht101.exe"));
+        QCOMPARE(server.RequestCount(), 1);
+        // The offer stands: the window shows the same lines when it is opened again.
+        QCOMPARE(form.Lines().at(5), QStringLiteral("De Downloadnaam is Koerszicht101.exe"));
+    }
+
+    void windowStaysOnTheScreen()
+    {
+        // The offscreen screen is 800 by 600: the design's place, 383,375 at 358 by 255, reaches below it.
+        TVersionsForm form;
+        form.FetchList = [](const std::string&) { return NewerList.toStdString(); };
+        form.CheckForUpdate("Koerszicht", "versie 1.00d");
+        QVERIFY(form.isVisible());
+        const QRect area = form.screen()->availableGeometry();
+        QVERIFY2(area.contains(form.frameGeometry()), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                                     .arg(form.frameGeometry().x())
+                                                                     .arg(form.frameGeometry().y())
+                                                                     .arg(form.frameGeometry().width())
+                                                                     .arg(form.frameGeometry().height())));
+        QCOMPARE(form.size(), QSize(358, 255));
+        for (const QPushButton* button : {form.DownloadBtn, form.ExitBtn})
+            QVERIFY(area.contains(QRect(button->mapToGlobal(QPoint(0, 0)), button->size())));
+        QCOMPARE(form.pos().x(), 383); // moved up only, as far as needed
     }
 
     void checkAndDownloadFromTheMakerSite()
