@@ -222,7 +222,9 @@ private slots:
         // nobody may write the history (its folder is made its own) but not the settings.
         QVERIFY(GiveToOtherUser(TestSupport::DataHome()));
 
-        const Outcome outcome = RunProgram({.asOtherUser = true});
+        Run run;
+        run.asOtherUser = true;
+        const Outcome outcome = RunProgram(run);
 
         QVERIFY(ClosedNormally(outcome));
         QVERIFY2(outcome.errors.contains("settings could not be saved"), outcome.errors.constData());
