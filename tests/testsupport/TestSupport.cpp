@@ -43,6 +43,7 @@ void PointSourcesNowhere()
 
 QString SourceDir() { return qEnvironmentVariable("KOERSZICHT_SOURCE_DIR"); }
 QString ProgramPath() { return qEnvironmentVariable("KOERSZICHT_BINARY"); }
+QString TestProgramPath() { return qEnvironmentVariable("KOERSZICHT_TEST_PROGRAM"); }
 
 QByteArray ReadFile(const QString& path)
 {
