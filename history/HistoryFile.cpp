@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringList>
-#include <QThread>
 #include <QtDebug>
 #include <algorithm>
 #include <charconv>
@@ -68,17 +67,7 @@ QString FromPath(const std::string& path)
     return QString::fromLocal8Bit(path.data(), static_cast<qsizetype>(path.size()));
 }
 
-// Test hook: with KOERSZICHT_TEST_HISTORY_WRITE_PAUSE_MS set, a write pauses half-way so that a
-// test can kill the program in the middle of it.
-void PauseHalfWayForTest(QSaveFile& file)
-{
-    const int milliseconds = qEnvironmentVariableIntValue("KOERSZICHT_TEST_HISTORY_WRITE_PAUSE_MS");
-    if (milliseconds <= 0)
-        return;
-    file.flush();
-    qWarning("History file write paused half-way for a test");
-    QThread::msleep(static_cast<unsigned long>(milliseconds));
-}
+WritePause writePause = nullptr;
 
 bool WriteText(QSaveFile& file, std::string_view text)
 {
@@ -250,10 +239,12 @@ WriteStatus WriteHistoryFile(const std::string& path, const EntryList& entries, 
     const std::string text = HistoryFileText(entries);
     const std::string_view all(text);
     bool written = WriteText(file, all.substr(0, all.size() / 2));
-    if (written) {
-        PauseHalfWayForTest(file);
-        written = WriteText(file, all.substr(all.size() / 2));
+    if (written && writePause) {
+        written = file.flush(); // the half written so far is in the new file while it pauses
+        writePause();
     }
+    if (written)
+        written = WriteText(file, all.substr(all.size() / 2));
     if (!written) {
         const QString reason = file.errorString();
         file.cancelWriting();
@@ -292,6 +283,11 @@ QStringList RemoveSaveLeftovers(const QString& folder, const QString& fileName)
             removed << info.fileName();
     }
     return removed;
+}
+
+void SetWritePause(WritePause pause)
+{
+    writePause = pause;
 }
 
 } // namespace History

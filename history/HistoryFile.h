@@ -89,6 +89,12 @@ std::string KeptBackupPath(const std::string& path, const QDateTime& moment);
 WriteStatus WriteHistoryFile(const std::string& path, const EntryList& entries, Backup backup = Backup::None,
                              const QDateTime& moment = {}, std::string* keptBackup = nullptr);
 
+// Called in the middle of every WriteHistoryFile, once the first half of the text is in the new
+// file: a test program sets one that pauses there, so that a test can kill it inside the write.
+// The program never sets one. Set it before the first write; nullptr (the default) for none.
+using WritePause = void (*)();
+void SetWritePause(WritePause pause);
+
 // The names an interrupted atomic write leaves beside `fileName`: fileName + "." + six letters.
 // Six letters that read as a word ("backup", "Backup", "BACKUP") are left alone: a user may have
 // chosen that name, and a leftover is only litter.

@@ -51,8 +51,8 @@ void HoldBackUnreal(EntryList& history, EntryList& heldBack, int today);
 // day, the days without a value, with an implausible one or filled in on a weekend are
 // interpolated anew between the days around them, in the history and the held-back entries.
 // Returns the listed entries of days after `lastStoredDay`, ascending, for the shown series.
-EntryList MergeListed(EntryList& history, EntryList& heldBack, const EntryList& listed,
-                      int lastStoredDay, char decimalSeparator);
+EntryList MergeListed(EntryList& history, EntryList& heldBack, const EntryList& listed, int lastStoredDay,
+                      char decimalSeparator);
 
 // The value a new quote for `day` is compared with: the newest trusted value (TrustedValues)
 // before `day` of the history, the held-back entries and the series' values of their own.

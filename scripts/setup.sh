@@ -30,10 +30,12 @@ ensure_packages() {
 }
 
 # configure_build <build dir> <build type> [extra cmake arguments...]
+# KOERSZICHT_WERROR=ON in the environment (as .ci/run sets it) makes every warning an error.
 configure_build() {
     local dir=$1 type=$2
     shift 2
-    cmake -S "$KOERSZICHT_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" "$@" >/dev/null
+    cmake -S "$KOERSZICHT_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" \
+        -DKOERSZICHT_WERROR="${KOERSZICHT_WERROR:-OFF}" "$@" >/dev/null
 }
 
 KOERSZICHT_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)

@@ -20,6 +20,9 @@ public:
 // Day numbers count days since 30 December 1899; 1 January 2012 is 40909.
 int DayNumber(const QDate& date);
 QDate DateOfDay(int dayNumber);
-inline int TodayDayNumber() { return DayNumber(Clock::Today()); }
+inline int TodayDayNumber()
+{
+    return DayNumber(Clock::Today());
+}
 
 } // namespace Support

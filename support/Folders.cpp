@@ -17,8 +17,14 @@ namespace Support {
 std::string DataFolder;
 
 namespace {
-QString ToQ(const std::string& text) { return QString::fromLocal8Bit(text); }
-std::string FromQ(const QString& text) { return text.toLocal8Bit().toStdString(); }
+QString ToQ(const std::string& text)
+{
+    return QString::fromLocal8Bit(text);
+}
+std::string FromQ(const QString& text)
+{
+    return text.toLocal8Bit().toStdString();
+}
 
 [[maybe_unused]] std::string FolderOf(const std::string& path)
 {

@@ -104,12 +104,8 @@ CivilTime ZoneMoment(const ZoneDate& date, int currentYear)
 {
     if (date.year != 0)
         return {date.year, date.month, date.day, date.hour, date.minute, date.second};
-    return {currentYear,
-            date.month,
-            NthWeekdayOfMonth(currentYear, date.month, date.dayOfWeek, date.day),
-            date.hour,
-            date.minute,
-            date.second};
+    return {currentYear, date.month,  NthWeekdayOfMonth(currentYear, date.month, date.dayOfWeek, date.day),
+            date.hour,   date.minute, date.second};
 }
 
 int CountryCodeFromText(const std::string& text)

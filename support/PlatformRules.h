@@ -11,7 +11,13 @@ namespace Support {
 std::string LanguageForId(int languageId);
 
 // The Windows version table.
-enum class Platform { Win32s = 0, Windows95Line = 1, NTLine = 2, Other = 3 };
+enum class Platform
+{
+    Win32s = 0,
+    Windows95Line = 1,
+    NTLine = 2,
+    Other = 3
+};
 std::string OSNameFor(Platform platform, int major, int minor, const std::string& serviceText);
 bool IsNTFamilyName(const std::string& osName);
 
@@ -32,7 +38,7 @@ struct CivilTime
 struct ZoneDate
 {
     int year = 0;
-    int month = 0; // 0: the zone has no daylight saving time
+    int month = 0;     // 0: the zone has no daylight saving time
     int dayOfWeek = 0; // 0 is Sunday
     int day = 0;
     int hour = 0;
@@ -42,8 +48,8 @@ struct ZoneDate
 
 struct TimeZoneRecord
 {
-    int standardBias = 0; // minutes
-    int daylightBias = 0; // minutes
+    int standardBias = 0;  // minutes
+    int daylightBias = 0;  // minutes
     ZoneDate standardDate; // daylight time ends
     ZoneDate daylightDate; // daylight time starts
 };
@@ -72,7 +78,12 @@ std::string DataFolderFromDesktop(const std::string& desktopPath, const std::str
 // The text for a system drive type (0 ... 6); empty for unknown types.
 std::string DriveTypeName(int systemDriveType);
 
-enum class TimeStampShift { Keep, SubtractBias, AddBias };
+enum class TimeStampShift
+{
+    Keep,
+    SubtractBias,
+    AddBias
+};
 // How a copied file's time stamp is corrected for daylight saving time between drives.
 TimeStampShift DecideTimeStampShift(const std::string& sourceDriveType, const std::string& targetDriveType,
                                     bool daylightActive);

@@ -18,7 +18,8 @@ RegionalSettings RegionalSettings::FromLocale(const QLocale& locale)
 {
     RegionalSettings settings;
     const QString point = locale.decimalPoint();
-    settings.decimalSeparator = point.size() == 1 && point.at(0).unicode() < 128 ? point.at(0).toLatin1() : '.';
+    settings.decimalSeparator =
+        point.size() == 1 && point.at(0).unicode() < 128 ? point.at(0).toLatin1() : '.';
     settings.shortDateFormat = locale.dateFormat(QLocale::ShortFormat);
     settings.longTimeFormat = locale.timeFormat(QLocale::LongFormat);
     // Qt's long time format may carry a time-zone name ("t"); the program shows local times only.

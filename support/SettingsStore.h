@@ -23,7 +23,7 @@ struct Sources
 };
 
 Sources DefaultSources();
-Sources ReadSources(); // defaults for absent or empty values
+Sources ReadSources();      // defaults for absent or empty values
 void WriteMissingSources(); // writes the defaults of absent values so that users can find them
 
 } // namespace Support

@@ -94,8 +94,9 @@ TimeZoneRecord TimeZoneRecordFor(const QTimeZone& zone, const QDateTime& localNo
     for (const auto& transition : transitions) {
         // The record gives both moments in local standard time.
         const QDateTime local = transition.atUtc.toUTC().addSecs(standardOffset);
-        ZoneDate date{local.date().year(), local.date().month(), local.date().dayOfWeek() % 7, local.date().day(),
-                      local.time().hour(), local.time().minute(), local.time().second()};
+        ZoneDate date{local.date().year(),  local.date().month(), local.date().dayOfWeek() % 7,
+                      local.date().day(),   local.time().hour(),  local.time().minute(),
+                      local.time().second()};
         if (transition.daylightTimeOffset > 0) {
             record.daylightDate = date;
             record.daylightBias = -transition.daylightTimeOffset / 60;
@@ -126,9 +127,9 @@ void GatherSystemFacts()
     IsNTFamily = IsNTFamilyName(OSName);
     DesktopPath = "\\";
     const QDateTime now = Clock::Now();
-    const DaylightFacts daylight = ComputeDaylight(CountryCodeForTerritory(locale.territory()),
-                                                   TimeZoneRecordFor(QTimeZone::systemTimeZone(), now),
-                                                   ToCivilTime(now));
+    const DaylightFacts daylight =
+        ComputeDaylight(CountryCodeForTerritory(locale.territory()),
+                        TimeZoneRecordFor(QTimeZone::systemTimeZone(), now), ToCivilTime(now));
 #endif
     DaylightActive = daylight.active;
     DaylightBias = daylight.bias;

@@ -32,6 +32,7 @@ struct Run
     rlim_t fileSizeLimit = RLIM_INFINITY; // a full disk, as far as the program can tell
     QStringList environment;
     bool killWhenPaused = false; // SIGKILL once the history write has paused half-way
+    bool testProgram = false;    // the program with the test pauses instead of the shipped one
 };
 
 struct Outcome
@@ -45,10 +46,10 @@ struct Outcome
 
 // The program has installed its signal handlers, which it does once its window is loaded.
 // (Before the program image replaces the child, the child still has the test's handlers.)
-bool HandlesSigterm(qint64 pid)
+bool HandlesSigterm(qint64 pid, const QString& path)
 {
     if (QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).canonicalFilePath() !=
-        QFileInfo(TestSupport::ProgramPath()).canonicalFilePath())
+        QFileInfo(path).canonicalFilePath())
         return false;
     QFile status(QStringLiteral("/proc/%1/status").arg(pid));
     if (!status.open(QIODevice::ReadOnly))
@@ -84,14 +85,15 @@ Outcome RunProgram(const Run& run)
             (::setgroups(0, nullptr) != 0 || ::setgid(OtherUser) != 0 || ::setuid(OtherUser) != 0))
             ::_exit(99);
     });
-    program.start(TestSupport::ProgramPath(), {});
+    const QString path = run.testProgram ? TestSupport::TestProgramPath() : TestSupport::ProgramPath();
+    program.start(path, {});
     outcome.started = program.waitForStarted(10000);
     if (!outcome.started)
         return outcome;
     const qint64 pid = program.processId();
 
     QDeadlineTimer deadline(ProgramSeconds * 1000);
-    while (!HandlesSigterm(pid) && program.state() == QProcess::Running && !deadline.hasExpired())
+    while (!HandlesSigterm(pid, path) && program.state() == QProcess::Running && !deadline.hasExpired())
         program.waitForFinished(50);
     ::kill(static_cast<pid_t>(pid), SIGTERM);
     if (run.killWhenPaused) {
@@ -222,7 +224,9 @@ private slots:
         // nobody may write the history (its folder is made its own) but not the settings.
         QVERIFY(GiveToOtherUser(TestSupport::DataHome()));
 
-        const Outcome outcome = RunProgram({.asOtherUser = true});
+        Run run;
+        run.asOtherUser = true;
+        const Outcome outcome = RunProgram(run);
 
         QVERIFY(ClosedNormally(outcome));
         QVERIFY2(outcome.errors.contains("settings could not be saved"), outcome.errors.constData());
@@ -295,6 +299,7 @@ private slots:
         QVERIFY(TestSupport::WriteFile(HistoryPath(), old));
 
         Run run;
+        run.testProgram = true;
         run.environment << "KOERSZICHT_TEST_HISTORY_WRITE_PAUSE_MS=60000";
         run.killWhenPaused = true;
         const Outcome killed = RunProgram(run);
@@ -302,8 +307,13 @@ private slots:
         QCOMPARE(killed.exitStatus, QProcess::CrashExit);
         QCOMPARE(TestSupport::ReadFile(HistoryPath()), old);
 
-        // The next run reads that file and writes its successor whole.
-        QVERIFY(ClosedNormally(RunProgram({})));
+        // The next run reads that file and writes its successor whole. It is the shipped program,
+        // which has no pause: the same setting leaves it alone.
+        Run shipped;
+        shipped.environment = run.environment;
+        const Outcome closed = RunProgram(shipped);
+        QVERIFY(ClosedNormally(closed));
+        QVERIFY2(!closed.errors.contains("paused"), closed.errors.constData());
         const QByteArray written = TestSupport::ReadFile(HistoryPath());
         QVERIFY(written.startsWith(old.left(old.size() - 16 * 10)));
         QVERIFY(written.endsWith("\r\n"));

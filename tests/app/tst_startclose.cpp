@@ -55,9 +55,9 @@ private slots:
         QCOMPARE(RunAndSignal(folder.path(), signal), 0);
 
         QSettings ini(TestSupport::IniPath(), QSettings::IniFormat);
-        for (const char* key : {"Defaults/Top", "Defaults/Left", "Defaults/Width", "Defaults/Height",
-                                "Defaults/Dagen", "Sources/QuoteSite", "Sources/ClosingPricesSite",
-                                "Sources/MakerSite"})
+        for (const char* key :
+             {"Defaults/Top", "Defaults/Left", "Defaults/Width", "Defaults/Height", "Defaults/Dagen",
+              "Sources/QuoteSite", "Sources/ClosingPricesSite", "Sources/MakerSite"})
             QVERIFY2(ini.contains(key), key);
         // A first start whose history lies long before today shows more days.
         QCOMPARE(ini.value("Defaults/Dagen").toInt(), 515);
@@ -78,7 +78,8 @@ private slots:
         QVERIFY(TestSupport::WriteFile(folder.path() + "/AEX.dat", "46062 - 1004,14\r\n"));
         QVERIFY(TestSupport::WriteFile(TestSupport::DataFolder() + "AEX.dat", "46061 - 999,03\r\n"));
         QCOMPARE(RunAndSignal(folder.path(), SIGTERM), 0);
-        QVERIFY(TestSupport::ReadFile(TestSupport::DataFolder() + "AEX.dat").startsWith("46061 - 999,03\r\n"));
+        QVERIFY(
+            TestSupport::ReadFile(TestSupport::DataFolder() + "AEX.dat").startsWith("46061 - 999,03\r\n"));
     }
 
     void startClearsTheDownloadFolder()

@@ -23,6 +23,20 @@ private:
         return (m_folder.path() + '/' + name).toStdString();
     }
 
+    // What the history file held at each write pause.
+    struct Pause
+    {
+        QByteArray target; // AEX.dat
+    };
+    static inline QString pauseFolder;
+    static inline std::vector<Pause> pauses;
+    static void RecordPause()
+    {
+        Pause pause;
+        pause.target = TestSupport::ReadFile(pauseFolder + "/AEX.dat");
+        pauses.push_back(pause);
+    }
+
 private slots:
     void readHistoryText_data()
     {
@@ -332,6 +346,31 @@ private slots:
         QCOMPARE(TestSupport::ReadFile(QString::fromStdString(Path())), old);
         QCOMPARE(QDir(m_folder.path()).entryList(QDir::Files),
                  QStringList{"AEX.dat"}); // no half-written files
+    }
+
+    // The pause a test program sets comes once per write, while the previous file is still in
+    // place: a kill there loses nothing. (The new file may have no name yet: Linux's O_TMPFILE.)
+    void writePauseComesHalfWay()
+    {
+        const QByteArray old = FileText(Consecutive(30000, 30100));
+        TestSupport::WriteFile(QString::fromStdString(Path()), old);
+        const EntryList entries = Consecutive(30000, 31000);
+        const std::string text = HistoryFileText(entries);
+        pauseFolder = m_folder.path();
+        pauses.clear();
+
+        SetWritePause(RecordPause);
+        const WriteStatus status = WriteHistoryFile(Path(), entries);
+        SetWritePause(nullptr);
+
+        QCOMPARE(status, WriteStatus::Written);
+        QCOMPARE(pauses.size(), 1);
+        QCOMPARE(pauses.front().target, old);
+        QCOMPARE(TestSupport::ReadFile(QString::fromStdString(Path())), QByteArray::fromStdString(text));
+
+        // Without a pause set, nothing is called.
+        QCOMPARE(WriteHistoryFile(Path(), L("100:1")), WriteStatus::Written);
+        QCOMPARE(pauses.size(), 1);
     }
 
     void targetThatCannotBeReplaced()

@@ -10,7 +10,10 @@
 using namespace Support;
 
 namespace {
-std::string S(const QString& text) { return text.toStdString(); }
+std::string S(const QString& text)
+{
+    return text.toStdString();
+}
 } // namespace
 
 class TestFolders : public QObject
@@ -99,7 +102,8 @@ private slots:
     void shiftedTimeStamps()
     {
         const QDateTime source(QDate(2024, 7, 1), QTime(12, 0, 1));
-        QCOMPARE(ShiftedTimeStamp(source, TimeStampShift::Keep, 1.0 / 24), QDateTime(QDate(2024, 7, 1), QTime(12, 0)));
+        QCOMPARE(ShiftedTimeStamp(source, TimeStampShift::Keep, 1.0 / 24),
+                 QDateTime(QDate(2024, 7, 1), QTime(12, 0)));
         QCOMPARE(ShiftedTimeStamp(source, TimeStampShift::SubtractBias, 1.0 / 24),
                  QDateTime(QDate(2024, 7, 1), QTime(11, 0)));
         QCOMPARE(ShiftedTimeStamp(source, TimeStampShift::AddBias, 1.0 / 24),

@@ -40,29 +40,46 @@ private slots:
         QTest::addColumn<QString>("service");
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("nt");
-        QTest::newRow("95") << Platform::Windows95Line << 4 << 0 << "" << "95" << false;
-        QTest::newRow("95 OSR2 (B)") << Platform::Windows95Line << 4 << 0 << "B" << "95 OSR2" << false;
-        QTest::newRow("95 OSR2 (C)") << Platform::Windows95Line << 4 << 0 << "C" << "95 OSR2" << false;
-        QTest::newRow("98") << Platform::Windows95Line << 4 << 10 << "" << "98" << false;
-        QTest::newRow("98 SE") << Platform::Windows95Line << 4 << 10 << "A " << "98 SE" << false;
-        QTest::newRow("ME") << Platform::Windows95Line << 4 << 90 << "" << "ME" << false;
-        QTest::newRow("95 line, other minor") << Platform::Windows95Line << 4 << 20 << "" << "" << false;
-        QTest::newRow("95 line, major 5") << Platform::Windows95Line << 5 << 0 << "" << "9x version (unknown)"
-                                          << false;
-        QTest::newRow("NT 3.51") << Platform::NTLine << 3 << 51 << "" << "NT" << true;
-        QTest::newRow("NT 4") << Platform::NTLine << 4 << 0 << "Service Pack 6" << "NT" << true;
-        QTest::newRow("2000") << Platform::NTLine << 5 << 0 << "" << "2000" << true;
-        QTest::newRow("XP") << Platform::NTLine << 5 << 1 << "Service Pack 3" << "XP" << true;
-        QTest::newRow("Server 2003") << Platform::NTLine << 5 << 2 << "" << "Server 2003" << true;
-        QTest::newRow("5.3 has no name") << Platform::NTLine << 5 << 3 << "" << "" << false;
-        QTest::newRow("Vista") << Platform::NTLine << 6 << 0 << "" << "Vista" << true;
-        QTest::newRow("Windows 7") << Platform::NTLine << 6 << 1 << "" << "Windows 7" << true;
+        QTest::newRow("95") << Platform::Windows95Line << 4 << 0 << ""
+                            << "95" << false;
+        QTest::newRow("95 OSR2 (B)") << Platform::Windows95Line << 4 << 0 << "B"
+                                     << "95 OSR2" << false;
+        QTest::newRow("95 OSR2 (C)") << Platform::Windows95Line << 4 << 0 << "C"
+                                     << "95 OSR2" << false;
+        QTest::newRow("98") << Platform::Windows95Line << 4 << 10 << ""
+                            << "98" << false;
+        QTest::newRow("98 SE") << Platform::Windows95Line << 4 << 10 << "A "
+                               << "98 SE" << false;
+        QTest::newRow("ME") << Platform::Windows95Line << 4 << 90 << ""
+                            << "ME" << false;
+        QTest::newRow("95 line, other minor") << Platform::Windows95Line << 4 << 20 << ""
+                                              << "" << false;
+        QTest::newRow("95 line, major 5") << Platform::Windows95Line << 5 << 0 << ""
+                                          << "9x version (unknown)" << false;
+        QTest::newRow("NT 3.51") << Platform::NTLine << 3 << 51 << ""
+                                 << "NT" << true;
+        QTest::newRow("NT 4") << Platform::NTLine << 4 << 0 << "Service Pack 6"
+                              << "NT" << true;
+        QTest::newRow("2000") << Platform::NTLine << 5 << 0 << ""
+                              << "2000" << true;
+        QTest::newRow("XP") << Platform::NTLine << 5 << 1 << "Service Pack 3"
+                            << "XP" << true;
+        QTest::newRow("Server 2003") << Platform::NTLine << 5 << 2 << ""
+                                     << "Server 2003" << true;
+        QTest::newRow("5.3 has no name") << Platform::NTLine << 5 << 3 << ""
+                                         << "" << false;
+        QTest::newRow("Vista") << Platform::NTLine << 6 << 0 << ""
+                               << "Vista" << true;
+        QTest::newRow("Windows 7") << Platform::NTLine << 6 << 1 << ""
+                                   << "Windows 7" << true;
         QTest::newRow("Windows 8") << Platform::NTLine << 6 << 2 << ""
                                    << "Future Windows version (unknown)" << true;
-        QTest::newRow("NT 10") << Platform::NTLine << 10 << 0 << "" << "Future Windows version (unknown)"
-                               << true;
-        QTest::newRow("Win32s") << Platform::Win32s << 3 << 10 << "" << "" << false;
-        QTest::newRow("not Windows") << Platform::Other << 6 << 1 << "" << "" << false;
+        QTest::newRow("NT 10") << Platform::NTLine << 10 << 0 << ""
+                               << "Future Windows version (unknown)" << true;
+        QTest::newRow("Win32s") << Platform::Win32s << 3 << 10 << ""
+                                << "" << false;
+        QTest::newRow("not Windows") << Platform::Other << 6 << 1 << ""
+                                     << "" << false;
     }
     void versionTable()
     {
@@ -133,20 +150,20 @@ private slots:
         QTest::addColumn<double>("bias");
         QTest::newRow("CET in July") << 31 << cet << CivilTime{2026, 7, 15, 12, 0, 0} << true << 1.0 / 24;
         QTest::newRow("CET in January") << 31 << cet << CivilTime{2026, 1, 15, 12, 0, 0} << false << 1.0 / 24;
-        QTest::newRow("just before the start") << 31 << cet << CivilTime{2026, 3, 29, 1, 59, 59} << false
-                                               << 1.0 / 24;
-        QTest::newRow("just after the start") << 31 << cet << CivilTime{2026, 3, 29, 2, 0, 1} << true
-                                              << 1.0 / 24;
+        QTest::newRow("just before the start")
+            << 31 << cet << CivilTime{2026, 3, 29, 1, 59, 59} << false << 1.0 / 24;
+        QTest::newRow("just after the start")
+            << 31 << cet << CivilTime{2026, 3, 29, 2, 0, 1} << true << 1.0 / 24;
         QTest::newRow("at the end") << 31 << cet << CivilTime{2026, 10, 25, 3, 0, 0} << false << 1.0 / 24;
         QTest::newRow("country 1") << 1 << cet << CivilTime{2026, 7, 15, 12, 0, 0} << false << 0.0;
-        QTest::newRow("zone without daylight time") << 31 << noDaylight << CivilTime{2026, 7, 15, 12, 0, 0}
-                                                    << false << 0.0;
-        QTest::newRow("absolute dates") << 31 << absolute << CivilTime{2026, 7, 1, 0, 0, 0} << true << 1.0 / 24;
-        QTest::newRow("first Sunday rule, 2 March") << 31 << firstSunday << CivilTime{2026, 3, 2, 0, 0, 0}
-                                                    << true << 1.0 / 24;
-        QTest::newRow("first Sunday rule, 1 March early") << 31 << firstSunday
-                                                          << CivilTime{2026, 3, 1, 1, 0, 0} << false
-                                                          << 1.0 / 24;
+        QTest::newRow("zone without daylight time")
+            << 31 << noDaylight << CivilTime{2026, 7, 15, 12, 0, 0} << false << 0.0;
+        QTest::newRow("absolute dates")
+            << 31 << absolute << CivilTime{2026, 7, 1, 0, 0, 0} << true << 1.0 / 24;
+        QTest::newRow("first Sunday rule, 2 March")
+            << 31 << firstSunday << CivilTime{2026, 3, 2, 0, 0, 0} << true << 1.0 / 24;
+        QTest::newRow("first Sunday rule, 1 March early")
+            << 31 << firstSunday << CivilTime{2026, 3, 1, 1, 0, 0} << false << 1.0 / 24;
     }
     void daylight()
     {
@@ -164,11 +181,14 @@ private slots:
     {
         QTest::addColumn<QString>("desktop");
         QTest::addColumn<QString>("folder");
-        QTest::newRow("profile") << "C:\\Users\\jan\\Desktop\\" << "C:\\Users\\jan\\UserData\\Koerszicht\\";
+        QTest::newRow("profile") << "C:\\Users\\jan\\Desktop\\"
+                                 << "C:\\Users\\jan\\UserData\\Koerszicht\\";
         QTest::newRow("old profile") << "C:\\Documents and Settings\\jan\\Bureaublad\\"
                                      << "C:\\Documents and Settings\\jan\\UserData\\Koerszicht\\";
-        QTest::newRow("missing value") << "\\" << "\\UserData\\Koerszicht\\";
-        QTest::newRow("desktop at a root") << "D:\\Desktop\\" << "D:\\UserData\\Koerszicht\\";
+        QTest::newRow("missing value") << "\\"
+                                       << "\\UserData\\Koerszicht\\";
+        QTest::newRow("desktop at a root") << "D:\\Desktop\\"
+                                           << "D:\\UserData\\Koerszicht\\";
     }
     void dataFolderFromDesktop()
     {
@@ -179,8 +199,8 @@ private slots:
 
     void driveTypeNames()
     {
-        const char* expected[] = {"", "", "DRIVE_REMOVABLE", "DRIVE_FIXED", "DRIVE_REMOTE", "DRIVE_CDROM",
-                                  "DRIVE_RAMDISK", ""};
+        const char* expected[] = {
+            "", "", "DRIVE_REMOVABLE", "DRIVE_FIXED", "DRIVE_REMOTE", "DRIVE_CDROM", "DRIVE_RAMDISK", ""};
         for (int type = 0; type < 8; ++type)
             QCOMPARE(DriveTypeName(type), std::string(expected[type]));
     }
@@ -191,12 +211,18 @@ private slots:
         QTest::addColumn<QString>("target");
         QTest::addColumn<bool>("daylight");
         QTest::addColumn<long long>("seconds");
-        QTest::newRow("fixed to removable in summer") << "DRIVE_FIXED" << "DRIVE_REMOVABLE" << true << -3600LL;
-        QTest::newRow("removable to fixed in summer") << "DRIVE_REMOVABLE" << "DRIVE_FIXED" << true << 3600LL;
-        QTest::newRow("fixed to removable in winter") << "DRIVE_FIXED" << "DRIVE_REMOVABLE" << false << 0LL;
-        QTest::newRow("fixed to fixed in summer") << "DRIVE_FIXED" << "DRIVE_FIXED" << true << 0LL;
-        QTest::newRow("bare name (no drive) to fixed") << "" << "DRIVE_FIXED" << true << 3600LL;
-        QTest::newRow("no drive letters at all") << "" << "" << true << 0LL;
+        QTest::newRow("fixed to removable in summer") << "DRIVE_FIXED"
+                                                      << "DRIVE_REMOVABLE" << true << -3600LL;
+        QTest::newRow("removable to fixed in summer") << "DRIVE_REMOVABLE"
+                                                      << "DRIVE_FIXED" << true << 3600LL;
+        QTest::newRow("fixed to removable in winter") << "DRIVE_FIXED"
+                                                      << "DRIVE_REMOVABLE" << false << 0LL;
+        QTest::newRow("fixed to fixed in summer") << "DRIVE_FIXED"
+                                                  << "DRIVE_FIXED" << true << 0LL;
+        QTest::newRow("bare name (no drive) to fixed") << ""
+                                                       << "DRIVE_FIXED" << true << 3600LL;
+        QTest::newRow("no drive letters at all") << ""
+                                                 << "" << true << 0LL;
     }
     void timeStampShift()
     {

@@ -20,10 +20,22 @@ QString FolderFromEnvironment(const char* name)
 }
 } // namespace
 
-QString ConfigHome() { return FolderFromEnvironment("XDG_CONFIG_HOME"); }
-QString DataHome() { return FolderFromEnvironment("XDG_DATA_HOME"); }
-QString DataFolder() { return DataHome() + QStringLiteral("/Koerszicht/"); }
-QString IniPath() { return ConfigHome() + QStringLiteral("/Koerszicht/Koerszicht.ini"); }
+QString ConfigHome()
+{
+    return FolderFromEnvironment("XDG_CONFIG_HOME");
+}
+QString DataHome()
+{
+    return FolderFromEnvironment("XDG_DATA_HOME");
+}
+QString DataFolder()
+{
+    return DataHome() + QStringLiteral("/Koerszicht/");
+}
+QString IniPath()
+{
+    return ConfigHome() + QStringLiteral("/Koerszicht/Koerszicht.ini");
+}
 
 void ResetUserFolders()
 {
@@ -41,8 +53,18 @@ void PointSourcesNowhere()
         ini.setValue(key, nowhere);
 }
 
-QString SourceDir() { return qEnvironmentVariable("KOERSZICHT_SOURCE_DIR"); }
-QString ProgramPath() { return qEnvironmentVariable("KOERSZICHT_BINARY"); }
+QString SourceDir()
+{
+    return qEnvironmentVariable("KOERSZICHT_SOURCE_DIR");
+}
+QString ProgramPath()
+{
+    return qEnvironmentVariable("KOERSZICHT_BINARY");
+}
+QString TestProgramPath()
+{
+    return qEnvironmentVariable("KOERSZICHT_TEST_PROGRAM");
+}
 
 QByteArray ReadFile(const QString& path)
 {

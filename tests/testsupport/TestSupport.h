@@ -20,6 +20,8 @@ void PointSourcesNowhere();
 
 QString SourceDir();
 QString ProgramPath();
+// The program with the test pauses (tests/testprogram/main.cpp).
+QString TestProgramPath();
 
 QByteArray ReadFile(const QString& path);
 bool WriteFile(const QString& path, const QByteArray& contents);
