@@ -54,8 +54,8 @@ enum class FetchEnding
 
 struct FetchResult
 {
-    std::string body;   // as DownloadPage returns it
-    long status = 0;    // the last HTTP status seen; 0 when none arrived
+    std::string body; // as DownloadPage returns it
+    long status = 0;  // the last HTTP status seen; 0 when none arrived
     FetchEnding ending = FetchEnding::Incomplete;
 };
 

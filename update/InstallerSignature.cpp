@@ -57,7 +57,8 @@ SignatureCheck CheckFileSignature(const QString& path, std::string_view signatur
                               signature, key);
     }
     const SignatureCheck check = CheckSignature(
-        std::string_view(reinterpret_cast<const char*>(mapped), static_cast<std::size_t>(size)), signature, key);
+        std::string_view(reinterpret_cast<const char*>(mapped), static_cast<std::size_t>(size)), signature,
+        key);
     file.unmap(const_cast<uchar*>(mapped));
     return check;
 }

@@ -385,7 +385,8 @@ void TVersionsForm::StartInstaller()
     const QString installer = PathFromText(DownloadFolder() + DownloadName);
     // Checked again: the file may have been changed since its download.
     if (Update::IsSafeFileName(DownloadName)) {
-        const Update::SignatureCheck check = Update::CheckFileSignature(installer, InstallerSignature, InstallerKey);
+        const Update::SignatureCheck check =
+            Update::CheckFileSignature(installer, InstallerSignature, InstallerKey);
         if (check != Update::SignatureCheck::Valid) {
             QFile::remove(installer);
             InstallerReady = false;

@@ -402,7 +402,8 @@ void TestHttpClient::endings_data()
 
     const QByteArray page = Pattern(5000);
     const QByteArray notFound = "<html>Not Found</html>";
-    QTest::newRow("whole page") << LoopbackReply::Page(page) << true << 0 << FetchEnding::Complete << 200L << page;
+    QTest::newRow("whole page") << LoopbackReply::Page(page) << true << 0 << FetchEnding::Complete << 200L
+                                << page;
     QTest::newRow("error page refused")
         << LoopbackReply::Page(notFound, 404) << true << 0 << FetchEnding::HttpError << 404L << QByteArray();
     QTest::newRow("empty error page refused")

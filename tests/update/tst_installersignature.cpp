@@ -104,21 +104,24 @@ private slots:
         const QByteArray releaseKey(reinterpret_cast<const char*>(release.publicKey.data()), 32);
         const QByteArray otherKey(reinterpret_cast<const char*>(other.publicKey.data()), 32);
         QTest::newRow("signed with the key") << installer << good << releaseKey << SignatureCheck::Valid;
-        QTest::newRow("empty file signed") << QByteArray() << release.Sign({}) << releaseKey
-                                           << SignatureCheck::Valid;
+        QTest::newRow("empty file signed")
+            << QByteArray() << release.Sign({}) << releaseKey << SignatureCheck::Valid;
         QTest::newRow("no signature") << installer << QByteArray() << releaseKey << SignatureCheck::Missing;
-        QTest::newRow("one byte short") << installer << good.left(63) << releaseKey << SignatureCheck::Malformed;
+        QTest::newRow("one byte short")
+            << installer << good.left(63) << releaseKey << SignatureCheck::Malformed;
         QTest::newRow("one byte more") << installer << good + '\n' << releaseKey << SignatureCheck::Malformed;
         QTest::newRow("text instead of bytes")
             << installer << good.toHex() << releaseKey << SignatureCheck::Malformed;
         QTest::newRow("signed with another key")
             << installer << other.Sign(installer) << releaseKey << SignatureCheck::Invalid;
-        QTest::newRow("checked against another key") << installer << good << otherKey << SignatureCheck::Invalid;
+        QTest::newRow("checked against another key")
+            << installer << good << otherKey << SignatureCheck::Invalid;
         QTest::newRow("one bit of the file changed")
             << Flipped(installer, 4000) << good << releaseKey << SignatureCheck::Invalid;
         QTest::newRow("one bit of the signature changed")
             << installer << Flipped(good, 10) << releaseKey << SignatureCheck::Invalid;
-        QTest::newRow("file cut short") << installer.left(4999) << good << releaseKey << SignatureCheck::Invalid;
+        QTest::newRow("file cut short")
+            << installer.left(4999) << good << releaseKey << SignatureCheck::Invalid;
         QTest::newRow("zeros") << installer << QByteArray(64, '\0') << releaseKey << SignatureCheck::Invalid;
     }
     void bytes()
@@ -127,7 +130,8 @@ private slots:
         QFETCH(QByteArray, signature);
         QFETCH(QByteArray, key);
         PublicKey publicKey{};
-        std::copy_n(reinterpret_cast<const unsigned char*>(key.constData()), publicKey.size(), publicKey.begin());
+        std::copy_n(reinterpret_cast<const unsigned char*>(key.constData()), publicKey.size(),
+                    publicKey.begin());
         QTEST(Update::CheckSignature(View(content), View(signature), publicKey), "expected");
 
         // The same bytes as a file.

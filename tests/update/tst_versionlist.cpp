@@ -368,10 +368,12 @@ private slots:
         QTest::addColumn<QByteArray>("redirectHost");
         QTest::addColumn<int>("status");
         QTest::addColumn<VersionCheckResult>("expected");
-        QTest::newRow("list served as an error page") << QByteArray() << 404 << VersionCheckResult::Unreachable;
-        QTest::newRow("moved on the same host") << QByteArray("127.0.0.1") << 200
-                                                << VersionCheckResult::UpdateAvailable;
-        QTest::newRow("moved to another host") << QByteArray("localhost") << 200 << VersionCheckResult::Unreachable;
+        QTest::newRow("list served as an error page")
+            << QByteArray() << 404 << VersionCheckResult::Unreachable;
+        QTest::newRow("moved on the same host")
+            << QByteArray("127.0.0.1") << 200 << VersionCheckResult::UpdateAvailable;
+        QTest::newRow("moved to another host")
+            << QByteArray("localhost") << 200 << VersionCheckResult::Unreachable;
     }
     void fetchRefusals()
     {
@@ -386,9 +388,11 @@ private slots:
         else
             server.Serve(TestSupport::LoopbackReply::Redirect(
                 "http://" + redirectHost + ':' + QByteArray::number(elsewhere.Port()) + "/versions.dat"));
-        const auto check = Update::ReadVersionList(Product, OwnVersion, server.UrlText(QStringLiteral("/k/")));
+        const auto check =
+            Update::ReadVersionList(Product, OwnVersion, server.UrlText(QStringLiteral("/k/")));
         QTEST(check.result, "expected");
-        QCOMPARE(elsewhere.RequestCount(), check.result == VersionCheckResult::UpdateAvailable && !redirectHost.isEmpty() ? 1 : 0);
+        QCOMPARE(elsewhere.RequestCount(),
+                 check.result == VersionCheckResult::UpdateAvailable && !redirectHost.isEmpty() ? 1 : 0);
     }
 
     // A site that trickles its answer a byte at a time never stalls; the fetch still ends

@@ -569,25 +569,31 @@ private slots:
             "Koerszicht101.exe is niet ondertekend: het bestand is verwijderd en wordt niet geïnstalleerd.");
         const QString bad = QStringLiteral("De handtekening van Koerszicht101.exe klopt niet: het bestand is "
                                            "verwijderd en wordt niet geïnstalleerd.");
-        const auto page = [](const QByteArray& body, int status = 200) { return LoopbackReply::Page(body, status); };
+        const auto page = [](const QByteArray& body, int status = 200) {
+            return LoopbackReply::Page(body, status);
+        };
         // "localhost" names the loopback address by another host name: a different site, one
         // that would serve a signed installer (the port is filled in by the test).
         const QByteArray elsewhere = "http://localhost:OTHERPORT/x.exe";
 
         QTest::newRow("error page") << QList{page("<html>Not Found</html>", 404)} << 5 << failed << 1;
-        QTest::newRow("server error with a body of kilobytes") << QList{page(installer, 500)} << 5 << failed << 1;
+        QTest::newRow("server error with a body of kilobytes")
+            << QList{page(installer, 500)} << 5 << failed << 1;
         QTest::newRow("transfer cut short")
             << QList{LoopbackReply::CutShortAfter(installer, 3000)} << 5 << failed << 1;
         QTest::newRow("far longer than listed")
             << QList{page(Body(5 * 1024 + 64 * 1024 + 1))} << 5 << failed << 1;
-        QTest::newRow("redirect to another host") << QList{LoopbackReply::Redirect(elsewhere)} << 5 << failed << 1;
-        QTest::newRow("no signature") << QList{page(installer), page("Not Found", 404)} << 5 << unsigned_ << 2;
+        QTest::newRow("redirect to another host")
+            << QList{LoopbackReply::Redirect(elsewhere)} << 5 << failed << 1;
+        QTest::newRow("no signature")
+            << QList{page(installer), page("Not Found", 404)} << 5 << unsigned_ << 2;
         QTest::newRow("empty signature") << QList{page(installer), page({})} << 5 << unsigned_ << 2;
         QTest::newRow("signature cut short")
             << QList{page(installer), LoopbackReply::CutShortAfter(good, 40)} << 5 << unsigned_ << 2;
         QTest::newRow("signature from another host")
             << QList{page(installer), LoopbackReply::Redirect(elsewhere)} << 5 << unsigned_ << 2;
-        QTest::newRow("signature one byte short") << QList{page(installer), page(good.left(63))} << 5 << bad << 2;
+        QTest::newRow("signature one byte short")
+            << QList{page(installer), page(good.left(63))} << 5 << bad << 2;
         QTest::newRow("page instead of a signature")
             << QList{page(installer), page(Body(3000))} << 5 << bad << 2;
         QTest::newRow("signed with another key")
@@ -644,10 +650,11 @@ private slots:
         form.DownloadBtn->click();
         form.DownloadBtn->click();
         QCOMPARE(form.Lines(),
-                 (QStringList{"Koerszicht101.exe is not signed: the file has been deleted and will not be installed.",
-                              "The signature of Koerszicht101.exe is not valid: the file has been deleted and will "
-                              "not be installed.",
-                              "The download of Koerszicht101.exe failed."}));
+                 (QStringList{
+                     "Koerszicht101.exe is not signed: the file has been deleted and will not be installed.",
+                     "The signature of Koerszicht101.exe is not valid: the file has been deleted and will "
+                     "not be installed.",
+                     "The download of Koerszicht101.exe failed."}));
     }
 
     void installerChangedAfterItsDownload()
