@@ -3,7 +3,7 @@
 # compiler and runs the program under wine, headless, in a throw-away wine prefix.
 # Installs what is missing first (the i386 architecture, the compiler, wine).
 # Exit status: 0 when every check passes, 1 when a build or a check fails,
-# 77 when the tools cannot be installed on this machine (nothing was tested).
+# 77 when the tools cannot be installed or wine cannot run on this machine (nothing was run).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cannot_test=77
@@ -64,6 +64,18 @@ if [ -n "$qt_include" ]; then
     done
 else
     echo "No Qt headers here: the Windows branches of the Qt files are not checked"
+fi
+
+# A kernel without 32-bit support cannot start wine's 32-bit loader ("Exec format error"):
+# nothing can be run here, which is not a failure of the Windows code.
+loader=/usr/lib/wine/wine
+if [ -x "$loader" ]; then
+    probe=0
+    "$loader" --version >/dev/null 2>&1 || probe=$?
+    if [ $probe -eq 126 ]; then
+        echo "test-windows: this machine cannot run 32-bit programs (wine's loader gives exit 126); the Windows build was checked, nothing was run" >&2
+        exit $cannot_test
+    fi
 fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/koerszicht-wine.XXXXXX")
