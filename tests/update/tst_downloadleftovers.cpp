@@ -15,10 +15,10 @@
 namespace {
 // Makes one entry under `root`: "f:path" a file, "d:path" a folder, "l:path>target" a link to
 // root/target, "p:path" a named pipe.
-bool Make(const QString& root, const QString& spec)
+bool Make(const QString& root, const QString& entry)
 {
-    const QString kind = spec.left(2);
-    QString path = spec.mid(2);
+    const QString kind = entry.left(2);
+    QString path = entry.mid(2);
     QString target;
     if (const qsizetype arrow = path.indexOf(QLatin1Char('>')); arrow >= 0) {
         target = root + QLatin1Char('/') + path.mid(arrow + 1);

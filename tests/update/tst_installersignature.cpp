@@ -1,6 +1,7 @@
 // The installer's detached signature: what verifies and what does not, for bytes and files,
 // and the release-key script's key pair and signature read back by the program.
 
+#include "testsupport/SigningKey.h"
 #include "update/InstallerSignature.h"
 
 #include <QDir>
@@ -11,8 +12,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <sodium.h>
-
 using Update::PublicKey;
 using Update::SignatureCheck;
 
@@ -20,26 +19,7 @@ Q_DECLARE_METATYPE(SignatureCheck)
 
 namespace {
 
-struct KeyPair
-{
-    PublicKey publicKey{};
-    std::array<unsigned char, crypto_sign_SECRETKEYBYTES> secretKey{};
-
-    KeyPair()
-    {
-        if (sodium_init() < 0)
-            qFatal("no libsodium");
-        crypto_sign_keypair(publicKey.data(), secretKey.data());
-    }
-    QByteArray Sign(const QByteArray& content) const
-    {
-        QByteArray signature(crypto_sign_BYTES, '\0');
-        crypto_sign_detached(reinterpret_cast<unsigned char*>(signature.data()), nullptr,
-                             reinterpret_cast<const unsigned char*>(content.constData()),
-                             static_cast<unsigned long long>(content.size()), secretKey.data());
-        return signature;
-    }
-};
+using TestSupport::SigningKey;
 
 std::string_view View(const QByteArray& bytes)
 {
@@ -92,8 +72,8 @@ class TestInstallerSignature : public QObject
 private slots:
     void bytes_data()
     {
-        const KeyPair release;
-        const KeyPair other;
+        const SigningKey release;
+        const SigningKey other;
         const QByteArray installer = QByteArray("MZ installer ") + QByteArray(5000, 'x');
         const QByteArray good = release.Sign(installer);
 
@@ -146,7 +126,7 @@ private slots:
 
     void unreadableFile()
     {
-        const KeyPair release;
+        const SigningKey release;
         const QByteArray signature = release.Sign({});
         QTemporaryDir folder;
         QCOMPARE(Update::CheckFileSignature(folder.filePath(QStringLiteral("absent.exe")), View(signature),

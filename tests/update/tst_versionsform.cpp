@@ -2,6 +2,7 @@
 // server, and the start of the installer.
 
 #include "testsupport/LoopbackServer.h"
+#include "testsupport/SigningKey.h"
 #include "testsupport/TestSupport.h"
 #include "update/Gauge.h"
 #include "update/TerminateForm.h"
@@ -22,8 +23,6 @@
 #include <QThread>
 #include <QTimer>
 
-#include <sodium.h>
-
 using TestSupport::LoopbackReply;
 using TestSupport::LoopbackServer;
 using Update::VersionCheckResult;
@@ -32,31 +31,11 @@ namespace {
 const QByteArray NewerList = "Beursklok,Beursklok312.exe,b,800,0\r\n"
                              "Koerszicht,Koerszicht101.exe,e,1500,0\r\n";
 
-// A key pair of the test's own: the release key's private half is nowhere near the tests.
-struct TestKey
-{
-    Update::PublicKey publicKey{};
-    std::array<unsigned char, crypto_sign_SECRETKEYBYTES> secretKey{};
+using TestSupport::SigningKey;
 
-    TestKey()
-    {
-        if (sodium_init() < 0)
-            qFatal("no libsodium");
-        crypto_sign_keypair(publicKey.data(), secretKey.data());
-    }
-    QByteArray Sign(const QByteArray& content) const
-    {
-        QByteArray signature(crypto_sign_BYTES, '\0');
-        crypto_sign_detached(reinterpret_cast<unsigned char*>(signature.data()), nullptr,
-                             reinterpret_cast<const unsigned char*>(content.constData()),
-                             static_cast<unsigned long long>(content.size()), secretKey.data());
-        return signature;
-    }
-};
-
-const TestKey& Key()
+const SigningKey& Key()
 {
-    static const TestKey key;
+    static const SigningKey key;
     return key;
 }
 
@@ -563,7 +542,7 @@ private slots:
 
         const QByteArray installer = Body(5 * 1024);
         const QByteArray good = Key().Sign(installer);
-        const TestKey other;
+        const SigningKey other;
         const QString failed = QStringLiteral("Het downloaden van Koerszicht101.exe is mislukt.");
         const QString unsigned_ = QStringLiteral(
             "Koerszicht101.exe is niet ondertekend: het bestand is verwijderd en wordt niet geïnstalleerd.");

@@ -1,0 +1,37 @@
+#pragma once
+// A key pair made for one test run, to sign installers as the release key would. The release
+// key's private half is nowhere near the tests.
+
+#include "update/InstallerSignature.h"
+
+#include <QByteArray>
+#include <QtGlobal>
+#include <array>
+
+#include <sodium.h>
+
+namespace TestSupport {
+
+struct SigningKey
+{
+    Update::PublicKey publicKey{};
+    std::array<unsigned char, crypto_sign_SECRETKEYBYTES> secretKey{};
+
+    SigningKey()
+    {
+        if (sodium_init() < 0)
+            qFatal("no libsodium");
+        crypto_sign_keypair(publicKey.data(), secretKey.data());
+    }
+    // The 64-byte detached signature of `content`.
+    QByteArray Sign(const QByteArray& content) const
+    {
+        QByteArray signature(crypto_sign_BYTES, '\0');
+        crypto_sign_detached(reinterpret_cast<unsigned char*>(signature.data()), nullptr,
+                             reinterpret_cast<const unsigned char*>(content.constData()),
+                             static_cast<unsigned long long>(content.size()), secretKey.data());
+        return signature;
+    }
+};
+
+} // namespace TestSupport
