@@ -193,7 +193,7 @@ void TAboutForm::FormCreate()
         owner ? owner->windowTitle().toLatin1().toStdString() : std::string(Support::ProductName);
     // The site as an address in plain ASCII, whatever a hand-edited setting holds.
     const std::string makerSite =
-        QUrl(Support::ReadSources().makerSite, QUrl::TolerantMode).toEncoded().toStdString();
+        QUrl(QString::fromStdString(MakerSite), QUrl::TolerantMode).toEncoded().toStdString();
     m_texts =
         About::TextsFor(m_language, {Support::ProductName, Support::VersionText, mainCaption, makerSite});
 
@@ -270,7 +270,7 @@ void TAboutForm::HomeBtnClick()
 {
     ReleaseCursorConfinement();
     const std::string makerSite =
-        QUrl(Support::ReadSources().makerSite, QUrl::TolerantMode).toEncoded().toStdString();
+        QUrl(QString::fromStdString(MakerSite), QUrl::TolerantMode).toEncoded().toStdString();
     OpenAddress(About::DownloadPageAddress(makerSite, m_language, Support::ProductName),
                 m_texts.browserError);
 }

@@ -20,6 +20,7 @@ class TAboutForm : public QDialog
     Q_OBJECT
 public:
     explicit TAboutForm(QWidget* parent = nullptr);
+    std::string MakerSite;
 
     static constexpr int ClientWidth = 371;
     static constexpr int ClientHeight = 257;

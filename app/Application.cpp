@@ -1,21 +1,32 @@
 #include "app/Application.h"
 
 #include "app/AppIcon.h"
-
-#include "app/Forms.h"
 #include "app/MainForm.h"
+#include "app/SaveFailureBox.h"
 #include "app/SignalCloser.h"
+#include "about/AboutForm.h"
+#include "messform/MessageForm.h"
+#include "quotes/Fetcher.h"
+#include "session/ProgramSettings.h"
+#include "session/Session.h"
 #include "support/Product.h"
-#include "support/SystemInfo.h"
+#include "support/SystemFacts.h"
 #include "support/Trace.h"
 #include "update/DownloadLeftovers.h"
+#include "update/TerminateForm.h"
+#include "update/VersionsForm.h"
 
 #include <QApplication>
 #include <QIcon>
 
+namespace {
+constexpr int LoadMessageMs = 5000;
+} // namespace
+
 int RunKoerszicht(QApplication& application)
 {
-    Support::GatherSystemFacts();
+    // The facts of the system first, before any window exists.
+    const Support::SystemFacts facts = Support::GatherSystemFacts(Support::ProductName);
     QApplication::setApplicationName(Support::ProductName);
     QApplication::setOrganizationName(Support::ProductName);
     QApplication::setWindowIcon(AppIcon());
@@ -23,30 +34,55 @@ int RunKoerszicht(QApplication& application)
     // Closing the main window ends the program, whatever other window is open.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    TMainForm mainForm;
-    Forms::MainForm = &mainForm;
+    ProgramSettings settings;
+    const Sources sources = settings.ReadSources();
+    Quotes::BlockingFetcher fetcher;
+    Session session(facts, settings, fetcher);
+
+    // The five windows, in their order; the main window reaches the others through its links.
+    TMessageForm* message = nullptr;
+    TVersionsForm* versions = nullptr;
+    TAboutForm* about = nullptr;
+    MainFormLinks links;
+    links.showAbout = [&about] {
+        if (about)
+            about->exec();
+    };
+    links.checkForUpdate = [&versions] {
+        if (versions)
+            versions->CheckForUpdate(Support::ProductName, Support::VersionText);
+    };
+    links.showMessage = [&message](int top, int left, int height, int width, const std::string& text) {
+        if (message)
+            message->ShowMessageText(top, left, height, width, text, {}, LoadMessageMs);
+    };
+    TMainForm mainForm(session, links);
+    session.SetSaveFailureAsker([&mainForm](const std::string& path) { return AskSaveFailureInBox(&mainForm, path); });
+
     TMessageForm messageForm;
-    Forms::MessageForm = &messageForm;
+    message = &messageForm;
     TVersionsForm versionsForm;
-    Forms::VersionsForm = &versionsForm;
-    // An installer started by an earlier run has done its work; the main window has set the data folder.
+    versions = &versionsForm;
+    TTerminateForm terminateForm;
+    versionsForm.MakerSite = sources.makerSite.toStdString();
+    versionsForm.Finder = &terminateForm;
+    // Closing the main window saves the settings and the history before the program quits.
+    versionsForm.QuitProgram = [&mainForm] { mainForm.close(); };
+    versionsForm.MainWindowOpen = [&mainForm] { return mainForm.isVisible(); };
+    // An installer started by an earlier run has done its work.
     for (const QString& leftover :
          Update::RemoveDownloadLeftovers(QString::fromLocal8Bit(versionsForm.DownloadFolder())))
-        Support::WriteTrace("Application - uit de downloadmap verwijderd: " +
-                            leftover.toLocal8Bit().toStdString());
-    TTerminateForm terminateForm;
-    Forms::TerminateForm = &terminateForm;
+        Support::WriteTrace("Application - uit de downloadmap verwijderd: " + leftover.toLocal8Bit().toStdString());
     TAboutForm aboutForm(&mainForm);
-    Forms::AboutForm = &aboutForm;
+    aboutForm.MakerSite = sources.makerSite.toStdString();
+    about = &aboutForm;
 
     SignalCloser closer(&mainForm, [&mainForm] { mainForm.CloseUnattended(); });
     mainForm.show();
     const int result = application.exec();
 
-    Forms::AboutForm = nullptr;
-    Forms::TerminateForm = nullptr;
-    Forms::VersionsForm = nullptr;
-    Forms::MessageForm = nullptr;
-    Forms::MainForm = nullptr;
+    about = nullptr;
+    versions = nullptr;
+    message = nullptr;
     return result;
 }

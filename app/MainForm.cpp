@@ -1,20 +1,16 @@
 #include "app/MainForm.h"
 
 #include "app/AppIcon.h"
-#include "app/Forms.h"
-#include "app/SaveFailureBox.h"
 #include "app/StatusLineLayout.h"
-#include "app/WindowSettings.h"
-#include "support/Clock.h"
-#include "support/Folders.h"
+#include "app/TrendLines.h"
+#include "quotes/ClosingPrices.h"
+#include "quotes/StatusLine.h"
+#include "session/Session.h"
 #include "support/Product.h"
-#include "support/SettingsStore.h"
-#include "support/SystemInfo.h"
 #include "support/Trace.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QListView>
@@ -31,6 +27,27 @@ constexpr int ListPanelWidth = 152;
 constexpr int ChartOffset = 50;
 constexpr int ToolTipMs = 10000;
 const char* const MarketClosed[] = {"De beurs ", "is ", "gesloten"};
+
+// The hourglass for the whole screen while the window is busy, on every way out.
+class BusyCursor
+{
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+void ShowLabel(QLabel* label, const Quotes::StatusLabel& status)
+{
+    label->setText(QString::fromLatin1(status.text));
+    if (status.colour) {
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, *status.colour);
+        label->setPalette(palette);
+    }
+    label->adjustSize();
+}
 
 QFont Verdana(bool bold)
 {
@@ -53,11 +70,18 @@ public:
 
 } // namespace
 
-TMainForm::TMainForm(QWidget* parent)
-    : QWidget(parent),
-      m_askSaveFailure([this](const std::string& path) { return AskSaveFailureInBox(this, path); })
+TMainForm::TMainForm(Session& session, MainFormLinks links, QWidget* parent)
+    : QWidget(parent), m_session(session), m_links(std::move(links))
 {
     CreateComponents();
+    connect(&m_session, &Session::seriesChanged, this, [this] { SeriesChanged(); });
+    connect(&m_session, &Session::rowSelected, this, [this](int row, bool centred) { RowSelected(row, centred); });
+    connect(&m_session, &Session::dayCountChanged, SpinEdit, &QSpinBox::setValue);
+    connect(&m_session, &Session::statusChanged, this,
+            [this](const Quotes::StatusLine& line) { ShowStatusLine(line); });
+    connect(&m_session, &Session::loadFailed, this,
+            [this](Quotes::BackfillCode code) { ShowLoadMessage(static_cast<int>(code)); });
+    connect(&m_session, &Session::downloadTimerSet, DownloadTimer, qOverload<int>(&QTimer::start));
     FormCreate();
 }
 
@@ -104,10 +128,9 @@ void TMainForm::CreateComponents()
 
     ListPanel = new QWidget(this);
     ListPanel->setObjectName(QStringLiteral("ListPanel"));
-    Series = new History::SeriesModel(this);
     ListBox = new QListView(ListPanel);
     ListBox->setObjectName(QStringLiteral("ListBox"));
-    ListBox->setModel(Series);
+    ListBox->setModel(&m_session.Series());
     ListBox->setUniformItemSizes(true);
     ListBox->setItemDelegate(new FixedHeightDelegate(ListBox));
     ListBox->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -132,6 +155,8 @@ void TMainForm::CreateComponents()
         (*shapes[i])->setToolTipDuration(ToolTipMs);
     }
 
+    Lines = new TrendLines(m_session, Image, {Shape3, Shape4, Shape5, Shape6, Shape7, Shape8}, this);
+
     DownloadTimer = new QTimer(this);
     DownloadTimer->setObjectName(QStringLiteral("DownloadTimer"));
     DownloadTimer->setInterval(60000);
@@ -147,55 +172,22 @@ void TMainForm::FormCreate()
     Support::TraceOn = false;
     Support::TraceScope trace("MainForm.Create");
 
-    Created = false;
-    Painted = false;
-    FreshHistoryCopy = false;
-
-    ProductName = Support::ProductName;
-    VersionText = Support::VersionText;
-    CopyrightText = Support::CopyrightText;
-    setWindowTitle(QString::fromLatin1(ProductName + ", " + VersionText + " - [AEX-Index]"));
-
-    {
-        const auto settings = Support::OpenSettings();
-        const WindowSettings stored = ReadWindowSettings(*settings);
-        move(stored.left, stored.top);
-        resize(stored.width, stored.height);
-        SpinEdit->setValue(stored.dagen); // SpinEditChange does nothing yet: Created is false
-        ReachBackPending = !stored.dagenStored;
-    }
-
-    AboutButton->setToolTip(Support::Language == "NLD" ? QStringLiteral("Over...")
-                                                       : QStringLiteral("About..."));
-    DownloadTimer->setInterval(1000);
+    setWindowTitle(QString::fromLatin1(std::string(Support::ProductName) + ", " + Support::VersionText +
+                                       " - [AEX-Index]"));
+    AboutButton->setToolTip(m_session.Facts().language == Support::Language::Dutch
+                                ? QStringLiteral("Over...")
+                                : QStringLiteral("About..."));
+    DownloadTimer->setInterval(Session::RetestIntervalMs);
     DownloadTimer->stop();
-
     SetUpChart();
 
-    Support::DataFolder = Support::GetDataFolder(ProductName);
-    const std::string history = Support::DataFolder + "AEX.dat";
-    if (!QFileInfo::exists(QString::fromLocal8Bit(history))) {
-        FreshHistoryCopy = true;
-        const std::string starter =
-            Support::FindStarterHistory(QCoreApplication::applicationDirPath().toLocal8Bit().toStdString());
-        if (!starter.empty())
-            Support::CopyFileTo(starter, history, true);
-    }
-
-    // A save that was killed after its new file got a name leaves that file beside AEX.dat.
-    for (const QString& leftover : History::RemoveSaveLeftovers(QString::fromLocal8Bit(Support::DataFolder),
-                                                                QStringLiteral("AEX.dat"))) {
-        qWarning("Removed %s, left over from an interrupted save of the history", qUtf8Printable(leftover));
-        Support::WriteTrace("MainForm.Create - restant van een onderbroken opslag verwijderd: " +
-                            leftover.toStdString());
-    }
-
-    HistoryList.clear();
-    ReadAEX();
-    RollPending = true;
+    m_session.Start();
+    const WindowSettings& stored = m_session.StoredWindow();
+    move(stored.left, stored.top);
+    resize(stored.width, stored.height);
+    SpinEdit->setValue(m_session.DayCount());
 
     UpdateTimer->start();
-    Created = true;
 }
 
 void TMainForm::LayoutPanels()
@@ -213,8 +205,11 @@ void TMainForm::LayoutPanels()
 void TMainForm::FormResize()
 {
     Support::TraceScope trace("MainForm.FormResize");
-    if (Created && Painted) {
-        ResizeChart();
+    if (m_session.Created() && m_session.Painted()) {
+        // A drag not yet saved survives the reload that follows.
+        Lines->SaveHandles();
+        LayOutChart();
+        m_session.SetReloadHandles(true);
         RequestChartPaint();
     }
 
@@ -242,7 +237,7 @@ void TMainForm::FormResize()
 
 void TMainForm::RequestChartPaint()
 {
-    m_chartPaintRequested = true;
+    m_session.SetChartPaintRequested(true);
     update();
 }
 
@@ -256,49 +251,32 @@ void TMainForm::resizeEvent(QResizeEvent* event)
 void TMainForm::paintEvent(QPaintEvent* event)
 {
     QWidget::paintEvent(event);
-    if (m_chartPaintRequested) {
-        m_chartPaintRequested = false;
+    if (m_session.ChartPaintRequested()) {
+        m_session.SetChartPaintRequested(false);
         FormPaint();
     }
 }
 
-void TMainForm::FormClose(CloseKind kind)
+void TMainForm::FormClose()
 {
-    {
-        const auto settings = Support::OpenSettings();
-        WriteWindowSettings(*settings, {y(), x(), width(), height(), SpinEdit->value()});
-        settings->sync();
-        if (settings->status() != QSettings::NoError)
-            qWarning("The settings could not be saved in %s", qUtf8Printable(settings->fileName()));
-    }
-    Support::WriteMissingSources();
-    SaveHandles();
-    const HistorySave saved =
-        SaveHistoryAtClose([this] { return WriteAEX(); }, kind, m_askSaveFailure, HistoryFilePath());
-    if (saved == HistorySave::Failed)
-        Support::WriteTrace("MainForm.FormClose - de koersgeschiedenis is niet opgeslagen in " +
-                            HistoryFilePath());
-    HistoryList.clear();
+    m_session.StoreWindow(y(), x(), width(), height());
+    Lines->SaveHandles();
+    m_session.CloseHistory(m_session.UnattendedClose() || qApp->isSavingSession() ? CloseKind::Unattended
+                                                                                   : CloseKind::User);
 }
 
 void TMainForm::CloseUnattended()
 {
-    m_unattendedClose = true;
+    m_session.SetUnattendedClose();
     close();
-}
-
-void TMainForm::SetSaveFailureAsker(SaveFailureAsker asker)
-{
-    m_askSaveFailure = std::move(asker);
 }
 
 void TMainForm::closeEvent(QCloseEvent* event)
 {
-    if (!m_closed) {
-        m_closed = true;
+    if (!m_session.Closed()) {
         DownloadTimer->stop();
         UpdateTimer->stop();
-        FormClose(m_unattendedClose || qApp->isSavingSession() ? CloseKind::Unattended : CloseKind::User);
+        FormClose();
     }
     event->accept();
     QCoreApplication::quit();
@@ -306,19 +284,75 @@ void TMainForm::closeEvent(QCloseEvent* event)
 
 void TMainForm::SpinEditChange()
 {
-    if (Created)
-        ResizeSeries();
+    m_session.ChangeDayCount(SpinEdit->value());
 }
 
 void TMainForm::AboutButtonClick()
 {
-    if (Forms::AboutForm)
-        Forms::AboutForm->exec();
+    if (m_links.showAbout)
+        m_links.showAbout();
 }
 
 void TMainForm::UpdateTimerTimer()
 {
     UpdateTimer->stop();
-    if (Forms::VersionsForm)
-        Forms::VersionsForm->CheckForUpdate(ProductName, VersionText);
+    if (m_links.checkForUpdate)
+        m_links.checkForUpdate();
+}
+
+void TMainForm::DownloadTimerTimer()
+{
+    if (!m_session.DownloadDue())
+        return;
+    if (Lines->AnyHandleMoved())
+        Lines->SaveHandles();
+    const BusyCursor busy;
+    m_session.DownloadQuote();
+}
+
+void TMainForm::SeriesChanged()
+{
+    // Before the first paint the chart has no layout yet: that paint draws it.
+    if (!m_session.Painted()) {
+        RequestChartPaint();
+        return;
+    }
+    Lines->SaveHandles();
+    RedrawChartFully();
+}
+
+void TMainForm::RowSelected(int row, bool centred)
+{
+    const QModelIndex index = m_session.Series().index(row);
+    ListBox->setCurrentIndex(index);
+    if (!centred)
+        return;
+    ListBox->scrollTo(index, QAbstractItemView::PositionAtCenter);
+    // While the window is being created the list has no size yet: centre again once it is laid out.
+    QTimer::singleShot(0, ListBox, [list = ListBox] {
+        list->scrollTo(list->currentIndex(), QAbstractItemView::PositionAtCenter);
+    });
+}
+
+void TMainForm::ShowStatusLine(const Quotes::StatusLine& line)
+{
+    ShowLabel(AEXLabel, line.aex);
+    ShowLabel(KoersLabel, line.koers);
+    ShowLabel(TimeLabel, line.time);
+    KoersLabel->move(AEXLabel->x() + AEXLabel->width(), KoersLabel->y());
+    TimeLabel->move(KoersLabel->x() + KoersLabel->width(), TimeLabel->y());
+    FormResize();
+}
+
+void TMainForm::ShowLoadMessage(int code)
+{
+    const std::string text = Quotes::LoadMessageText(static_cast<Quotes::BackfillCode>(code));
+    if (text.empty() || !m_links.showMessage)
+        return;
+    // Loading runs while the main window is being created, before it is shown: the message
+    // waits for the event loop, and is then centred over the main window where it is at that time.
+    QTimer::singleShot(0, this, [this, text] {
+        const QRect area = frameGeometry();
+        m_links.showMessage(area.top(), area.left(), area.height(), area.width(), text);
+    });
 }

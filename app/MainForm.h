@@ -1,18 +1,12 @@
 #pragma once
 // The main window: status line, day count, About button, the list of day entries on the
-// right and the chart with its trend lines. Its methods carry the names of the program's
-// design; the decisions live in the core functions they call.
+// right and the chart with its trend lines. It holds its components and handlers; what the
+// program knows and does lives in the session, which the handlers forward to.
 
-#include "app/ClosingSave.h"
 #include "app/Components.h"
-#include "chart/ChartScale.h"
-#include "history/HistoryFile.h"
-#include "history/SeriesModel.h"
-#include "history/UnstoredDays.h"
 
-#include <QDateTime>
 #include <QWidget>
-#include <string>
+#include <functional>
 
 namespace Quotes {
 struct StatusLine;
@@ -24,12 +18,23 @@ class QListView;
 class QSpinBox;
 class QTimer;
 class QToolButton;
+class Session;
+class TrendLines;
+
+// The windows and actions the main window reaches from its handlers.
+struct MainFormLinks
+{
+    std::function<void()> showAbout;      // AboutButtonClick: the About box, modally
+    std::function<void()> checkForUpdate; // UpdateTimerTimer: the version check
+    // A failed back-fill's text, centred over the given rectangle (top, left, height, width).
+    std::function<void(int, int, int, int, const std::string&)> showMessage;
+};
 
 class TMainForm : public QWidget
 {
     Q_OBJECT
 public:
-    explicit TMainForm(QWidget* parent = nullptr);
+    TMainForm(Session& session, MainFormLinks links, QWidget* parent = nullptr);
     ~TMainForm() override;
 
     static constexpr int DayStep = 7;
@@ -56,94 +61,21 @@ public:
     TShape* Shape6 = nullptr;
     TShape* Shape7 = nullptr;
     TShape* Shape8 = nullptr;
+    TrendLines* Lines = nullptr; // the handles Shape3 ... Shape8 and the lines between them
     QTimer* DownloadTimer = nullptr;
     QTimer* UpdateTimer = nullptr;
 
-    // ---- Fields of the window ----
-    std::string ProductName;
-    std::string VersionText;
-    std::string CopyrightText;
-    bool Created = false;
-    bool Painted = false;
-
-    // ---- History ----
-    History::EntryList HistoryList;
-    History::SeriesModel* Series = nullptr; // the items of ListBox
-    std::string LastStoredEntry;
-    bool RollPending = false;
-    bool FreshHistoryCopy = false;
-    // No day count was stored: the first loading may show more days so that the history's
-    // newest values are in view (FirstStartDayCount).
-    bool ReachBackPending = false;
-
-    // ---- Handlers and operations ----
+    // ---- Handlers ----
     void FormCreate();
     void FormResize();
     void FormPaint();
-    // A user's close asks what to do when the history cannot be saved; an unattended one reports it.
-    void FormClose(CloseKind kind = CloseKind::User);
+    void FormClose();
     // Closes the window for a signal or the session's end: nobody is there to answer a question.
     void CloseUnattended();
-    // Replaces the question put when the history cannot be saved (a message box by default).
-    void SetSaveFailureAsker(SaveFailureAsker asker);
     void SpinEditChange();
     void AboutButtonClick();
     void UpdateTimerTimer();
-
-    // History (MainFormHistory.cpp)
-    void ReadAEX();
-    // May be run again after a failure: the history itself is left as it was loaded.
-    HistorySave WriteAEX();
-    void ResizeSeries();
-
-    // ---- History: what closing needs to lose no day (MainFormHistory.cpp) ----
-    History::UnstoredDays Unstored;
-    History::LoadStatus HistoryFileStatus = History::LoadStatus::Missing;
-    std::string HistoryFilePath() const;
-    // Selects today's entry in ListBox and scrolls to it.
-    void SelectTodayEntry();
-    // Redraws the chart completely with the handles placed from their stored day and value;
-    // callers save the handles first where they may have moved.
-    void RedrawChartFully();
-
-    // ---- Chart, trend lines and hover read-out (MainFormChart.cpp) ----
-    // ChartLeft ... ChartBottom, FirstDay, DayScale, ChartMin, ChartMax, ValueScale, TickUnit:
-    // set by every DrawGraph, read by the handles and the hover read-out.
-    Chart::ChartScale Scale;
-    QDate ThirdFridayDate;
-    bool ReloadHandles = true;
-    bool GreenLineFresh = true;
-    bool RedLineFresh = true;
-    bool BlueLineFresh = true;
-    bool Shape3Moved = false;
-    bool Shape4Moved = false;
-    bool Shape5Moved = false;
-    bool Shape6Moved = false;
-    bool Shape7Moved = false;
-    bool Shape8Moved = false;
-    bool Dragging = false;
-    bool LineBusy = false;
-    int HandleOffset = 4;
-    // The end points of each line as last drawn: green, red, blue.
-    QPoint LineFrom[3];
-    QPoint LineTo[3];
-    QString PlotHint; // the tooltip over the plot area
-    QString ListHint; // the tooltip over the list
-
-    int DayToX(double day) const { return Scale.DayToX(day); }
-    int ValueToY(double value) const { return Scale.ValueToY(value); }
-    int XToDay(std::uint16_t x) const { return Scale.XToDay(x); }
-    double YToValue(std::uint16_t y) const { return Scale.YToValue(y); }
-
-    void SetUpChart();
-    void LayOutChart();
-    void ResizeChart(); // the chart part of FormResize: saves, re-lays out, asks for fresh handles
-    void DrawGraph();
-    void DrawGreenLine();
-    void DrawRedLine();
-    void DrawBlueLine();
-    void LoadHandles();
-    void SaveHandles();
+    void DownloadTimerTimer();
     void ShapeMouseDown();
     void ShapeMouseUp();
     void Shape3MouseMove(const QPointF& screenPosition);
@@ -154,30 +86,17 @@ public:
     void Shape8MouseMove(const QPointF& screenPosition);
     // Serves Image and ListBox; `position` is in the sender's client area (for ListBox, its viewport).
     void ImageMouseMove(QWidget* sender, QPoint position, QPoint screenPosition);
-    std::string ValueTextAtX(int x) const;
-    int SeriesHeightAtX(int x) const;
 
-    // Quotes (MainFormQuotes.cpp)
-    void DownloadTimerTimer();
-
-    // ---- Quotes: the latest quote, the download and the status line ----
-    std::string QuoteDate;          // "dd-mm-yyyy"
-    std::string QuoteTime;          // as cut from the page
-    std::string QuoteValue;         // "312,45"
-    std::string QuoteChange;        // "(+1,20)"
-    std::string QuotePercent;       // "0,39%"
-    std::string PreviousQuoteValue; // of the previous successful download; empty at start-up
-    QDateTime LastDownloadTime;     // of the last successful download; invalid until then
-    void DownloadQuote();
+    // ---- What the session reports ----
+    void SeriesChanged();
+    void RowSelected(int row, bool centred);
     void ShowStatusLine(const Quotes::StatusLine& line);
-    // Whether a trend-line handle was dragged since the handles were last saved.
-    bool AnyHandleMoved() const;
-
-    // Closing-price back-fill (MainFormBackfill.cpp)
-    int BackfillClosingPrices();
     void ShowLoadMessage(int code);
 
-    // Asks for a full repaint of the chart at the next paint of the window.
+    // ---- Drawing ----
+    // Redraws the chart with the handles placed from their stored day and value.
+    void RedrawChartFully();
+    void DrawGraph();
     void RequestChartPaint();
 
 protected:
@@ -187,19 +106,10 @@ protected:
 
 private:
     void CreateComponents();
+    void SetUpChart();
     void LayoutPanels();
+    void LayOutChart();
 
-    bool m_chartPaintRequested = true;
-    bool m_closed = false;
-    bool m_unattendedClose = false;
-    SaveFailureAsker m_askSaveFailure;
-    std::string m_keptBackup; // the history's kept backup, once a write has made it
-
-    // Chart (MainFormChart.cpp)
-    TShape* HandleShape(int handle) const;
-    bool& HandleMoved(int handle);
-    void MoveHandle(int handle, const QPointF& screenPosition);
-    void DrawTrendLine(int line);
-    // Per handle: a position is stored for it, which SaveHandles keeps unless it was dragged.
-    bool m_handleStored[6] = {};
+    Session& m_session;
+    MainFormLinks m_links;
 };

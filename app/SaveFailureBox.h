@@ -1,7 +1,7 @@
 #pragma once
 // The message box that tells the user the history could not be saved and offers to try again.
 
-#include "app/ClosingSave.h"
+#include "session/ClosingSave.h"
 
 class QWidget;
 

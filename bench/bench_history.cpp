@@ -22,11 +22,7 @@ constexpr int DayCount = 200;
 SeriesBuild Load(LoadedHistory& loaded, SeriesModel& series)
 {
     loaded = LoadHistoryFile(StarterHistory);
-    SeriesBuild build =
-        BuildSeries(loaded.history, DayCount, Today, ',', [&](EntryList& items, const std::string&) {
-            series.SetItems(std::move(items));
-            items = series.Items();
-        });
+    SeriesBuild build = BuildSeries(loaded.history, DayCount, Today, ',');
     series.SetItems(build.items);
     return build;
 }

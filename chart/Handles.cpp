@@ -1,10 +1,8 @@
 #include "chart/Handles.h"
 
-#include "support/SettingsStore.h"
 #include "support/TextFields.h"
 
 #include <algorithm>
-#include <charconv>
 
 namespace Chart {
 
@@ -16,30 +14,11 @@ std::uint16_t ToUnsigned16(int value)
     return static_cast<std::uint16_t>(std::clamp(value, 0, 65535));
 }
 
-int ReadDay(const QString& text)
-{
-    const QByteArray digits = text.trimmed().toLatin1();
-    int day = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), day);
-    if (error != std::errc() || end != digits.data() + digits.size())
-        return 0;
-    return day;
-}
 } // namespace
 
 QPoint DefaultHandlePlace(int handle)
 {
     return DefaultPlaces[std::clamp(handle, 0, HandleCount - 1)];
-}
-
-QString HandleLeftKey(int handle)
-{
-    return QStringLiteral("Shape%1-Left").arg(handle + 3);
-}
-
-QString HandleTopKey(int handle)
-{
-    return QStringLiteral("Shape%1-Top").arg(handle + 3);
 }
 
 HandlePlace PlaceHandle(int handle, const StoredHandle& stored, const ChartScale& scale)
@@ -86,20 +65,6 @@ StoredHandle StoreHandle(QPoint place, const ChartScale& scale, char decimalSepa
     const double value = scale.YToValue(ToUnsigned16(place.y() + HandleOffset));
     stored.valueText = QString::fromLatin1(Support::FloatToFixed(value, 2, 4, decimalSeparator));
     return stored;
-}
-
-StoredHandle ReadStoredHandle(const QSettings& settings, int handle)
-{
-    StoredHandle stored;
-    stored.day = ReadDay(Support::SettingText(settings, HandleLeftKey(handle), QStringLiteral("0")));
-    stored.valueText = Support::SettingText(settings, HandleTopKey(handle), QStringLiteral("0.0"));
-    return stored;
-}
-
-void WriteStoredHandle(QSettings& settings, int handle, const StoredHandle& stored)
-{
-    settings.setValue(HandleLeftKey(handle), stored.day);
-    settings.setValue(HandleTopKey(handle), stored.valueText);
 }
 
 } // namespace Chart

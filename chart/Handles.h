@@ -6,7 +6,6 @@
 #include "chart/ChartScale.h"
 
 #include <QPoint>
-#include <QSettings>
 #include <QString>
 
 namespace Chart {
@@ -18,9 +17,6 @@ inline constexpr int HandleOffset = HandleSize / 2 - 1;
 
 // The left and top of handle 0 ... 5 when it has no usable stored position.
 QPoint DefaultHandlePlace(int handle);
-// "Shape3-Left" ... "Shape8-Left" and "Shape3-Top" ... "Shape8-Top" of group "Defaults".
-QString HandleLeftKey(int handle);
-QString HandleTopKey(int handle);
 
 struct StoredHandle
 {
@@ -45,10 +41,5 @@ HandlePlace PlaceHandle(int handle, const StoredHandle& stored, const ChartScale
 // The day and value under a handle's reference point; the value with four decimals and
 // `decimalSeparator`, a value below 0.1 as zero.
 StoredHandle StoreHandle(QPoint place, const ChartScale& scale, char decimalSeparator);
-
-// Reading and writing inside group "Defaults". A day that is not a whole number reads as 0;
-// a value that a hand-edited file holds unquoted with a comma is joined again.
-StoredHandle ReadStoredHandle(const QSettings& settings, int handle);
-void WriteStoredHandle(QSettings& settings, int handle, const StoredHandle& stored);
 
 } // namespace Chart

@@ -62,34 +62,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     EntryList heldBack(history.end() - HeldBackCount, history.end());
     history.resize(history.size() - HeldBackCount);
 
-    SeriesModel series;
+    // Built first from the history alone, then again with what the list gave.
+    const std::string lastStored = BuildSeries(history, 200, today, ',').lastStoredEntry;
     int fetches = 0;
-    SeriesBuild build =
-        BuildSeries(history, 200, today, ',', [&](EntryList& items, const std::string& lastStored) {
-            series.SetItems(std::move(items));
-            const Quotes::ClosingPricesReading reading = Quotes::RunBackfill(
-                EntryDay(lastStored), now,
-                [&] {
-                    ++fetches;
-                    return page;
-                },
-                TrustedValues(history));
-            CheckEntries(reading.entries, NoDay, today);
-            Fuzz::Check(reading.code != Quotes::BackfillCode::NoConnection || page.empty(),
-                        "a fetched list is never taken for no connection");
-            EntryList stored = history;
-            EntryList held = heldBack;
-            const EntryList later = MergeListed(stored, held, reading.entries, EntryDay(lastStored), ',');
-            Fuzz::Check(stored.size() == history.size() && held.size() == heldBack.size(),
-                        "merging the list keeps one entry per stored day");
-            for (std::size_t i = 0; i < history.size(); ++i)
-                Fuzz::Check(EntryDay(stored[i]) == EntryDay(history[i]) && HasValue(stored[i]),
-                            "a merged history keeps its days and values", stored[i]);
-            CheckEntries(later, EntryDay(lastStored), today);
-            for (const std::string& entry : later)
-                series.InsertSorted(entry);
-            items = series.Items();
-        });
+    const Quotes::ClosingPricesReading reading = Quotes::RunBackfill(
+        EntryDay(lastStored), now,
+        [&] {
+            ++fetches;
+            return page;
+        },
+        TrustedValues(history));
+    CheckEntries(reading.entries, NoDay, today);
+    Fuzz::Check(reading.code != Quotes::BackfillCode::NoConnection || page.empty(),
+                "a fetched list is never taken for no connection");
+    EntryList stored = history;
+    EntryList held = heldBack;
+    const EntryList later = MergeListed(stored, held, reading.entries, EntryDay(lastStored), ',');
+    Fuzz::Check(stored.size() == history.size() && held.size() == heldBack.size(),
+                "merging the list keeps one entry per stored day");
+    for (std::size_t i = 0; i < history.size(); ++i)
+        Fuzz::Check(EntryDay(stored[i]) == EntryDay(history[i]) && HasValue(stored[i]),
+                    "a merged history keeps its days and values", stored[i]);
+    CheckEntries(later, EntryDay(lastStored), today);
+    SeriesBuild build = BuildSeries(history, 200, today, ',', later);
     Fuzz::Check(fetches <= 1, "the list is fetched at most once");
     int previous = NoDay;
     for (const std::string& item : build.items) {

@@ -81,17 +81,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     HoldBackUnreal(loaded.history, loaded.heldBack, today);
     Fuzz::Check(loaded.history.size() + loaded.heldBack.size() == readCount, "held back entries are kept");
 
-    SeriesBuild build = BuildSeries(
-        loaded.history, dayCount, today, separator,
-        [&](EntryList& items, const std::string&) {
-            std::string_view rest = added;
-            while (!rest.empty()) {
-                const auto end = rest.find('\n');
-                items.emplace_back(rest.substr(0, end));
-                rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-            }
-        },
-        loaded.heldBack);
+    EntryList listed;
+    for (std::string_view rest = added; !rest.empty();) {
+        const auto end = rest.find('\n');
+        listed.emplace_back(rest.substr(0, end));
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+    }
+    SeriesBuild build = BuildSeries(loaded.history, dayCount, today, separator, listed, loaded.heldBack);
     CheckSeries(build.items, dayCount, "the built series is ascending, every entry with a day");
     if (!build.items.empty())
         Fuzz::Check(EntryDay(build.items.back()) >= today + FutureDays,

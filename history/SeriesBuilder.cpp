@@ -162,7 +162,7 @@ int TodayRow(const EntryList& items, int today)
 }
 
 SeriesBuild BuildSeries(const EntryList& history, int dayCount, int today, char decimalSeparator,
-                        const BackfillHook& backfill, const EntryList& heldBack)
+                        const EntryList& listed, const EntryList& heldBack)
 {
     SeriesBuild build;
     EntryList items = NewestEntries(history, dayCount);
@@ -182,9 +182,9 @@ SeriesBuild BuildSeries(const EntryList& history, int dayCount, int today, char 
     }
     std::sort(shownHeld.begin(), shownHeld.end());
 
-    if (backfill) {
+    if (!listed.empty()) {
         const EntryList before = items;
-        backfill(items, build.lastStoredEntry);
+        items.insert(items.end(), listed.begin(), listed.end());
         Normalize(items, before);
     }
 

@@ -5,16 +5,11 @@
 
 #include "history/DayEntry.h"
 
-#include <functional>
 #include <string>
 
 namespace History {
 
 inline constexpr int FutureDays = 31;
-
-// Runs where the closing-price back-fill belongs: it may add entries for days after the last
-// stored entry to the items.
-using BackfillHook = std::function<void(EntryList& items, const std::string& lastStoredEntry)>;
 
 struct SeriesBuild
 {
@@ -29,10 +24,12 @@ struct SeriesBuild
 };
 
 // The shown series for `dayCount` days (N): N + 1 entries, the last one `today` + 31, as a rule.
+// `listed` holds what the closing-price back-fill gave for days after the newest stored entry
+// (in any order; duplicates and entries without a day are mended as Normalize says).
 // The held-back entries with a value are shown as they stand until the back-fill gives a value
 // of the same day: the file holds them, and a fill would hide them.
 SeriesBuild BuildSeries(const EntryList& history, int dayCount, int today, char decimalSeparator,
-                        const BackfillHook& backfill = {}, const EntryList& heldBack = {});
+                        const EntryList& listed = {}, const EntryList& heldBack = {});
 
 // The single steps, in their order.
 EntryList NewestEntries(const EntryList& history, int dayCount);

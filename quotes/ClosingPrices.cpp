@@ -129,7 +129,12 @@ ClosingPricesReading RunBackfill(int lastDay, const QDateTime& now, const std::f
 {
     if (!BackfillDue(lastDay, now))
         return {};
-    const std::string page = fetch();
+    return ReadFetchedList(fetch(), now, stored);
+}
+
+ClosingPricesReading ReadFetchedList(std::string_view page, const QDateTime& now,
+                                     const History::TrustedValues& stored)
+{
     if (page.empty())
         return {BackfillCode::NoConnection, {}};
     if (page.size() < MinimumListLength)

@@ -60,6 +60,11 @@ ClosingPricesReading ReadClosingPrices(std::string_view page, int lastDay, int t
 ClosingPricesReading RunBackfill(int lastDay, const QDateTime& now, const std::function<std::string()>& fetch,
                                  const History::TrustedValues& stored = {});
 
+// The back-fill after its fetch: the length check and the reading of every listed day up to the
+// day of `now`. An empty page is a failed fetch.
+ClosingPricesReading ReadFetchedList(std::string_view page, const QDateTime& now,
+                                     const History::TrustedValues& stored = {});
+
 // The text shown for a code; empty for Done.
 std::string LoadMessageText(BackfillCode code);
 

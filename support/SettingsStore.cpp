@@ -24,46 +24,4 @@ QString SettingText(const QSettings& settings, const QString& key, const QString
     return value.toString();
 }
 
-namespace {
-const char* const SourcesGroup = "Sources";
-struct SourceKey
-{
-    const char* name;
-    QString Sources::*field;
-};
-const SourceKey SourceKeys[] = {{"QuoteSite", &Sources::quoteSite},
-                                {"ClosingPricesSite", &Sources::closingPricesSite},
-                                {"MakerSite", &Sources::makerSite}};
-} // namespace
-
-Sources DefaultSources()
-{
-    // Hosts under the reserved .example domain: an unconfigured program fails fast and says so.
-    return {QStringLiteral("http://koersen.example/"), QStringLiteral("http://slotkoersen.example/"),
-            QStringLiteral("http://www.koerszicht.example/")};
-}
-
-Sources ReadSources()
-{
-    Sources sources = DefaultSources();
-    const auto settings = OpenSettings();
-    settings->beginGroup(SourcesGroup);
-    for (const auto& key : SourceKeys) {
-        const QString value = SettingText(*settings, key.name, {}).trimmed();
-        if (!value.isEmpty())
-            sources.*key.field = value.endsWith(QLatin1Char('/')) ? value : value + QLatin1Char('/');
-    }
-    return sources;
-}
-
-void WriteMissingSources()
-{
-    const Sources defaults = DefaultSources();
-    const auto settings = OpenSettings();
-    settings->beginGroup(SourcesGroup);
-    for (const auto& key : SourceKeys)
-        if (!settings->contains(key.name))
-            settings->setValue(key.name, defaults.*key.field);
-}
-
 } // namespace Support

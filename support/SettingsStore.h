@@ -14,16 +14,4 @@ std::unique_ptr<QSettings> OpenSettings();
 // back as a list; this joins it again.
 QString SettingText(const QSettings& settings, const QString& key, const QString& fallback);
 
-// The three site roots of group "Sources", each a full URL ending in "/".
-struct Sources
-{
-    QString quoteSite;
-    QString closingPricesSite;
-    QString makerSite;
-};
-
-Sources DefaultSources();
-Sources ReadSources();      // defaults for absent or empty values
-void WriteMissingSources(); // writes the defaults of absent values so that users can find them
-
 } // namespace Support

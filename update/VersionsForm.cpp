@@ -1,7 +1,5 @@
 #include "update/VersionsForm.h"
 
-#include "app/Forms.h"
-#include "app/MainForm.h"
 #include "quotes/HttpClient.h"
 #include "support/Folders.h"
 #include "support/Product.h"
@@ -105,13 +103,7 @@ TVersionsForm::TVersionsForm(QWidget* parent)
         // Started directly, never through a shell: the name comes from the network.
         return QProcess::startDetached(program, arguments, QString());
     };
-    QuitProgram = [] {
-        // Closing the main window saves the settings and the history before the program quits.
-        if (Forms::MainForm)
-            Forms::MainForm->close();
-        else
-            QCoreApplication::quit();
-    };
+    QuitProgram = [] { QCoreApplication::quit(); };
 }
 
 bool TVersionsForm::Dutch() const
@@ -198,7 +190,7 @@ void TVersionsForm::CheckForUpdate(const std::string& productName, const std::st
 {
     ProductName = productName.substr(0, MaxArgumentLength);
     VersionText = versionText.substr(0, MaxArgumentLength);
-    const std::string siteRoot = Support::ReadSources().makerSite.toStdString();
+    const std::string siteRoot = MakerSite;
     const Update::VersionCheck check = Update::ReadVersionList(ProductName, VersionText, siteRoot, FetchList);
 
     if (check.result == Update::VersionCheckResult::UpToDate ||
@@ -338,7 +330,7 @@ std::string TVersionsForm::FetchSignature(const std::string& address) const
 
 bool TVersionsForm::DownloadCancelled() const
 {
-    return m_cancelRequested || (Forms::MainForm && !Forms::MainForm->isVisible());
+    return m_cancelRequested || (MainWindowOpen && !MainWindowOpen());
 }
 
 TVersionsForm::StreamResult TVersionsForm::DownloadToStream(QIODevice& stream, const std::string& address)
@@ -419,7 +411,7 @@ void TVersionsForm::EndCompanionProgram()
 {
     const std::string companion = Update::CompanionProgramPath(StartFolder, ProductName);
     TTerminateForm ownFinder;
-    const TTerminateForm* finder = Forms::TerminateForm ? Forms::TerminateForm : &ownFinder;
+    const TTerminateForm* finder = Finder ? Finder : &ownFinder;
     // Bounded: a process that survives its termination is left alone and the program quits all the same.
     for (m_terminationRounds = 0; m_terminationRounds < MaxTerminationRounds; ++m_terminationRounds) {
         const Update::ProcessHandle process = finder->FindProcess(companion);

@@ -46,6 +46,9 @@ public:
     Update::Fetcher FetchList;
     std::function<bool(const QString& program, const QStringList& arguments)> StartProgram;
     std::function<void()> QuitProgram;
+    std::function<bool()> MainWindowOpen;
+    const class TTerminateForm* Finder = nullptr;
+    std::string MakerSite;
 
     // ---- Handlers and operations ----
     // Reads the version list and shows the window only when a newer version is listed.

@@ -1,7 +1,7 @@
 // The main window's history: loading AEX.dat from the data folder, the list on the right with
 // today's entry selected, a change of the day count, and the file after closing.
 #include "HistoryTestSupport.h"
-#include "app/ClosingSave.h"
+#include "session/ClosingSave.h"
 #include "app/MainForm.h"
 #include "app/SaveFailureBox.h"
 #include "chart/ChartDrawing.h"

@@ -183,12 +183,7 @@ private slots:
         QFETCH(EntryList, shownTail);
         QFETCH(EntryList, obtained);
         const EntryList history = L("96:300 97:301 98:302 99:303 100:300");
-        const SeriesBuild build = BuildSeries(
-            history, 40, 106, ',',
-            [&](EntryList& items, const std::string&) {
-                items.insert(items.end(), listed.begin(), listed.end());
-            },
-            heldBack);
+        const SeriesBuild build = BuildSeries(history, 40, 106, ',', listed, heldBack);
         QCOMPARE(build.lastStoredEntry, S("100 - 300"));
         const auto first = std::find_if(build.items.begin(), build.items.end(),
                                         [](const std::string& item) { return EntryDay(item) == 101; });
@@ -208,17 +203,11 @@ private slots:
             file[file.size() - i] = MakeEntry(40000 - i, "999");
         const LoadedHistory loaded = SplitHeldBack(file, LoadStatus::Read);
         const int today = 40000;
-        std::string seenLastStored;
-        const SeriesBuild build = BuildSeries(loaded.history, 200, today, ',',
-                                              [&](EntryList& items, const std::string& lastStored) {
-                                                  seenLastStored = lastStored;
-                                                  // Closing prices for a Friday and the Monday after; the
-                                                  // weekend is missing.
-                                                  items.push_back(MakeEntry(39991, "401,89"));
-                                                  items.push_back(MakeEntry(39994, "404,89"));
-                                              });
-        QCOMPARE(seenLastStored, loaded.history.back());
-        QCOMPARE(EntryDay(seenLastStored), 39989);
+        // Closing prices for a Friday and the Monday after; the weekend is missing.
+        const SeriesBuild build =
+            BuildSeries(loaded.history, 200, today, ',', {MakeEntry(39991, "401,89"), MakeEntry(39994, "404,89")});
+        QCOMPARE(build.lastStoredEntry, loaded.history.back());
+        QCOMPARE(EntryDay(build.lastStoredEntry), 39989);
         for (const std::string& item : build.items)
             QVERIFY2(!item.ends_with(" - 999"), item.c_str());
         QVERIFY(Contains(build.items, "39992 - 402,89")); // the weekend, interpolated
@@ -233,13 +222,11 @@ private slots:
     void backfillOrderAndDuplicatesAreMended()
     {
         const EntryList history = Consecutive(39700, 39990);
-        const SeriesBuild build =
-            BuildSeries(history, 100, 40000, ',', [](EntryList& items, const std::string&) {
-                items.insert(items.begin(), MakeEntry(39995, "7")); // out of order
-                items.push_back("not an entry");                    // no day
-                items.push_back(MakeEntry(39990, "0,0"));           // a day held already, without a value
-                items.push_back(MakeEntry(39989, "5"));             // a day held already, a new value
-            });
+        const SeriesBuild build = BuildSeries(history, 100, 40000, ',',
+                                              {MakeEntry(39995, "7"),    // out of order
+                                               "not an entry",           // no day
+                                               MakeEntry(39990, "0,0"),  // a day held already, without a value
+                                               MakeEntry(39989, "5")});  // a day held already, a new value
         QVERIFY(Contains(build.items, "39995 - 7"));
         QVERIFY(Contains(build.items, "39990 - 399,90"));
         QVERIFY(Contains(build.items, "39989 - 5"));

@@ -24,10 +24,7 @@ EntryList RunAndClose(const EntryList& file, int today, int dayCount, const Entr
                       int changedDayCount = 0)
 {
     LoadedHistory loaded = SplitHeldBack(file, LoadStatus::Read);
-    SeriesBuild build =
-        BuildSeries(loaded.history, dayCount, today, ',', [&](EntryList& items, const std::string&) {
-            items.insert(items.end(), backfill.begin(), backfill.end());
-        });
+    SeriesBuild build = BuildSeries(loaded.history, dayCount, today, ',', backfill);
     UnstoredDays unstored{loaded.heldBack, build.obtained, build.filled, build.departed};
     if (changedDayCount > 0)
         ResizeSeriesItems(build.items, changedDayCount, loaded.history,
@@ -80,10 +77,7 @@ EntryList StartAndClose(const EntryList& file, int today, const EntryList& liste
     HoldBackUnreal(loaded.history, loaded.heldBack, today);
     const int lastStored = loaded.history.empty() ? NoDay : EntryDay(loaded.history.back());
     const EntryList later = MergeListed(loaded.history, loaded.heldBack, listed, lastStored, ',');
-    SeriesBuild build = BuildSeries(
-        loaded.history, 200, today, ',',
-        [&](EntryList& items, const std::string&) { items.insert(items.end(), later.begin(), later.end()); },
-        loaded.heldBack);
+    SeriesBuild build = BuildSeries(loaded.history, 200, today, ',', later, loaded.heldBack);
     const UnstoredDays unstored{loaded.heldBack, build.obtained, build.filled, build.departed};
     return loaded.history +
            UnstoredEntries(loaded.history, build.lastStoredEntry, build.items, unstored, today, ',');

@@ -1,4 +1,4 @@
-#include "app/ClosingSave.h"
+#include "session/ClosingSave.h"
 
 HistorySave SaveHistoryAtClose(const std::function<HistorySave()>& save, CloseKind kind,
                                const SaveFailureAsker& ask, const std::string& path)

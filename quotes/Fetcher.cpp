@@ -1,0 +1,12 @@
+#include "quotes/Fetcher.h"
+
+namespace Quotes {
+
+void BlockingFetcher::Fetch(const FetchRequest& request, FetchContinuation done)
+{
+    const FetchResult result = Quotes::Fetch(request.url, request.access, request.options);
+    if (done)
+        done(result);
+}
+
+} // namespace Quotes

@@ -1,0 +1,63 @@
+#pragma once
+// The program's settings, opened for one operation and closed at its end. Every group and key
+// name is spelled here: group "Defaults" holds the window (Top, Left, Width, Height), the day
+// count (Dagen) and the six trend-line ends (Shape3-Left ... Shape8-Top); group "Sources" holds
+// the web sites the program talks to.
+
+#include "chart/Handles.h"
+
+#include <QSettings>
+#include <QString>
+
+// Day count limits: the chart needs at least 33 entries; the whole shipped history fits.
+inline constexpr int MinDayCount = 35;
+inline constexpr int MaxDayCount = 20000;
+inline constexpr int DefaultDayCount = 200;
+// Wider and higher than any screen in use. A larger stored size (a damaged settings file) would
+// ask gigabytes for the window and its chart bitmaps, and beyond that the toolkit crashes.
+inline constexpr int MaxWindowExtent = 8192;
+
+struct WindowSettings
+{
+    int top = 1;
+    int left = 1;
+    int width = 720;
+    int height = 540;
+    int dagen = DefaultDayCount;
+    bool dagenStored = false; // false on a first start: the day count is the default
+};
+
+// The site roots of group "Sources", each a full URL ending in "/".
+struct Sources
+{
+    QString quoteSite;         // the quote page is this + "index.php?type=main"
+    QString closingPricesSite; // the list of closing values lies under it
+    QString makerSite;         // the version list, the installers and the download pages
+};
+
+// Brings a day count inside the spin box's limits.
+int ClampDayCount(int dagen);
+
+class ProgramSettings
+{
+public:
+    // Reads the five values with their defaults; a top or left below 1 becomes 1, a width or
+    // height above MaxWindowExtent becomes MaxWindowExtent, the day count is clamped.
+    WindowSettings ReadWindow() const;
+    // Writes Top, Left, Width, Height and Dagen, in this order; false when the store could not
+    // be written.
+    bool WriteWindow(const WindowSettings& values);
+
+    // A trend-line end. A day that is not a whole number reads as 0; a value that a hand-edited
+    // file holds unquoted with a comma is joined again.
+    Chart::StoredHandle ReadHandle(int handle) const;
+    void WriteHandle(int handle, const Chart::StoredHandle& stored);
+
+    static Sources DefaultSources();
+    Sources ReadSources() const; // defaults for absent or empty values; a missing final "/" is added
+    void WriteMissingSources();  // writes the defaults of absent values so that users can find them
+
+    // The key names of handle 0 ... 5 ("Shape3-Left" ... "Shape8-Top").
+    static QString HandleLeftKey(int handle);
+    static QString HandleTopKey(int handle);
+};

@@ -1,0 +1,177 @@
+#pragma once
+// The program's session from loading to closing: the history and the shown series, the days
+// not yet stored, the latest quote, the trend-line ends as a day and a value, and the day count.
+// Its operations are the program's sequences (loading with the closing-price back-fill, a
+// change of the day count, a quote download, closing); it reports what changed through its
+// signals, and the main window shows that and forwards the user's actions to it.
+
+#include "chart/Handles.h"
+#include "history/HistoryFile.h"
+#include "history/SeriesModel.h"
+#include "history/UnstoredDays.h"
+#include "quotes/ClosingPrices.h"
+#include "quotes/Fetcher.h"
+#include "quotes/StatusLine.h"
+#include "session/ClosingSave.h"
+#include "session/ProgramSettings.h"
+#include "support/SystemFacts.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QObject>
+#include <array>
+#include <string>
+
+// A first start whose day count would show fewer than FirstStartLeastDays of the history
+// (up to its newest value) shows FirstStartShownDays of it instead.
+inline constexpr int FirstStartLeastDays = 91;
+inline constexpr int FirstStartShownDays = 182;
+// The day count of a first start: `dayCount`, or, when its days (up to today + 31) would show
+// fewer than FirstStartLeastDays of the history, more in steps of 7 until FirstStartShownDays
+// are shown (at most MaxDayCount). A history whose newest value is long past would otherwise
+// open on an empty chart. Unchanged when there is no value (lastValuedDay < 0).
+int FirstStartDayCount(int dayCount, int lastValuedDay, int today);
+
+// The quote of the last successful download, as cut from the page.
+struct LatestQuote
+{
+    std::string date;          // "dd-mm-yyyy"
+    std::string time;          // as cut from the page
+    std::string value;         // "312,45"
+    std::string change;        // "(+1,20)"
+    std::string percent;       // "0,39%"
+    std::string previousValue; // of the download before; empty until there was one
+    QDateTime lastDownload;    // invalid until the first success
+};
+
+class Session : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int QuoteIntervalMs = 60000;
+    static constexpr int RetestIntervalMs = 1000;
+    // One quote fetch may keep the program busy for at most this long, whatever the network does.
+    static constexpr int QuoteFetchBoundMs = 12000;
+    // Start-up waits for the closing-prices list; a server that trickles it must not hold the
+    // program up for good.
+    static constexpr int ListFetchBoundMs = 15000;
+
+    Session(const Support::SystemFacts& facts, ProgramSettings& settings, Quotes::Fetcher& fetcher,
+            QObject* parent = nullptr);
+
+    // ---- Loading ----
+    // The stored day count and trend-line ends, the starter history on a first run, the
+    // leftovers of an interrupted save removed, and the history loaded (ReadAEX).
+    void Start();
+    // The window's bounds and day count as Start read them from the settings.
+    const WindowSettings& StoredWindow() const { return m_window; }
+    // Loads AEX.dat and shows the newest days at once; then the closing-price back-fill fetches
+    // the list, merges it into the stored days and builds the series again. The quote schedule
+    // starts when the back-fill has finished or failed.
+    void ReadAEX();
+
+    // ---- Day count ----
+    int DayCount() const { return m_dayCount; }
+    // After loading, a different count adapts the series (ResizeSeries); before, it is only kept.
+    void ChangeDayCount(int dayCount);
+    void ResizeSeries();
+
+    // ---- Quotes ----
+    bool DownloadDue() const;
+    void DownloadQuote();
+
+    // ---- Trend-line ends, as a day and a value ----
+    const Chart::StoredHandle& Handle(int handle) const;
+    // A position is stored for the handle (read at start or stored in this run).
+    bool HandleStored(int handle) const;
+    // Keeps the position and writes it to the settings.
+    void StoreHandle(int handle, const Chart::StoredHandle& position);
+
+    // ---- Closing ----
+    // The window's bounds and the day count to the settings, with the sites users can edit.
+    void StoreWindow(int top, int left, int width, int height);
+    // May be run again after a failure: the history itself is left as it was loaded.
+    HistorySave WriteAEX();
+    // Writes the history; a failed write is put to the user (the asker) when `kind` is User.
+    HistorySave CloseHistory(CloseKind kind);
+    void SetSaveFailureAsker(SaveFailureAsker asker) { m_askSaveFailure = std::move(asker); }
+    // The close that comes is a signal's or the session's end: nobody is there to answer.
+    void SetUnattendedClose() { m_unattendedClose = true; }
+    bool UnattendedClose() const { return m_unattendedClose; }
+    bool Closed() const { return m_closed; }
+
+    // ---- What the window shows ----
+    History::SeriesModel& Series() { return m_series; }
+    const History::SeriesModel& Series() const { return m_series; }
+    const History::EntryList& HistoryList() const { return m_history; }
+    const std::string& LastStoredEntry() const { return m_lastStoredEntry; }
+    const History::UnstoredDays& Unstored() const { return m_unstored; }
+    History::LoadStatus HistoryFileStatus() const { return m_fileStatus; }
+    std::string HistoryFilePath() const;
+    bool Created() const { return m_created; }
+    bool RollPending() const { return m_rollPending; }
+    bool FreshHistoryCopy() const { return m_freshHistoryCopy; }
+    const LatestQuote& Quote() const { return m_quote; }
+    QDate ThirdFridayDate() const { return m_thirdFriday; }
+    // The newest day with a value of its own (history, held-back entries, series); NoDay when none.
+    int LastValuedDay() const;
+    const Support::SystemFacts& Facts() const { return m_facts; }
+
+    // ---- Redraw flags ----
+    // The chart is to be painted completely at the window's next paint.
+    bool ChartPaintRequested() const { return m_chartPaintRequested; }
+    void SetChartPaintRequested(bool requested) { m_chartPaintRequested = requested; }
+    // The next drawing of the chart places the handles from their stored day and value.
+    bool ReloadHandles() const { return m_reloadHandles; }
+    void SetReloadHandles(bool reload) { m_reloadHandles = reload; }
+    // The chart has been painted once, with the handles placed for the window's real layout.
+    bool Painted() const { return m_painted; }
+    void SetPainted() { m_painted = true; }
+
+signals:
+    // The series changed: the chart is redrawn completely, the handles placed from their
+    // stored day and value.
+    void seriesChanged();
+    // The list's current row; `centred`: scrolled to the middle of the list.
+    void rowSelected(int row, bool centred);
+    void dayCountChanged(int dayCount);
+    void statusChanged(const Quotes::StatusLine& line);
+    // A back-fill that failed; never sent for BackfillCode::Done.
+    void loadFailed(Quotes::BackfillCode code);
+    // The quote schedule is to be tested again after this many milliseconds (and then again
+    // at that interval).
+    void downloadTimerSet(int intervalMs);
+
+private:
+    void BuildShownSeries(const History::EntryList& listed);
+    void BackfillArrived(const Quotes::FetchResult& result, int lastDay, const QDateTime& now);
+    void QuoteArrived(const std::string& page);
+    void SelectTodayRow();
+
+    Support::SystemFacts m_facts;
+    ProgramSettings& m_settings;
+    Quotes::Fetcher& m_fetcher;
+
+    History::EntryList m_history;
+    History::SeriesModel m_series;
+    std::string m_lastStoredEntry;
+    History::UnstoredDays m_unstored;
+    History::LoadStatus m_fileStatus = History::LoadStatus::Missing;
+    std::string m_keptBackup; // the history's kept backup, once a write has made it
+    WindowSettings m_window;
+    int m_dayCount = DefaultDayCount;
+    bool m_reachBackPending = false; // no day count was stored: loading may show more days
+    bool m_created = false;
+    bool m_rollPending = false;
+    bool m_freshHistoryCopy = false;
+    LatestQuote m_quote;
+    QDate m_thirdFriday;
+    std::array<Chart::StoredHandle, Chart::HandleCount> m_handles{};
+    std::array<bool, Chart::HandleCount> m_handleStored{};
+    SaveFailureAsker m_askSaveFailure;
+    bool m_chartPaintRequested = true;
+    bool m_reloadHandles = true;
+    bool m_painted = false;
+    bool m_unattendedClose = false;
+    bool m_closed = false;
+};

@@ -1,0 +1,52 @@
+#include "testsupport/ScriptedFetcher.h"
+
+namespace TestSupport {
+
+void ScriptedFetcher::Answer(const std::string& body, Quotes::FetchEnding ending)
+{
+    Quotes::FetchResult result;
+    result.body = body;
+    result.ending = ending;
+    result.status = body.empty() ? 0 : 200;
+    Answer(result);
+}
+
+void ScriptedFetcher::Answer(const Quotes::FetchResult& result)
+{
+    m_script.push_back(result);
+}
+
+Quotes::FetchResult ScriptedFetcher::Next()
+{
+    if (m_script.empty())
+        return {};
+    Quotes::FetchResult result = m_script.front();
+    m_script.pop_front();
+    return result;
+}
+
+void ScriptedFetcher::Fetch(const Quotes::FetchRequest& request, Quotes::FetchContinuation done)
+{
+    m_requests.push_back(request);
+    if (m_holding) {
+        m_held.push_back(std::move(done));
+        return;
+    }
+    const Quotes::FetchResult result = Next();
+    if (done)
+        done(result);
+}
+
+bool ScriptedFetcher::Release()
+{
+    if (m_held.empty())
+        return false;
+    Quotes::FetchContinuation done = std::move(m_held.front());
+    m_held.pop_front();
+    const Quotes::FetchResult result = Next();
+    if (done)
+        done(result);
+    return true;
+}
+
+} // namespace TestSupport
