@@ -2,6 +2,7 @@
 
 #include "testsupport/LoopbackServer.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -77,6 +78,17 @@ bool WriteFile(const QString& path, const QByteArray& contents)
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(contents) == contents.size();
+}
+
+Support::SystemFacts Facts(Support::Language language)
+{
+    Support::SystemFacts facts;
+    facts.language = language;
+    QDir().mkpath(DataFolder());
+    facts.dataFolder = DataFolder().toLocal8Bit().toStdString();
+    facts.startFolder = QDir::currentPath().toLocal8Bit().toStdString() + "/";
+    facts.programFolder = QCoreApplication::applicationDirPath().toLocal8Bit().toStdString();
+    return facts;
 }
 
 } // namespace TestSupport

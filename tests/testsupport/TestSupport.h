@@ -1,6 +1,8 @@
 #pragma once
 // Helpers shared by the tests: fresh user folders, files, the source tree and the built program.
 
+#include "support/SystemFacts.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -13,6 +15,9 @@ QString DataHome();
 // The data folder of the program: $XDG_DATA_HOME/Koerszicht/
 QString DataFolder();
 QString IniPath();
+// The facts a test run has: its data folder (created), the source tree's data as the program's
+// folder, and `language`.
+Support::SystemFacts Facts(Support::Language language = Support::Language::Dutch);
 
 // Points the three sites of [Sources] at a loopback port where nothing listens, so that a
 // window under test fails its fetches at once instead of asking the network.

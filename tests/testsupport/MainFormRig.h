@@ -1,0 +1,25 @@
+#pragma once
+// The main window as the program builds it, for window tests: the facts of the test run, the
+// settings, a session over the given fetcher and the window (created, not shown).
+
+#include "app/MainForm.h"
+#include "session/ProgramSettings.h"
+#include "session/Session.h"
+#include "support/SystemFacts.h"
+
+namespace TestSupport {
+
+class MainFormRig
+{
+public:
+    // The window loads the history at once: script the fetcher before.
+    explicit MainFormRig(Quotes::Fetcher& fetcher, Support::Language language = Support::Language::Dutch,
+                         MainFormLinks links = {});
+
+    Support::SystemFacts facts;
+    ProgramSettings settings;
+    Session session;
+    TMainForm form;
+};
+
+} // namespace TestSupport
