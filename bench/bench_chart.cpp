@@ -1,6 +1,10 @@
 // Chart speed: a full redraw of a long series at full-HD and at 4K with a device pixel ratio
 // of 2, one drag step of a trend line, and the start-up up to the first painted chart.
 #include "app/MainForm.h"
+#include "quotes/Fetcher.h"
+#include "session/ProgramSettings.h"
+#include "session/Session.h"
+#include "support/SystemFacts.h"
 #include "chart/ChartDrawing.h"
 #include "support/Clock.h"
 #include "support/Folders.h"
@@ -102,14 +106,14 @@ BENCHMARK(BM_DragStep)->Unit(benchmark::kMicrosecond);
 
 // The starter history beside the sources, or a generated one of the same length. The sites
 // point at a refused loopback port: loading's closing-price fetch fails at once, off the network.
-void InstallStarterHistory()
+void InstallStarterHistory(const Support::SystemFacts& facts)
 {
     {
         QSettings settings(QSettings::IniFormat, QSettings::UserScope, "Koerszicht", "Koerszicht");
         for (const char* key : {"Sources/QuoteSite", "Sources/ClosingPricesSite", "Sources/MakerSite"})
             settings.setValue(key, "http://127.0.0.1:1/");
     }
-    const QString folder = QString::fromLocal8Bit(Support::GetDataFolder("Koerszicht"));
+    const QString folder = QString::fromLocal8Bit(facts.dataFolder);
     const QString target = folder + QStringLiteral("AEX.dat");
     QFile::remove(target);
     const QString shipped = QStringLiteral(KOERSZICHT_SOURCE_DIR "/data/AEX.dat");
@@ -126,17 +130,22 @@ void InstallStarterHistory()
 // From creating the main window (settings, history, series) to its first painted chart.
 void BM_StartupToFirstChart(benchmark::State& state)
 {
-    InstallStarterHistory();
+    const Support::SystemFacts facts = Support::GatherSystemFacts("Koerszicht");
+    InstallStarterHistory(facts);
+    ProgramSettings settings;
+    Quotes::BlockingFetcher fetcher;
     for (auto _ : state) {
-        auto form = std::make_unique<TMainForm>();
+        auto session = std::make_unique<Session>(facts, settings, fetcher);
+        auto form = std::make_unique<TMainForm>(*session, MainFormLinks{});
         form->DownloadTimer->stop();
         form->UpdateTimer->stop();
         form->show();
-        while (!form->Painted)
+        while (!session->Painted())
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         state.PauseTiming();
-        state.counters["items"] = form->Series->Count();
+        state.counters["items"] = session->Series().Count();
         form.reset();
+        session.reset();
         QCoreApplication::processEvents();
         state.ResumeTiming();
     }

