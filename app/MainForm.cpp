@@ -273,7 +273,7 @@ void TMainForm::CloseUnattended()
 
 void TMainForm::closeEvent(QCloseEvent* event)
 {
-    if (!m_session.Closed()) {
+    if (m_session.StartClosing()) {
         DownloadTimer->stop();
         UpdateTimer->stop();
         FormClose();

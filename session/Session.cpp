@@ -299,7 +299,6 @@ HistorySave Session::WriteAEX()
 
 HistorySave Session::CloseHistory(CloseKind kind)
 {
-    m_closed = true;
     const HistorySave saved =
         SaveHistoryAtClose([this] { return WriteAEX(); }, kind, m_askSaveFailure, HistoryFilePath());
     if (saved == HistorySave::Failed)

@@ -21,6 +21,7 @@
 #include <QObject>
 #include <array>
 #include <string>
+#include <utility>
 
 // A first start whose day count would show fewer than FirstStartLeastDays of the history
 // (up to its newest value) shows FirstStartShownDays of it instead.
@@ -98,7 +99,9 @@ public:
     // The close that comes is a signal's or the session's end: nobody is there to answer.
     void SetUnattendedClose() { m_unattendedClose = true; }
     bool UnattendedClose() const { return m_unattendedClose; }
-    bool Closed() const { return m_closed; }
+    // Marks the start of closing; true only the first time, so that closing runs once even when
+    // a second close (a signal during the question about a failed save) comes in between.
+    bool StartClosing() { return !std::exchange(m_closing, true); }
 
     // ---- What the window shows ----
     History::SeriesModel& Series() { return m_series; }
@@ -173,5 +176,5 @@ private:
     bool m_reloadHandles = true;
     bool m_painted = false;
     bool m_unattendedClose = false;
-    bool m_closed = false;
+    bool m_closing = false;
 };
