@@ -4,11 +4,11 @@
 
 #include "FuzzSupport.h"
 
-#include "app/WindowSettings.h"
 #include "chart/ChartScale.h"
 #include "chart/Handles.h"
 #include "history/DayEntry.h"
 #include "support/SettingsStore.h"
+#include "support/WindowSettings.h"
 
 #include <QDir>
 #include <QFile>

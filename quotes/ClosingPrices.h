@@ -4,6 +4,7 @@
 
 #include "history/DayEntry.h"
 #include "history/Plausibility.h"
+#include "support/SystemFacts.h"
 
 #include <QDateTime>
 #include <functional>
@@ -60,7 +61,7 @@ ClosingPricesReading ReadClosingPrices(std::string_view page, int lastDay, int t
 ClosingPricesReading RunBackfill(int lastDay, const QDateTime& now, const std::function<std::string()>& fetch,
                                  const History::TrustedValues& stored = {});
 
-// The text shown for a code; empty for Done.
-std::string LoadMessageText(BackfillCode code);
+// The text shown for a code ("Fout 1; Geen internetverbinding" ...); empty for Done.
+std::string LoadMessageText(BackfillCode code, Support::Language language);
 
 } // namespace Quotes

@@ -1,7 +1,10 @@
 #pragma once
 // The update window: announces a newer version, downloads its installer and starts it.
 
+#include "support/SystemFacts.h"
+#include "support/Texts.h"
 #include "update/InstallerSignature.h"
+#include "update/ProcessFinder.h"
 #include "update/VersionList.h"
 
 #include <QStringList>
@@ -15,11 +18,32 @@ class QPlainTextEdit;
 class QPushButton;
 class TGauge;
 
+namespace Update {
+
+// What the update window is handed when the program starts.
+struct VersionsFormSetup
+{
+    Support::Language language = Support::Language::English;
+    std::string dataFolder;  // the per-user data folder, with its final separator
+    std::string startFolder; // the current folder at start-up, with its final separator
+    std::string makerSite;   // the maker's web site root, ending in "/": versions.dat and installers
+    Fetcher fetchList = FetchVersionList;
+    // Ends the program the normal way (the program closes its main window, which saves the
+    // settings and the history). Empty: the application quits.
+    std::function<void()> quitProgram;
+    // False once the main window has closed: a running download then stops. Empty: always open.
+    std::function<bool()> mainWindowOpen;
+    // The running process whose executable is `path`. Empty: the window uses a finder of its own.
+    std::function<ProcessHandle(const std::string& path)> findProcess;
+};
+
+} // namespace Update
+
 class TVersionsForm : public QWidget
 {
     Q_OBJECT
 public:
-    explicit TVersionsForm(QWidget* parent = nullptr);
+    explicit TVersionsForm(Update::VersionsFormSetup setup, QWidget* parent = nullptr);
 
     // ---- Components ----
     QPlainTextEdit* Memo1 = nullptr;
@@ -84,7 +108,8 @@ protected:
 
 private:
     void FormShow();
-    bool Dutch() const;
+    QString Say(Support::Text text) const;
+    std::string SayText(Support::Text text) const;
     void ClearLines();
     void AddLine(const std::string& line);
     void AddLineText(const QString& line);
@@ -94,6 +119,11 @@ private:
     void EndCompanionProgram();
     bool DownloadCancelled() const;
 
+    Support::Language m_language;
+    std::string m_dataFolder;
+    std::string m_makerSite;
+    std::function<bool()> m_mainWindowOpen;
+    std::function<Update::ProcessHandle(const std::string& path)> m_findProcess;
     QStringList m_lines;
     bool m_downloading = false;
     bool m_cancelRequested = false;

@@ -1,4 +1,4 @@
-#include "app/WindowSettings.h"
+#include "support/WindowSettings.h"
 
 #include "history/SeriesBuilder.h"
 
