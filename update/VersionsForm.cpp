@@ -243,6 +243,10 @@ void TVersionsForm::ExitBtnClick()
 
 std::string TVersionsForm::DownloadFolder() const
 {
+    // Without a data folder there is none: a relative "Temp/" would name a folder in whatever
+    // the current folder is, and the start's removal of leftovers would empty it.
+    if (m_dataFolder.empty())
+        return {};
     return m_dataFolder + Update::DownloadFolderName;
 }
 
@@ -262,6 +266,10 @@ bool TVersionsForm::DownloadInstaller(const std::string& name, const std::string
     }
 
     const std::string folder = DownloadFolder();
+    if (folder.empty()) {
+        AddWriteFailureLine(name);
+        return false;
+    }
     QFile::remove(PathFromText(folder + Update::EarlierInstallerName(ProductName, VersionText)));
     QFile::remove(PathFromText(folder + name));
     QDir().mkpath(PathFromText(folder));

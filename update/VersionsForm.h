@@ -92,7 +92,7 @@ public:
     };
     StreamResult DownloadToStream(QIODevice& stream, const std::string& address);
 
-    // The download folder: the data folder + "Temp/".
+    // The download folder: the data folder + "Temp/"; empty without a data folder.
     std::string DownloadFolder() const;
     bool Downloading() const { return m_downloading; }
     QStringList Lines() const;

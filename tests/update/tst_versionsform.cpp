@@ -812,12 +812,44 @@ private slots:
         QCOMPARE(form.TerminationRounds(), 0);
     }
 
+    void downloadFolderFollowsTheDataFolder_data()
+    {
+        QTest::addColumn<QString>("dataFolder");
+        QTest::addColumn<QString>("downloadFolder");
+        QTest::newRow("data folder") << "/elders/Koerszicht/"
+                                     << "/elders/Koerszicht/Temp/";
+        // Not "Temp/" in the current folder, whose files the start would remove as leftovers.
+        QTest::newRow("no data folder: no download folder") << ""
+                                                            << "";
+    }
     void downloadFolderFollowsTheDataFolder()
     {
+        QFETCH(QString, dataFolder);
+        QFETCH(QString, downloadFolder);
         Update::VersionsFormSetup setup = Setup();
-        setup.dataFolder = "/elders/Koerszicht/";
+        setup.dataFolder = dataFolder.toStdString();
         const TVersionsForm form(setup);
-        QCOMPARE(form.DownloadFolder(), std::string("/elders/Koerszicht/Temp/"));
+        QCOMPARE(QString::fromStdString(form.DownloadFolder()), downloadFolder);
+    }
+
+    void noDataFolderDownloadsNothing()
+    {
+        const QString current = QDir::currentPath();
+        QTemporaryDir folder;
+        QVERIFY(QDir::setCurrent(folder.path()));
+        LoopbackServer server;
+        server.Serve(LoopbackReply::Page(Body(5000)));
+        Update::VersionsFormSetup setup = Setup();
+        setup.dataFolder.clear();
+        TVersionsForm form(setup);
+        PrepareDownload(form, server, 5);
+        form.DownloadBtn->click();
+        QDir::setCurrent(current);
+        QVERIFY(!form.InstallerReady);
+        QCOMPARE(server.RequestCount(), 0);
+        QVERIFY(QDir(folder.path()).isEmpty());
+        QCOMPARE(form.Lines().last(),
+                 QStringLiteral("Het bestand Koerszicht101.exe kan niet worden geschreven."));
     }
 };
 
