@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QSettings>
+#include <QTimer>
 #include <benchmark/benchmark.h>
 #include <cmath>
 #include <memory>
