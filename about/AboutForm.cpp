@@ -3,8 +3,7 @@
 #include "about/AuthorGlyph.h"
 #include "support/Product.h"
 #include "support/ScreenPlacement.h"
-#include "support/SettingsStore.h"
-#include "support/SystemInfo.h"
+#include "support/Texts.h"
 
 #include <QDesktopServices>
 #include <QFrame>
@@ -84,9 +83,9 @@ QPushButton* LinkButton(QWidget* parent, const char* name, const QString& captio
     return button;
 }
 
-QPushButton* OkButton(QWidget* parent, const char* name, const QRect& place)
+QPushButton* OkButton(QWidget* parent, const char* name, const QString& caption, const QRect& place)
 {
-    auto* button = new QPushButton(QStringLiteral("OK"), parent);
+    auto* button = new QPushButton(caption, parent);
     button->setObjectName(QLatin1String(name));
     button->setGeometry(place);
     button->setIcon(button->style()->standardIcon(QStyle::SP_DialogOkButton, nullptr, button));
@@ -109,8 +108,10 @@ bool OpenWithDesktop(const QUrl& url)
 
 } // namespace
 
-TAboutForm::TAboutForm(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_openUrl(OpenWithDesktop)
+TAboutForm::TAboutForm(Support::Language language, const QString& makerSite, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_language(language),
+      // The site as an address in plain ASCII, whatever a hand-edited setting holds.
+      m_makerSite(QUrl(makerSite, QUrl::TolerantMode).toEncoded().toStdString()), m_openUrl(OpenWithDesktop)
 {
     CreateComponents();
     FormCreate();
@@ -140,7 +141,8 @@ void TAboutForm::CreateComponents()
     centred.setAlignment(Qt::AlignHCenter);
     AuthorMemo->document()->setDefaultTextOption(centred);
 
-    OKBtn1 = OkButton(this, "OKBtn1", QRect(152, 217, 65, 28));
+    const QString ok = QString::fromLatin1(Support::TextFor(Support::Text::OkButton, m_language));
+    OKBtn1 = OkButton(this, "OKBtn1", ok, QRect(152, 217, 65, 28));
     connect(OKBtn1, &QPushButton::clicked, this, [this] { OKBtn1Click(); });
 
     MainPanel = new QFrame(this);
@@ -168,11 +170,15 @@ void TAboutForm::CreateComponents()
     Label1 = CenteredLabel(MainPanel, "Label1", QRect(23, 165, 323, 17), Arial(13));
     Label2 = CenteredLabel(MainPanel, "Label2", QRect(23, 183, 323, 19), Arial(13));
 
-    MailBtn = LinkButton(MainPanel, "MailBtn", QStringLiteral("Mail"), QRect(43, 217, 65, 29));
+    MailBtn = LinkButton(MainPanel, "MailBtn",
+                         QString::fromLatin1(Support::TextFor(Support::Text::MailButton, m_language)),
+                         QRect(43, 217, 65, 29));
     connect(MailBtn, &QPushButton::clicked, this, [this] { MailBtnClick(); });
-    OKBtn = OkButton(MainPanel, "OKBtn", QRect(147, 217, 77, 29));
+    OKBtn = OkButton(MainPanel, "OKBtn", ok, QRect(147, 217, 77, 29));
     connect(OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });
-    HomeBtn = LinkButton(MainPanel, "HomeBtn", QStringLiteral("Home"), QRect(265, 217, 65, 29));
+    HomeBtn = LinkButton(MainPanel, "HomeBtn",
+                         QString::fromLatin1(Support::TextFor(Support::Text::HomeButton, m_language)),
+                         QRect(265, 217, 65, 29));
     connect(HomeBtn, &QPushButton::clicked, this, [this] { HomeBtnClick(); });
 
     MailMemo = new QPlainTextEdit(MainPanel);
@@ -187,15 +193,11 @@ void TAboutForm::CreateComponents()
 
 void TAboutForm::FormCreate()
 {
-    m_language = Support::Language;
     const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
     const std::string mainCaption =
         owner ? owner->windowTitle().toLatin1().toStdString() : std::string(Support::ProductName);
-    // The site as an address in plain ASCII, whatever a hand-edited setting holds.
-    const std::string makerSite =
-        QUrl(QString::fromStdString(MakerSite), QUrl::TolerantMode).toEncoded().toStdString();
     m_texts =
-        About::TextsFor(m_language, {Support::ProductName, Support::VersionText, mainCaption, makerSite});
+        About::TextsFor(m_language, {Support::ProductName, Support::VersionText, mainCaption, m_makerSite});
 
     NameLabel->setText(Text(Support::ProductName));
     VersionLabel->setText(Text(Support::VersionText));
@@ -269,9 +271,7 @@ void TAboutForm::MailBtnClick()
 void TAboutForm::HomeBtnClick()
 {
     ReleaseCursorConfinement();
-    const std::string makerSite =
-        QUrl(QString::fromStdString(MakerSite), QUrl::TolerantMode).toEncoded().toStdString();
-    OpenAddress(About::DownloadPageAddress(makerSite, m_language, Support::ProductName),
+    OpenAddress(About::DownloadPageAddress(m_makerSite, m_language, Support::ProductName),
                 m_texts.browserError);
 }
 

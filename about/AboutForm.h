@@ -3,6 +3,7 @@
 // Two views: the main view (MainPanel shown) and the author view behind it.
 
 #include "about/AboutTexts.h"
+#include "support/SystemFacts.h"
 
 #include <QDialog>
 #include <QUrl>
@@ -19,8 +20,9 @@ class TAboutForm : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TAboutForm(QWidget* parent = nullptr);
-    std::string MakerSite;
+    // Speaks `language`; `makerSite` is the maker's web site root as the settings give it
+    // (ending in "/"). The caption starts with the caption of the window of `parent`.
+    TAboutForm(Support::Language language, const QString& makerSite, QWidget* parent = nullptr);
 
     static constexpr int ClientWidth = 371;
     static constexpr int ClientHeight = 257;
@@ -65,6 +67,7 @@ private:
     void OpenAddress(const std::string& addressText, const std::string& errorText);
 
     About::AboutTexts m_texts;
-    std::string m_language;
+    Support::Language m_language;
+    std::string m_makerSite; // in plain ASCII
     UrlOpener m_openUrl;
 };

@@ -1,7 +1,10 @@
 #pragma once
 // Everything the About box says, in Dutch or English, and the two addresses it hands to
 // the desktop: the prepared mail message and the download page. Plain functions of the
-// language and the product's names, so that the texts can be checked without a window.
+// language and the product's names, so that the texts can be checked without a window; the
+// wording itself is in the catalogue of support/Texts.h.
+
+#include "support/SystemFacts.h"
 
 #include <QUrl>
 #include <string>
@@ -37,10 +40,7 @@ struct ProductFacts
     std::string makerSite;   // the maker's web site root, ending in "/"
 };
 
-// Dutch for "NLD", English for every other language code.
-bool IsDutch(const std::string& language);
-
-AboutTexts TextsFor(const std::string& language, const ProductFacts& facts);
+AboutTexts TextsFor(Support::Language language, const ProductFacts& facts);
 
 // "Programma Koerszicht, versie 1.00d", in both languages.
 std::string MailSubject(const std::string& productName, const std::string& versionText);
@@ -52,7 +52,7 @@ std::string MailAddressText(const std::string& address, const std::string& produ
 
 // The maker's download page for the product: the site root + "downloads_n.php#" (Dutch) or
 // "downloads_e.php#" (English) + the product name.
-std::string DownloadPageAddress(const std::string& makerSite, const std::string& language,
+std::string DownloadPageAddress(const std::string& makerSite, Support::Language language,
                                 const std::string& productName);
 
 // The address text as the desktop opens it. Blanks and characters outside ASCII are encoded

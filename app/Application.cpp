@@ -1,10 +1,10 @@
 #include "app/Application.h"
 
+#include "about/AboutForm.h"
 #include "app/AppIcon.h"
 #include "app/MainForm.h"
 #include "app/SaveFailureBox.h"
 #include "app/SignalCloser.h"
-#include "about/AboutForm.h"
 #include "messform/MessageForm.h"
 #include "quotes/Fetcher.h"
 #include "session/ProgramSettings.h"
@@ -27,6 +27,7 @@ int RunKoerszicht(QApplication& application)
 {
     // The facts of the system first, before any window exists.
     const Support::SystemFacts facts = Support::GatherSystemFacts(Support::ProductName);
+    Support::SetTraceFolder(facts.dataFolder);
     QApplication::setApplicationName(Support::ProductName);
     QApplication::setOrganizationName(Support::ProductName);
     QApplication::setWindowIcon(AppIcon());
@@ -42,6 +43,7 @@ int RunKoerszicht(QApplication& application)
     // The five windows, in their order; the main window reaches the others through its links.
     TMessageForm* message = nullptr;
     TVersionsForm* versions = nullptr;
+    TTerminateForm* terminate = nullptr;
     TAboutForm* about = nullptr;
     MainFormLinks links;
     links.showAbout = [&about] {
@@ -57,24 +59,39 @@ int RunKoerszicht(QApplication& application)
             message->ShowMessageText(top, left, height, width, text, {}, LoadMessageMs);
     };
     TMainForm mainForm(session, links);
-    session.SetSaveFailureAsker([&mainForm](const std::string& path) { return AskSaveFailureInBox(&mainForm, path); });
+    session.SetSaveFailureAsker(
+        [&mainForm](const std::string& path) { return AskSaveFailureInBox(&mainForm, path); });
 
     TMessageForm messageForm;
     message = &messageForm;
-    TVersionsForm versionsForm;
-    versions = &versionsForm;
-    TTerminateForm terminateForm;
-    versionsForm.MakerSite = sources.makerSite.toStdString();
-    versionsForm.Finder = &terminateForm;
+    Update::VersionsFormSetup setup;
+    setup.language = facts.language;
+    setup.dataFolder = facts.dataFolder;
+    setup.startFolder = facts.startFolder;
+    setup.makerSite = sources.makerSite.toStdString();
+    setup.fetcher = &fetcher;
+    setup.fetchList = [&fetcher](const std::string& url) {
+        std::string body;
+        fetcher.Fetch(Update::VersionListRequest(url),
+                      [&body](const Quotes::FetchResult& result) { body = result.body; });
+        return body;
+    };
     // Closing the main window saves the settings and the history before the program quits.
-    versionsForm.QuitProgram = [&mainForm] { mainForm.close(); };
-    versionsForm.MainWindowOpen = [&mainForm] { return mainForm.isVisible(); };
+    setup.quitProgram = [&mainForm] { mainForm.close(); };
+    setup.mainWindowOpen = [&mainForm] { return mainForm.isVisible(); };
+    setup.findProcess = [&terminate](const std::string& path) {
+        return terminate ? terminate->FindProcess(path) : Update::ProcessHandle();
+    };
+    TVersionsForm versionsForm(setup);
+    versions = &versionsForm;
     // An installer started by an earlier run has done its work.
     for (const QString& leftover :
          Update::RemoveDownloadLeftovers(QString::fromLocal8Bit(versionsForm.DownloadFolder())))
-        Support::WriteTrace("Application - uit de downloadmap verwijderd: " + leftover.toLocal8Bit().toStdString());
-    TAboutForm aboutForm(&mainForm);
-    aboutForm.MakerSite = sources.makerSite.toStdString();
+        Support::WriteTrace("Application - uit de downloadmap verwijderd: " +
+                            leftover.toLocal8Bit().toStdString());
+    TTerminateForm terminateForm;
+    terminate = &terminateForm;
+    TAboutForm aboutForm(facts.language, sources.makerSite, &mainForm);
     about = &aboutForm;
 
     SignalCloser closer(&mainForm, [&mainForm] { mainForm.CloseUnattended(); });
@@ -82,6 +99,7 @@ int RunKoerszicht(QApplication& application)
     const int result = application.exec();
 
     about = nullptr;
+    terminate = nullptr;
     versions = nullptr;
     message = nullptr;
     return result;

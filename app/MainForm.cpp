@@ -7,6 +7,7 @@
 #include "quotes/StatusLine.h"
 #include "session/Session.h"
 #include "support/Product.h"
+#include "support/Texts.h"
 #include "support/Trace.h"
 
 #include <QApplication>
@@ -26,7 +27,11 @@ constexpr int TopPanelHeight = 41;
 constexpr int ListPanelWidth = 152;
 constexpr int ChartOffset = 50;
 constexpr int ToolTipMs = 10000;
-const char* const MarketClosed[] = {"De beurs ", "is ", "gesloten"};
+// The main window speaks Dutch whatever the user's language.
+QString Dutch(Support::Text text)
+{
+    return QString::fromLatin1(Support::TextFor(text, Support::Language::Dutch));
+}
 
 // The hourglass for the whole screen while the window is busy, on every way out.
 class BusyCursor
@@ -75,7 +80,8 @@ TMainForm::TMainForm(Session& session, MainFormLinks links, QWidget* parent)
 {
     CreateComponents();
     connect(&m_session, &Session::seriesChanged, this, [this] { SeriesChanged(); });
-    connect(&m_session, &Session::rowSelected, this, [this](int row, bool centred) { RowSelected(row, centred); });
+    connect(&m_session, &Session::rowSelected, this,
+            [this](int row, bool centred) { RowSelected(row, centred); });
     connect(&m_session, &Session::dayCountChanged, SpinEdit, &QSpinBox::setValue);
     connect(&m_session, &Session::statusChanged, this,
             [this](const Quotes::StatusLine& line) { ShowStatusLine(line); });
@@ -95,7 +101,7 @@ void TMainForm::CreateComponents()
 
     TopPanel = new QWidget(this);
     TopPanel->setObjectName(QStringLiteral("TopPanel"));
-    DagenLabel = new QLabel(QStringLiteral("Aantal dagen"), TopPanel);
+    DagenLabel = new QLabel(Dutch(Support::Text::DayCountLabel), TopPanel);
     DagenLabel->setObjectName(QStringLiteral("DagenLabel"));
     DagenLabel->move(588, 9);
     DagenLabel->adjustSize();
@@ -174,9 +180,9 @@ void TMainForm::FormCreate()
 
     setWindowTitle(QString::fromLatin1(std::string(Support::ProductName) + ", " + Support::VersionText +
                                        " - [AEX-Index]"));
-    AboutButton->setToolTip(m_session.Facts().language == Support::Language::Dutch
-                                ? QStringLiteral("Over...")
-                                : QStringLiteral("About..."));
+    // The About box speaks the user's language, and so does the button that opens it.
+    AboutButton->setToolTip(
+        QString::fromLatin1(Support::TextFor(Support::Text::AboutHint, m_session.Facts().language)));
     DownloadTimer->setInterval(Session::RetestIntervalMs);
     DownloadTimer->stop();
     SetUpChart();
@@ -214,9 +220,11 @@ void TMainForm::FormResize()
     }
 
     QLabel* status[] = {AEXLabel, KoersLabel, TimeLabel};
+    const Support::Text marketClosed[] = {Support::Text::MarketClosedStart, Support::Text::MarketClosedMiddle,
+                                          Support::Text::MarketClosedEnd};
     for (int i = 0; i < 3; ++i) {
         if (status[i]->text() == QLatin1String("-")) {
-            status[i]->setText(QString::fromLatin1(MarketClosed[i]));
+            status[i]->setText(Dutch(marketClosed[i]));
             status[i]->adjustSize();
         }
     }
@@ -262,7 +270,7 @@ void TMainForm::FormClose()
     m_session.StoreWindow(y(), x(), width(), height());
     Lines->SaveHandles();
     m_session.CloseHistory(m_session.UnattendedClose() || qApp->isSavingSession() ? CloseKind::Unattended
-                                                                                   : CloseKind::User);
+                                                                                  : CloseKind::User);
 }
 
 void TMainForm::CloseUnattended()
@@ -346,7 +354,8 @@ void TMainForm::ShowStatusLine(const Quotes::StatusLine& line)
 
 void TMainForm::ShowLoadMessage(int code)
 {
-    const std::string text = Quotes::LoadMessageText(static_cast<Quotes::BackfillCode>(code));
+    const std::string text =
+        Quotes::LoadMessageText(static_cast<Quotes::BackfillCode>(code), Support::Language::Dutch);
     if (text.empty() || !m_links.showMessage)
         return;
     // Loading runs while the main window is being created, before it is shown: the message

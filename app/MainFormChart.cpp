@@ -125,8 +125,9 @@ void TMainForm::DrawGraph()
     colours.windowText = Panel1->palette().color(QPalette::WindowText);
     Chart::DrawChart(Image->Bitmap(), Image1->Bitmap(), series, scale, m_session.ThirdFridayDate(),
                      Support::Regional(), colours);
-    Chart::DrawPlotNote(Image->Bitmap(), scale,
-                        Chart::PlotNote(m_session.LastValuedDay(), Support::TodayDayNumber()));
+    Chart::DrawPlotNote(
+        Image->Bitmap(), scale,
+        Chart::PlotNote(m_session.LastValuedDay(), Support::TodayDayNumber(), Support::Language::Dutch));
     // The bitmaps are new: no trend line is on them, whoever asked for the redraw.
     Lines->ChartDrawn(scale);
     Image->update();
@@ -182,7 +183,8 @@ void TMainForm::ImageMouseMove(QWidget* sender, QPoint position, QPoint screenPo
     if (sender == Image && scale.ChartLeft < x && x < scale.ChartRight && scale.ChartTop < y &&
         y < scale.ChartBottom) {
         Image->setCursor(Qt::CrossCursor);
-        const QString hint = Chart::PlotHoverText(series.Items(), scale, x, Support::Regional());
+        const QString hint =
+            Chart::PlotHoverText(series.Items(), scale, x, Support::Regional(), Support::Language::Dutch);
         Image->setToolTip(ToolTipText(hint));
         QToolTip::showText(screenPosition, ToolTipText(hint), Image, QRect(), ToolTipMs);
         Shape1->setGeometry(x, scale.ChartBottom - MarkerLength, 1, MarkerLength);
@@ -199,7 +201,8 @@ void TMainForm::ImageMouseMove(QWidget* sender, QPoint position, QPoint screenPo
         const QPoint inList = ListBox->viewport()->mapFromGlobal(screenPosition);
         const QModelIndex index = ListBox->indexAt(inList);
         if (index.isValid() && index.row() < series.Count()) {
-            const QString hint = Chart::ListHoverText(series.At(index.row()), Support::Regional());
+            const QString hint =
+                Chart::ListHoverText(series.At(index.row()), Support::Regional(), Support::Language::Dutch);
             if (!hint.isEmpty()) {
                 ListBox->setToolTip(ToolTipText(hint));
                 QToolTip::showText(screenPosition + QPoint(ListToolTipShift, 0), ToolTipText(hint),

@@ -4,6 +4,7 @@
 #include "chart/ChartDrawing.h"
 #include "session/Session.h"
 #include "support/Regional.h"
+#include "support/Texts.h"
 
 #include <algorithm>
 
@@ -21,7 +22,8 @@ TrendLines::TrendLines(Session& session, TImage* image, const std::array<TShape*
         TShape* shape = m_shapes[handle];
         shape->resize(m_shapes[0]->size());
         shape->SetPenColor(LineColours[handle / 2]);
-        shape->setToolTip(QStringLiteral("Sleep om een lijn te tekenen"));
+        shape->setToolTip(
+            QString::fromLatin1(Support::TextFor(Support::Text::HandleHint, Support::Language::Dutch)));
         shape->setToolTipDuration(ToolTipMs);
         shape->move(Chart::DefaultHandlePlace(handle));
         shape->raise();

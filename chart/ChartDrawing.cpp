@@ -1,6 +1,7 @@
 #include "chart/ChartDrawing.h"
 
 #include "support/Clock.h"
+#include "support/Texts.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -382,14 +383,18 @@ void DrawChart(QImage& plot, QImage& outer, const SeriesData& series, const Char
     }
 }
 
-QString PlotNote(int lastValuedDay, int today)
+QString PlotNote(int lastValuedDay, int today, Support::Language language)
 {
+    using Support::Text;
     if (lastValuedDay == History::NoDay)
-        return QStringLiteral("Geen koersen");
+        return QString::fromLatin1(Support::TextFor(Text::PlotNoValues, language));
     if (today - lastValuedDay <= StaleAfterDays)
         return {};
-    return QStringLiteral("Geen koersen na ") +
-           Support::RegionalSettings::Dutch().ShortDate(Support::DateOfDay(lastValuedDay));
+    const Support::RegionalSettings dateForm = language == Support::Language::Dutch
+                                                   ? Support::RegionalSettings::Dutch()
+                                                   : Support::RegionalSettings::English();
+    return QString::fromLatin1(Support::TextFor(Text::PlotNoValuesAfter, language)) +
+           dateForm.ShortDate(Support::DateOfDay(lastValuedDay));
 }
 
 void DrawPlotNote(QImage& plot, const ChartScale& scale, const QString& note)

@@ -6,6 +6,7 @@
 #include "chart/ChartScale.h"
 #include "history/DayEntry.h"
 #include "support/Regional.h"
+#include "support/SystemFacts.h"
 
 #include <QColor>
 #include <QDate>
@@ -73,9 +74,9 @@ inline constexpr int StaleAfterDays = 7;
 // The note over a plot whose newest days have no value of their own, so that an empty or flat
 // chart is not taken for real prices: "Geen koersen na <date>" when the newest value lies more
 // than StaleAfterDays before today, "Geen koersen" when no day has one (lastValuedDay is
-// NoDay); empty otherwise. Dutch, with the date in the Dutch short form (10-2-2026), whatever
-// the system's language: it stands in the main window, which speaks Dutch.
-QString PlotNote(int lastValuedDay, int today);
+// NoDay); empty otherwise. In `language`, with the date in that language's short form (Dutch
+// 10-2-2026), whatever the system's regional settings: the main window passes Dutch.
+QString PlotNote(int lastValuedDay, int today, Support::Language language);
 // Writes the note centred across the plot area on a patch of its background: near the top,
 // above the highest value, or in the middle when the scale has no values.
 void DrawPlotNote(QImage& plot, const ChartScale& scale, const QString& note);

@@ -2,6 +2,7 @@
 
 #include "support/Clock.h"
 #include "support/TextFields.h"
+#include "support/Texts.h"
 
 #include <algorithm>
 
@@ -31,21 +32,34 @@ int SeriesHeightAtX(const History::EntryList& items, const ChartScale& scale, in
     return scale.ValueToY(History::EntryValue(items[ItemAtX(items, scale, x, -1)]));
 }
 
+namespace {
+// Label + value text + CR LF + date label + date.
+QString HoverText(const std::string& valueText, int day, const Support::RegionalSettings& regional,
+                  Support::Language language)
+{
+    using Support::Text;
+    return QString::fromLatin1(Support::TextFor(Text::HoverValueLabel, language)) +
+           QString::fromLatin1(valueText) + QStringLiteral("\r\n") +
+           QString::fromLatin1(Support::TextFor(Text::HoverDateLabel, language)) +
+           regional.ShortDate(Support::DateOfDay(day));
+}
+} // namespace
+
 QString PlotHoverText(const History::EntryList& items, const ChartScale& scale, int x,
-                      const Support::RegionalSettings& regional)
+                      const Support::RegionalSettings& regional, Support::Language language)
 {
     const int day = scale.XToDay(static_cast<std::uint16_t>(std::clamp(x, 0, 65535)));
-    return QStringLiteral("Koers: ") + QString::fromLatin1(ValueTextAtX(items, scale, x)) +
-           QStringLiteral("\r\nDatum: ") + regional.ShortDate(Support::DateOfDay(day));
+    // A blank after the label's colon, before the value text's own leading blank.
+    return HoverText(" " + ValueTextAtX(items, scale, x), day, regional, language);
 }
 
-QString ListHoverText(const std::string& entry, const Support::RegionalSettings& regional)
+QString ListHoverText(const std::string& entry, const Support::RegionalSettings& regional,
+                      Support::Language language)
 {
     const int day = History::EntryDay(entry);
     if (day < 0)
         return {};
-    return QStringLiteral("Koers:") + QString::fromLatin1(Support::TextAfter('-', entry)) +
-           QStringLiteral("\r\nDatum: ") + regional.ShortDate(Support::DateOfDay(day));
+    return HoverText(Support::TextAfter('-', entry), day, regional, language);
 }
 
 } // namespace Chart

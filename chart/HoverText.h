@@ -4,6 +4,7 @@
 #include "chart/ChartScale.h"
 #include "history/DayEntry.h"
 #include "support/Regional.h"
+#include "support/SystemFacts.h"
 
 #include <QString>
 #include <string>
@@ -16,11 +17,13 @@ std::string ValueTextAtX(const History::EntryList& items, const ChartScale& scal
 // The height above the bottom edge of the item one to the left of the one under x.
 int SeriesHeightAtX(const History::EntryList& items, const ChartScale& scale, int x);
 
-// "Koers: " + value text + CR LF + "Datum: " + the short date of the day under x.
+// "Koers: " + value text + CR LF + "Datum: " + the short date of the day under x; the two
+// labels in `language` (the main window passes Dutch), the date in the regional form.
 QString PlotHoverText(const History::EntryList& items, const ChartScale& scale, int x,
-                      const Support::RegionalSettings& regional);
+                      const Support::RegionalSettings& regional, Support::Language language);
 // "Koers:" + value text + CR LF + "Datum: " + the short date of the entry's day; empty for an
 // entry without a readable day.
-QString ListHoverText(const std::string& entry, const Support::RegionalSettings& regional);
+QString ListHoverText(const std::string& entry, const Support::RegionalSettings& regional,
+                      Support::Language language);
 
 } // namespace Chart

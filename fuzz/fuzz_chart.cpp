@@ -70,17 +70,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                      Support::Regional());
     const UnstoredDays unstored{loaded.heldBack, build.obtained, build.filled, build.departed};
     const int lastValued = LastValuedDay(loaded.history, unstored, build.items);
-    const QString note = Chart::PlotNote(lastValued, today);
+    const QString note = Chart::PlotNote(lastValued, today, Support::Language::Dutch);
     Fuzz::Check(note.isEmpty() == (lastValued != NoDay && today - lastValued <= Chart::StaleAfterDays),
                 "the plot carries a note exactly when its newest value is over a week old");
     Chart::DrawPlotNote(plot, scale, note);
 
     if (!build.items.empty()) {
-        const QString hover = Chart::PlotHoverText(build.items, scale, mouseX, Support::Regional());
+        const QString hover =
+            Chart::PlotHoverText(build.items, scale, mouseX, Support::Regional(), Support::Language::Dutch);
         Fuzz::Check(hover.startsWith(QLatin1String("Koers: ")), "the plot's read-out names the value");
         Chart::SeriesHeightAtX(build.items, scale, mouseX);
         for (std::size_t i = 0; i < build.items.size(); i += 1 + build.items.size() / 8)
-            Chart::ListHoverText(build.items[i], Support::Regional());
+            Chart::ListHoverText(build.items[i], Support::Regional(), Support::Language::Dutch);
     }
     return 0;
 }

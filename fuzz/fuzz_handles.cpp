@@ -4,10 +4,10 @@
 
 #include "FuzzSupport.h"
 
-#include "session/ProgramSettings.h"
 #include "chart/ChartScale.h"
 #include "chart/Handles.h"
 #include "history/DayEntry.h"
+#include "session/ProgramSettings.h"
 #include "support/SettingsStore.h"
 
 #include <QDir>

@@ -2,6 +2,7 @@
 
 #include "support/Clock.h"
 #include "support/TextFields.h"
+#include "support/Texts.h"
 
 #include <QDate>
 #include <set>
@@ -142,17 +143,18 @@ ClosingPricesReading ReadFetchedList(std::string_view page, const QDateTime& now
     return ReadClosingPrices(page, History::NoDay, Support::DayNumber(now.date()), stored);
 }
 
-std::string LoadMessageText(BackfillCode code)
+std::string LoadMessageText(BackfillCode code, Support::Language language)
 {
+    using Support::Text;
     switch (code) {
     case BackfillCode::NoConnection:
-        return "Fout 1; Geen internetverbinding";
+        return Support::TextFor(Text::LoadErrorNoConnection, language);
     case BackfillCode::PageTooSmall:
-        return "Fout 2; Gelezen bestand is te klein";
+        return Support::TextFor(Text::LoadErrorPageTooSmall, language);
     case BackfillCode::AexNotFound:
-        return "Fout 3; AEX niet gevonden";
+        return Support::TextFor(Text::LoadErrorAexNotFound, language);
     case BackfillCode::ZeroValue:
-        return "Fout 4; AEX-Koers = 0,0";
+        return Support::TextFor(Text::LoadErrorZeroValue, language);
     case BackfillCode::Done:
         break;
     }

@@ -4,6 +4,7 @@
 
 #include "history/DayEntry.h"
 #include "history/Plausibility.h"
+#include "support/SystemFacts.h"
 
 #include <QDateTime>
 #include <functional>
@@ -65,7 +66,7 @@ ClosingPricesReading RunBackfill(int lastDay, const QDateTime& now, const std::f
 ClosingPricesReading ReadFetchedList(std::string_view page, const QDateTime& now,
                                      const History::TrustedValues& stored = {});
 
-// The text shown for a code; empty for Done.
-std::string LoadMessageText(BackfillCode code);
+// The text shown for a code ("Fout 1; Geen internetverbinding" ...); empty for Done.
+std::string LoadMessageText(BackfillCode code, Support::Language language);
 
 } // namespace Quotes

@@ -1,6 +1,7 @@
 #include "quotes/StatusLine.h"
 
 #include "support/TextFields.h"
+#include "support/Texts.h"
 
 namespace Quotes {
 
@@ -50,9 +51,11 @@ StatusLine QuoteStatus(const Quote& quote, std::string_view previousValue)
     return line;
 }
 
-StatusLine FailedStatus()
+StatusLine FailedStatus(Support::Language language)
 {
-    return {{"", std::nullopt}, {"", std::nullopt}, {DownloadFailedText, Black}};
+    return {{"", std::nullopt},
+            {"", std::nullopt},
+            {Support::TextFor(Support::Text::DownloadFailed, language), Black}};
 }
 
 } // namespace Quotes

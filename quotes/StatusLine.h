@@ -2,6 +2,7 @@
 // The status line above the chart: three labels side by side, their texts and font colours.
 
 #include "quotes/QuotePage.h"
+#include "support/SystemFacts.h"
 
 #include <QColor>
 
@@ -15,8 +16,6 @@ inline const QColor Black(0, 0, 0);
 inline const QColor Blue(0, 0, 255);
 inline const QColor Green(0, 204, 0);
 inline const QColor Red(255, 0, 0);
-
-inline constexpr const char* DownloadFailedText = "Het downloaden van de AEX is niet gelukt.";
 
 struct StatusLabel
 {
@@ -38,6 +37,7 @@ QColor ChangeColour(std::string_view percent);
 QColor ValueColour(std::string_view value, std::string_view previousValue);
 
 StatusLine QuoteStatus(const Quote& quote, std::string_view previousValue);
-StatusLine FailedStatus();
+// After a failed download: only the time label speaks, Support::Text::DownloadFailed in black.
+StatusLine FailedStatus(Support::Language language);
 
 } // namespace Quotes

@@ -1,5 +1,7 @@
 #include "session/ClosingSave.h"
 
+#include "support/Texts.h"
+
 HistorySave SaveHistoryAtClose(const std::function<HistorySave()>& save, CloseKind kind,
                                const SaveFailureAsker& ask, const std::string& path)
 {
@@ -10,10 +12,9 @@ HistorySave SaveHistoryAtClose(const std::function<HistorySave()>& save, CloseKi
     return result;
 }
 
-std::string SaveFailureText(const std::string& path)
+std::string SaveFailureText(const std::string& path, Support::Language language)
 {
-    return "De koersgeschiedenis kon niet worden opgeslagen in " + path +
-           ".\n\nHet vorige bestand is onveranderd, maar de koersen van deze sessie gaan verloren als u "
-           "sluit zonder opslaan. Maak ruimte vrij op de schijf of maak de map beschrijfbaar en probeer "
-           "het opnieuw.";
+    using Support::Text;
+    return Support::TextFor(Text::SaveFailureStart, language) + path +
+           Support::TextFor(Text::SaveFailureEnd, language);
 }

@@ -3,6 +3,8 @@
 // try again (after freeing space or making the folder writable); a close by a signal or the
 // end of the session has nobody to ask, and only reports it.
 
+#include "support/SystemFacts.h"
+
 #include <functional>
 #include <string>
 
@@ -34,7 +36,6 @@ using SaveFailureAsker = std::function<SaveFailureAnswer(const std::string& path
 HistorySave SaveHistoryAtClose(const std::function<HistorySave()>& save, CloseKind kind,
                                const SaveFailureAsker& ask, const std::string& path);
 
-// The question's text, in Dutch as the main window speaks.
-std::string SaveFailureText(const std::string& path);
-inline constexpr const char* RetryButtonText = "Opnieuw proberen";
-inline constexpr const char* CloseWithoutSavingButtonText = "Sluiten zonder opslaan";
+// The question's text around the history file's path; its two buttons are
+// Support::Text::RetryButton and Support::Text::CloseWithoutSavingButton.
+std::string SaveFailureText(const std::string& path, Support::Language language);

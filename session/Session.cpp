@@ -64,7 +64,7 @@ void Session::Start()
         m_freshHistoryCopy = true;
         const std::string starter = Support::FindStarterHistory(m_facts.programFolder);
         if (!starter.empty())
-            Support::CopyFileTo(starter, history, true);
+            Support::CopyFileTo(starter, history, true, {m_facts.daylightActive, m_facts.daylightBias});
     }
     // A save that was killed after its new file got a name leaves that file beside AEX.dat.
     for (const QString& leftover : History::RemoveSaveLeftovers(QString::fromLocal8Bit(m_facts.dataFolder),
@@ -209,7 +209,7 @@ void Session::QuoteArrived(const std::string& page)
     Quotes::Quote quote;
     if (Quotes::ReadQuotePage(page, quote, History::QuoteAnchor(m_history, m_unstored, m_series.Items(), day),
                               day) != Quotes::QuoteReading::Read) {
-        emit statusChanged(Quotes::FailedStatus());
+        emit statusChanged(Quotes::FailedStatus(Support::Language::Dutch));
         return;
     }
     m_quote.date = quote.pieces.date;
@@ -292,8 +292,9 @@ HistorySave Session::WriteAEX()
     const History::WriteStatus status =
         History::WriteHistoryFile(HistoryFilePath(), history, backup, Support::Clock::Now(), &m_keptBackup);
     if (backup == History::Backup::Kept && !m_keptBackup.empty())
-        Support::WriteTrace("MainForm.WriteAEX - te weinig koersen gelezen; het vorige bestand is bewaard als " +
-                            m_keptBackup);
+        Support::WriteTrace(
+            "MainForm.WriteAEX - te weinig koersen gelezen; het vorige bestand is bewaard als " +
+            m_keptBackup);
     return status == History::WriteStatus::Written ? HistorySave::Written : HistorySave::Failed;
 }
 

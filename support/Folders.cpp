@@ -1,6 +1,5 @@
 #include "support/Folders.h"
 
-#include "support/SystemInfo.h"
 #include "support/TextFields.h"
 
 #include <QDir>
@@ -13,8 +12,6 @@
 #endif
 
 namespace Support {
-
-std::string DataFolder;
 
 namespace {
 QString ToQ(const std::string& text)
@@ -45,25 +42,28 @@ bool ForceFolder(const std::string& path)
 #endif
 }
 
-std::string GetDataFolder(const std::string& productName)
-{
 #ifdef Q_OS_WIN
-    if (!IsNTFamily)
+std::string GetDataFolder(const std::string& productName, bool isNTFamily, const std::string& desktopPath)
+{
+    if (!isNTFamily)
         return FromQ(QDir::toNativeSeparators(QDir::currentPath())) + "\\";
     const QString remembered = QDir::currentPath();
-    const std::string folder = DataFolderFromDesktop(DesktopPath, productName);
+    const std::string folder = DataFolderFromDesktop(desktopPath, productName);
     ForceFolder(folder);
     QDir::setCurrent(remembered);
     return folder;
+}
 #else
+std::string GetDataFolder(const std::string& productName, bool, const std::string&)
+{
     QString base = qEnvironmentVariable("XDG_DATA_HOME");
     if (base.isEmpty() || !QDir::isAbsolutePath(base))
         base = QDir::homePath() + QStringLiteral("/.local/share");
     const QString folder = base + QLatin1Char('/') + ToQ(productName) + QLatin1Char('/');
     QDir().mkpath(folder); // failure shows up later as a missing file; the name is returned all the same
     return FromQ(folder);
-#endif
 }
+#endif
 
 #ifdef Q_OS_WIN
 std::string GetDriveTypeName(char driveLetter)
@@ -85,11 +85,12 @@ QDateTime ShiftedTimeStamp(const QDateTime& sourceTime, TimeStampShift shift, do
     return time.addSecs(TimeStampShiftSeconds(shift, daylightBias));
 }
 
-bool CopyFileTo(const std::string& source, const std::string& target, bool failIfExists)
+bool CopyFileTo(const std::string& source, const std::string& target, bool failIfExists,
+                const DaylightFacts& daylight)
 {
 #ifdef Q_OS_WIN
     // DOS file times and the copy service of the system.
-    return Win32::CopyFileKeepingTime(source, target, failIfExists, DaylightActive, DaylightBias);
+    return Win32::CopyFileKeepingTime(source, target, failIfExists, daylight.active, daylight.bias);
 #else
     const std::string targetFolder = FolderOf(target);
     if (!targetFolder.empty())
@@ -107,10 +108,10 @@ bool CopyFileTo(const std::string& source, const std::string& target, bool failI
     const char sourceDrive = source.empty() ? '\0' : source.front();
     const char targetDrive = target.empty() ? '\0' : target.front();
     const TimeStampShift shift =
-        DecideTimeStampShift(GetDriveTypeName(sourceDrive), GetDriveTypeName(targetDrive), DaylightActive);
+        DecideTimeStampShift(GetDriveTypeName(sourceDrive), GetDriveTypeName(targetDrive), daylight.active);
     QFile copied(ToQ(target));
     if (copied.open(QIODevice::ReadWrite)) {
-        copied.setFileTime(ShiftedTimeStamp(sourceInfo.lastModified(), shift, DaylightBias),
+        copied.setFileTime(ShiftedTimeStamp(sourceInfo.lastModified(), shift, daylight.bias),
                            QFileDevice::FileModificationTime);
         copied.close();
     }

@@ -1,6 +1,8 @@
 #pragma once
 // The product's own names.
 
+#include "support/SystemFacts.h"
+
 #include <string>
 #include <string_view>
 
@@ -10,7 +12,7 @@ inline constexpr const char* ProductName = "Koerszicht";
 inline constexpr const char* VersionText = "versie 1.00d";
 inline constexpr const char* CopyrightText = "Copyright \xA9 2026 het Koerszicht-project";
 
-// A version text as a window in `language` shows it: Dutch ("NLD") keeps it as it is; any
-// other language says "version" for the leading Dutch word "versie". Other texts stay as they are.
-std::string VersionTextIn(std::string_view versionText, std::string_view language);
+// A version text as a window in `language` shows it: Dutch keeps it as it is; English says
+// "version" for the leading Dutch word "versie". Other texts stay as they are.
+std::string VersionTextIn(std::string_view versionText, Language language);
 } // namespace Support

@@ -4,6 +4,7 @@
 // Desktop folder, daylight saving and the program's folders.
 
 #include <string>
+#include <string_view>
 
 namespace Support {
 
@@ -25,6 +26,9 @@ struct SystemFacts
     std::string startFolder;        // the current folder at start-up, with a final separator
     std::string programFolder;      // the folder of the executable, without a final separator
 };
+
+// The language a three-letter code names: "NLD" is Dutch, every other code English.
+Language LanguageOfCode(std::string_view code);
 
 // Gathers the facts in their order (language, Windows line, Desktop folder, daylight saving)
 // and computes and creates the data folder for `productName`.

@@ -1,22 +1,8 @@
 #include "support/SystemInfo.h"
 
-#include "support/Clock.h"
-#include "support/Trace.h"
-
 #include <QTimeZone>
 
-#ifdef Q_OS_WIN
-#include "support/SystemInfo_win.h"
-#endif
-
 namespace Support {
-
-std::string Language = "ENU";
-std::string OSName;
-bool IsNTFamily = false;
-bool DaylightActive = false;
-double DaylightBias = 0.0;
-std::string DesktopPath = "\\";
 
 int LanguageIdForLocale(const QLocale& locale)
 {
@@ -107,32 +93,6 @@ TimeZoneRecord TimeZoneRecordFor(const QTimeZone& zone, const QDateTime& localNo
     if (record.standardDate.month == 0)
         record.daylightDate = {};
     return record;
-}
-
-void GatherSystemFacts()
-{
-    TraceDepth = 0;
-#ifdef Q_OS_WIN
-    Language = LanguageForId(Win32::UserLanguageId());
-    const Win32::VersionFacts version = Win32::ReadVersionFacts();
-    OSName = OSNameFor(version.platform, version.major, version.minor, version.serviceText);
-    IsNTFamily = IsNTFamilyName(OSName);
-    DesktopPath = Win32::ReadDesktopPath();
-    const DaylightFacts daylight =
-        ComputeDaylight(Win32::ReadCountryCode(), Win32::ReadTimeZoneRecord(), ToCivilTime(Clock::Now()));
-#else
-    const QLocale locale = QLocale::system();
-    Language = LanguageForId(LanguageIdForLocale(locale));
-    OSName = OSNameFor(Platform::Other, 0, 0, {});
-    IsNTFamily = IsNTFamilyName(OSName);
-    DesktopPath = "\\";
-    const QDateTime now = Clock::Now();
-    const DaylightFacts daylight =
-        ComputeDaylight(CountryCodeForTerritory(locale.territory()),
-                        TimeZoneRecordFor(QTimeZone::systemTimeZone(), now), ToCivilTime(now));
-#endif
-    DaylightActive = daylight.active;
-    DaylightBias = daylight.bias;
 }
 
 } // namespace Support

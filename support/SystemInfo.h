@@ -1,6 +1,6 @@
 #pragma once
-// Facts about the system, gathered once before any window exists. The rules that derive
-// them are in support/PlatformRules.h; this file feeds them from the running system.
+// What the running system tells about itself, turned into the raw facts that the rules of
+// support/PlatformRules.h read. GatherSystemFacts (support/SystemFacts.h) puts them together.
 
 #include "support/PlatformRules.h"
 
@@ -9,18 +9,6 @@
 #include <string>
 
 namespace Support {
-
-// Unit-level facts (set by GatherSystemFacts; tests may set them directly).
-extern std::string Language; // "NLD" or "ENU"
-extern std::string OSName;
-extern bool IsNTFamily;
-extern bool DaylightActive;
-extern double DaylightBias;     // a fraction of a day; one hour is 1/24
-extern std::string DesktopPath; // the Desktop folder with a final backslash (Windows)
-
-// Gathers the facts in their order: trace depth, language, Windows line, Desktop folder,
-// daylight saving.
-void GatherSystemFacts();
 
 // The Windows language identifier that corresponds to a locale (nl_NL gives 1043).
 int LanguageIdForLocale(const QLocale& locale);

@@ -1,7 +1,6 @@
 #include "support/Trace.h"
 
 #include "support/Clock.h"
-#include "support/Folders.h"
 #include "support/Product.h"
 #include "support/Regional.h"
 
@@ -12,11 +11,29 @@ namespace Support {
 bool TraceOn = false;
 std::uint8_t TraceDepth = 0;
 
+namespace {
+std::string& Folder()
+{
+    static std::string folder;
+    return folder;
+}
+} // namespace
+
+void SetTraceFolder(std::string folder)
+{
+    Folder() = std::move(folder);
+}
+
+const std::string& TraceFolder()
+{
+    return Folder();
+}
+
 void WriteTrace(const std::string& message)
 {
     if (!TraceOn)
         return;
-    const QString fileName = QString::fromLocal8Bit(DataFolder + ProductName + ".log");
+    const QString fileName = QString::fromLocal8Bit(Folder() + ProductName + ".log");
     QFile file(fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
         return; // the line is lost; the caller goes on

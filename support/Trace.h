@@ -1,5 +1,5 @@
 #pragma once
-// A developer's trace: one line per call in DataFolder + "Koerszicht.log", written only
+// A developer's trace: one line per call in the trace folder + "Koerszicht.log", written only
 // while TraceOn is set. Nothing in the program switches it on.
 
 #include <cstdint>
@@ -9,6 +9,11 @@ namespace Support {
 
 extern bool TraceOn;
 extern std::uint8_t TraceDepth;
+
+// The folder of the log, with its final separator; set once at start-up to the data folder.
+// Until then (empty) the log is written in the current folder.
+void SetTraceFolder(std::string folder);
+const std::string& TraceFolder();
 
 void WriteTrace(const std::string& message);
 

@@ -191,15 +191,23 @@ VersionCheck EvaluateVersionList(std::string_view text, std::string_view product
     return check;
 }
 
+Quotes::FetchRequest VersionListRequest(const std::string& url)
+{
+    Quotes::FetchRequest request;
+    request.url = url;
+    request.access = Quotes::INTERNET_OPEN_TYPE_DIRECT;
+    request.options.attempts = VersionListAttempts;
+    request.options.totalTimeoutMs = VersionListFetchBoundMs;
+    // An error page is no list, and only the maker site says which installer to fetch.
+    request.options.refuseHttpErrors = true;
+    request.options.stayOnHost = true;
+    return request;
+}
+
 std::string FetchVersionList(const std::string& url)
 {
-    Quotes::DownloadOptions options;
-    options.attempts = VersionListAttempts;
-    options.totalTimeoutMs = VersionListFetchBoundMs;
-    // An error page is no list, and only the maker site says which installer to fetch.
-    options.refuseHttpErrors = true;
-    options.stayOnHost = true;
-    return Quotes::DownloadPage(url, Quotes::INTERNET_OPEN_TYPE_DIRECT, options);
+    const Quotes::FetchRequest request = VersionListRequest(url);
+    return Quotes::DownloadPage(request.url, request.access, request.options);
 }
 
 VersionCheck ReadVersionList(std::string_view productName, std::string_view versionText,

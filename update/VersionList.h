@@ -4,6 +4,7 @@
 // product name, and it is split at commas:
 //   name, download name, release letter, size in kilobytes, (unused), [more]
 
+#include "quotes/Fetcher.h"
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -76,6 +77,8 @@ VersionCheck EvaluateVersionList(std::string_view text, std::string_view product
 
 // Fetches a URL and returns its body, the empty text on failure.
 using Fetcher = std::function<std::string(const std::string& url)>;
+// The request for the list: direct, six attempts, an error page or another host refused.
+Quotes::FetchRequest VersionListRequest(const std::string& url);
 // The direct fetch of the list with its six attempts.
 std::string FetchVersionList(const std::string& url);
 

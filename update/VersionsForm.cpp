@@ -1,11 +1,8 @@
 #include "update/VersionsForm.h"
 
 #include "quotes/HttpClient.h"
-#include "support/Folders.h"
 #include "support/Product.h"
 #include "support/ScreenPlacement.h"
-#include "support/SettingsStore.h"
-#include "support/SystemInfo.h"
 #include "update/Gauge.h"
 #include "update/Installer.h"
 #include "update/TerminateForm.h"
@@ -24,6 +21,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <limits>
+#include <memory>
 
 namespace {
 constexpr int PanelHeight = 73;
@@ -55,8 +53,15 @@ private:
 };
 } // namespace
 
-TVersionsForm::TVersionsForm(QWidget* parent)
-    : QWidget(parent), ProductName(Support::ProductName), VersionText(Support::VersionText)
+using Support::Text;
+
+TVersionsForm::TVersionsForm(Update::VersionsFormSetup setup, QWidget* parent)
+    : QWidget(parent), ProductName(Support::ProductName), VersionText(Support::VersionText),
+      StartFolder(std::move(setup.startFolder)), FetchList(std::move(setup.fetchList)),
+      QuitProgram(std::move(setup.quitProgram)), m_language(setup.language),
+      m_dataFolder(std::move(setup.dataFolder)), m_makerSite(std::move(setup.makerSite)),
+      m_mainWindowOpen(std::move(setup.mainWindowOpen)), m_findProcess(std::move(setup.findProcess)),
+      m_fetcher(setup.fetcher ? setup.fetcher : &m_ownFetcher)
 {
     setObjectName(QStringLiteral("VersionsForm"));
     QFont verdana(QStringLiteral("Verdana"));
@@ -79,13 +84,13 @@ TVersionsForm::TVersionsForm(QWidget* parent)
     Gauge1->setGeometry(12, 9, 317, 16);
     Gauge1->hide();
 
-    DownloadBtn = new QPushButton(QStringLiteral("Start Download"), Panel1);
+    DownloadBtn = new QPushButton(Say(Text::DesignDownloadButton), Panel1);
     DownloadBtn->setObjectName(QStringLiteral("DownloadBtn"));
     DownloadBtn->setGeometry(12, 36, 138, 25);
     DownloadBtn->hide();
     connect(DownloadBtn, &QPushButton::clicked, this, [this] { DownloadBtnClick(); });
 
-    ExitBtn = new QPushButton(QStringLiteral("Sluit venster"), Panel1);
+    ExitBtn = new QPushButton(Say(Text::CloseWindowButton), Panel1);
     ExitBtn->setObjectName(QStringLiteral("ExitBtn"));
     ExitBtn->setGeometry(191, 36, 138, 25);
     connect(ExitBtn, &QPushButton::clicked, this, [this] { ExitBtnClick(); });
@@ -96,19 +101,22 @@ TVersionsForm::TVersionsForm(QWidget* parent)
     layout->addWidget(Memo1, 1);
     layout->addWidget(Panel1);
 
-    StartFolder = QDir::currentPath().toLocal8Bit().toStdString() + "/";
-
-    FetchList = Update::FetchVersionList;
     StartProgram = [](const QString& program, const QStringList& arguments) {
         // Started directly, never through a shell: the name comes from the network.
         return QProcess::startDetached(program, arguments, QString());
     };
-    QuitProgram = [] { QCoreApplication::quit(); };
+    if (!QuitProgram)
+        QuitProgram = [] { QCoreApplication::quit(); };
 }
 
-bool TVersionsForm::Dutch() const
+QString TVersionsForm::Say(Text text) const
 {
-    return Support::Language == "NLD";
+    return FromText(SayText(text));
+}
+
+std::string TVersionsForm::SayText(Text text) const
+{
+    return Support::TextFor(text, m_language);
 }
 
 void TVersionsForm::ClearLines()
@@ -131,29 +139,15 @@ void TVersionsForm::AddLineText(const QString& line)
 
 void TVersionsForm::AddWriteFailureLine(const std::string& path)
 {
-    const QString file = PathFromText(path);
-    AddLineText(Dutch() ? QStringLiteral("Het bestand %1 kan niet worden geschreven.").arg(file)
-                        : QStringLiteral("The file %1 cannot be written.").arg(file));
+    AddLineText(Say(Text::FileNamed) + PathFromText(path) + Say(Text::FileCannotBeWrittenEnd));
 }
 
 void TVersionsForm::AddSignatureLine(Update::SignatureCheck check)
 {
-    const QString name = FromText(DownloadName);
-    const bool dutch = Dutch();
     if (check == Update::SignatureCheck::Missing)
-        AddLineText(dutch ? QStringLiteral("%1 is niet ondertekend: het bestand is verwijderd en wordt niet "
-                                           "geïnstalleerd.")
-                                .arg(name)
-                          : QStringLiteral("%1 is not signed: the file has been deleted and will not be "
-                                           "installed.")
-                                .arg(name));
+        AddLine(DownloadName + SayText(Text::NotSignedEnd));
     else
-        AddLineText(dutch ? QStringLiteral("De handtekening van %1 klopt niet: het bestand is verwijderd en "
-                                           "wordt niet geïnstalleerd.")
-                                .arg(name)
-                          : QStringLiteral("The signature of %1 is not valid: the file has been deleted and "
-                                           "will not be installed.")
-                                .arg(name));
+        AddLine(SayText(Text::SignatureOf) + DownloadName + SayText(Text::SignatureInvalidEnd));
 }
 
 QStringList TVersionsForm::Lines() const
@@ -175,7 +169,7 @@ void TVersionsForm::showEvent(QShowEvent* event)
 
 void TVersionsForm::FormShow()
 {
-    setWindowTitle(FromText(ProductName + " - Update"));
+    setWindowTitle(FromText(ProductName + SayText(Text::UpdateCaptionSuffix)));
 }
 
 void TVersionsForm::closeEvent(QCloseEvent* event)
@@ -190,7 +184,7 @@ void TVersionsForm::CheckForUpdate(const std::string& productName, const std::st
 {
     ProductName = productName.substr(0, MaxArgumentLength);
     VersionText = versionText.substr(0, MaxArgumentLength);
-    const std::string siteRoot = MakerSite;
+    const std::string& siteRoot = m_makerSite;
     const Update::VersionCheck check = Update::ReadVersionList(ProductName, VersionText, siteRoot, FetchList);
 
     if (check.result == Update::VersionCheckResult::UpToDate ||
@@ -205,15 +199,13 @@ void TVersionsForm::CheckForUpdate(const std::string& productName, const std::st
         return;
 
     show();
-    const bool dutch = Dutch();
-    AddLine(dutch ? "Een Update wordt aanbevolen" : "Update is advised");
+    AddLine(SayText(Text::UpdateAdvised));
     AddLine("");
-    AddLine((dutch ? "Uw huidige versie is " : "Your current version is ") +
-            Support::VersionTextIn(VersionText, Support::Language));
-    AddLine((dutch ? "De nieuwste versie is " : "The latest version is ") + check.latestVersion);
-    AddLine((dutch ? "De Downloadnaam is " : "The Download Name is ") + check.downloadName);
-    DownloadBtn->setText(dutch ? QStringLiteral("Start Downloaden") : QStringLiteral("Start Downloading"));
-    ExitBtn->setText(QStringLiteral("Download Later"));
+    AddLine(SayText(Text::CurrentVersionIs) + Support::VersionTextIn(VersionText, m_language));
+    AddLine(SayText(Text::LatestVersionIs) + check.latestVersion);
+    AddLine(SayText(Text::DownloadNameIs) + check.downloadName);
+    DownloadBtn->setText(Say(Text::StartDownloadingButton));
+    ExitBtn->setText(Say(Text::DownloadLaterButton));
 
     DownloadName = check.downloadName;
     DownloadBase = siteRoot;
@@ -229,13 +221,11 @@ void TVersionsForm::DownloadBtnClick()
     if (!DownloadInstaller(DownloadName, DownloadBase))
         return;
 
-    const bool dutch = Dutch();
     ClearLines();
     AddLine("");
-    AddLine(DownloadName + (dutch ? " is met succes gedownload" : " has been succesfully downloaded"));
-    AddLine(dutch ? "Klik \"Installeer\" om het progamma te installeren"
-                  : "Click \"Install\" to install the progam");
-    ExitBtn->setText(dutch ? QStringLiteral("Installeer") : QStringLiteral("Install"));
+    AddLine(DownloadName + SayText(Text::DownloadSucceededEnd));
+    AddLine(SayText(Text::ClickInstall));
+    ExitBtn->setText(Say(Text::InstallButton));
     DownloadBtn->hide();
     ExitBtn->show();
     InstallerReady = true;
@@ -254,9 +244,11 @@ void TVersionsForm::ExitBtnClick()
 
 std::string TVersionsForm::DownloadFolder() const
 {
-    const std::string dataFolder =
-        Support::DataFolder.empty() ? Support::GetDataFolder(ProductName) : Support::DataFolder;
-    return dataFolder + Update::DownloadFolderName;
+    // Without a data folder there is none: a relative "Temp/" would name a folder in whatever
+    // the current folder is, and the start's removal of leftovers would empty it.
+    if (m_dataFolder.empty())
+        return {};
+    return m_dataFolder + Update::DownloadFolderName;
 }
 
 bool TVersionsForm::DownloadInstaller(const std::string& name, const std::string& base)
@@ -268,15 +260,17 @@ bool TVersionsForm::DownloadInstaller(const std::string& name, const std::string
     Gauge1->SetProgress(0);
     ReceivedKB = 0;
     InstallerSignature.clear();
-    const bool dutch = Dutch();
-    const QString failed = dutch ? QStringLiteral("Het downloaden van %1 is mislukt.").arg(FromText(name))
-                                 : QStringLiteral("The download of %1 failed.").arg(FromText(name));
+    const std::string failed = SayText(Text::DownloadOf) + name + SayText(Text::DownloadFailedEnd);
     if (!Update::IsSafeFileName(name)) {
-        AddLineText(failed);
+        AddLine(failed);
         return false;
     }
 
     const std::string folder = DownloadFolder();
+    if (folder.empty()) {
+        AddWriteFailureLine(name);
+        return false;
+    }
     QFile::remove(PathFromText(folder + Update::EarlierInstallerName(ProductName, VersionText)));
     QFile::remove(PathFromText(folder + name));
     QDir().mkpath(PathFromText(folder));
@@ -297,7 +291,7 @@ bool TVersionsForm::DownloadInstaller(const std::string& name, const std::string
         if (result == StreamResult::WriteFailed)
             AddWriteFailureLine(path);
         else if (result != StreamResult::Cancelled)
-            AddLineText(failed);
+            AddLine(failed);
         return false;
     }
 
@@ -313,7 +307,16 @@ bool TVersionsForm::DownloadInstaller(const std::string& name, const std::string
     return true;
 }
 
-std::string TVersionsForm::FetchSignature(const std::string& address) const
+Quotes::FetchResult TVersionsForm::FetchNow(const std::string& address,
+                                            const Quotes::DownloadOptions& options)
+{
+    Quotes::FetchResult result;
+    m_fetcher->Fetch({address, Quotes::INTERNET_OPEN_TYPE_DIRECT, options},
+                     [&result](const Quotes::FetchResult& fetched) { result = fetched; });
+    return result;
+}
+
+std::string TVersionsForm::FetchSignature(const std::string& address)
 {
     Quotes::DownloadOptions options;
     options.attempts = 1; // as the installer's own download
@@ -321,7 +324,7 @@ std::string TVersionsForm::FetchSignature(const std::string& address) const
     options.maxBodyBytes = Update::MaxSignatureFileBytes;
     options.refuseHttpErrors = true;
     options.stayOnHost = true;
-    const Quotes::FetchResult fetched = Quotes::Fetch(address, Quotes::INTERNET_OPEN_TYPE_DIRECT, options);
+    const Quotes::FetchResult fetched = FetchNow(address, options);
     // Too long is kept as it is, and found malformed; a fetch that failed brought no signature.
     if (fetched.ending == Quotes::FetchEnding::Complete || fetched.ending == Quotes::FetchEnding::TooLong)
         return fetched.body;
@@ -330,7 +333,7 @@ std::string TVersionsForm::FetchSignature(const std::string& address) const
 
 bool TVersionsForm::DownloadCancelled() const
 {
-    return m_cancelRequested || (MainWindowOpen && !MainWindowOpen());
+    return m_cancelRequested || (m_mainWindowOpen && !m_mainWindowOpen());
 }
 
 TVersionsForm::StreamResult TVersionsForm::DownloadToStream(QIODevice& stream, const std::string& address)
@@ -360,7 +363,7 @@ TVersionsForm::StreamResult TVersionsForm::DownloadToStream(QIODevice& stream, c
         }
         return true;
     };
-    const Quotes::FetchResult fetched = Quotes::Fetch(address, Quotes::INTERNET_OPEN_TYPE_DIRECT, options);
+    const Quotes::FetchResult fetched = FetchNow(address, options);
     if (result == StreamResult::Finished && fetched.ending != Quotes::FetchEnding::Complete)
         result = StreamResult::Failed;
     return result;
@@ -368,11 +371,9 @@ TVersionsForm::StreamResult TVersionsForm::DownloadToStream(QIODevice& stream, c
 
 void TVersionsForm::StartInstaller()
 {
-    const bool dutch = Dutch();
     const std::string displayName = Update::InstallerDisplayName(DownloadName);
     AddLine("");
-    AddLine(dutch ? "De installatie van " + displayName + " wordt gestart."
-                  : "The installation of " + displayName + " is started.");
+    AddLine(SayText(Text::InstallationOf) + displayName + SayText(Text::InstallationStartingEnd));
 
     const QString installer = PathFromText(DownloadFolder() + DownloadName);
     // Checked again: the file may have been changed since its download.
@@ -385,7 +386,7 @@ void TVersionsForm::StartInstaller()
             AddSignatureLine(check);
             // Back to the offer: a new download may bring a good file.
             DownloadBtn->show();
-            ExitBtn->setText(QStringLiteral("Download Later"));
+            ExitBtn->setText(Say(Text::DownloadLaterButton));
             return;
         }
     }
@@ -397,11 +398,10 @@ void TVersionsForm::StartInstaller()
         arguments.append(FromText(argument));
     if (!Update::IsSafeFileName(DownloadName) || !StartProgram || !StartProgram(installer, arguments)) {
         // InstallerReady stays set: the next click tries again with the same file.
-        AddLine(dutch ? "Installatie is mislukt." : "Installation failed.");
+        AddLine(SayText(Text::InstallationFailed));
         return;
     }
-    AddLine(dutch ? "De installatie van " + displayName + " is gestart."
-                  : "The installation of " + displayName + " has started.");
+    AddLine(SayText(Text::InstallationOf) + displayName + SayText(Text::InstallationStartedEnd));
     EndCompanionProgram();
     if (QuitProgram)
         QuitProgram();
@@ -410,11 +410,17 @@ void TVersionsForm::StartInstaller()
 void TVersionsForm::EndCompanionProgram()
 {
     const std::string companion = Update::CompanionProgramPath(StartFolder, ProductName);
-    TTerminateForm ownFinder;
-    const TTerminateForm* finder = Finder ? Finder : &ownFinder;
+    std::unique_ptr<TTerminateForm> ownFinder;
+    auto findProcess = m_findProcess;
+    if (!findProcess) {
+        ownFinder = std::make_unique<TTerminateForm>();
+        findProcess = [finder = ownFinder.get()](const std::string& path) {
+            return finder->FindProcess(path);
+        };
+    }
     // Bounded: a process that survives its termination is left alone and the program quits all the same.
     for (m_terminationRounds = 0; m_terminationRounds < MaxTerminationRounds; ++m_terminationRounds) {
-        const Update::ProcessHandle process = finder->FindProcess(companion);
+        const Update::ProcessHandle process = findProcess(companion);
         if (!process)
             break;
         Update::TerminateProcess(process);

@@ -1,7 +1,10 @@
 #pragma once
 // The update window: announces a newer version, downloads its installer and starts it.
 
+#include "support/SystemFacts.h"
+#include "support/Texts.h"
 #include "update/InstallerSignature.h"
+#include "update/ProcessFinder.h"
 #include "update/VersionList.h"
 
 #include <QStringList>
@@ -15,11 +18,35 @@ class QPlainTextEdit;
 class QPushButton;
 class TGauge;
 
+namespace Update {
+
+// What the update window is handed when the program starts.
+struct VersionsFormSetup
+{
+    Support::Language language = Support::Language::English;
+    std::string dataFolder;  // the per-user data folder, with its final separator
+    std::string startFolder; // the current folder at start-up, with its final separator
+    std::string makerSite;   // the maker's web site root, ending in "/": versions.dat and installers
+    Fetcher fetchList = FetchVersionList;
+    // Fetches the installer and its signature. Empty: a blocking fetcher of the window's own.
+    // The window waits for each result: the fetcher must answer before it returns.
+    Quotes::Fetcher* fetcher = nullptr;
+    // Ends the program the normal way (the program closes its main window, which saves the
+    // settings and the history). Empty: the application quits.
+    std::function<void()> quitProgram;
+    // False once the main window has closed: a running download then stops. Empty: always open.
+    std::function<bool()> mainWindowOpen;
+    // The running process whose executable is `path`. Empty: the window uses a finder of its own.
+    std::function<ProcessHandle(const std::string& path)> findProcess;
+};
+
+} // namespace Update
+
 class TVersionsForm : public QWidget
 {
     Q_OBJECT
 public:
-    explicit TVersionsForm(QWidget* parent = nullptr);
+    explicit TVersionsForm(Update::VersionsFormSetup setup, QWidget* parent = nullptr);
 
     // ---- Components ----
     QPlainTextEdit* Memo1 = nullptr;
@@ -71,7 +98,7 @@ public:
     };
     StreamResult DownloadToStream(QIODevice& stream, const std::string& address);
 
-    // The download folder: the data folder + "Temp/".
+    // The download folder: the data folder + "Temp/"; empty without a data folder.
     std::string DownloadFolder() const;
     bool Downloading() const { return m_downloading; }
     QStringList Lines() const;
@@ -87,16 +114,25 @@ protected:
 
 private:
     void FormShow();
-    bool Dutch() const;
+    QString Say(Support::Text text) const;
+    std::string SayText(Support::Text text) const;
     void ClearLines();
     void AddLine(const std::string& line);
     void AddLineText(const QString& line);
     void AddWriteFailureLine(const std::string& path);
     void AddSignatureLine(Update::SignatureCheck check);
-    std::string FetchSignature(const std::string& address) const;
+    std::string FetchSignature(const std::string& address);
     void EndCompanionProgram();
     bool DownloadCancelled() const;
 
+    Support::Language m_language;
+    std::string m_dataFolder;
+    std::string m_makerSite;
+    std::function<bool()> m_mainWindowOpen;
+    std::function<Update::ProcessHandle(const std::string& path)> m_findProcess;
+    Quotes::FetchResult FetchNow(const std::string& address, const Quotes::DownloadOptions& options);
+    Quotes::BlockingFetcher m_ownFetcher;
+    Quotes::Fetcher* m_fetcher = nullptr;
     QStringList m_lines;
     bool m_downloading = false;
     bool m_cancelRequested = false;

@@ -2,8 +2,8 @@
 // and the download page handed to an injected opener, and the error boxes when that fails.
 
 #include "about/AboutForm.h"
+#include "session/ProgramSettings.h"
 #include "support/SettingsStore.h"
-#include "support/SystemInfo.h"
 #include "testsupport/TestSupport.h"
 
 #include <QApplication>
@@ -56,13 +56,18 @@ QStringList MemoLines(const QString& text)
     return text.split(QLatin1Char('\n'));
 }
 
-void SetMakerSite(const QVariant& value)
+// The maker site as the program hands it to the box: the setting (in this test's own settings
+// file) as the program reads it, its default when absent.
+QString MakerSiteFromSetting(const QVariant& value)
 {
-    const auto settings = Support::OpenSettings();
-    if (value.isValid())
-        settings->setValue(QStringLiteral("Sources/MakerSite"), value);
-    else
-        settings->remove(QStringLiteral("Sources/MakerSite"));
+    {
+        const auto settings = Support::OpenSettings();
+        if (value.isValid())
+            settings->setValue(QStringLiteral("Sources/MakerSite"), value);
+        else
+            settings->remove(QStringLiteral("Sources/MakerSite"));
+    }
+    return ProgramSettings().ReadSources().makerSite;
 }
 
 } // namespace
@@ -75,10 +80,12 @@ private:
     std::unique_ptr<QWidget> m_owner;
     QList<QUrl> m_opened;
 
-    std::unique_ptr<TAboutForm> MakeForm(const char* language, bool openSucceeds = true)
+    // `language` as the system's three-letter code names it.
+    std::unique_ptr<TAboutForm>
+    MakeForm(const char* language, bool openSucceeds = true,
+             const QString& makerSite = ProgramSettings::DefaultSources().makerSite)
     {
-        Support::Language = language;
-        auto form = std::make_unique<TAboutForm>(m_owner.get());
+        auto form = std::make_unique<TAboutForm>(Support::LanguageOfCode(language), makerSite, m_owner.get());
         form->SetUrlOpener([this, openSucceeds](const QUrl& url) {
             m_opened.append(url);
             return openSucceeds;
@@ -96,11 +103,7 @@ private slots:
         m_opened.clear();
     }
 
-    void cleanup()
-    {
-        m_owner.reset();
-        Support::Language = "ENU";
-    }
+    void cleanup() { m_owner.reset(); }
 
     void filledByLanguage_data()
     {
@@ -291,8 +294,7 @@ private slots:
         QFETCH(QByteArray, language);
         QFETCH(QVariant, makerSite);
         QFETCH(QByteArray, expected);
-        const auto form = MakeForm(language.constData());
-        SetMakerSite(makerSite); // read when the button is pressed
+        const auto form = MakeForm(language.constData(), true, MakerSiteFromSetting(makerSite));
         form->HomeBtn->click();
         QCOMPARE(m_opened.size(), 1);
         QCOMPARE(m_opened.first().toEncoded(), expected);

@@ -12,6 +12,12 @@ namespace {
 const ProductFacts Facts{"Koerszicht", "versie 1.00d", "Koerszicht, versie 1.00d - [AEX-Index]",
                          "http://www.koerszicht.example/"};
 
+// The language as the system's three-letter code names it.
+Support::Language LanguageOf(const QString& code)
+{
+    return Support::LanguageOfCode(code.toStdString());
+}
+
 QString Q(const std::string& text)
 {
     return QString::fromLatin1(text);
@@ -57,7 +63,7 @@ private slots:
     {
         QFETCH(QString, language);
         QFETCH(bool, dutch);
-        const AboutTexts texts = TextsFor(language.toStdString(), Facts);
+        const AboutTexts texts = TextsFor(LanguageOf(language), Facts);
 
         QCOMPARE(texts.label2.front() == ' ', dutch);
         QCOMPARE(Q(texts.label2), dutch ? QStringLiteral(" Geeft meer inzicht in het koersverloop.")
@@ -107,7 +113,7 @@ private slots:
         ProductFacts facts = Facts;
         facts.productName = "Proefnaam";
         facts.mainCaption = "Hoofdvenster";
-        const AboutTexts texts = TextsFor(language.toStdString(), facts);
+        const AboutTexts texts = TextsFor(LanguageOf(language), facts);
         QTEST(Q(texts.label1), "label1");
         QTEST(Q(texts.mailHint), "mailHint");
         QTEST(Q(texts.homeHint), "homeHint");
@@ -141,7 +147,7 @@ private slots:
     {
         QFETCH(QString, language);
         QFETCH(QString, expected);
-        const AboutTexts texts = TextsFor(language.toStdString(), Facts);
+        const AboutTexts texts = TextsFor(LanguageOf(language), Facts);
         const std::string address =
             MailAddressText(ProjectMailAddress, "Koerszicht", "versie 1.00d", texts.mailLines);
         QCOMPARE(Q(address), expected);
@@ -195,7 +201,7 @@ private slots:
         QFETCH(QString, language);
         QFETCH(QString, expected);
         const std::string address =
-            DownloadPageAddress(site.toStdString(), language.toStdString(), "Koerszicht");
+            DownloadPageAddress(site.toStdString(), LanguageOf(language), "Koerszicht");
         QCOMPARE(Q(address), expected);
         const QUrl url = AddressUrl(address);
         QVERIFY(url.isValid());
@@ -206,7 +212,7 @@ private slots:
     // with blanks encoded.
     void addressUrlKeepsTheEscapes()
     {
-        const AboutTexts texts = TextsFor("NLD", Facts);
+        const AboutTexts texts = TextsFor(Support::Language::Dutch, Facts);
         const std::string address =
             MailAddressText(ProjectMailAddress, "Koerszicht", "versie 1.00d", texts.mailLines);
         const QUrl url = AddressUrl(address);

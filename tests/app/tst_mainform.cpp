@@ -288,7 +288,7 @@ private slots:
     {
         {
             Window window;
-        TMainForm& form = window.form;
+            TMainForm& form = window.form;
             form.move(33, 44);
             form.resize(900, 650);
             form.SpinEdit->setValue(228);

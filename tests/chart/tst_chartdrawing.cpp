@@ -2,7 +2,6 @@
 #include "ChartTestData.h"
 #include "chart/ChartDrawing.h"
 #include "support/Clock.h"
-#include "support/SystemInfo.h"
 
 #include <QPainter>
 #include <QTest>
@@ -413,34 +412,36 @@ void TestChartDrawing::monthNamesNeverRunTogether()
 }
 
 // The note stands in the main window, which speaks Dutch: Dutch words and a Dutch date also
-// for a user whose system speaks English.
+// for a user whose system speaks English. A window in English gets English words and date.
 void TestChartDrawing::plotNoteText_data()
 {
     QTest::addColumn<int>("lastValued"); // days before today; -1: no value at all
-    QTest::addColumn<bool>("english");   // the system's language and regional settings
+    QTest::addColumn<bool>("english");   // the system's regional settings
+    QTest::addColumn<bool>("inEnglish"); // the window's language
     QTest::addColumn<QString>("note");
-    QTest::newRow("yesterday") << 1 << false << QString();
-    QTest::newRow("a week: a long weekend and holidays") << 7 << false << QString();
-    QTest::newRow("eight days") << 8 << false << "Geen koersen na 4-6-2012";
-    QTest::newRow("eight days, English system") << 8 << true << "Geen koersen na 4-6-2012";
-    QTest::newRow("a year, English system") << 366 << true << "Geen koersen na 12-6-2011";
-    QTest::newRow("a value after today") << -5 << false << QString();
-    QTest::newRow("no value") << -1 << false << "Geen koersen";
-    QTest::newRow("no value, English system") << -1 << true << "Geen koersen";
+    QTest::newRow("yesterday") << 1 << false << false << QString();
+    QTest::newRow("a week: a long weekend and holidays") << 7 << false << false << QString();
+    QTest::newRow("eight days") << 8 << false << false << "Geen koersen na 4-6-2012";
+    QTest::newRow("eight days, English system") << 8 << true << false << "Geen koersen na 4-6-2012";
+    QTest::newRow("a year, English system") << 366 << true << false << "Geen koersen na 12-6-2011";
+    QTest::newRow("a value after today") << -5 << false << false << QString();
+    QTest::newRow("no value") << -1 << false << false << "Geen koersen";
+    QTest::newRow("no value, English system") << -1 << true << false << "Geen koersen";
+    QTest::newRow("English window, Dutch system") << 8 << false << true << "No prices after 6/4/2012";
+    QTest::newRow("English window, no value") << -1 << false << true << "No prices";
 }
 
 void TestChartDrawing::plotNoteText()
 {
     QFETCH(int, lastValued);
     QFETCH(bool, english);
+    QFETCH(bool, inEnglish);
     QFETCH(QString, note);
-    const std::string language = Support::Language;
     const Support::RegionalSettings regional = Support::Regional();
-    Support::Language = english ? "ENU" : "NLD";
     Support::SetRegional(english ? Support::RegionalSettings::English() : Support::RegionalSettings::Dutch());
     const int day = lastValued == -1 ? History::NoDay : TodayDay() - lastValued;
-    const QString made = Chart::PlotNote(day, TodayDay());
-    Support::Language = language;
+    const QString made =
+        Chart::PlotNote(day, TodayDay(), inEnglish ? Support::Language::English : Support::Language::Dutch);
     Support::SetRegional(regional);
     QCOMPARE(made, note);
 }

@@ -140,7 +140,8 @@ void TestHandles::storedRoundTrip()
     const auto scale = ExactScale();
     ProgramSettings settings;
     for (int handle = 0; handle < Chart::HandleCount; ++handle)
-        settings.WriteHandle(handle, Chart::StoreHandle(QPoint(196, 135) + QPoint(2 * handle, 0), scale, ','));
+        settings.WriteHandle(handle,
+                             Chart::StoreHandle(QPoint(196, 135) + QPoint(2 * handle, 0), scale, ','));
     const QByteArray ini = TestSupport::ReadFile(TestSupport::IniPath());
     QVERIFY2(ini.contains("Shape3-Left=41100"), ini.constData());
     QVERIFY2(ini.contains("Shape3-Top=\"500,2500\""), ini.constData());

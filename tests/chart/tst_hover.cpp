@@ -60,24 +60,28 @@ void TestHover::seriesHeightIsOneItemLeft()
 
 void TestHover::plotText_data()
 {
-    QTest::addColumn<bool>("dutch");
+    QTest::addColumn<bool>("dutch");         // the regional settings
+    QTest::addColumn<bool>("englishLabels"); // the window's language; the main window speaks Dutch
     QTest::addColumn<int>("x");
     QTest::addColumn<QString>("text");
     // "Koers: " and the value text with its own leading blank: two blanks after the colon.
-    QTest::newRow("Dutch") << true << 70 << "Koers:  507,34\r\nDatum: 14-6-2012";
-    QTest::newRow("English") << false << 70 << "Koers:  507,34\r\nDatum: 6/14/2012";
+    QTest::newRow("Dutch") << true << false << 70 << "Koers:  507,34\r\nDatum: 14-6-2012";
+    QTest::newRow("English") << false << false << 70 << "Koers:  507,34\r\nDatum: 6/14/2012";
     QTest::newRow("date from the scale, value from the position")
-        << true << 1 << "Koers:  500,34\r\nDatum: 7-6-2012";
+        << true << false << 1 << "Koers:  500,34\r\nDatum: 7-6-2012";
+    QTest::newRow("English labels") << false << true << 70 << "Price:  507,34\r\nDate: 6/14/2012";
 }
 
 void TestHover::plotText()
 {
     QFETCH(bool, dutch);
+    QFETCH(bool, englishLabels);
     QFETCH(int, x);
     QFETCH(QString, text);
     const auto items = TenItems();
     const auto regional = dutch ? Support::RegionalSettings::Dutch() : Support::RegionalSettings::English();
-    QCOMPARE(Chart::PlotHoverText(items, Chart::MakeScale(items, 100, 80), x, regional), text);
+    const auto language = englishLabels ? Support::Language::English : Support::Language::Dutch;
+    QCOMPARE(Chart::PlotHoverText(items, Chart::MakeScale(items, 100, 80), x, regional, language), text);
 }
 
 void TestHover::listText_data()
@@ -98,7 +102,9 @@ void TestHover::listText()
 {
     QFETCH(QString, entry);
     QFETCH(QString, text);
-    QCOMPARE(Chart::ListHoverText(entry.toStdString(), Support::RegionalSettings::Dutch()), text);
+    QCOMPARE(Chart::ListHoverText(entry.toStdString(), Support::RegionalSettings::Dutch(),
+                                  Support::Language::Dutch),
+             text);
 }
 
 void TestHover::emptySeries()
@@ -106,8 +112,8 @@ void TestHover::emptySeries()
     const auto scale = Chart::MakeScale(History::EntryList(), 100, 80);
     QCOMPARE(Chart::ValueTextAtX({}, scale, 50), std::string());
     QCOMPARE(Chart::SeriesHeightAtX({}, scale, 50), 0);
-    QVERIFY(
-        Chart::PlotHoverText({}, scale, 50, Support::RegionalSettings::Dutch()).startsWith("Koers: \r\n"));
+    QVERIFY(Chart::PlotHoverText({}, scale, 50, Support::RegionalSettings::Dutch(), Support::Language::Dutch)
+                .startsWith("Koers: \r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestHover)

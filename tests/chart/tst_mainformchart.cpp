@@ -57,8 +57,7 @@ bool WriteIni(const QByteArray& defaults)
 
 int DrawGraphCount()
 {
-    const QByteArray log =
-        TestSupport::ReadFile(TestSupport::DataFolder() + "Koerszicht.log");
+    const QByteArray log = TestSupport::ReadFile(TestSupport::DataFolder() + "Koerszicht.log");
     return static_cast<int>(log.count("MainForm.DrawGraph - begin"));
 }
 
@@ -484,10 +483,13 @@ void TestMainFormChart::hoverBounds()
     }
     QCOMPARE(form.Image->cursor().shape(), Qt::CrossCursor);
     QCOMPARE(form.Shape1->geometry(), QRect(at.x(), 240 - 15, 1, 15));
-    QCOMPARE(form.Shape2->geometry(), QRect(0, 240 - Chart::SeriesHeightAtX(Items(form), form.Lines->Scale(), at.x() + 3) + 3, 15, 1));
+    QCOMPARE(form.Shape2->geometry(),
+             QRect(0, 240 - Chart::SeriesHeightAtX(Items(form), form.Lines->Scale(), at.x() + 3) + 3, 15, 1));
     const int day = form.Lines->Scale().XToDay(static_cast<std::uint16_t>(at.x()));
-    QCOMPARE(Hint(form.Image), "Koers: " + QString::fromStdString(Chart::ValueTextAtX(Items(form), form.Lines->Scale(), at.x())) +
-                                "\r\nDatum: " + Support::DateOfDay(day).toString("d-M-yyyy"));
+    QCOMPARE(
+        Hint(form.Image),
+        "Koers: " + QString::fromStdString(Chart::ValueTextAtX(Items(form), form.Lines->Scale(), at.x())) +
+            "\r\nDatum: " + Support::DateOfDay(day).toString("d-M-yyyy"));
 }
 
 void TestMainFormChart::hoverThroughEvents()

@@ -204,8 +204,8 @@ private slots:
         const LoadedHistory loaded = SplitHeldBack(file, LoadStatus::Read);
         const int today = 40000;
         // Closing prices for a Friday and the Monday after; the weekend is missing.
-        const SeriesBuild build =
-            BuildSeries(loaded.history, 200, today, ',', {MakeEntry(39991, "401,89"), MakeEntry(39994, "404,89")});
+        const SeriesBuild build = BuildSeries(loaded.history, 200, today, ',',
+                                              {MakeEntry(39991, "401,89"), MakeEntry(39994, "404,89")});
         QCOMPARE(build.lastStoredEntry, loaded.history.back());
         QCOMPARE(EntryDay(build.lastStoredEntry), 39989);
         for (const std::string& item : build.items)
@@ -223,10 +223,10 @@ private slots:
     {
         const EntryList history = Consecutive(39700, 39990);
         const SeriesBuild build = BuildSeries(history, 100, 40000, ',',
-                                              {MakeEntry(39995, "7"),    // out of order
-                                               "not an entry",           // no day
-                                               MakeEntry(39990, "0,0"),  // a day held already, without a value
-                                               MakeEntry(39989, "5")});  // a day held already, a new value
+                                              {MakeEntry(39995, "7"),   // out of order
+                                               "not an entry",          // no day
+                                               MakeEntry(39990, "0,0"), // a day held already, without a value
+                                               MakeEntry(39989, "5")}); // a day held already, a new value
         QVERIFY(Contains(build.items, "39995 - 7"));
         QVERIFY(Contains(build.items, "39990 - 399,90"));
         QVERIFY(Contains(build.items, "39989 - 5"));

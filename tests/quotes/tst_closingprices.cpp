@@ -340,11 +340,13 @@ private slots:
         QTest::newRow("4") << BackfillCode::ZeroValue << QByteArray("Fout 4; AEX-Koers = 0,0");
         QTest::newRow("unknown code") << BackfillCode(7) << QByteArray();
     }
+    // The main window shows them in Dutch; a window in English has its own wording.
     void messageTexts()
     {
         QFETCH(BackfillCode, code);
         QFETCH(QByteArray, text);
-        QCOMPARE(QByteArray::fromStdString(Quotes::LoadMessageText(code)), text);
+        QCOMPARE(QByteArray::fromStdString(Quotes::LoadMessageText(code, Support::Language::Dutch)), text);
+        QCOMPARE(Quotes::LoadMessageText(code, Support::Language::English).empty(), text.isEmpty());
     }
 };
 

@@ -376,7 +376,7 @@ void TestQuotePage::statusLine()
     QCOMPARE(line.koers.colour, std::optional<QColor>(QColor(255, 0, 0)));
     QVERIFY(!line.time.colour); // the time keeps its colour
 
-    const StatusLine failed = FailedStatus();
+    const StatusLine failed = FailedStatus(Support::Language::Dutch);
     QCOMPARE(failed.aex.text, std::string());
     QCOMPARE(failed.koers.text, std::string());
     QCOMPARE(failed.time.text, std::string("Het downloaden van de AEX is niet gelukt."));

@@ -34,22 +34,23 @@ private slots:
         QTest::addColumn<QVariantMap>("stored");
         QTest::addColumn<QList<int>>("read"); // top, left, width, height, day count
         QTest::addColumn<bool>("dagenStored");
-        QTest::newRow("nothing stored: the defaults") << QVariantMap() << QList<int>{1, 1, 720, 540, 200} << false;
+        QTest::newRow("nothing stored: the defaults")
+            << QVariantMap() << QList<int>{1, 1, 720, 540, 200} << false;
         QTest::newRow("as stored")
             << QVariantMap{{"Top", 30}, {"Left", 40}, {"Width", 800}, {"Height", 600}, {"Dagen", 301}}
             << QList<int>{30, 40, 800, 600, 301} << true;
-        QTest::newRow("top -50") << QVariantMap{{"Top", -50}, {"Left", 10}} << QList<int>{1, 10, 720, 540, 200}
-                                 << false;
-        QTest::newRow("top 0, left 0") << QVariantMap{{"Top", 0}, {"Left", 0}} << QList<int>{1, 1, 720, 540, 200}
-                                       << false;
-        QTest::newRow("day count too small") << QVariantMap{{"Dagen", 7}} << QList<int>{1, 1, 720, 540, 35} << true;
-        QTest::newRow("day count negative") << QVariantMap{{"Dagen", -14}} << QList<int>{1, 1, 720, 540, 35}
-                                            << true;
-        QTest::newRow("day count too large") << QVariantMap{{"Dagen", 99999}}
-                                             << QList<int>{1, 1, 720, 540, 20000} << true;
-        QTest::newRow("unreadable values")
-            << QVariantMap{{"Top", "abc"}, {"Width", ""}, {"Dagen", "veel"}} << QList<int>{1, 1, 720, 540, 200}
-            << true;
+        QTest::newRow("top -50") << QVariantMap{{"Top", -50}, {"Left", 10}}
+                                 << QList<int>{1, 10, 720, 540, 200} << false;
+        QTest::newRow("top 0, left 0")
+            << QVariantMap{{"Top", 0}, {"Left", 0}} << QList<int>{1, 1, 720, 540, 200} << false;
+        QTest::newRow("day count too small")
+            << QVariantMap{{"Dagen", 7}} << QList<int>{1, 1, 720, 540, 35} << true;
+        QTest::newRow("day count negative")
+            << QVariantMap{{"Dagen", -14}} << QList<int>{1, 1, 720, 540, 35} << true;
+        QTest::newRow("day count too large")
+            << QVariantMap{{"Dagen", 99999}} << QList<int>{1, 1, 720, 540, 20000} << true;
+        QTest::newRow("unreadable values") << QVariantMap{{"Top", "abc"}, {"Width", ""}, {"Dagen", "veel"}}
+                                           << QList<int>{1, 1, 720, 540, 200} << true;
     }
     void windowValues()
     {
@@ -156,7 +157,6 @@ private slots:
         settings->sync();
         QCOMPARE(ProgramSettings().ReadSources().makerSite, QString("http://localhost:9000/site/"));
     }
-
 };
 
 QTEST_GUILESS_MAIN(TestProgramSettings)

@@ -40,8 +40,9 @@ private slots:
         QFETCH(QByteArray, versionText);
         QFETCH(QByteArray, language);
         QFETCH(QByteArray, shown);
-        QCOMPARE(QByteArray::fromStdString(
-                     Support::VersionTextIn(versionText.toStdString(), language.toStdString())),
+        // The language as the system's three-letter code names it.
+        QCOMPARE(QByteArray::fromStdString(Support::VersionTextIn(
+                     versionText.toStdString(), Support::LanguageOfCode(language.toStdString()))),
                  shown);
     }
 };

@@ -1,10 +1,8 @@
-// The developer's trace: the switch, the log file, the line format, the bracketing of
-// operations, and the operations of the main window that are bracketed.
+// The developer's trace: the switch, the log file, the line format and the bracketing of
+// operations. The main window's bracketed operations are checked beside the main window
+// (tests/app/tst_mainformtrace.cpp).
 
-#include "testsupport/MainFormRig.h"
-#include "testsupport/ScriptedFetcher.h"
 #include "support/Clock.h"
-#include "support/Folders.h"
 #include "support/Regional.h"
 #include "support/Trace.h"
 #include "testsupport/TestSupport.h"
@@ -21,7 +19,7 @@ namespace {
 
 QString LogPath()
 {
-    return QString::fromLocal8Bit(DataFolder) + QStringLiteral("Koerszicht.log");
+    return QString::fromLocal8Bit(TraceFolder()) + QStringLiteral("Koerszicht.log");
 }
 
 QList<QByteArray> LogLines()
@@ -63,7 +61,7 @@ private slots:
         TestSupport::ResetUserFolders();
         QDir(m_folder.path()).removeRecursively();
         QDir().mkpath(m_folder.path());
-        DataFolder = (m_folder.path() + QLatin1Char('/')).toLocal8Bit().toStdString();
+        SetTraceFolder((m_folder.path() + QLatin1Char('/')).toLocal8Bit().toStdString());
         TraceOn = false;
         TraceDepth = 0;
         SetRegional(RegionalSettings::Dutch());
@@ -74,7 +72,7 @@ private slots:
     {
         TraceOn = false;
         TraceDepth = 0;
-        DataFolder.clear();
+        SetTraceFolder({});
         QDir::setCurrent(m_startFolder);
         Clock::Reset();
     }
@@ -166,12 +164,12 @@ private slots:
                  earlier + "5-3-2026 14:07:09 - MainForm.FormResize - begin\r\n");
     }
 
-    void emptyDataFolderWritesInTheCurrentFolder()
+    void emptyTraceFolderWritesInTheCurrentFolder()
     {
         QTemporaryDir current;
         QVERIFY(current.isValid());
         QVERIFY(QDir::setCurrent(current.path()));
-        DataFolder.clear();
+        SetTraceFolder({});
         TraceOn = true;
         WriteTrace("vroeg");
         QCOMPARE(TestSupport::ReadFile(current.filePath(QStringLiteral("Koerszicht.log"))),
@@ -188,11 +186,11 @@ private slots:
     void unwritableLogLosesTheLineOnly()
     {
         QFETCH(QString, folder);
-        const std::string good = DataFolder;
+        const std::string good = TraceFolder();
         if (folder == QLatin1String("logfolder"))
             QVERIFY(QDir().mkpath(LogPath()));
         else
-            DataFolder = folder.toStdString();
+            SetTraceFolder(folder.toStdString());
         TraceOn = true;
         {
             TraceScope scope("MainForm.ReadAEX");
@@ -203,7 +201,7 @@ private slots:
         // The next call tries again from the start.
         QDir(QString::fromStdString(good)).removeRecursively();
         QDir().mkpath(QString::fromStdString(good));
-        DataFolder = good;
+        SetTraceFolder(good);
         WriteTrace("terug");
         QCOMPARE(LogLines().size(), 1);
     }
@@ -263,56 +261,6 @@ private slots:
             QCOMPARE(int(TraceDepth), 255);
         }
         QCOMPARE(int(TraceDepth), 255);
-    }
-
-    void mainWindowCreationSwitchesTheTraceOff()
-    {
-        const QString logBeforeCreation = LogPath();
-        TraceOn = true;
-        TestSupport::ScriptedFetcher fetcher;
-        TestSupport::MainFormRig rig(fetcher);
-        QVERIFY(!TraceOn);
-        QVERIFY(!QFileInfo::exists(logBeforeCreation));
-        QVERIFY(!QFileInfo::exists(LogPath()));
-        QVERIFY(!QFileInfo::exists(QStringLiteral("Koerszicht.log")));
-        QCOMPARE(int(TraceDepth), 0);
-    }
-
-    // Each traced operation of the main window writes its begin line, its nested lines one
-    // blank deeper, and its end line.
-    void mainWindowOperationsAreBracketed_data()
-    {
-        QTest::addColumn<QByteArray>("operation");
-        QTest::addColumn<QByteArrayList>("inside");
-        QTest::newRow("resizing") << QByteArray("MainForm.FormResize") << QByteArrayList();
-        QTest::newRow("history loading") << QByteArray("MainForm.ReadAEX") << QByteArrayList();
-        QTest::newRow("chart drawing") << QByteArray("MainForm.DrawGraph") << QByteArrayList();
-        QTest::newRow("painting draws the chart one level deeper")
-            << QByteArray("MainForm.FormPaint")
-            << QByteArrayList{" MainForm.DrawGraph - begin", " MainForm.DrawGraph - einde"};
-    }
-
-    void mainWindowOperationsAreBracketed()
-    {
-        QFETCH(QByteArray, operation);
-        QFETCH(QByteArrayList, inside);
-        const QHash<QByteArray, std::function<void(TestSupport::MainFormRig&)>> operations = {
-            {"MainForm.FormResize", [](TestSupport::MainFormRig& rig) { rig.form.FormResize(); }},
-            {"MainForm.ReadAEX", [](TestSupport::MainFormRig& rig) { rig.session.ReadAEX(); }},
-            {"MainForm.DrawGraph", [](TestSupport::MainFormRig& rig) { rig.form.DrawGraph(); }},
-            {"MainForm.FormPaint", [](TestSupport::MainFormRig& rig) { rig.form.FormPaint(); }},
-        };
-        TestSupport::ScriptedFetcher fetcher;
-        TestSupport::MainFormRig rig(fetcher);
-        TraceOn = true;
-        operations.value(operation)(rig);
-
-        QByteArrayList messages;
-        for (const QByteArray& line : LogLines())
-            messages << MessagePart(line);
-        QCOMPARE(messages,
-                 QByteArrayList{operation + " - begin"} + inside + QByteArrayList{operation + " - einde"});
-        QCOMPARE(int(TraceDepth), 0);
     }
 };
 

@@ -1,12 +1,13 @@
 #include "testsupport/MainFormRig.h"
 
-#include "support/Folders.h"
+#include "support/Trace.h"
 #include "testsupport/TestSupport.h"
 
 namespace TestSupport {
 
 MainFormRig::MainFormRig(Quotes::Fetcher& fetcher, Support::Language language, MainFormLinks links)
-    : facts(Facts(language)), session(facts, settings, fetcher), form((Support::DataFolder = facts.dataFolder, session), std::move(links))
+    : facts(Facts(language)), session(facts, settings, fetcher),
+      form((Support::SetTraceFolder(facts.dataFolder), session), std::move(links))
 {
 }
 

@@ -8,9 +8,6 @@
 #include "update/TerminateForm.h"
 #include "update/VersionsForm.h"
 
-#include "support/Folders.h"
-#include "support/SystemInfo.h"
-
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -43,6 +40,19 @@ const SigningKey& Key()
 QList<LoopbackReply> Signed(const QByteArray& installer)
 {
     return {LoopbackReply::Page(installer), LoopbackReply::Page(Key().Sign(installer))};
+}
+
+// The window as the program's start makes it, in `language`, over this test's data folder.
+// The maker site is a port where nothing listens: a check that no test points elsewhere
+// fails at once instead of asking the network.
+Update::VersionsFormSetup Setup(Support::Language language = Support::Language::Dutch)
+{
+    Update::VersionsFormSetup setup;
+    setup.language = language;
+    setup.dataFolder = TestSupport::DataFolder().toStdString();
+    setup.startFolder = QDir::currentPath().toStdString() + "/";
+    setup.makerSite = "http://127.0.0.1:" + std::to_string(TestSupport::ClosedPort()) + "/";
+    return setup;
 }
 
 QString TempFolder()
@@ -90,14 +100,12 @@ private slots:
     void init()
     {
         TestSupport::ResetUserFolders();
-        Support::DataFolder = TestSupport::DataFolder().toStdString();
         QDir().mkpath(TestSupport::DataFolder());
-        Support::Language = "NLD";
     }
 
     void layout()
     {
-        TVersionsForm form;
+        TVersionsForm form(Setup());
         QCOMPARE(form.size(), QSize(358, 255));
         QCOMPARE(form.pos(), QPoint(383, 375));
         QCOMPARE(form.font().pixelSize(), 15);
@@ -117,7 +125,7 @@ private slots:
 
     void captionOnEveryShow()
     {
-        TVersionsForm form;
+        TVersionsForm form(Setup());
         form.show();
         form.hide();
         form.ProductName = "Beursklok";
@@ -186,11 +194,11 @@ private slots:
         QFETCH(QByteArray, language);
         QFETCH(QStringList, lines);
         QFETCH(QString, downloadCaption);
-        Support::Language = language.toStdString();
-        QVERIFY(
-            TestSupport::WriteFile(TestSupport::IniPath(), "[Sources]\nMakerSite=http://maker.test/k/\n"));
+        // The language as the system's three-letter code names it.
+        Update::VersionsFormSetup setup = Setup(Support::LanguageOfCode(language.toStdString()));
+        setup.makerSite = "http://maker.test/k/";
 
-        TVersionsForm form;
+        TVersionsForm form(setup);
         QStringList asked;
         form.FetchList = [&](const std::string& url) {
             asked.append(QString::fromStdString(url));
@@ -234,7 +242,7 @@ private slots:
         QFETCH(QByteArray, answer);
         QFETCH(bool, readyAfter);
         QFETCH(int, sizeAfter);
-        TVersionsForm form;
+        TVersionsForm form(Setup());
         form.InstallerReady = true;
         form.DownloadSizeKB = 7;
         form.FetchList = [&](const std::string&) { return answer.toStdString(); };
@@ -248,7 +256,7 @@ private slots:
 
     void laterClosesTheWindow()
     {
-        TVersionsForm form;
+        TVersionsForm form(Setup());
         form.FetchList = [](const std::string&) { return NewerList.toStdString(); };
         form.CheckForUpdate("Koerszicht", "versie 1.00d");
         QVERIFY(form.isVisible());
@@ -291,7 +299,7 @@ private slots:
         QVERIFY(TestSupport::WriteFile(TempFolder() + "Koerszicht1.00.exe", "old installer"));
         QVERIFY(TestSupport::WriteFile(TempFolder() + "Koerszicht101.exe", "older download"));
 
-        TVersionsForm form;
+        TVersionsForm form(Setup());
         PrepareDownload(form, server, sizeKB);
         const QStringList linesBefore = form.Lines();
         const QString exitCaption = form.ExitBtn->text();
@@ -327,10 +335,9 @@ private slots:
 
     void downloadedLinesInEnglish()
     {
-        Support::Language = "ENU";
         LoopbackServer server;
         server.Script(Signed(Body(3000)));
-        TVersionsForm form;
+        TVersionsForm form(Setup(Support::Language::English));
         PrepareDownload(form, server, 3);
         form.DownloadBtn->click();
         QCOMPARE(form.Lines(), (QStringList{"", "Koerszicht101.exe has been succesfully downloaded",
@@ -342,7 +349,7 @@ private slots:
     {
         LoopbackServer server;
         server.Script(Signed(Body(3000)));
-        TVersionsForm form;
+        TVersionsForm form(Setup());
         PrepareDownload(form, server, 3, "Koerszicht 101#b?.exe");
         form.DownloadBtn->click();
         QCOMPARE(server.Requests().first().target, QByteArray("/files/Koerszicht%20101%23b%3F.exe"));
@@ -362,7 +369,7 @@ private slots:
         QFETCH(int, failure);
         LoopbackServer server;
         server.Serve(failure == 0 ? LoopbackReply::Closed() : LoopbackReply::Page(Body(5000)));
-        TVersionsForm form;
+        TVersionsForm form(Setup());
         PrepareDownload(form, server, 5, failure == 2 ? "../Koerszicht101.exe" : "Koerszicht101.exe");
         if (failure == 1)
             form.DownloadBase = "http://127.0.0.1:" + std::to_string(TestSupport::ClosedPort()) + "/";
@@ -383,7 +390,7 @@ private slots:
         QVERIFY(TestSupport::WriteFile(TestSupport::DataFolder() + "Temp", "in the way"));
         LoopbackServer server;
         server.Serve(LoopbackReply::Page(Body(5000)));
-        TVersionsForm form;
+        TVersionsForm form(Setup());
         PrepareDownload(form, server, 5);
         form.DownloadBtn->click();
         QVERIFY(!form.InstallerReady);
@@ -400,7 +407,7 @@ private slots:
         LoopbackServer server;
         const QByteArray body = Body(200 * 1024);
         server.Script(Signed(body));
-        TVersionsForm form;
+        TVersionsForm form(Setup());
         PrepareDownload(form, server, 200);
         int clicks = 0;
         bool wasDownloading = false;
@@ -429,7 +436,7 @@ private slots:
         LoopbackServer server;
         const QByteArray body = Body(64 * 1024);
         server.Script(Signed(body));
-        TVersionsForm form;
+        TVersionsForm form(Setup());
         PrepareDownload(form, server, 64);
         QTimer::singleShot(0, &form, [] { QThread::msleep(2500); });
         form.DownloadBtn->click();
@@ -441,7 +448,7 @@ private slots:
     {
         LoopbackServer server;
         server.Serve(LoopbackReply::Page(Body(400 * 1024)));
-        TVersionsForm form;
+        TVersionsForm form(Setup());
         PrepareDownload(form, server, 400);
         QTimer::singleShot(0, &form, [&] { form.close(); });
         form.DownloadBtn->click();
@@ -456,7 +463,7 @@ private slots:
         // download at the next read, closes the window and removes the partial file.
         LoopbackServer server;
         server.Serve(LoopbackReply::Trickling(Body(1000 * 1024), 20, 2048));
-        TVersionsForm form;
+        TVersionsForm form(Setup());
         form.FetchList = [](const std::string&) { return NewerList.toStdString(); };
         form.CheckForUpdate("Koerszicht", "versie 1.00d");
         form.DownloadBase = server.UrlText(QStringLiteral("/files/"));
@@ -492,7 +499,7 @@ private slots:
     void windowStaysOnTheScreen()
     {
         // The offscreen screen is 800 by 600: the design's place, 383,375 at 358 by 255, reaches below it.
-        TVersionsForm form;
+        TVersionsForm form(Setup());
         form.FetchList = [](const std::string&) { return NewerList.toStdString(); };
         form.CheckForUpdate("Koerszicht", "versie 1.00d");
         QVERIFY(form.isVisible());
@@ -513,10 +520,9 @@ private slots:
         LoopbackServer server;
         const QByteArray installer = Body(5 * 1024);
         server.Script(QList<LoopbackReply>{LoopbackReply::Page(NewerList)} + Signed(installer));
-        QVERIFY(TestSupport::WriteFile(
-            TestSupport::IniPath(),
-            "[Sources]\nMakerSite=" + server.Url(QStringLiteral("/maker/")).toUtf8() + "\n"));
-        TVersionsForm form;
+        Update::VersionsFormSetup setup = Setup();
+        setup.makerSite = server.UrlText(QStringLiteral("/maker/"));
+        TVersionsForm form(setup);
         form.InstallerKey = Key().publicKey;
         form.CheckForUpdate("Koerszicht", "versie 1.00d");
         QVERIFY(form.isVisible());
@@ -593,7 +599,7 @@ private slots:
                 header.second.replace("OTHERPORT", QByteArray::number(elsewhere.Port()));
         LoopbackServer server;
         server.Script(replies);
-        TVersionsForm form;
+        TVersionsForm form(Setup());
         PrepareDownload(form, server, listedKB);
         int starts = 0;
         form.StartProgram = [&](const QString&, const QStringList&) { return ++starts > 0; };
@@ -618,12 +624,11 @@ private slots:
 
     void untrustedLinesInEnglish()
     {
-        Support::Language = "ENU";
         LoopbackServer server;
         server.Script({LoopbackReply::Page(Body(3000)), LoopbackReply::Page("Not Found", 404),
                        LoopbackReply::Page(Body(3000)), LoopbackReply::Page(QByteArray(64, 'x')),
                        LoopbackReply::Page("Not Found", 404)});
-        TVersionsForm form;
+        TVersionsForm form(Setup(Support::Language::English));
         PrepareDownload(form, server, 3);
         form.DownloadBtn->click();
         form.DownloadBtn->click();
@@ -641,7 +646,7 @@ private slots:
         // Between the download and the click on "Installeer" the file is replaced: it is not started.
         LoopbackServer server;
         server.Script(Signed(Body(3000)));
-        TVersionsForm form;
+        TVersionsForm form(Setup());
         PrepareDownload(form, server, 3);
         int starts = 0;
         form.StartProgram = [&](const QString&, const QStringList&) { return ++starts > 0; };
@@ -664,7 +669,7 @@ private slots:
 
     void installerStartFailsThenSucceeds()
     {
-        TVersionsForm form;
+        TVersionsForm form(Setup());
         PlaceInstaller(form, "Koerszicht101.exe", "#!/bin/sh\n");
         QList<QPair<QString, QStringList>> started;
         bool startWorks = false;
@@ -696,8 +701,7 @@ private slots:
 
     void installationLinesInEnglish()
     {
-        Support::Language = "ENU";
-        TVersionsForm form;
+        TVersionsForm form(Setup(Support::Language::English));
         PlaceInstaller(form, "kzsched203.exe", "installer");
         form.QuitProgram = [] {};
         form.StartProgram = [](const QString&, const QStringList&) { return false; };
@@ -716,7 +720,7 @@ private slots:
         // as they are, with no shell in between to read them.
         QTemporaryDir folder;
         const QString marker = folder.path() + QStringLiteral("/arguments");
-        TVersionsForm form;
+        TVersionsForm form(Setup());
         PlaceInstaller(form, "Koerszicht101.exe",
                        "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + marker.toUtf8() + "'\n");
         QFile::setPermissions(TempFolder() + "Koerszicht101.exe", QFile::ReadOwner | QFile::WriteOwner);
@@ -745,7 +749,7 @@ private slots:
             process.start(companion, {QStringLiteral("60")});
             QVERIFY(process.waitForStarted());
         }
-        TVersionsForm form;
+        TVersionsForm form(Setup());
         form.StartFolder = startFolder.path().toStdString() + "/";
         PlaceInstaller(form, "Koerszicht101.exe", "installer");
         form.StartProgram = [](const QString&, const QStringList&) { return true; };
@@ -760,6 +764,92 @@ private slots:
         QVERIFY(form.TerminationRounds() < TVersionsForm::MaxTerminationRounds);
         if (running)
             QTRY_COMPARE_WITH_TIMEOUT(process.state(), QProcess::NotRunning, 5000);
+    }
+
+    // ---- What the program's start hands the window ----
+
+    void downloadStopsWhenTheMainWindowCloses()
+    {
+        // The main window closes while the installer arrives: the program is ending, so the
+        // download stops and leaves no partial file.
+        LoopbackServer server;
+        server.Serve(LoopbackReply::Trickling(Body(1000 * 1024), 20, 2048));
+        bool mainWindowOpen = true;
+        Update::VersionsFormSetup setup = Setup();
+        setup.mainWindowOpen = [&] { return mainWindowOpen; };
+        TVersionsForm form(setup);
+        PrepareDownload(form, server, 1000);
+        QTimer::singleShot(200, &form, [&] { mainWindowOpen = false; });
+        QElapsedTimer clock;
+        clock.start();
+        form.DownloadBtn->click();
+        QVERIFY2(clock.elapsed() < 5000, QByteArray::number(clock.elapsed()));
+        QVERIFY(!form.InstallerReady);
+        QVERIFY(form.ReceivedKB < 1000);
+        QVERIFY(!QFile::exists(TempFolder() + "Koerszicht101.exe"));
+        QCOMPARE(form.Lines().last(), QString()); // a stop the user caused is not reported
+    }
+
+    void startedInstallerEndsThroughTheGivenHooks()
+    {
+        // The companion program is searched for with the given finder, in the start folder,
+        // and the program is ended with the given function.
+        QStringList searched;
+        int quits = 0;
+        Update::VersionsFormSetup setup = Setup();
+        setup.startFolder = "/opt/start/";
+        setup.findProcess = [&](const std::string& path) {
+            searched.append(QString::fromStdString(path));
+            return Update::ProcessHandle{};
+        };
+        setup.quitProgram = [&] { ++quits; };
+        TVersionsForm form(setup);
+        PlaceInstaller(form, "Koerszicht101.exe", "installer");
+        form.StartProgram = [](const QString&, const QStringList&) { return true; };
+        form.ExitBtn->click();
+        QCOMPARE(searched, QStringList{"/opt/start/Koerszicht_Sched.exe"});
+        QCOMPARE(quits, 1);
+        QCOMPARE(form.TerminationRounds(), 0);
+    }
+
+    void downloadFolderFollowsTheDataFolder_data()
+    {
+        QTest::addColumn<QString>("dataFolder");
+        QTest::addColumn<QString>("downloadFolder");
+        QTest::newRow("data folder") << "/elders/Koerszicht/"
+                                     << "/elders/Koerszicht/Temp/";
+        // Not "Temp/" in the current folder, whose files the start would remove as leftovers.
+        QTest::newRow("no data folder: no download folder") << ""
+                                                            << "";
+    }
+    void downloadFolderFollowsTheDataFolder()
+    {
+        QFETCH(QString, dataFolder);
+        QFETCH(QString, downloadFolder);
+        Update::VersionsFormSetup setup = Setup();
+        setup.dataFolder = dataFolder.toStdString();
+        const TVersionsForm form(setup);
+        QCOMPARE(QString::fromStdString(form.DownloadFolder()), downloadFolder);
+    }
+
+    void noDataFolderDownloadsNothing()
+    {
+        const QString current = QDir::currentPath();
+        QTemporaryDir folder;
+        QVERIFY(QDir::setCurrent(folder.path()));
+        LoopbackServer server;
+        server.Serve(LoopbackReply::Page(Body(5000)));
+        Update::VersionsFormSetup setup = Setup();
+        setup.dataFolder.clear();
+        TVersionsForm form(setup);
+        PrepareDownload(form, server, 5);
+        form.DownloadBtn->click();
+        QDir::setCurrent(current);
+        QVERIFY(!form.InstallerReady);
+        QCOMPARE(server.RequestCount(), 0);
+        QVERIFY(QDir(folder.path()).isEmpty());
+        QCOMPARE(form.Lines().last(),
+                 QStringLiteral("Het bestand Koerszicht101.exe kan niet worden geschreven."));
     }
 };
 

@@ -1,0 +1,132 @@
+// The developer's trace around the main window: its creation switches the trace off, and its
+// operations are bracketed with begin and end lines.
+
+#include "support/Clock.h"
+#include "support/Regional.h"
+#include "support/Trace.h"
+#include "testsupport/MainFormRig.h"
+#include "testsupport/ScriptedFetcher.h"
+#include "testsupport/TestSupport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Support;
+
+namespace {
+
+QString LogPath()
+{
+    return QString::fromLocal8Bit(TraceFolder()) + QStringLiteral("Koerszicht.log");
+}
+
+QList<QByteArray> LogLines()
+{
+    QByteArray contents = TestSupport::ReadFile(LogPath());
+    if (contents.endsWith("\r\n"))
+        contents.chop(2);
+    return contents.isEmpty() ? QList<QByteArray>() : contents.split('\n');
+}
+
+// The message part of a line: what follows the first " - ", line end removed.
+QByteArray MessagePart(QByteArray line)
+{
+    if (line.endsWith('\r'))
+        line.chop(1);
+    const qsizetype at = line.indexOf(" - ");
+    return at < 0 ? QByteArray() : line.mid(at + 3);
+}
+
+} // namespace
+
+class TestMainFormTrace : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_folder;
+    QString m_startFolder;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_folder.isValid());
+        m_startFolder = QDir::currentPath();
+    }
+
+    void init()
+    {
+        TestSupport::ResetUserFolders();
+        TestSupport::PointSourcesNowhere();
+        QDir(m_folder.path()).removeRecursively();
+        QDir().mkpath(m_folder.path());
+        SetTraceFolder((m_folder.path() + QLatin1Char('/')).toLocal8Bit().toStdString());
+        TraceOn = false;
+        TraceDepth = 0;
+        SetRegional(RegionalSettings::Dutch());
+        Clock::Set(QDateTime(QDate(2026, 3, 5), QTime(14, 7, 9)));
+    }
+
+    void cleanup()
+    {
+        TraceOn = false;
+        TraceDepth = 0;
+        SetTraceFolder({});
+        QDir::setCurrent(m_startFolder);
+        Clock::Reset();
+    }
+
+    void mainWindowCreationSwitchesTheTraceOff()
+    {
+        TraceOn = true;
+        TestSupport::ScriptedFetcher fetcher;
+        TestSupport::MainFormRig rig(fetcher);
+        QVERIFY(!TraceOn);
+        QVERIFY(!QFileInfo::exists(LogPath()));
+        QVERIFY(!QFileInfo::exists(TestSupport::DataFolder() + QStringLiteral("Koerszicht.log")));
+        QVERIFY(!QFileInfo::exists(QStringLiteral("Koerszicht.log")));
+        QCOMPARE(int(TraceDepth), 0);
+    }
+
+    // Each traced operation of the main window writes its begin line, its nested lines one
+    // blank deeper, and its end line.
+    void mainWindowOperationsAreBracketed_data()
+    {
+        QTest::addColumn<QByteArray>("operation");
+        QTest::addColumn<QByteArrayList>("inside");
+        QTest::newRow("resizing") << QByteArray("MainForm.FormResize") << QByteArrayList();
+        QTest::newRow("history loading") << QByteArray("MainForm.ReadAEX") << QByteArrayList();
+        QTest::newRow("chart drawing") << QByteArray("MainForm.DrawGraph") << QByteArrayList();
+        QTest::newRow("painting draws the chart one level deeper")
+            << QByteArray("MainForm.FormPaint")
+            << QByteArrayList{" MainForm.DrawGraph - begin", " MainForm.DrawGraph - einde"};
+    }
+
+    void mainWindowOperationsAreBracketed()
+    {
+        QFETCH(QByteArray, operation);
+        QFETCH(QByteArrayList, inside);
+        const QHash<QByteArray, std::function<void(TestSupport::MainFormRig&)>> operations = {
+            {"MainForm.FormResize", [](TestSupport::MainFormRig& rig) { rig.form.FormResize(); }},
+            {"MainForm.ReadAEX", [](TestSupport::MainFormRig& rig) { rig.session.ReadAEX(); }},
+            {"MainForm.DrawGraph", [](TestSupport::MainFormRig& rig) { rig.form.DrawGraph(); }},
+            {"MainForm.FormPaint", [](TestSupport::MainFormRig& rig) { rig.form.FormPaint(); }},
+        };
+        TestSupport::ScriptedFetcher fetcher;
+        TestSupport::MainFormRig rig(fetcher);
+        TraceOn = true;
+        operations.value(operation)(rig);
+
+        QByteArrayList messages;
+        for (const QByteArray& line : LogLines())
+            messages << MessagePart(line);
+        QCOMPARE(messages,
+                 QByteArrayList{operation + " - begin"} + inside + QByteArrayList{operation + " - einde"});
+        QCOMPARE(int(TraceDepth), 0);
+    }
+};
+
+QTEST_MAIN(TestMainFormTrace)
+#include "tst_mainformtrace.moc"
