@@ -1,20 +1,18 @@
-// Every site the program talks to fails in the same run, each in its own way: the closing-prices
-// back-fill at loading, the quote download and the update check each end within their bounds,
-// the user is told what failed, no update is offered, and closing writes a history in which
-// every day keeps its value.
-#include "app/Forms.h"
-#include "app/MainForm.h"
+// Every site the program talks to fails in the same run, each in its own way, over real HTTP on
+// loopback: the closing-prices back-fill at loading, the quote download and the update check
+// each end within their bounds, the failure is reported, no update is offered, and closing
+// writes a history in which every day keeps its value.
 #include "history/HistoryFile.h"
-#include "messform/MessageForm.h"
+#include "quotes/ClosingPrices.h"
+#include "session/Session.h"
 #include "support/Clock.h"
+#include "support/Product.h"
 #include "support/SettingsStore.h"
 #include "testsupport/LoopbackServer.h"
 #include "testsupport/TestSupport.h"
-#include "update/VersionsForm.h"
+#include "update/VersionList.h"
 
 #include <QElapsedTimer>
-#include <QLabel>
-#include <QTextEdit>
 #include <QtTest>
 
 using TestSupport::LoopbackReply;
@@ -26,12 +24,9 @@ namespace {
 
 // Thursday 7 June 2012, 10:15: trading hours, and the history ends a week before.
 constexpr int Today = 41067;
-const QDateTime Morning(QDate(2012, 6, 7), QTime(10, 15));
 
-// Longest a step may keep the window busy: its own bound and some slack for a loaded machine.
-constexpr qint64 LoadingLimitMs = 15000 + 10000;
-constexpr qint64 QuoteLimitMs = 12000 + 10000;
-constexpr qint64 UpdateCheckLimitMs = 15000 + 10000;
+// Longest a step may take: its own bound and some slack for a loaded machine.
+constexpr qint64 Slack = 10000;
 
 QByteArray Garbage(int size, quint32 seed)
 {
@@ -49,23 +44,6 @@ const QByteArray VersionList =
     "Beursklok,Beursklok312.exe,b,800,0\r\nKoerszicht,Koerszicht101.exe,e,1500,0\r\n";
 const QByteArray ClosingList = "120601: 301.00\n120604: 302.00\n120605: 303.00\n120606: 304.00\n";
 
-History::EntryList StoredHistory()
-{
-    History::EntryList entries;
-    for (int day = Today - 400; day <= Today - 7; ++day)
-        entries.push_back(History::MakeEntry(day, std::to_string(280 + day % 37) + ",25"));
-    return entries;
-}
-
-void PointSourcesAt(const LoopbackServer& list, const LoopbackServer& quote, const LoopbackServer& maker)
-{
-    const auto settings = Support::OpenSettings();
-    settings->beginGroup("Sources");
-    settings->setValue("ClosingPricesSite", list.Url());
-    settings->setValue("QuoteSite", quote.Url());
-    settings->setValue("MakerSite", maker.Url());
-}
-
 } // namespace
 
 class NetworkFaultsTest : public QObject
@@ -75,14 +53,9 @@ private slots:
     void init()
     {
         TestSupport::ResetUserFolders();
-        Support::Clock::Set(Morning);
+        Support::Clock::Set(QDateTime(QDate(2012, 6, 7), QTime(10, 15)));
     }
-    void cleanup()
-    {
-        Forms::MessageForm = nullptr;
-        Forms::VersionsForm = nullptr;
-        Support::Clock::Reset();
-    }
+    void cleanup() { Support::Clock::Reset(); }
 
     void allSitesFailAtOnce_data()
     {
@@ -113,45 +86,49 @@ private slots:
         QFETCH(LoopbackReply, quote);
         QFETCH(LoopbackReply, maker);
         QFETCH(QString, message);
-
         LoopbackServer listSite;
         LoopbackServer quoteSite;
         LoopbackServer makerSite;
         listSite.Serve(list);
         quoteSite.Serve(quote);
         makerSite.Serve(maker);
-        PointSourcesAt(listSite, quoteSite, makerSite);
-        const History::EntryList stored = StoredHistory();
+        Support::OpenSettings()->setValue("Sources/ClosingPricesSite", listSite.Url());
+        Support::OpenSettings()->setValue("Sources/QuoteSite", quoteSite.Url());
+        History::EntryList stored;
+        for (int day = Today - 400; day <= Today - 7; ++day)
+            stored.push_back(History::MakeEntry(day, std::to_string(280 + day % 37) + ",25"));
         QVERIFY(TestSupport::WriteFile(TestSupport::DataFolder() + "AEX.dat",
                                        QByteArray::fromStdString(History::HistoryFileText(stored))));
 
-        TMessageForm messages;
-        Forms::MessageForm = &messages;
-        TVersionsForm versions;
-        Forms::VersionsForm = &versions;
+        ProgramSettings settings;
+        Quotes::BlockingFetcher fetcher;
+        Session session(TestSupport::Facts(), settings, fetcher);
+        QStringList reported; // the load message and the status line's time text
+        connect(&session, &Session::loadFailed, this,
+                [&](Quotes::BackfillCode code) { reported << Quotes::LoadMessageText(code).c_str(); });
+        connect(&session, &Session::statusChanged, this,
+                [&](const Quotes::StatusLine& line) { reported << line.time.text.c_str(); });
         QElapsedTimer clock;
         clock.start();
-        TMainForm form;
-        QVERIFY2(clock.elapsed() < LoadingLimitMs, QByteArray::number(clock.elapsed()));
+
+        session.Start();
+        QCOMPARE_LT(clock.restart(), Session::ListFetchBoundMs + Slack);
         QVERIFY(listSite.RequestCount() >= 1);
-        form.show();
-        QTRY_VERIFY(messages.isVisible());
-        QCOMPARE(messages.MessageMemo->toPlainText(), message);
+        QCOMPARE(reported, QStringList{message});
 
-        clock.restart();
-        form.DownloadTimerTimer();
-        QVERIFY2(clock.elapsed() < QuoteLimitMs, QByteArray::number(clock.elapsed()));
+        QVERIFY(session.DownloadDue());
+        session.DownloadQuote();
+        QCOMPARE_LT(clock.restart(), Session::QuoteFetchBoundMs + Slack);
         QVERIFY(quoteSite.RequestCount() >= 1);
-        QCOMPARE(form.TimeLabel->text(), QStringLiteral("Het downloaden van de AEX is niet gelukt."));
-        QVERIFY(form.KoersLabel->text().isEmpty());
+        QCOMPARE(reported, QStringList({message, Quotes::DownloadFailedText}));
 
-        clock.restart();
-        form.UpdateTimerTimer();
-        QVERIFY2(clock.elapsed() < UpdateCheckLimitMs, QByteArray::number(clock.elapsed()));
+        const Update::VersionCheck check =
+            Update::ReadVersionList(Support::ProductName, Support::VersionText, makerSite.UrlText());
+        QCOMPARE_LT(clock.restart(), Update::VersionListFetchBoundMs + Slack);
         QVERIFY(makerSite.RequestCount() >= 1);
-        QVERIFY(!versions.isVisible());
+        QVERIFY(check.result != Update::VersionCheckResult::UpdateAvailable);
 
-        form.close();
+        QCOMPARE(session.CloseHistory(CloseKind::Unattended), HistorySave::Written);
         const History::ReadHistory written = History::ReadHistoryText(
             TestSupport::ReadFile(TestSupport::DataFolder() + "AEX.dat").toStdString());
         QCOMPARE(written.skippedLines, 0);
