@@ -1,7 +1,6 @@
-// Every site the program talks to fails in the same run, each in its own way, over real HTTP on
-// loopback: the closing-prices back-fill at loading, the quote download and the update check
-// each end within their bounds, the failure is reported, no update is offered, and closing
-// writes a history in which every day keeps its value.
+// Every site the program talks to fails in the same run, each in its own way, over HTTP on loopback:
+// the back-fill at loading, the quote download and the update check each end within their bounds,
+// the failures are reported, no update is offered, and closing writes every day with its value.
 #include "history/HistoryFile.h"
 #include "quotes/ClosingPrices.h"
 #include "session/Session.h"
@@ -59,39 +58,37 @@ private slots:
 
     void allSitesFailAtOnce_data()
     {
-        QTest::addColumn<LoopbackReply>("list");
-        QTest::addColumn<LoopbackReply>("quote");
-        QTest::addColumn<LoopbackReply>("maker");
+        QTest::addColumn<QList<LoopbackReply>>("replies"); // of the list, the quote and the maker site
         QTest::addColumn<QString>("message");
 
-        QTest::newRow("silent servers") << LoopbackReply::Silent() << LoopbackReply::Silent()
-                                        << LoopbackReply::Silent() << "Fout 1; Geen internetverbinding";
-        QTest::newRow("connections reset") << LoopbackReply::Closed() << LoopbackReply::Closed()
-                                           << LoopbackReply::Closed() << "Fout 1; Geen internetverbinding";
-        QTest::newRow("garbage") << LoopbackReply::Page(Garbage(3000, 1))
-                                 << LoopbackReply::Page(Garbage(3000, 2))
-                                 << LoopbackReply::Page(Garbage(3000, 3)) << "Fout 3; AEX niet gevonden";
+        using Reply = LoopbackReply;
+        QTest::newRow("silent servers") << QList<Reply>({Reply::Silent(), Reply::Silent(), Reply::Silent()})
+                                        << "Fout 1; Geen internetverbinding";
+        QTest::newRow("connections reset")
+            << QList<Reply>({Reply::Closed(), Reply::Closed(), Reply::Closed()})
+            << "Fout 1; Geen internetverbinding";
+        QTest::newRow("garbage") << QList<Reply>({Reply::Page(Garbage(3000, 1)),
+                                                  Reply::Page(Garbage(3000, 2)),
+                                                  Reply::Page(Garbage(3000, 3))})
+                                 << "Fout 3; AEX niet gevonden";
         // The trickles are too slow for a whole page or list to arrive within the bounds.
         QTest::newRow("stalls and trickles")
-            << LoopbackReply::Stall(ClosingList, 7) << LoopbackReply::Trickling(QuotePage, 400)
-            << LoopbackReply::Trickling(VersionList, 400) << "Fout 2; Gelezen bestand is te klein";
-        QTest::newRow("server errors") << LoopbackReply::Page("<h1>Internal Server Error</h1>", 500)
-                                       << LoopbackReply::Page("Not Found", 404)
-                                       << LoopbackReply::Page("<html>Service unavailable</html>", 503)
+            << QList<Reply>({Reply::Stall(ClosingList, 7), Reply::Trickling(QuotePage, 400),
+                             Reply::Trickling(VersionList, 400)})
+            << "Fout 2; Gelezen bestand is te klein";
+        QTest::newRow("server errors") << QList<Reply>({Reply::Page("<h1>Internal Server Error</h1>", 500),
+                                                        Reply::Page("Not Found", 404),
+                                                        Reply::Page("<html>Service unavailable</html>", 503)})
                                        << "Fout 2; Gelezen bestand is te klein";
     }
     void allSitesFailAtOnce()
     {
-        QFETCH(LoopbackReply, list);
-        QFETCH(LoopbackReply, quote);
-        QFETCH(LoopbackReply, maker);
+        QFETCH(QList<LoopbackReply>, replies);
         QFETCH(QString, message);
-        LoopbackServer listSite;
-        LoopbackServer quoteSite;
-        LoopbackServer makerSite;
-        listSite.Serve(list);
-        quoteSite.Serve(quote);
-        makerSite.Serve(maker);
+        LoopbackServer listSite, quoteSite, makerSite;
+        listSite.Serve(replies[0]);
+        quoteSite.Serve(replies[1]);
+        makerSite.Serve(replies[2]);
         Support::OpenSettings()->setValue("Sources/ClosingPricesSite", listSite.Url());
         Support::OpenSettings()->setValue("Sources/QuoteSite", quoteSite.Url());
         History::EntryList stored;
@@ -110,7 +107,6 @@ private slots:
                 [&](const Quotes::StatusLine& line) { reported << line.time.text.c_str(); });
         QElapsedTimer clock;
         clock.start();
-
         session.Start();
         QCOMPARE_LT(clock.restart(), Session::ListFetchBoundMs + Slack);
         QVERIFY(listSite.RequestCount() >= 1);
