@@ -1,20 +1,18 @@
-// Every site the program talks to fails in the same run, each in its own way: the closing-prices
-// back-fill at loading, the quote download and the update check each end within their bounds,
-// the user is told what failed, no update is offered, and closing writes a history in which
-// every day keeps its value.
-#include "app/Forms.h"
-#include "app/MainForm.h"
+// Every site the program talks to fails in the same run, each in its own way, over HTTP on loopback:
+// the back-fill at loading, the quote download and the update check each end within their bounds,
+// the failures are reported, no update is offered, and closing writes every day with its value.
 #include "history/HistoryFile.h"
-#include "messform/MessageForm.h"
+#include "quotes/ClosingPrices.h"
+#include "session/Session.h"
 #include "support/Clock.h"
+#include "support/Product.h"
 #include "support/SettingsStore.h"
+#include "support/Texts.h"
 #include "testsupport/LoopbackServer.h"
 #include "testsupport/TestSupport.h"
-#include "update/VersionsForm.h"
+#include "update/VersionList.h"
 
 #include <QElapsedTimer>
-#include <QLabel>
-#include <QTextEdit>
 #include <QtTest>
 
 using TestSupport::LoopbackReply;
@@ -26,12 +24,9 @@ namespace {
 
 // Thursday 7 June 2012, 10:15: trading hours, and the history ends a week before.
 constexpr int Today = 41067;
-const QDateTime Morning(QDate(2012, 6, 7), QTime(10, 15));
 
-// Longest a step may keep the window busy: its own bound and some slack for a loaded machine.
-constexpr qint64 LoadingLimitMs = 15000 + 10000;
-constexpr qint64 QuoteLimitMs = 12000 + 10000;
-constexpr qint64 UpdateCheckLimitMs = 15000 + 10000;
+// Longest a step may take: its own bound and some slack for a loaded machine.
+constexpr qint64 Slack = 10000;
 
 QByteArray Garbage(int size, quint32 seed)
 {
@@ -49,23 +44,6 @@ const QByteArray VersionList =
     "Beursklok,Beursklok312.exe,b,800,0\r\nKoerszicht,Koerszicht101.exe,e,1500,0\r\n";
 const QByteArray ClosingList = "120601: 301.00\n120604: 302.00\n120605: 303.00\n120606: 304.00\n";
 
-History::EntryList StoredHistory()
-{
-    History::EntryList entries;
-    for (int day = Today - 400; day <= Today - 7; ++day)
-        entries.push_back(History::MakeEntry(day, std::to_string(280 + day % 37) + ",25"));
-    return entries;
-}
-
-void PointSourcesAt(const LoopbackServer& list, const LoopbackServer& quote, const LoopbackServer& maker)
-{
-    const auto settings = Support::OpenSettings();
-    settings->beginGroup("Sources");
-    settings->setValue("ClosingPricesSite", list.Url());
-    settings->setValue("QuoteSite", quote.Url());
-    settings->setValue("MakerSite", maker.Url());
-}
-
 } // namespace
 
 class NetworkFaultsTest : public QObject
@@ -75,83 +53,81 @@ private slots:
     void init()
     {
         TestSupport::ResetUserFolders();
-        Support::Clock::Set(Morning);
+        Support::Clock::Set(QDateTime(QDate(2012, 6, 7), QTime(10, 15)));
     }
-    void cleanup()
-    {
-        Forms::MessageForm = nullptr;
-        Forms::VersionsForm = nullptr;
-        Support::Clock::Reset();
-    }
+    void cleanup() { Support::Clock::Reset(); }
 
     void allSitesFailAtOnce_data()
     {
-        QTest::addColumn<LoopbackReply>("list");
-        QTest::addColumn<LoopbackReply>("quote");
-        QTest::addColumn<LoopbackReply>("maker");
+        QTest::addColumn<QList<LoopbackReply>>("replies"); // of the list, the quote and the maker site
         QTest::addColumn<QString>("message");
 
-        QTest::newRow("silent servers") << LoopbackReply::Silent() << LoopbackReply::Silent()
-                                        << LoopbackReply::Silent() << "Fout 1; Geen internetverbinding";
-        QTest::newRow("connections reset") << LoopbackReply::Closed() << LoopbackReply::Closed()
-                                           << LoopbackReply::Closed() << "Fout 1; Geen internetverbinding";
-        QTest::newRow("garbage") << LoopbackReply::Page(Garbage(3000, 1))
-                                 << LoopbackReply::Page(Garbage(3000, 2))
-                                 << LoopbackReply::Page(Garbage(3000, 3)) << "Fout 3; AEX niet gevonden";
+        using Reply = LoopbackReply;
+        QTest::newRow("silent servers") << QList<Reply>({Reply::Silent(), Reply::Silent(), Reply::Silent()})
+                                        << "Fout 1; Geen internetverbinding";
+        QTest::newRow("connections reset")
+            << QList<Reply>({Reply::Closed(), Reply::Closed(), Reply::Closed()})
+            << "Fout 1; Geen internetverbinding";
+        QTest::newRow("garbage") << QList<Reply>({Reply::Page(Garbage(3000, 1)),
+                                                  Reply::Page(Garbage(3000, 2)),
+                                                  Reply::Page(Garbage(3000, 3))})
+                                 << "Fout 3; AEX niet gevonden";
         // The trickles are too slow for a whole page or list to arrive within the bounds.
         QTest::newRow("stalls and trickles")
-            << LoopbackReply::Stall(ClosingList, 7) << LoopbackReply::Trickling(QuotePage, 400)
-            << LoopbackReply::Trickling(VersionList, 400) << "Fout 2; Gelezen bestand is te klein";
-        QTest::newRow("server errors") << LoopbackReply::Page("<h1>Internal Server Error</h1>", 500)
-                                       << LoopbackReply::Page("Not Found", 404)
-                                       << LoopbackReply::Page("<html>Service unavailable</html>", 503)
+            << QList<Reply>({Reply::Stall(ClosingList, 7), Reply::Trickling(QuotePage, 400),
+                             Reply::Trickling(VersionList, 400)})
+            << "Fout 2; Gelezen bestand is te klein";
+        QTest::newRow("server errors") << QList<Reply>({Reply::Page("<h1>Internal Server Error</h1>", 500),
+                                                        Reply::Page("Not Found", 404),
+                                                        Reply::Page("<html>Service unavailable</html>", 503)})
                                        << "Fout 2; Gelezen bestand is te klein";
     }
     void allSitesFailAtOnce()
     {
-        QFETCH(LoopbackReply, list);
-        QFETCH(LoopbackReply, quote);
-        QFETCH(LoopbackReply, maker);
+        QFETCH(QList<LoopbackReply>, replies);
         QFETCH(QString, message);
-
-        LoopbackServer listSite;
-        LoopbackServer quoteSite;
-        LoopbackServer makerSite;
-        listSite.Serve(list);
-        quoteSite.Serve(quote);
-        makerSite.Serve(maker);
-        PointSourcesAt(listSite, quoteSite, makerSite);
-        const History::EntryList stored = StoredHistory();
+        LoopbackServer listSite, quoteSite, makerSite;
+        listSite.Serve(replies[0]);
+        quoteSite.Serve(replies[1]);
+        makerSite.Serve(replies[2]);
+        Support::OpenSettings()->setValue("Sources/ClosingPricesSite", listSite.Url());
+        Support::OpenSettings()->setValue("Sources/QuoteSite", quoteSite.Url());
+        History::EntryList stored;
+        for (int day = Today - 400; day <= Today - 7; ++day)
+            stored.push_back(History::MakeEntry(day, std::to_string(280 + day % 37) + ",25"));
         QVERIFY(TestSupport::WriteFile(TestSupport::DataFolder() + "AEX.dat",
                                        QByteArray::fromStdString(History::HistoryFileText(stored))));
 
-        TMessageForm messages;
-        Forms::MessageForm = &messages;
-        TVersionsForm versions;
-        Forms::VersionsForm = &versions;
+        ProgramSettings settings;
+        Quotes::BlockingFetcher fetcher;
+        Session session(TestSupport::Facts(), settings, fetcher);
+        QStringList reported; // the load message and the status line's time text
+        connect(&session, &Session::loadFailed, this, [&](Quotes::BackfillCode code) {
+            reported << Quotes::LoadMessageText(code, Support::Language::Dutch).c_str();
+        });
+        connect(&session, &Session::statusChanged, this,
+                [&](const Quotes::StatusLine& line) { reported << line.time.text.c_str(); });
         QElapsedTimer clock;
         clock.start();
-        TMainForm form;
-        QVERIFY2(clock.elapsed() < LoadingLimitMs, QByteArray::number(clock.elapsed()));
+        session.Start();
+        QCOMPARE_LT(clock.restart(), Session::ListFetchBoundMs + Slack);
         QVERIFY(listSite.RequestCount() >= 1);
-        form.show();
-        QTRY_VERIFY(messages.isVisible());
-        QCOMPARE(messages.MessageMemo->toPlainText(), message);
+        QCOMPARE(reported, QStringList{message});
 
-        clock.restart();
-        form.DownloadTimerTimer();
-        QVERIFY2(clock.elapsed() < QuoteLimitMs, QByteArray::number(clock.elapsed()));
+        QVERIFY(session.DownloadDue());
+        session.DownloadQuote();
+        QCOMPARE_LT(clock.restart(), Session::QuoteFetchBoundMs + Slack);
         QVERIFY(quoteSite.RequestCount() >= 1);
-        QCOMPARE(form.TimeLabel->text(), QStringLiteral("Het downloaden van de AEX is niet gelukt."));
-        QVERIFY(form.KoersLabel->text().isEmpty());
+        QCOMPARE(reported, QStringList({message, Support::TextFor(Support::Text::DownloadFailed,
+                                                                  Support::Language::Dutch)}));
 
-        clock.restart();
-        form.UpdateTimerTimer();
-        QVERIFY2(clock.elapsed() < UpdateCheckLimitMs, QByteArray::number(clock.elapsed()));
+        const Update::VersionCheck check =
+            Update::ReadVersionList(Support::ProductName, Support::VersionText, makerSite.UrlText());
+        QCOMPARE_LT(clock.restart(), Update::VersionListFetchBoundMs + Slack);
         QVERIFY(makerSite.RequestCount() >= 1);
-        QVERIFY(!versions.isVisible());
+        QVERIFY(check.result != Update::VersionCheckResult::UpdateAvailable);
 
-        form.close();
+        QCOMPARE(session.CloseHistory(CloseKind::Unattended), HistorySave::Written);
         const History::ReadHistory written = History::ReadHistoryText(
             TestSupport::ReadFile(TestSupport::DataFolder() + "AEX.dat").toStdString());
         QCOMPARE(written.skippedLines, 0);

@@ -1,0 +1,210 @@
+// The session's quote download against a scripted quote site: the request, the status line, the
+// quote it keeps, the series it writes and rolls, and when the next download is due.
+#include "quotes/StatusLine.h"
+#include "session/Session.h"
+#include "support/Clock.h"
+#include "testsupport/ScriptedFetcher.h"
+#include "testsupport/TestSupport.h"
+
+#include <QtTest>
+
+using Quotes::Black;
+using Quotes::Green;
+
+namespace {
+
+// Thursday 7 June 2012, day 41067; the history ends the day before. With 35 days the series
+// shows Today - 4 ... Today + 31.
+constexpr int Today = 41067;
+const QString QuoteSite = QStringLiteral("http://koersen.test/");
+
+std::string QuotePage(const std::string& time, const std::string& quote)
+{
+    return "<html><body><div>Beurs;07-06-12 " + time + "<a href=\"/\">HOME</a></div>\n<p>AEX" + quote +
+           "</p></body></html>";
+}
+const std::string FirstPage = QuotePage("10:15", " 312,45 (+1,20) 0,39%");
+
+QStringList Days(int first, int last, const QString& value)
+{
+    QStringList list;
+    for (int day = first; day <= last; ++day)
+        list << QStringLiteral("%1 - %2").arg(day).arg(value);
+    return list;
+}
+
+QStringList Items(const Session& session)
+{
+    QStringList list;
+    for (const std::string& item : session.Series().Items())
+        list << item.c_str();
+    return list;
+}
+
+// The three labels' texts and colours ("" where the label keeps its colour).
+QStringList Shown(const Quotes::StatusLine& line)
+{
+    QStringList shown;
+    for (const Quotes::StatusLabel* label : {&line.aex, &line.koers, &line.time})
+        shown << label->text.c_str() << (label->colour ? label->colour->name() : QString());
+    return shown;
+}
+const QStringList FailedLine = {"", "", "", "", "Het downloaden van de AEX is niet gelukt.", "#000000"};
+
+// A session over the scripted quote site, loaded; its signals recorded from the last download on.
+struct Loaded
+{
+    Loaded() { session.Start(); }
+    void Download(const std::string& page)
+    {
+        for (QSignalSpy* spy : {&status, &timer, &rows, &series})
+            spy->clear();
+        site.Answer(page);
+        session.DownloadQuote();
+    }
+    QStringList Status() const
+    {
+        return status.size() == 1 ? Shown(status[0][0].value<Quotes::StatusLine>()) : QStringList();
+    }
+    TestSupport::ScriptedFetcher site;
+    ProgramSettings settings;
+    Session session{TestSupport::Facts(), settings, site};
+    QSignalSpy status{&session, &Session::statusChanged};
+    QSignalSpy timer{&session, &Session::downloadTimerSet};
+    QSignalSpy rows{&session, &Session::rowSelected};
+    QSignalSpy series{&session, &Session::seriesChanged};
+};
+
+} // namespace
+
+class TestSessionQuotes : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        TestSupport::ResetUserFolders();
+        Support::Clock::Set(QDateTime(QDate(2012, 6, 7), QTime(10, 15)));
+        const QStringList history = Days(Today - 40, Today - 1, "300,00");
+        QVERIFY(TestSupport::WriteFile(TestSupport::DataFolder() + "AEX.dat",
+                                       (history.join("\r\n") + "\r\n").toLatin1()));
+        WindowSettings window;
+        window.dagen = 35;
+        ProgramSettings().WriteWindow(window);
+        QSettings(TestSupport::IniPath(), QSettings::IniFormat).setValue("Sources/QuoteSite", QuoteSite);
+    }
+    void cleanup() { Support::Clock::Reset(); }
+
+    // One download after loading or after a first quote (a minute before, with a larger day count
+    // since, or the day before): what it reports, what the session keeps and the series it shows.
+    void download_data()
+    {
+        QTest::addColumn<int>("earlier");  // minutes since a first quote; 0: none since loading
+        QTest::addColumn<int>("dayCount"); // since then
+        QTest::addColumn<QByteArray>("page");
+        QTest::addColumn<QStringList>("status"); // FailedLine: nothing else changes
+        QTest::addColumn<QStringList>("items");
+
+        const auto page = [](const char* quote, const std::string& time = "10:16") {
+            return QByteArray::fromStdString(QuotePage(time, quote));
+        };
+        const auto line = [](const QColor& aex, const QString& koers, const QColor& koersColour) {
+            return QStringList({"AEX: ", aex.name(), koers, koersColour.name(), "07-06-2012 10:16", ""});
+        };
+        const auto rolled = [](const QString& value) {
+            return Days(Today - 3, Today - 1, "300,00") + Days(Today, Today + 32, value);
+        };
+        // The first quote after loading rolls the series on by a day; later ones write into it. The
+        // value is coloured against the one before (equal, lower and the market's move: tst_quotepage).
+        QTest::newRow("first after loading")
+            << 0 << 35 << page(" 312,45 (+1,20) 0,39%") << line(Green, " 312,45  (+1,20)  0,39% ", Black)
+            << rolled("312,45");
+        QTest::newRow("higher") << 1 << 35 << page(" 313,00 (+1,75) 0,56%")
+                                << line(Green, " 313,00  (+1,75)  0,56% ", Green) << rolled("313,00");
+        QTest::newRow("a larger day count rolls again")
+            << 1 << 42 << page(" 312,50 (+1,25) 0,40%") << line(Green, " 312,50  (+1,25)  0,40% ", Green)
+            << Days(Today - 8, Today - 1, "300,00") + Days(Today, Today + 33, "312,50");
+        QTest::newRow("next day: the day before keeps its quote")
+            << 24 * 60 << 35 << page(" 312,50 (+1,25) 0,40%")
+            << line(Green, " 312,50  (+1,25)  0,40% ", Green)
+            << Days(Today - 3, Today - 1, "300,00") + Days(Today, Today, "312,45") +
+                   Days(Today + 1, Today + 32, "312,50");
+
+        // A failed download, after a quote and a larger day count (the next quote rolls) or after loading.
+        const auto fails = [](const char* tag, const QByteArray& page, int earlier = 1) {
+            QTest::newRow(tag) << earlier << 42 << page << FailedLine << QStringList();
+        };
+        fails("nothing came", QByteArray());
+        fails("an error page", "<h1>503 Service Unavailable</h1>");
+        fails("an invalid time", page(" 312,45 (+1,20) 0,39%", "99:15"));
+        fails("a value of zero", page(" 0,0 (+1,20) 0,39%"));
+        fails("a value of words", page(" --- (+1,20) 0,39%"));
+        fails("65536,00 after days of 300,00", page(" 65536,00 (+1,20) 0,39%"));
+        fails("twenty digits", page(" 99999999999999999999,99 (+1,20) 0,39%"));
+        fails("22 decimals", page(" 312,4500000000000000000000 (+1,20) 0,39%"));
+        fails("first download, nothing came", QByteArray(), 0);
+        fails("first download, a value of words", page(" --- (+1,20) 0,39%"), 0);
+    }
+    void download()
+    {
+        QFETCH(int, earlier);
+        QFETCH(int, dayCount);
+        QFETCH(QByteArray, page);
+        QFETCH(QStringList, status);
+        Loaded loaded;
+        if (earlier > 0) {
+            loaded.Download(FirstPage);
+            loaded.session.ChangeDayCount(dayCount);
+            Support::Clock::Advance(earlier * 60000);
+        }
+        QCOMPARE(loaded.session.RollPending(), earlier == 0 || dayCount != 35);
+        const QStringList items = Items(loaded.session);
+        const LatestQuote quote = loaded.session.Quote();
+        loaded.Download(page.toStdString());
+
+        const Quotes::FetchRequest& request = loaded.site.Requests().back();
+        QCOMPARE(QString::fromStdString(request.url), QuoteSite + "index.php?type=main");
+        QCOMPARE(request.access, Quotes::INTERNET_OPEN_TYPE_PRECONFIG);
+        QCOMPARE(request.options.totalTimeoutMs, 12000);
+        QCOMPARE(loaded.timer, QList<QVariantList>{{60000}});
+        QCOMPARE(loaded.Status(), status);
+        const LatestQuote& latest = loaded.session.Quote();
+        if (status == FailedLine) {
+            // Nothing else changes: the series, the quote, the roll, the schedule.
+            QCOMPARE(Items(loaded.session), items);
+            QCOMPARE(latest.value + latest.previousValue, quote.value + quote.previousValue);
+            QCOMPARE(latest.lastDownload, quote.lastDownload);
+            QVERIFY(loaded.session.RollPending());
+            QVERIFY(loaded.rows.isEmpty() && loaded.series.isEmpty());
+            Support::Clock::Set(QDateTime(Support::Clock::Today(), QTime(20, 0)));
+            QCOMPARE(loaded.session.DownloadDue(), earlier == 0); // no quote today
+            // The next quote is coloured against the last good one.
+            loaded.Download(QuotePage("10:17", " 312,50 (+1,25) 0,40%"));
+            QCOMPARE(loaded.Status().value(3), (earlier > 0 ? Green : Black).name());
+            return;
+        }
+        // The value is what the next quote is held against; the moment is where the schedule counts from.
+        QCOMPARE(latest.previousValue, latest.value);
+        QCOMPARE(latest.lastDownload, Support::Clock::Now());
+        if (earlier == 0)
+            QCOMPARE(latest.date + "|" + latest.time + "|" + latest.value + "|" + latest.change + "|" +
+                         latest.percent,
+                     std::string("07-06-2012| 10:16| 312,45 |(+1,20)| 0,39%"));
+        // The day the first roll took off (held back, not in the stored history) does not come
+        // back when the series grows: it runs from Today - 9 with Today - 4 missing.
+        QEXPECT_FAIL("a larger day count rolls again", "growing skips a rolled-off held-back day", Continue);
+        QTEST(Items(loaded.session), "items");
+        QVERIFY(!loaded.session.RollPending());
+        QCOMPARE(loaded.rows.size(), 1); // today's, not centred
+        QCOMPARE(Items(loaded.session).value(loaded.rows[0][0].toInt()).left(5).toInt(),
+                 Support::TodayDayNumber());
+        QVERIFY(!loaded.rows[0][1].toBool());
+        QCOMPARE(loaded.series.size(), 1);
+        // In the evening no download is due after a quote that day.
+        Support::Clock::Set(QDateTime(Support::Clock::Today(), QTime(20, 0)));
+        QVERIFY(!loaded.session.DownloadDue());
+    }
+};
+
+QTEST_MAIN(TestSessionQuotes)
+#include "tst_sessionquotes.moc"
