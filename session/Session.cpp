@@ -221,6 +221,11 @@ void Session::QuoteArrived(const std::string& page)
     m_quote.previousValue = m_quote.value;
 
     History::EntryList items = m_series.Items();
+    // A roll takes the oldest shown day off; one after the newest stored day is kept with the
+    // others a smaller day count took away, so that a larger count shows it again.
+    if (m_rollPending && !items.empty() &&
+        History::EntryDay(items.front()) > History::NewestStoredDay(m_history, m_lastStoredEntry))
+        KeepDeparted(items.front());
     const int today = Quotes::WriteQuoteIntoSeries(items, day, m_quote.value, m_rollPending);
     History::MarkObtained(m_unstored, items, today);
     m_rollPending = false;
@@ -229,6 +234,19 @@ void Session::QuoteArrived(const std::string& page)
     if (today >= 0)
         emit rowSelected(today, false);
     emit seriesChanged();
+}
+
+void Session::KeepDeparted(const std::string& entry)
+{
+    History::EntryList& departed = m_unstored.departed;
+    const int day = History::EntryDay(entry);
+    const auto at = std::lower_bound(departed.begin(), departed.end(), day, [](const std::string& kept, int d) {
+        return History::EntryDay(kept) < d;
+    });
+    if (at != departed.end() && History::EntryDay(*at) == day)
+        *at = entry;
+    else
+        departed.insert(at, entry);
 }
 
 const Chart::StoredHandle& Session::Handle(int handle) const

@@ -150,6 +150,8 @@ private:
     void BackfillArrived(const Quotes::FetchResult& result, int lastDay, const QDateTime& now);
     void QuoteArrived(const std::string& page);
     void SelectTodayRow();
+    // Keeps an entry the series lost in `departed` (ascending by day, one per day).
+    void KeepDeparted(const std::string& entry);
 
     Support::SystemFacts m_facts;
     ProgramSettings& m_settings;
