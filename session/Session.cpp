@@ -240,9 +240,9 @@ void Session::KeepDeparted(const std::string& entry)
 {
     History::EntryList& departed = m_unstored.departed;
     const int day = History::EntryDay(entry);
-    const auto at = std::lower_bound(departed.begin(), departed.end(), day, [](const std::string& kept, int d) {
-        return History::EntryDay(kept) < d;
-    });
+    const auto at =
+        std::lower_bound(departed.begin(), departed.end(), day,
+                         [](const std::string& kept, int d) { return History::EntryDay(kept) < d; });
     if (at != departed.end() && History::EntryDay(*at) == day)
         *at = entry;
     else

@@ -371,6 +371,32 @@ private slots:
             QVERIFY2(Contains(written, entry), entry.c_str());
     }
 
+    // A list that arrives after loading has returned: the file's days are shown at once, the
+    // listed days when the list lands, and only then does the quote schedule start.
+    void backfillArrivesLater()
+    {
+        Support::Clock::Set(MondayEvening);
+        QVERIFY(TestSupport::WriteFile(HistoryPath(), FileText(Stored)));
+        Rig rig;
+        int shown = 0;
+        QObject::connect(&rig.session, &Session::seriesChanged, [&] { ++shown; });
+        rig.fetcher.SetHolding(true);
+        rig.fetcher.Answer(List.toStdString());
+        rig.session.Start();
+        QCOMPARE(shown, 1);
+        QCOMPARE(rig.interval, -1);
+        QCOMPARE(EntryDay(rig.Items().back()), Support::DayNumber(MondayEvening.date()) + 31);
+        for (const std::string& entry : Added)
+            QVERIFY2(!Contains(rig.Items(), entry), entry.c_str());
+
+        QVERIFY(rig.fetcher.Release());
+        QCOMPARE(shown, 2);
+        QCOMPARE(rig.interval, 1000);
+        for (const std::string& entry : Added)
+            QVERIFY2(Contains(rig.Items(), entry), entry.c_str());
+        QVERIFY(rig.codes.isEmpty());
+    }
+
     // The history cannot be saved at closing: the user is asked, as often as he asks to try
     // again; a close by a signal or the session's end asks nobody. The previous file stays
     // whole whenever nothing is written. (Closing without a failure asks nobody: loadAndClose.)
