@@ -1,14 +1,22 @@
 // Chart speed: a full redraw of a long series at full-HD and at 4K with a device pixel ratio
-// of 2, and one drag step of a trend line. The start-up up to the first painted chart is
-// measured beside the main window, in app/bench/bench_startup.cpp.
+// of 2, one drag step of a trend line, and the start-up up to the first painted chart.
+#include "app/MainForm.h"
 #include "chart/ChartDrawing.h"
+#include "quotes/Fetcher.h"
+#include "session/ProgramSettings.h"
+#include "session/Session.h"
 #include "support/Clock.h"
+#include "support/Product.h"
 #include "support/Regional.h"
+#include "support/SystemFacts.h"
 #include "support/TextFields.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QSettings>
 #include <benchmark/benchmark.h>
 #include <cmath>
+#include <memory>
 
 namespace {
 
@@ -95,6 +103,55 @@ void BM_DragStep(benchmark::State& state)
     state.SetLabel("erase and redraw of one 1-pixel line");
 }
 BENCHMARK(BM_DragStep)->Unit(benchmark::kMicrosecond);
+
+// The starter history beside the sources, or a generated one of the same length. The sites
+// point at a refused loopback port: loading's closing-price fetch fails at once, off the network.
+void InstallStarterHistory()
+{
+    {
+        QSettings settings(QSettings::IniFormat, QSettings::UserScope, "Koerszicht", "Koerszicht");
+        for (const char* key : {"Sources/QuoteSite", "Sources/ClosingPricesSite", "Sources/MakerSite"})
+            settings.setValue(key, "http://127.0.0.1:1/");
+    }
+    const QString folder =
+        QString::fromLocal8Bit(Support::GatherSystemFacts(Support::ProductName).dataFolder);
+    const QString target = folder + QStringLiteral("AEX.dat");
+    QFile::remove(target);
+    const QString shipped = QStringLiteral(KOERSZICHT_SOURCE_DIR "/data/AEX.dat");
+    if (QFile::exists(shipped) && QFile::copy(shipped, target))
+        return;
+    QFile file(target);
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    for (const auto& entry : WanderingSeries(16000))
+        if (History::EntryDay(entry) <= Support::TodayDayNumber())
+            file.write(QByteArray::fromStdString(entry) + "\r\n");
+}
+
+// From creating the main window (settings, history, series) to its first painted chart.
+void BM_StartupToFirstChart(benchmark::State& state)
+{
+    InstallStarterHistory();
+    const Support::SystemFacts facts = Support::GatherSystemFacts(Support::ProductName);
+    ProgramSettings settings;
+    Quotes::BlockingFetcher fetcher;
+    for (auto _ : state) {
+        auto session = std::make_unique<Session>(facts, settings, fetcher);
+        auto form = std::make_unique<TMainForm>(*session, MainFormLinks{});
+        form->DownloadTimer->stop();
+        form->UpdateTimer->stop();
+        form->show();
+        while (!session->Painted())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        state.PauseTiming();
+        state.counters["items"] = session->Series().Count();
+        form.reset();
+        session.reset();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_StartupToFirstChart)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 } // namespace
 

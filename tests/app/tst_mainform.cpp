@@ -20,18 +20,6 @@
 #include <QtTest>
 
 namespace {
-void StoreDefaults(const QVariantMap& values)
-{
-    const auto settings = Support::OpenSettings();
-    settings->beginGroup("Defaults");
-    for (auto it = values.begin(); it != values.end(); ++it)
-        settings->setValue(it.key(), it.value());
-}
-
-QSettings IniFile()
-{
-    return QSettings(TestSupport::IniPath(), QSettings::IniFormat);
-}
 
 // The middle of the spin box's up or down arrow, where a user clicks.
 QPoint ArrowCentre(QSpinBox* spin, QStyle::SubControl arrow)
@@ -104,7 +92,8 @@ private slots:
         QFETCH(int, dagen);
         QFETCH(QPoint, position);
         QFETCH(int, shownDagen);
-        StoreDefaults({{"Top", top}, {"Left", left}, {"Width", 800}, {"Height", 600}, {"Dagen", dagen}});
+        TestSupport::StoreDefaults(
+            {{"Top", top}, {"Left", left}, {"Width", 800}, {"Height", 600}, {"Dagen", dagen}});
         Window window;
         TMainForm& form = window.form;
         QCOMPARE(form.pos(), position);
@@ -141,7 +130,7 @@ private slots:
         QFETCH(QString, action);
         QFETCH(int, value);
         QFETCH(QString, typed);
-        StoreDefaults({{"Dagen", 200}});
+        TestSupport::StoreDefaults({{"Dagen", 200}});
         Window window;
         TMainForm& form = window.form;
         form.DownloadTimer->stop();
@@ -294,7 +283,7 @@ private slots:
             form.SpinEdit->setValue(228);
             form.close();
         }
-        QSettings ini = IniFile();
+        QSettings ini = TestSupport::IniFile();
         ini.beginGroup("Defaults");
         QCOMPARE(ini.value("Top").toInt(), 44);
         QCOMPARE(ini.value("Left").toInt(), 33);
@@ -322,7 +311,7 @@ private slots:
             settings->setValue("Defaults/Dagen", 77);
         }
         form.close(); // a second close must not write the settings again
-        QCOMPARE(IniFile().value("Defaults/Dagen").toInt(), 77);
+        QCOMPARE(TestSupport::IniFile().value("Defaults/Dagen").toInt(), 77);
     }
 
     void updateTimerFiresOnce()

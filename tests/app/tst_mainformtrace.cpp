@@ -20,21 +20,14 @@ QString LogPath()
     return QString::fromLocal8Bit(TraceFolder()) + QStringLiteral("Koerszicht.log");
 }
 
-QList<QByteArray> LogLines()
+// The messages of the log's lines: what follows each line's time stamp and " - ".
+QByteArrayList LogMessages()
 {
-    QByteArray contents = TestSupport::ReadFile(LogPath());
-    if (contents.endsWith("\r\n"))
-        contents.chop(2);
-    return contents.isEmpty() ? QList<QByteArray>() : contents.split('\n');
-}
-
-// The message part of a line: what follows the first " - ", line end removed.
-QByteArray MessagePart(QByteArray line)
-{
-    if (line.endsWith('\r'))
-        line.chop(1);
-    const qsizetype at = line.indexOf(" - ");
-    return at < 0 ? QByteArray() : line.mid(at + 3);
+    QByteArrayList messages;
+    for (const QByteArray& line : TestSupport::ReadFile(LogPath()).split('\n'))
+        if (const qsizetype at = line.indexOf(" - "); at >= 0)
+            messages << line.mid(at + 3).chopped(line.endsWith('\r') ? 1 : 0);
+    return messages;
 }
 
 } // namespace
@@ -104,10 +97,7 @@ private slots:
         TraceOn = true;
         operations.value(operation)(rig);
 
-        QByteArrayList messages;
-        for (const QByteArray& line : LogLines())
-            messages << MessagePart(line);
-        QCOMPARE(messages,
+        QCOMPARE(LogMessages(),
                  QByteArrayList{operation + " - begin"} + inside + QByteArrayList{operation + " - einde"});
         QCOMPARE(int(TraceDepth), 0);
     }

@@ -8,21 +8,6 @@
 #include <QSettings>
 #include <QtTest>
 
-namespace {
-void StoreDefaults(const QVariantMap& values)
-{
-    const auto settings = Support::OpenSettings();
-    settings->beginGroup("Defaults");
-    for (auto it = values.begin(); it != values.end(); ++it)
-        settings->setValue(it.key(), it.value());
-}
-
-QSettings IniFile()
-{
-    return QSettings(TestSupport::IniPath(), QSettings::IniFormat);
-}
-} // namespace
-
 class TestProgramSettings : public QObject
 {
     Q_OBJECT
@@ -57,7 +42,7 @@ private slots:
         QFETCH(QVariantMap, stored);
         QFETCH(QList<int>, read);
         QFETCH(bool, dagenStored);
-        StoreDefaults(stored);
+        TestSupport::StoreDefaults(stored);
         const WindowSettings values = ProgramSettings().ReadWindow();
         QCOMPARE((QList<int>{values.top, values.left, values.width, values.height, values.dagen}), read);
         QCOMPARE(values.dagenStored, dagenStored);
@@ -88,7 +73,7 @@ private slots:
         QFETCH(QVariant, width);
         QFETCH(QVariant, height);
         QFETCH(QSize, read);
-        StoreDefaults({{"Width", width}, {"Height", height}});
+        TestSupport::StoreDefaults({{"Width", width}, {"Height", height}});
         const WindowSettings values = ProgramSettings().ReadWindow();
         QCOMPARE(QSize(values.width, values.height), read);
     }
@@ -132,7 +117,8 @@ private slots:
             settings->setValue("Sources/QuoteSite", "http://127.0.0.1:8080/koers/");
         }
         ProgramSettings().WriteMissingSources();
-        QCOMPARE(IniFile().value("Sources/QuoteSite").toString(), QString("http://127.0.0.1:8080/koers/"));
+        QCOMPARE(TestSupport::IniFile().value("Sources/QuoteSite").toString(),
+                 QString("http://127.0.0.1:8080/koers/"));
         QCOMPARE(ProgramSettings().ReadSources().quoteSite, QString("http://127.0.0.1:8080/koers/"));
     }
 
@@ -144,7 +130,7 @@ private slots:
             settings->setValue("Sources/MakerSite", "http://localhost:9000/");
         }
         ProgramSettings().WriteMissingSources();
-        QSettings ini = IniFile();
+        QSettings ini = TestSupport::IniFile();
         QCOMPARE(ini.value("Sources/QuoteSite").toString(), QString("http://koersen.example/"));
         QCOMPARE(ini.value("Sources/ClosingPricesSite").toString(), QString("http://slotkoersen.example/"));
         QCOMPARE(ini.value("Sources/MakerSite").toString(), QString("http://localhost:9000/"));

@@ -1,5 +1,6 @@
 #include "testsupport/TestSupport.h"
 
+#include "support/SettingsStore.h"
 #include "testsupport/LoopbackServer.h"
 
 #include <QCoreApplication>
@@ -89,6 +90,19 @@ Support::SystemFacts Facts(Support::Language language)
     facts.startFolder = QDir::currentPath().toLocal8Bit().toStdString() + "/";
     facts.programFolder = QCoreApplication::applicationDirPath().toLocal8Bit().toStdString();
     return facts;
+}
+
+QSettings IniFile()
+{
+    return QSettings(IniPath(), QSettings::IniFormat);
+}
+
+void StoreDefaults(const QVariantMap& values)
+{
+    const auto settings = Support::OpenSettings();
+    settings->beginGroup(QStringLiteral("Defaults"));
+    for (auto it = values.begin(); it != values.end(); ++it)
+        settings->setValue(it.key(), it.value());
 }
 
 } // namespace TestSupport

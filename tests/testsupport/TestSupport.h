@@ -4,7 +4,9 @@
 #include "support/SystemFacts.h"
 
 #include <QByteArray>
+#include <QSettings>
 #include <QString>
+#include <QVariantMap>
 
 namespace TestSupport {
 
@@ -15,6 +17,9 @@ QString DataHome();
 // The data folder of the program: $XDG_DATA_HOME/Koerszicht/
 QString DataFolder();
 QString IniPath();
+// The test's settings file as it is on disk, and values put into its group "Defaults".
+QSettings IniFile();
+void StoreDefaults(const QVariantMap& values);
 // The facts a test run has: its data folder (created), the source tree's data as the program's
 // folder, and `language`.
 Support::SystemFacts Facts(Support::Language language = Support::Language::Dutch);
