@@ -39,6 +39,9 @@ EntryList NewestEntries(const EntryList& history, int dayCount)
 
 void Normalize(EntryList& items, const EntryList& before)
 {
+    // An entry is one line of the file: one with a line break in it would come back as two.
+    std::erase_if(items,
+                  [](const std::string& item) { return item.find_first_of("\r\n") != std::string::npos; });
     if (IsAscending(items))
         return;
     std::erase_if(items, [](const std::string& item) { return EntryDay(item) == NoDay; });
@@ -182,7 +185,9 @@ SeriesBuild BuildSeries(const EntryList& history, int dayCount, int today, char 
     }
     std::sort(shownHeld.begin(), shownHeld.end());
 
-    if (!listed.empty()) {
+    {
+        // Normalized also with nothing listed: the history's newest entries are taken as they
+        // stand, and one per day is what every later step relies on.
         const EntryList before = items;
         items.insert(items.end(), listed.begin(), listed.end());
         Normalize(items, before);

@@ -33,8 +33,8 @@ SeriesBuild BuildSeries(const EntryList& history, int dayCount, int today, char 
 
 // The single steps, in their order.
 EntryList NewestEntries(const EntryList& history, int dayCount);
-// Removes entries without a day, sorts by day and keeps one entry per day: one with a value
-// before one without, and an entry not in `before` (new) before one that is.
+// Removes entries without a day or with a line break, sorts by day and keeps one entry per day:
+// one with a value before one without, and an entry not in `before` (new) before one that is.
 void Normalize(EntryList& items, const EntryList& before);
 // Two passes over the last 31 entries, each closing one missing day of every gap.
 void CloseShortGaps(EntryList& items);

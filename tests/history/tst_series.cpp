@@ -226,10 +226,13 @@ private slots:
                                               {MakeEntry(39995, "7"),   // out of order
                                                "not an entry",          // no day
                                                MakeEntry(39990, "0,0"), // a day held already, without a value
-                                               MakeEntry(39989, "5")}); // a day held already, a new value
+                                               MakeEntry(39989, "5"),   // a day held already, a new value
+                                               "39996 9\r- 9,5"});      // two lines in one
         QVERIFY(Contains(build.items, "39995 - 7"));
         QVERIFY(Contains(build.items, "39990 - 399,90"));
         QVERIFY(Contains(build.items, "39989 - 5"));
+        for (const std::string& item : build.items)
+            QVERIFY2(item.find('\r') == std::string::npos, item.c_str());
         for (std::size_t i = 1; i < build.items.size(); ++i)
             QVERIFY(EntryDay(build.items[i]) > EntryDay(build.items[i - 1]));
     }
