@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QSettings>
+#include <QTimer>
 #include <benchmark/benchmark.h>
 #include <cmath>
 #include <memory>
