@@ -19,10 +19,6 @@
 #include <QApplication>
 #include <QIcon>
 
-namespace {
-constexpr int LoadMessageMs = 5000;
-} // namespace
-
 int RunKoerszicht(QApplication& application)
 {
     // The facts of the system first, before any window exists.
@@ -54,9 +50,10 @@ int RunKoerszicht(QApplication& application)
         if (versions)
             versions->CheckForUpdate(Support::ProductName, Support::VersionText);
     };
-    links.showMessage = [&message](int top, int left, int height, int width, const std::string& text) {
+    links.showMessage = [&message](int top, int left, int height, int width, const std::string& text,
+                                   int ms) {
         if (message)
-            message->ShowMessageText(top, left, height, width, text, {}, LoadMessageMs);
+            message->ShowMessageText(top, left, height, width, text, {}, ms);
     };
     TMainForm mainForm(session, links);
     session.SetSaveFailureAsker(

@@ -362,6 +362,6 @@ void TMainForm::ShowLoadMessage(int code)
     // waits for the event loop, and is then centred over the main window where it is at that time.
     QTimer::singleShot(0, this, [this, text] {
         const QRect area = frameGeometry();
-        m_links.showMessage(area.top(), area.left(), area.height(), area.width(), text);
+        m_links.showMessage(area.top(), area.left(), area.height(), area.width(), text, LoadMessageMs);
     });
 }

@@ -26,8 +26,9 @@ struct MainFormLinks
 {
     std::function<void()> showAbout;      // AboutButtonClick: the About box, modally
     std::function<void()> checkForUpdate; // UpdateTimerTimer: the version check
-    // A failed back-fill's text, centred over the given rectangle (top, left, height, width).
-    std::function<void(int, int, int, int, const std::string&)> showMessage;
+    // A failed back-fill's text, centred over the given rectangle (top, left, height, width),
+    // for the given milliseconds.
+    std::function<void(int, int, int, int, const std::string&, int)> showMessage;
 };
 
 class TMainForm : public QWidget
@@ -38,6 +39,7 @@ public:
     ~TMainForm() override;
 
     static constexpr int DayStep = 7;
+    static constexpr int LoadMessageMs = 5000;
 
     // ---- Components ----
     QWidget* TopPanel = nullptr;

@@ -159,7 +159,9 @@ private slots:
         fetcher.Answer(list.toStdString());
         QList<std::pair<QRect, QString>> shown;
         MainFormLinks links;
-        links.showMessage = [&shown](int top, int left, int height, int width, const std::string& message) {
+        links.showMessage = [&shown](int top, int left, int height, int width, const std::string& message,
+                                     int ms) {
+            QCOMPARE(ms, 5000); // hidden again after five seconds
             shown.append({QRect(left, top, width, height), QString::fromStdString(message)});
         };
         std::optional<TestSupport::MainFormRig> rig(std::in_place, fetcher, Support::Language::Dutch, links);
