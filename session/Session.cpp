@@ -98,7 +98,7 @@ void Session::ReadAEX()
     const int last = History::EntryDay(m_lastStoredEntry);
     const QDateTime now = Support::Clock::Now();
     if (!Quotes::BackfillDue(last, now)) {
-        BackfillArrived({}, last, now);
+        BackfillArrived({}, last);
         return;
     }
     Quotes::FetchRequest request;
@@ -106,26 +106,21 @@ void Session::ReadAEX()
     request.access = Quotes::INTERNET_OPEN_TYPE_DIRECT;
     request.options.totalTimeoutMs = ListFetchBoundMs;
     m_fetcher.Fetch(request, [this, last, now](const Quotes::FetchResult& result) {
-        BackfillArrived(result, last, now);
+        History::EntryList stored = m_history;
+        stored.insert(stored.end(), m_unstored.heldBack.begin(), m_unstored.heldBack.end());
+        // A freshly copied starter history lacks the days that the list brought.
+        if (result.body.size() >= Quotes::MinimumListLength)
+            m_freshHistoryCopy = false;
+        BackfillArrived(Quotes::ReadFetchedList(result.body, now, History::TrustedValues(stored)), last);
     });
 }
 
-void Session::BackfillArrived(const Quotes::FetchResult& result, int lastDay, const QDateTime& now)
+void Session::BackfillArrived(const Quotes::ClosingPricesReading& reading, int lastDay)
 {
-    const bool due = Quotes::BackfillDue(lastDay, now);
-    History::EntryList stored = m_history;
-    stored.insert(stored.end(), m_unstored.heldBack.begin(), m_unstored.heldBack.end());
-    const Quotes::ClosingPricesReading reading =
-        due ? Quotes::ReadFetchedList(result.body, now, History::TrustedValues(stored))
-            : Quotes::ClosingPricesReading{};
     // Listed days that the history holds without a real value get theirs there; the later days
     // go into the series.
     const History::EntryList listed = History::MergeListed(m_history, m_unstored.heldBack, reading.entries,
                                                            lastDay, Support::Regional().decimalSeparator);
-    // A freshly copied starter history lacks the days that the list brought.
-    if (due && result.body.size() >= Quotes::MinimumListLength)
-        m_freshHistoryCopy = false;
-
     if (m_reachBackPending) {
         m_reachBackPending = false;
         History::UnstoredDays held;

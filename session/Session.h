@@ -75,7 +75,6 @@ public:
     int DayCount() const { return m_dayCount; }
     // After loading, a different count adapts the series (ResizeSeries); before, it is only kept.
     void ChangeDayCount(int dayCount);
-    void ResizeSeries();
 
     // ---- Quotes ----
     bool DownloadDue() const;
@@ -91,8 +90,6 @@ public:
     // ---- Closing ----
     // The window's bounds and the day count to the settings, with the sites users can edit.
     void StoreWindow(int top, int left, int width, int height);
-    // May be run again after a failure: the history itself is left as it was loaded.
-    HistorySave WriteAEX();
     // Writes the history; a failed write is put to the user (the asker) when `kind` is User.
     HistorySave CloseHistory(CloseKind kind);
     void SetSaveFailureAsker(SaveFailureAsker asker) { m_askSaveFailure = std::move(asker); }
@@ -106,9 +103,7 @@ public:
     // ---- What the window shows ----
     History::SeriesModel& Series() { return m_series; }
     const History::SeriesModel& Series() const { return m_series; }
-    const History::EntryList& HistoryList() const { return m_history; }
     const std::string& LastStoredEntry() const { return m_lastStoredEntry; }
-    const History::UnstoredDays& Unstored() const { return m_unstored; }
     History::LoadStatus HistoryFileStatus() const { return m_fileStatus; }
     std::string HistoryFilePath() const;
     bool Created() const { return m_created; }
@@ -146,8 +141,12 @@ signals:
     void downloadTimerSet(int intervalMs);
 
 private:
+    void ResizeSeries();
+    // May be run again after a failure: the history itself is left as it was loaded.
+    HistorySave WriteAEX();
     void BuildShownSeries(const History::EntryList& listed);
-    void BackfillArrived(const Quotes::FetchResult& result, int lastDay, const QDateTime& now);
+    // The rest of loading once the back-fill has its reading (nothing read when it was not due).
+    void BackfillArrived(const Quotes::ClosingPricesReading& reading, int lastDay);
     void QuoteArrived(const std::string& page);
     void SelectTodayRow();
     // Keeps an entry the series lost in `departed` (ascending by day, one per day).
