@@ -2,11 +2,12 @@
 
 namespace Quotes {
 
-void BlockingFetcher::Fetch(const FetchRequest& request, FetchContinuation done)
+FetchTicket BlockingFetcher::Fetch(const FetchRequest& request, FetchContinuation done)
 {
     const FetchResult result = Quotes::Fetch(request.url, request.access, request.options);
     if (done)
         done(result);
+    return NoFetch;
 }
 
 } // namespace Quotes

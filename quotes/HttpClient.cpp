@@ -6,7 +6,9 @@
 #include <array>
 #include <cctype>
 #include <chrono>
+#include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace Quotes {
 
@@ -172,7 +174,9 @@ struct MultiDeleter
 // receive time-out: libcurl's low-speed limit reacts only after several seconds and its
 // progress callback may come a second late. What arrived before an error or a time-out
 // stays; true only when the transfer ran to its end without an error.
-bool Run(CURL* handle, const Transfer& transfer)
+// The deadline is watched here too, so that it holds in every phase, the name lookup included.
+bool Run(CURL* handle, const Transfer& transfer, const DownloadOptions& options,
+         std::optional<SteadyClock::time_point> deadline, bool& cancelled)
 {
     constexpr int PollMs = 50;
     const std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
@@ -180,6 +184,12 @@ bool Run(CURL* handle, const Transfer& transfer)
         return false;
     int running = 1;
     while (curl_multi_perform(multi.get(), &running) == CURLM_OK && running > 0 && !transfer.Stalled()) {
+        if (options.cancelled && options.cancelled()) {
+            cancelled = true;
+            break;
+        }
+        if (deadline && SteadyClock::now() >= *deadline)
+            break;
         if (curl_multi_poll(multi.get(), nullptr, 0, PollMs, nullptr) != CURLM_OK)
             break;
     }
@@ -202,7 +212,7 @@ struct AttemptResult
 };
 
 AttemptResult Attempt(const std::string& url, AccessType access, const DownloadOptions& options,
-                      curl_slist* headers, long timeLeftMs, std::string& body)
+                      curl_slist* headers, std::optional<SteadyClock::time_point> deadline, std::string& body)
 {
     std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
     if (!easy)
@@ -223,6 +233,9 @@ AttemptResult Attempt(const std::string& url, AccessType access, const DownloadO
     curl_easy_setopt(handle, CURLOPT_FORBID_REUSE, 1L);
     curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
+    // A name lookup that has not answered when the attempt ends is left to finish on its own
+    // instead of being waited for: a resolver that never answers must not outlast the bounds.
+    curl_easy_setopt(handle, CURLOPT_QUICK_EXIT, 1L);
     // Name lookup, TCP and TLS set-up together; the threaded resolver keeps the lookup inside it.
     if (options.connectTimeoutMs > 0)
         curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options.connectTimeoutMs));
@@ -230,8 +243,12 @@ AttemptResult Attempt(const std::string& url, AccessType access, const DownloadO
     // to honour http_proxy, https_proxy and no_proxy.
     if (access == INTERNET_OPEN_TYPE_DIRECT)
         curl_easy_setopt(handle, CURLOPT_PROXY, "");
-    if (timeLeftMs > 0)
-        curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, timeLeftMs);
+    if (deadline) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - SteadyClock::now());
+        curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS,
+                         static_cast<long>(std::max<std::int64_t>(left.count(), 1)));
+    }
 
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &Transfer::OnBody);
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, &transfer);
@@ -240,10 +257,14 @@ AttemptResult Attempt(const std::string& url, AccessType access, const DownloadO
     curl_easy_setopt(handle, CURLOPT_PREREQFUNCTION, &Transfer::OnConnected);
     curl_easy_setopt(handle, CURLOPT_PREREQDATA, &transfer);
 
-    const bool ranToItsEnd = Run(handle, transfer);
+    bool cancelled = false;
+    const bool ranToItsEnd = Run(handle, transfer, options, deadline, cancelled);
     transfer.Finish();
     AttemptResult result{transfer.Delivered(), transfer.Stopped(), ResponseCode(handle)};
-    if (transfer.OtherHost())
+    if (cancelled) {
+        result.stopped = true;
+        result.ending = FetchEnding::Cancelled;
+    } else if (transfer.OtherHost())
         result.ending = FetchEnding::OtherHost;
     else if (transfer.HttpError() || (options.refuseHttpErrors && result.status >= 400))
         result.ending = FetchEnding::HttpError;
@@ -295,17 +316,18 @@ FetchResult Fetch(const std::string& url, AccessType access, const DownloadOptio
     }
     const std::unique_ptr<curl_slist, ListDeleter> headers(list);
 
-    const auto deadline = SteadyClock::now() + std::chrono::milliseconds(options.totalTimeoutMs);
+    std::optional<SteadyClock::time_point> deadline;
+    if (options.totalTimeoutMs > 0)
+        deadline = SteadyClock::now() + std::chrono::milliseconds(options.totalTimeoutMs);
     for (int attempt = 0; attempt < options.attempts; ++attempt) {
-        long timeLeftMs = 0;
-        if (options.totalTimeoutMs > 0) {
-            timeLeftMs = static_cast<long>(
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now()).count());
-            if (timeLeftMs <= 0)
-                break;
+        if (deadline && SteadyClock::now() >= *deadline)
+            break;
+        if (options.cancelled && options.cancelled()) {
+            fetched.ending = FetchEnding::Cancelled;
+            break;
         }
         body.clear();
-        const AttemptResult result = Attempt(url, access, options, headers.get(), timeLeftMs, body);
+        const AttemptResult result = Attempt(url, access, options, headers.get(), deadline, body);
         fetched.status = result.status;
         fetched.ending = result.ending;
         // Another attempt would be sent to the same other host.

@@ -1,5 +1,6 @@
 #pragma once
-// One blocking HTTP(S) fetch with a few attempts. For pages the empty text is the failure
+// One blocking HTTP(S) fetch with a few attempts; it blocks the thread that runs it, so the
+// program runs it through a fetcher (quotes/Fetcher.h). For pages the empty text is the failure
 // signal; a download that must arrive whole asks how the fetch ended.
 
 #include <cstddef>
@@ -39,6 +40,9 @@ struct DownloadOptions
     int totalTimeoutMs = 0;
     // Called with every piece as it arrives (after the cut); return false to stop the transfer.
     std::function<bool(std::string_view piece)> onPiece;
+    // Asked at least every 50 ms while the fetch runs, from the fetching thread; true ends the
+    // fetch at once as Cancelled. A name lookup still running is abandoned, not waited for.
+    std::function<bool()> cancelled;
 };
 
 // How a fetch ended, judged by its last attempt.
@@ -50,6 +54,7 @@ enum class FetchEnding
     OtherHost,  // refused: a redirect to another host
     TooLong,    // more than maxBodyBytes arrived
     Stopped,    // the piece callback asked to stop
+    Cancelled,  // the cancel question said so
 };
 
 struct FetchResult

@@ -25,23 +25,35 @@ Quotes::FetchResult ScriptedFetcher::Next()
     return result;
 }
 
-void ScriptedFetcher::Fetch(const Quotes::FetchRequest& request, Quotes::FetchContinuation done)
+Quotes::FetchTicket ScriptedFetcher::Fetch(const Quotes::FetchRequest& request,
+                                           Quotes::FetchContinuation done)
 {
     m_requests.push_back(request);
     if (m_holding) {
-        m_held.push_back(std::move(done));
-        return;
+        m_held.push_back({++m_lastTicket, std::move(done)});
+        return m_lastTicket;
     }
     const Quotes::FetchResult result = Next();
     if (done)
         done(result);
+    return Quotes::NoFetch;
+}
+
+void ScriptedFetcher::Cancel(Quotes::FetchTicket ticket)
+{
+    const auto held = std::find_if(m_held.begin(), m_held.end(),
+                                   [ticket](const HeldFetch& fetch) { return fetch.ticket == ticket; });
+    if (held == m_held.end())
+        return;
+    m_held.erase(held);
+    ++m_cancelled;
 }
 
 bool ScriptedFetcher::Release()
 {
     if (m_held.empty())
         return false;
-    Quotes::FetchContinuation done = std::move(m_held.front());
+    Quotes::FetchContinuation done = std::move(m_held.front().done);
     m_held.pop_front();
     const Quotes::FetchResult result = Next();
     if (done)

@@ -4,6 +4,7 @@
 
 #include "quotes/Fetcher.h"
 
+#include <algorithm>
 #include <deque>
 #include <vector>
 
@@ -23,13 +24,24 @@ public:
 
     const std::vector<Quotes::FetchRequest>& Requests() const { return m_requests; }
 
-    void Fetch(const Quotes::FetchRequest& request, Quotes::FetchContinuation done) override;
+    // Held requests get tickets 1, 2, ...; answered ones NoFetch.
+    Quotes::FetchTicket Fetch(const Quotes::FetchRequest& request, Quotes::FetchContinuation done) override;
+    // A held request is dropped without an answer (and without taking one from the script).
+    void Cancel(Quotes::FetchTicket ticket) override;
+    int Cancelled() const { return m_cancelled; }
 
 private:
+    struct HeldFetch
+    {
+        Quotes::FetchTicket ticket;
+        Quotes::FetchContinuation done;
+    };
     Quotes::FetchResult Next();
 
     std::deque<Quotes::FetchResult> m_script;
-    std::deque<Quotes::FetchContinuation> m_held;
+    std::deque<HeldFetch> m_held;
+    Quotes::FetchTicket m_lastTicket = Quotes::NoFetch;
+    int m_cancelled = 0;
     std::vector<Quotes::FetchRequest> m_requests;
     bool m_holding = false;
 };

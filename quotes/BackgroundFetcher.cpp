@@ -1,0 +1,61 @@
+#include "quotes/BackgroundFetcher.h"
+
+#include <QMetaObject>
+
+namespace Quotes {
+
+BackgroundFetcher::BackgroundFetcher() = default;
+
+BackgroundFetcher::~BackgroundFetcher()
+{
+    for (auto& [ticket, job] : m_jobs)
+        job.cancelled->store(true);
+    for (auto& [ticket, job] : m_jobs) {
+        if (job.thread.joinable())
+            job.thread.join();
+    }
+    // Results posted by the threads go with m_context.
+}
+
+FetchTicket BackgroundFetcher::Fetch(const FetchRequest& request, FetchContinuation done)
+{
+    const FetchTicket ticket = ++m_lastTicket;
+    Job& job = m_jobs[ticket];
+    job.cancelled = std::make_shared<std::atomic<bool>>(false);
+    job.done = std::move(done);
+    FetchRequest own = request;
+    const auto cancelled = job.cancelled;
+    own.options.cancelled = [cancelled] { return cancelled->load(); };
+    job.thread = std::thread([this, ticket, own = std::move(own)] {
+        FetchResult result = Quotes::Fetch(own.url, own.access, own.options);
+        QMetaObject::invokeMethod(
+            &m_context, [this, ticket, result = std::move(result)] { Finished(ticket, result); },
+            Qt::QueuedConnection);
+    });
+    return ticket;
+}
+
+void BackgroundFetcher::Cancel(FetchTicket ticket)
+{
+    const auto found = m_jobs.find(ticket);
+    if (found == m_jobs.end())
+        return;
+    found->second.cancelled->store(true);
+    found->second.done = nullptr;
+}
+
+void BackgroundFetcher::Finished(FetchTicket ticket, const FetchResult& result)
+{
+    const auto found = m_jobs.find(ticket);
+    if (found == m_jobs.end())
+        return;
+    // The thread's last step was to post this: it ends at once.
+    found->second.thread.join();
+    const FetchContinuation done = std::move(found->second.done);
+    const bool cancelled = found->second.cancelled->load();
+    m_jobs.erase(found);
+    if (done && !cancelled)
+        done(result);
+}
+
+} // namespace Quotes

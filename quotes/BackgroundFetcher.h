@@ -1,0 +1,47 @@
+#pragma once
+// The program's fetcher: every fetch runs the HTTP client on a thread of its own, so the
+// window's thread never waits for the network; the result is handed to the continuation on
+// the thread that asked, through its event loop. The piece callback of a request runs on the
+// fetch's thread.
+
+#include "quotes/Fetcher.h"
+
+#include <QObject>
+#include <atomic>
+#include <map>
+#include <memory>
+#include <thread>
+
+namespace Quotes {
+
+class BackgroundFetcher : public Fetcher
+{
+public:
+    BackgroundFetcher();
+    // Cancels every fetch still running and waits for its thread: the client notices a
+    // cancel within its poll interval, and a name lookup that hangs is left behind.
+    ~BackgroundFetcher() override;
+    BackgroundFetcher(const BackgroundFetcher&) = delete;
+    BackgroundFetcher& operator=(const BackgroundFetcher&) = delete;
+
+    FetchTicket Fetch(const FetchRequest& request, FetchContinuation done) override;
+    void Cancel(FetchTicket ticket) override;
+    // Fetches started and not yet handed to their continuation (cancelled ones until their
+    // thread has ended).
+    int Running() const { return static_cast<int>(m_jobs.size()); }
+
+private:
+    struct Job
+    {
+        std::thread thread;
+        std::shared_ptr<std::atomic<bool>> cancelled;
+        FetchContinuation done;
+    };
+    void Finished(FetchTicket ticket, const FetchResult& result);
+
+    QObject m_context; // results are posted to it, on the thread that made the fetcher
+    std::map<FetchTicket, Job> m_jobs;
+    FetchTicket m_lastTicket = NoFetch;
+};
+
+} // namespace Quotes
