@@ -6,7 +6,7 @@
 #include "app/SaveFailureBox.h"
 #include "app/SignalCloser.h"
 #include "messform/MessageForm.h"
-#include "quotes/Fetcher.h"
+#include "quotes/BackgroundFetcher.h"
 #include "session/ProgramSettings.h"
 #include "session/Session.h"
 #include "support/Product.h"
@@ -33,7 +33,8 @@ int RunKoerszicht(QApplication& application)
 
     ProgramSettings settings;
     const Sources sources = settings.ReadSources();
-    Quotes::BlockingFetcher fetcher;
+    // Every fetch runs off the window's thread; the fetcher outlives everything that fetches.
+    Quotes::BackgroundFetcher fetcher;
     Session session(facts, settings, fetcher);
 
     // The five windows, in their order; the main window reaches the others through its links.

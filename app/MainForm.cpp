@@ -33,16 +33,6 @@ QString Dutch(Support::Text text)
     return QString::fromLatin1(Support::TextFor(text, Support::Language::Dutch));
 }
 
-// The hourglass for the whole screen while the window is busy, on every way out.
-class BusyCursor
-{
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
-
 void ShowLabel(QLabel* label, const Quotes::StatusLabel& status)
 {
     label->setText(QString::fromLatin1(status.text));
@@ -88,6 +78,14 @@ TMainForm::TMainForm(Session& session, MainFormLinks links, QWidget* parent)
     connect(&m_session, &Session::loadFailed, this,
             [this](Quotes::BackfillCode code) { ShowLoadMessage(static_cast<int>(code)); });
     connect(&m_session, &Session::downloadTimerSet, DownloadTimer, qOverload<int>(&QTimer::start));
+    // While a fetch runs the arrow carries an hourglass; the window answers as always, and the
+    // chart keeps its own cross for dragging.
+    connect(&m_session, &Session::busyChanged, this, [this](bool busy) {
+        if (busy)
+            setCursor(Qt::BusyCursor);
+        else
+            unsetCursor();
+    });
     FormCreate();
 }
 
@@ -314,7 +312,6 @@ void TMainForm::DownloadTimerTimer()
         return;
     if (Lines->AnyHandleMoved())
         Lines->SaveHandles();
-    const BusyCursor busy;
     m_session.DownloadQuote();
 }
 

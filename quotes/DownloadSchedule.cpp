@@ -2,21 +2,51 @@
 
 #include "support/Clock.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace Quotes {
 
 namespace {
 constexpr int OpeningMinute = 9 * 60;       // 540: 09:00 itself is not yet due
 constexpr int ClosingMinute = 17 * 60 + 35; // 1055: 17:35 is no longer due
+constexpr int BackOffMinutes[] = {1, 2, 5, 15, 60};
 } // namespace
+
+bool InTradingHours(const QDateTime& now)
+{
+    const int minute = now.time().hour() * 60 + now.time().minute();
+    const bool weekday = now.date().dayOfWeek() <= Qt::Friday;
+    return weekday && minute > OpeningMinute && minute < ClosingMinute;
+}
+
+int RetryDelayMinutes(const QDateTime& now, int failures)
+{
+    if (failures <= 0)
+        return 0;
+    if (InTradingHours(now))
+        return 1;
+    const int steps = static_cast<int>(std::size(BackOffMinutes));
+    return BackOffMinutes[std::min(failures, steps) - 1];
+}
+
+bool FetchDue(const QDateTime& now, const QDateTime& lastDownload, const QuoteRetry& retry)
+{
+    if (!DownloadDue(now, lastDownload))
+        return false;
+    if (retry.failures <= 0 || !retry.lastAttempt.isValid())
+        return true;
+    const qint64 wait = qint64{RetryDelayMinutes(now, retry.failures)} * 60 - RetrySlackSeconds;
+    // A clock set back makes the last attempt lie ahead: no reason to wait for it.
+    return retry.lastAttempt.secsTo(now) >= wait || retry.lastAttempt > now;
+}
 
 bool DownloadDue(const QDateTime& now, const QDateTime& lastDownload)
 {
     const int today = Support::DayNumber(now.date());
     if (!lastDownload.isValid() || Support::DayNumber(lastDownload.date()) < today)
         return true;
-    const int minute = now.time().hour() * 60 + now.time().minute();
-    const bool weekday = now.date().dayOfWeek() <= Qt::Friday;
-    return weekday && minute > OpeningMinute && minute < ClosingMinute;
+    return InTradingHours(now);
 }
 
 } // namespace Quotes

@@ -1,6 +1,7 @@
 #pragma once
 // When the quote is fetched: every minute on weekdays from 09:01 up to and including 17:34,
-// and otherwise once per calendar day, retried until a fetch of that day succeeds.
+// and otherwise once per calendar day, retried until a fetch of that day succeeds; failed
+// fetches outside trading hours are retried less and less often.
 
 #include <QDateTime>
 
@@ -8,5 +9,25 @@ namespace Quotes {
 
 // `lastDownload` is the moment of the last successful download; invalid when there was none.
 bool DownloadDue(const QDateTime& now, const QDateTime& lastDownload);
+
+// Inside trading hours (the minutes of the minute-by-minute fetch on a weekday).
+bool InTradingHours(const QDateTime& now);
+
+// After `failures` failed fetches in a row (none: 0), how long the next one waits after the start
+// of the last: in trading hours a minute, as the schedule has it; outside them 1, 2, 5, 15 and
+// from then on 60 minutes, so that a machine without a connection does not fetch all night.
+int RetryDelayMinutes(const QDateTime& now, int failures);
+
+// The failed fetches since the last success.
+struct QuoteRetry
+{
+    int failures = 0;
+    QDateTime lastAttempt; // the start of the last failed fetch
+};
+
+// Due by the schedule (DownloadDue), and, after failures, once their delay has passed. A timer
+// may fire a few seconds early: RetrySlackSeconds of the delay are not waited for.
+inline constexpr int RetrySlackSeconds = 5;
+bool FetchDue(const QDateTime& now, const QDateTime& lastDownload, const QuoteRetry& retry);
 
 } // namespace Quotes

@@ -41,6 +41,38 @@ Session::Session(const Support::SystemFacts& facts, ProgramSettings& settings, Q
 {
 }
 
+Session::~Session()
+{
+    CancelFetches();
+}
+
+void Session::CancelFetches()
+{
+    for (std::optional<Quotes::FetchTicket>* running : {&m_backfillFetch, &m_quoteFetch}) {
+        if (*running)
+            m_fetcher.Cancel(**running);
+        running->reset();
+    }
+}
+
+void Session::TellBusy()
+{
+    if (Busy() == m_busyTold)
+        return;
+    m_busyTold = Busy();
+    emit busyChanged(m_busyTold);
+}
+
+bool Session::StartClosing()
+{
+    if (std::exchange(m_closing, true))
+        return false;
+    // A back-fill cancelled here leaves the history as it was loaded; it is saved as such.
+    CancelFetches();
+    TellBusy();
+    return true;
+}
+
 std::string Session::HistoryFilePath() const
 {
     return m_facts.dataFolder + HistoryFileName;
@@ -105,14 +137,21 @@ void Session::ReadAEX()
     request.url = Quotes::ClosingPricesUrl(m_settings.ReadSources().closingPricesSite.toStdString());
     request.access = Quotes::INTERNET_OPEN_TYPE_DIRECT;
     request.options.totalTimeoutMs = ListFetchBoundMs;
-    m_fetcher.Fetch(request, [this, last, now](const Quotes::FetchResult& result) {
-        History::EntryList stored = m_history;
-        stored.insert(stored.end(), m_unstored.heldBack.begin(), m_unstored.heldBack.end());
-        // A freshly copied starter history lacks the days that the list brought.
-        if (result.body.size() >= Quotes::MinimumListLength)
-            m_freshHistoryCopy = false;
-        BackfillArrived(Quotes::ReadFetchedList(result.body, now, History::TrustedValues(stored)), last);
-    });
+    m_backfillFetch = Quotes::NoFetch;
+    TellBusy();
+    const Quotes::FetchTicket ticket =
+        m_fetcher.Fetch(request, [this, last, now](const Quotes::FetchResult& result) {
+            m_backfillFetch.reset();
+            TellBusy();
+            History::EntryList stored = m_history;
+            stored.insert(stored.end(), m_unstored.heldBack.begin(), m_unstored.heldBack.end());
+            // A freshly copied starter history lacks the days that the list brought.
+            if (result.body.size() >= Quotes::MinimumListLength)
+                m_freshHistoryCopy = false;
+            BackfillArrived(Quotes::ReadFetchedList(result.body, now, History::TrustedValues(stored)), last);
+        });
+    if (m_backfillFetch)
+        m_backfillFetch = ticket;
 }
 
 void Session::BackfillArrived(const Quotes::ClosingPricesReading& reading, int lastDay)
@@ -164,6 +203,9 @@ void Session::ChangeDayCount(int dayCount)
     if (dayCount == m_dayCount)
         return;
     m_dayCount = dayCount;
+    // The user's count is not replaced by the longer one of a first start.
+    if (m_created)
+        m_reachBackPending = false;
     if (m_created)
         ResizeSeries();
 }
@@ -177,25 +219,39 @@ void Session::ResizeSeries()
     SelectTodayRow();
     m_rollPending = true;
     emit seriesChanged();
-    emit downloadTimerSet(RetestIntervalMs);
+    // The quote schedule starts only once the back-fill has landed.
+    if (!BackfillRunning())
+        emit downloadTimerSet(RetestIntervalMs);
 }
 
 bool Session::DownloadDue() const
 {
-    return Quotes::DownloadDue(Support::Clock::Now(), m_quote.lastDownload);
+    return !Busy() && !m_closing && Quotes::FetchDue(Support::Clock::Now(), m_quote.lastDownload, m_retry);
 }
 
 void Session::DownloadQuote()
 {
+    if (Busy() || m_closing)
+        return;
     emit downloadTimerSet(QuoteIntervalMs);
     Quotes::FetchRequest request;
     request.url = (m_settings.ReadSources().quoteSite + QString::fromLatin1(QuotePagePath)).toStdString();
     request.access = Quotes::INTERNET_OPEN_TYPE_PRECONFIG;
     request.options.totalTimeoutMs = QuoteFetchBoundMs;
-    m_fetcher.Fetch(request, [this](const Quotes::FetchResult& result) { QuoteArrived(result.body); });
+    const QDateTime asked = Support::Clock::Now();
+    m_quoteFetch = Quotes::NoFetch;
+    TellBusy();
+    const Quotes::FetchTicket ticket =
+        m_fetcher.Fetch(request, [this, asked](const Quotes::FetchResult& result) {
+            m_quoteFetch.reset();
+            TellBusy();
+            QuoteArrived(result.body, asked);
+        });
+    if (m_quoteFetch)
+        m_quoteFetch = ticket;
 }
 
-void Session::QuoteArrived(const std::string& page)
+void Session::QuoteArrived(const std::string& page, const QDateTime& asked)
 {
     // A failed fetch and a page that does not give a quote look alike to the user, and
     // neither changes anything but the status line.
@@ -204,9 +260,18 @@ void Session::QuoteArrived(const std::string& page)
     Quotes::Quote quote;
     if (Quotes::ReadQuotePage(page, quote, History::QuoteAnchor(m_history, m_unstored, m_series.Items(), day),
                               day) != Quotes::QuoteReading::Read) {
+        ++m_retry.failures;
+        m_retry.lastAttempt = asked;
         emit statusChanged(Quotes::FailedStatus(Support::Language::Dutch));
         return;
     }
+    m_retry = {};
+    // A page older than the quote shown (a stale copy on the way) is an answer, not news.
+    if (m_quoteMoment.isValid() && quote.moment < m_quoteMoment) {
+        m_quote.lastDownload = Support::Clock::Now();
+        return;
+    }
+    m_quoteMoment = quote.moment;
     m_quote.date = quote.pieces.date;
     m_quote.time = quote.pieces.time;
     m_quote.value = quote.pieces.value;

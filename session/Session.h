@@ -10,6 +10,7 @@
 #include "history/SeriesModel.h"
 #include "history/UnstoredDays.h"
 #include "quotes/ClosingPrices.h"
+#include "quotes/DownloadSchedule.h"
 #include "quotes/Fetcher.h"
 #include "quotes/StatusLine.h"
 #include "session/ClosingSave.h"
@@ -20,6 +21,7 @@
 #include <QDateTime>
 #include <QObject>
 #include <array>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -59,6 +61,8 @@ public:
 
     Session(const Support::SystemFacts& facts, ProgramSettings& settings, Quotes::Fetcher& fetcher,
             QObject* parent = nullptr);
+    // A fetch still running is cancelled: its result would find no session.
+    ~Session() override;
 
     // ---- Loading ----
     // The stored day count and trend-line ends, the starter history on a first run, the
@@ -68,17 +72,29 @@ public:
     const WindowSettings& StoredWindow() const { return m_window; }
     // Loads AEX.dat and shows the newest days at once; then the closing-price back-fill fetches
     // the list, merges it into the stored days and builds the series again. The quote schedule
-    // starts when the back-fill has finished or failed.
+    // starts when the back-fill has finished or failed (downloadTimerSet), never before.
     void ReadAEX();
+    // The back-fill's list has been asked for and has not arrived.
+    bool BackfillRunning() const { return m_backfillFetch.has_value(); }
 
     // ---- Day count ----
     int DayCount() const { return m_dayCount; }
     // After loading, a different count adapts the series (ResizeSeries); before, it is only kept.
+    // A count the user chose while the back-fill runs is kept when it lands.
     void ChangeDayCount(int dayCount);
 
     // ---- Quotes ----
+    // Due by the schedule and the retry delays, with no back-fill or quote fetch running.
     bool DownloadDue() const;
+    // Starts a quote fetch (one at a time; ignored while one runs). Its quote is applied when
+    // it arrives, to the series as it is then: a day count changed in between is respected. A
+    // quote older than the one shown (by its date and time) changes nothing but counts as a
+    // successful fetch.
     void DownloadQuote();
+    bool QuoteRunning() const { return m_quoteFetch.has_value(); }
+    const Quotes::QuoteRetry& Retry() const { return m_retry; }
+    // A back-fill or a quote fetch runs.
+    bool Busy() const { return BackfillRunning() || QuoteRunning(); }
 
     // ---- Trend-line ends, as a day and a value ----
     const Chart::StoredHandle& Handle(int handle) const;
@@ -96,9 +112,10 @@ public:
     // The close that comes is a signal's or the session's end: nobody is there to answer.
     void SetUnattendedClose() { m_unattendedClose = true; }
     bool UnattendedClose() const { return m_unattendedClose; }
-    // Marks the start of closing; true only the first time, so that closing runs once even when
-    // a second close (a signal during the question about a failed save) comes in between.
-    bool StartClosing() { return !std::exchange(m_closing, true); }
+    // Marks the start of closing and cancels the fetches still running; true only the first
+    // time, so that closing runs once even when a second close (a signal during the question
+    // about a failed save) comes in between.
+    bool StartClosing();
 
     // ---- What the window shows ----
     History::SeriesModel& Series() { return m_series; }
@@ -139,6 +156,8 @@ signals:
     // The quote schedule is to be tested again after this many milliseconds (and then again
     // at that interval).
     void downloadTimerSet(int intervalMs);
+    // A back-fill or quote fetch started (true) or all have ended (false).
+    void busyChanged(bool busy);
 
 private:
     void ResizeSeries();
@@ -147,7 +166,10 @@ private:
     void BuildShownSeries(const History::EntryList& listed);
     // The rest of loading once the back-fill has its reading (nothing read when it was not due).
     void BackfillArrived(const Quotes::ClosingPricesReading& reading, int lastDay);
-    void QuoteArrived(const std::string& page);
+    void QuoteArrived(const std::string& page, const QDateTime& asked);
+    void CancelFetches();
+    // Sends busyChanged when Busy() differs from what was last sent.
+    void TellBusy();
     void SelectTodayRow();
     // Keeps an entry the series lost in `departed` (ascending by day, one per day).
     void KeepDeparted(const std::string& entry);
@@ -169,6 +191,12 @@ private:
     bool m_rollPending = false;
     bool m_freshHistoryCopy = false;
     LatestQuote m_quote;
+    QDateTime m_quoteMoment; // of the quote shown, in trading hours; invalid before the first
+    Quotes::QuoteRetry m_retry;
+    // The fetches running; a set slot holds the ticket (NoFetch while a fetcher answers at once).
+    std::optional<Quotes::FetchTicket> m_backfillFetch;
+    std::optional<Quotes::FetchTicket> m_quoteFetch;
+    bool m_busyTold = false;
     QDate m_thirdFriday;
     std::array<Chart::StoredHandle, Chart::HandleCount> m_handles{};
     std::array<bool, Chart::HandleCount> m_handleStored{};

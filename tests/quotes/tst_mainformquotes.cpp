@@ -82,6 +82,7 @@ private slots:
         QVERIFY(rig.session.Handle(2).day > Today - 2);
         QCOMPARE(ProgramSettings().ReadHandle(2).day, rig.session.Handle(2).day);
         QVERIFY(!form.Lines->AnyHandleMoved());
+        QCOMPARE(form.cursor().shape(), Qt::BusyCursor);
         site.SetHolding(false);
         QVERIFY(site.Release());
 
@@ -89,6 +90,7 @@ private slots:
         QCOMPARE(site.Requests().size(), fetches + 1);
         QCOMPARE(form.DownloadTimer->interval(), 60000);
         QVERIFY(!QApplication::overrideCursor());
+        QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
         QStringList shown;
         for (const QLabel* label : {form.AEXLabel, form.KoersLabel, form.TimeLabel})
             shown << label->text() << label->palette().color(QPalette::WindowText).name();
