@@ -1,4 +1,4 @@
-// When a quote download is due.
+// When a quote download is due, and when a failed one is tried again.
 #include "quotes/DownloadSchedule.h"
 
 #include <QTest>
@@ -19,6 +19,8 @@ class TestDownloadSchedule : public QObject
 private slots:
     void due_data();
     void due();
+    void retry_data();
+    void retry();
 };
 
 void TestDownloadSchedule::due_data()
@@ -51,6 +53,61 @@ void TestDownloadSchedule::due()
     QFETCH(QDateTime, now);
     QFETCH(QDateTime, last);
     QTEST(DownloadDue(now, last), "due");
+}
+
+// A failed fetch is retried every minute in trading hours; outside them ever later, up to an hour.
+void TestDownloadSchedule::retry_data()
+{
+    QTest::addColumn<QDateTime>("now");
+    QTest::addColumn<QDateTime>("last"); // the last success; invalid: none yet
+    QTest::addColumn<int>("failures");
+    QTest::addColumn<QDateTime>("lastAttempt");
+    QTest::addColumn<int>("delay"); // minutes
+    QTest::addColumn<bool>("due");
+
+    // Trading hours: a minute, however many failed.
+    QTest::newRow("10:15, first failure")
+        << At(5, 10, 15) << At(5, 10, 13) << 1 << At(5, 10, 14) << 1 << true;
+    QTest::newRow("10:15, twentieth failure")
+        << At(5, 10, 15) << At(4, 17, 0) << 20 << At(5, 10, 14) << 1 << true;
+    QTest::newRow("10:15, a timer a second early")
+        << At(5, 10, 14, 59) << At(5, 10, 0) << 3 << At(5, 10, 14) << 1 << true;
+    QTest::newRow("10:15, half a minute after")
+        << At(5, 10, 14, 30) << At(5, 10, 0) << 3 << At(5, 10, 14) << 1 << false;
+    // Outside them: 1, 2, 5, 15, 60, 60 minutes.
+    QTest::newRow("night, no failure") << At(5, 23, 0) << At(4, 17, 0) << 0 << QDateTime() << 0 << true;
+    QTest::newRow("night, first failure") << At(5, 23, 1) << At(4, 17, 0) << 1 << At(5, 23, 0) << 1 << true;
+    QTest::newRow("night, second failure, 1 minute")
+        << At(5, 23, 1) << At(4, 17, 0) << 2 << At(5, 23, 0) << 2 << false;
+    QTest::newRow("night, second failure, 2 minutes")
+        << At(5, 23, 2) << At(4, 17, 0) << 2 << At(5, 23, 0) << 2 << true;
+    QTest::newRow("night, third failure, 4 minutes")
+        << At(5, 23, 4) << At(4, 17, 0) << 3 << At(5, 23, 0) << 5 << false;
+    QTest::newRow("night, fourth failure, 15 minutes")
+        << At(5, 23, 15) << At(4, 17, 0) << 4 << At(5, 23, 0) << 15 << true;
+    QTest::newRow("night, fifth failure, 59 minutes")
+        << At(5, 23, 59) << At(4, 17, 0) << 5 << At(5, 23, 0) << 60 << false;
+    QTest::newRow("night, ninth failure, an hour")
+        << At(6, 0, 0) << At(4, 17, 0) << 9 << At(5, 23, 0) << 60 << true;
+    QTest::newRow("Sunday noon, fifth failure")
+        << At(10, 12, 30) << At(9, 12, 0) << 5 << At(10, 12, 0) << 60 << false;
+    // The back-off ends with trading hours: 09:01 is tried a minute after 09:00.
+    QTest::newRow("09:01 after a night of failures")
+        << At(5, 9, 1) << At(4, 17, 0) << 12 << At(5, 9, 0) << 1 << true;
+    // Not due by the schedule, whatever the failures say.
+    QTest::newRow("night, a success today")
+        << At(5, 23, 0) << At(5, 17, 34) << 3 << At(5, 20, 0) << 5 << false;
+    QTest::newRow("clock set back") << At(5, 22, 0) << At(4, 17, 0) << 5 << At(5, 23, 0) << 60 << true;
+}
+
+void TestDownloadSchedule::retry()
+{
+    QFETCH(QDateTime, now);
+    QFETCH(QDateTime, last);
+    QFETCH(int, failures);
+    QFETCH(QDateTime, lastAttempt);
+    QTEST(Quotes::RetryDelayMinutes(now, failures), "delay");
+    QTEST(Quotes::FetchDue(now, last, {failures, lastAttempt}), "due");
 }
 
 QTEST_GUILESS_MAIN(TestDownloadSchedule)

@@ -397,6 +397,75 @@ private slots:
         QVERIFY(rig.codes.isEmpty());
     }
 
+    // What happens while the list is on its way: no quote is fetched and the schedule does not
+    // start; a day count the user sets is shown at once and kept when the list lands (also on a
+    // first start, whose longer count it replaces); closing cancels the fetch and saves the
+    // history as loaded.
+    void whileTheBackfillRuns_data()
+    {
+        QTest::addColumn<bool>("firstStart");
+        QTest::addColumn<int>("dayCount"); // set while the list is on its way; 0: none
+        QTest::addColumn<bool>("closed");  // before the list lands
+
+        QTest::newRow("list lands") << false << 0 << false;
+        QTest::newRow("day count changed") << false << 60 << false;
+        QTest::newRow("first start, day count changed") << true << 60 << false;
+        QTest::newRow("closed") << false << 0 << true;
+        QTest::newRow("day count changed, then closed") << false << 60 << true;
+    }
+    void whileTheBackfillRuns()
+    {
+        QFETCH(bool, firstStart);
+        QFETCH(int, dayCount);
+        QFETCH(bool, closed);
+        Support::Clock::Set(MondayEvening);
+        QVERIFY(TestSupport::WriteFile(HistoryPath(), FileText(Stored)));
+        if (firstStart)
+            QSettings(TestSupport::IniPath(), QSettings::IniFormat).remove("Defaults/Dagen");
+        Rig rig;
+        QSignalSpy busy(&rig.session, &Session::busyChanged);
+        rig.fetcher.SetHolding(true);
+        rig.fetcher.Answer(List.toStdString());
+        rig.session.Start();
+        QVERIFY(rig.session.BackfillRunning());
+        QCOMPARE(busy, QList<QVariantList>{{true}});
+        QVERIFY(!rig.session.DownloadDue());
+        rig.session.DownloadQuote();
+        QCOMPARE(rig.fetcher.Requests().size(), 1u);
+        const EntryList loaded = rig.Items();
+        if (dayCount > 0) {
+            rig.session.ChangeDayCount(dayCount);
+            QVERIFY(rig.Items() != loaded);
+        }
+        QCOMPARE(rig.interval, -1);
+
+        if (closed) {
+            QVERIFY(rig.session.StartClosing());
+            QCOMPARE(rig.fetcher.Cancelled(), 1);
+            QCOMPARE(busy.size(), 2);
+            QCOMPARE(rig.session.CloseHistory(CloseKind::Unattended), HistorySave::Written);
+            const EntryList written = ReadLines(TestSupport::ReadFile(HistoryPath()));
+            QVERIFY(std::equal(Stored.begin(), Stored.end(), written.begin()));
+            for (const std::string& entry : Added)
+                QVERIFY2(!Contains(written, entry), entry.c_str());
+            QCOMPARE(rig.interval, -1);
+            return;
+        }
+        QVERIFY(rig.fetcher.Release());
+        QCOMPARE(busy, QList<QVariantList>({{true}, {false}}));
+        QCOMPARE(rig.interval, 1000);
+        QCOMPARE(rig.session.DayCount(), dayCount > 0 ? dayCount : 200);
+        for (const std::string& entry : Added)
+            QVERIFY2(Contains(rig.Items(), entry), entry.c_str());
+        // As a start with that day count stored shows it when the list comes at once.
+        QSettings(TestSupport::IniPath(), QSettings::IniFormat)
+            .setValue("Defaults/Dagen", rig.session.DayCount());
+        Rig stored;
+        stored.fetcher.Answer(List.toStdString());
+        stored.session.Start();
+        QCOMPARE(rig.Items(), stored.Items());
+    }
+
     // The history cannot be saved at closing: the user is asked, as often as he asks to try
     // again; a close by a signal or the session's end asks nobody. The previous file stays
     // whole whenever nothing is written. (Closing without a failure asks nobody: loadAndClose.)

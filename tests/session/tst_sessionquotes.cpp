@@ -201,6 +201,82 @@ private slots:
         Support::Clock::Set(QDateTime(Support::Clock::Today(), QTime(20, 0)));
         QVERIFY(!loaded.session.DownloadDue());
     }
+
+    // A quote is applied to the session as it is when the quote arrives: a day count changed
+    // while the fetch ran gives what the same change before the fetch would have given.
+    void quoteArrivesAfterADayCountChange_data()
+    {
+        QTest::addColumn<int>("dayCount");
+        QTest::newRow("unchanged") << 35;
+        QTest::newRow("larger") << 42;
+        QTest::newRow("smaller") << 28;
+    }
+    void quoteArrivesAfterADayCountChange()
+    {
+        QFETCH(int, dayCount);
+        Loaded late;
+        late.site.SetHolding(true);
+        late.Download(FirstPage);
+        QVERIFY(late.session.Busy());
+        QVERIFY(!late.session.DownloadDue());
+        late.session.ChangeDayCount(dayCount);
+        QVERIFY(late.site.Release());
+        QVERIFY(!late.session.Busy());
+
+        Loaded first;
+        first.session.ChangeDayCount(dayCount);
+        first.Download(FirstPage);
+        QCOMPARE(Items(late.session), Items(first.session));
+        QCOMPARE(late.Status(), first.Status());
+        QCOMPARE(late.session.Quote().value, first.session.Quote().value);
+    }
+
+    // One quote fetch at a time; a page older than the quote shown changes nothing; closing
+    // cancels the fetch on its way; failures are counted until a quote comes.
+    void quoteOrder()
+    {
+        Loaded loaded;
+        QSignalSpy busy(&loaded.session, &Session::busyChanged);
+        const std::size_t fetches = loaded.site.Requests().size();
+        loaded.site.SetHolding(true);
+        loaded.Download(QuotePage("10:16", " 312,45 (+1,20) 0,39%"));
+        loaded.session.DownloadQuote();
+        QCOMPARE(loaded.site.Requests().size(), fetches + 1);
+        QVERIFY(loaded.site.Release());
+        QCOMPARE(busy, QList<QVariantList>({{true}, {false}}));
+        loaded.site.SetHolding(false);
+
+        // The older page: no status, no series change; the site did answer.
+        Support::Clock::Advance(60000);
+        const QStringList items = Items(loaded.session);
+        loaded.Download(QuotePage("10:14", " 310,00 (-1,25) 0,40%"));
+        QVERIFY(loaded.status.isEmpty() && loaded.series.isEmpty());
+        QCOMPARE(Items(loaded.session), items);
+        QCOMPARE(loaded.session.Quote().value, " 312,45 ");
+        QCOMPARE(loaded.session.Quote().lastDownload, Support::Clock::Now());
+
+        // Two failures, then a quote.
+        for (int failures = 1; failures <= 2; ++failures) {
+            Support::Clock::Advance(60000);
+            loaded.Download("");
+            QCOMPARE(loaded.session.Retry().failures, failures);
+            QCOMPARE(loaded.session.Retry().lastAttempt, Support::Clock::Now());
+        }
+        Support::Clock::Advance(60000);
+        loaded.Download(QuotePage("10:19", " 313,00 (+1,75) 0,56%"));
+        QCOMPARE(loaded.session.Retry().failures, 0);
+
+        // Closing while a fetch is on its way: it is cancelled, and its answer never applied.
+        loaded.site.SetHolding(true);
+        Support::Clock::Advance(60000);
+        loaded.Download(QuotePage("10:20", " 314,00 (+2,75) 0,88%"));
+        QVERIFY(loaded.session.StartClosing());
+        QCOMPARE(loaded.site.Cancelled(), 1);
+        QVERIFY(!loaded.site.Release());
+        QVERIFY(!loaded.session.Busy());
+        QCOMPARE(loaded.session.Quote().value, " 313,00 ");
+        QVERIFY(!loaded.session.DownloadDue());
+    }
 };
 
 QTEST_MAIN(TestSessionQuotes)
