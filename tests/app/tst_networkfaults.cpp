@@ -2,6 +2,7 @@
 // the back-fill at loading, the quote download and the update check each end within their bounds,
 // the failures are reported, no update is offered, and closing writes every day with its value.
 #include "history/HistoryFile.h"
+#include "quotes/BackgroundFetcher.h"
 #include "quotes/ClosingPrices.h"
 #include "session/Session.h"
 #include "support/Clock.h"
@@ -99,7 +100,7 @@ private slots:
                                        QByteArray::fromStdString(History::HistoryFileText(stored))));
 
         ProgramSettings settings;
-        Quotes::BlockingFetcher fetcher;
+        Quotes::BackgroundFetcher fetcher;
         Session session(TestSupport::Facts(), settings, fetcher);
         QStringList reported; // the load message and the status line's time text
         connect(&session, &Session::loadFailed, this, [&](Quotes::BackfillCode code) {
@@ -109,13 +110,19 @@ private slots:
                 [&](const Quotes::StatusLine& line) { reported << line.time.text.c_str(); });
         QElapsedTimer clock;
         clock.start();
+        // Loading returns with the file's days shown; the list comes later, within its bound.
         session.Start();
+        QVERIFY(session.BackfillRunning());
+        QVERIFY(!session.Series().Items().empty());
+        QTRY_VERIFY_WITH_TIMEOUT(!session.BackfillRunning(), Session::ListFetchBoundMs + Slack);
         QCOMPARE_LT(clock.restart(), Session::ListFetchBoundMs + Slack);
         QVERIFY(listSite.RequestCount() >= 1);
         QCOMPARE(reported, QStringList{message});
 
         QVERIFY(session.DownloadDue());
         session.DownloadQuote();
+        QVERIFY(session.QuoteRunning());
+        QTRY_VERIFY_WITH_TIMEOUT(!session.QuoteRunning(), Session::QuoteFetchBoundMs + Slack);
         QCOMPARE_LT(clock.restart(), Session::QuoteFetchBoundMs + Slack);
         QVERIFY(quoteSite.RequestCount() >= 1);
         QCOMPARE(reported, QStringList({message, Support::TextFor(Support::Text::DownloadFailed,

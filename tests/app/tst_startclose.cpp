@@ -1,12 +1,23 @@
 // The built program, started with empty user folders and closed the way a logout closes it.
 #include "support/Clock.h"
+#include "testsupport/LoopbackServer.h"
 #include "testsupport/TestSupport.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
+
+using TestSupport::LoopbackReply;
+using TestSupport::LoopbackServer;
+Q_DECLARE_METATYPE(LoopbackReply)
+
+namespace {
+// From the signal to the program's end, start-up done and a fetch on its way.
+constexpr qint64 ClosingMs = 1000;
+} // namespace
 
 class TestStartClose : public QObject
 {
@@ -100,6 +111,49 @@ private slots:
         QVERIFY(QFileInfo::exists(temp + "sub/inner.exe"));
         QVERIFY(QFileInfo(temp + "link.exe").isSymLink());
         QCOMPARE(TestSupport::ReadFile(outside.path() + "/target.exe"), QByteArray("not ours"));
+    }
+
+    // A logout while the closing-price list is on its way from a server that says nothing: the
+    // window's thread is free, so the program closes at once, and saves its days.
+    void signalDuringAStalledFetch_data()
+    {
+        QTest::addColumn<LoopbackReply>("reply");
+        QTest::newRow("silent") << LoopbackReply::Silent();
+        QTest::newRow("stall after the headers") << LoopbackReply::Stall("120607: 312.45\n", 4);
+        QTest::newRow("one byte a second") << LoopbackReply::Trickling("120607: 312.45\n", 1000);
+    }
+    void signalDuringAStalledFetch()
+    {
+        QFETCH(LoopbackReply, reply);
+        LoopbackServer site;
+        site.Serve(reply);
+        QSettings(TestSupport::IniPath(), QSettings::IniFormat)
+            .setValue("Sources/ClosingPricesSite", site.Url());
+        const int today = Support::TodayDayNumber();
+        QVERIFY(TestSupport::WriteFile(TestSupport::DataFolder() + "AEX.dat",
+                                       QByteArray::number(today - 10) + " - 1004,14\r\n"));
+        QTemporaryDir folder;
+        QProcess program;
+        program.setWorkingDirectory(folder.path());
+        program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        program.start(TestSupport::ProgramPath(), {});
+        QVERIFY(program.waitForStarted(10000));
+        QTRY_COMPARE_WITH_TIMEOUT(site.RequestCount(), 1, 10000);
+        QTest::qWait(300);
+
+        QElapsedTimer clock;
+        clock.start();
+        ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+        QVERIFY(program.waitForFinished(10000));
+        QCOMPARE_LT(clock.elapsed(), ClosingMs);
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+        // The stored day, and every day after it up to today.
+        const QList<QByteArray> lines =
+            TestSupport::ReadFile(TestSupport::DataFolder() + "AEX.dat").split('\n');
+        QVERIFY(lines.first().startsWith(QByteArray::number(today - 10) + " - 1004,14"));
+        QCOMPARE(lines.size(), 12); // eleven lines and the empty text after the last
+        QVERIFY(lines[10].startsWith(QByteArray::number(today) + " - "));
     }
 };
 
