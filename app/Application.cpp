@@ -67,13 +67,8 @@ int RunKoerszicht(QApplication& application)
     setup.dataFolder = facts.dataFolder;
     setup.startFolder = facts.startFolder;
     setup.makerSite = sources.makerSite.toStdString();
-    setup.fetcher = &fetcher;
-    setup.fetchList = [&fetcher](const std::string& url) {
-        std::string body;
-        fetcher.Fetch(Update::VersionListRequest(url),
-                      [&body](const Quotes::FetchResult& result) { body = result.body; });
-        return body;
-    };
+    // The update window still waits for its answers: it keeps a blocking fetcher of its own.
+    setup.fetchList = Update::FetchVersionList;
     // Closing the main window saves the settings and the history before the program quits.
     setup.quitProgram = [&mainForm] { mainForm.close(); };
     setup.mainWindowOpen = [&mainForm] { return mainForm.isVisible(); };
