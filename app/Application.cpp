@@ -6,6 +6,7 @@
 #include "app/SaveFailureBox.h"
 #include "app/SignalCloser.h"
 #include "messform/MessageForm.h"
+#include "quotes/BackgroundFetcher.h"
 #include "quotes/Fetcher.h"
 #include "session/ProgramSettings.h"
 #include "session/Session.h"
@@ -61,18 +62,15 @@ int RunKoerszicht(QApplication& application)
 
     TMessageForm messageForm;
     message = &messageForm;
+    // The update window fetches on threads of their own and never waits; the fetcher is made
+    // before the window, which cancels what still runs when it goes.
+    Quotes::BackgroundFetcher updateFetcher;
     Update::VersionsFormSetup setup;
     setup.language = facts.language;
     setup.dataFolder = facts.dataFolder;
     setup.startFolder = facts.startFolder;
     setup.makerSite = sources.makerSite.toStdString();
-    setup.fetcher = &fetcher;
-    setup.fetchList = [&fetcher](const std::string& url) {
-        std::string body;
-        fetcher.Fetch(Update::VersionListRequest(url),
-                      [&body](const Quotes::FetchResult& result) { body = result.body; });
-        return body;
-    };
+    setup.fetcher = &updateFetcher;
     // Closing the main window saves the settings and the history before the program quits.
     setup.quitProgram = [&mainForm] { mainForm.close(); };
     setup.mainWindowOpen = [&mainForm] { return mainForm.isVisible(); };
