@@ -67,8 +67,7 @@ int RunKoerszicht(QApplication& application)
     setup.dataFolder = facts.dataFolder;
     setup.startFolder = facts.startFolder;
     setup.makerSite = sources.makerSite.toStdString();
-    // The update window still waits for its answers: it keeps a blocking fetcher of its own.
-    setup.fetchList = Update::FetchVersionList;
+    setup.fetcher = &fetcher;
     // Closing the main window saves the settings and the history before the program quits.
     setup.quitProgram = [&mainForm] { mainForm.close(); };
     setup.mainWindowOpen = [&mainForm] { return mainForm.isVisible(); };

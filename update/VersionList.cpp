@@ -210,16 +210,27 @@ std::string FetchVersionList(const std::string& url)
     return Quotes::DownloadPage(request.url, request.access, request.options);
 }
 
-VersionCheck ReadVersionList(std::string_view productName, std::string_view versionText,
-                             const std::string& siteRoot, const Fetcher& fetch)
+VersionCheck EvaluateFetchedList(std::string_view fetched, std::string_view productName,
+                                 std::string_view versionText)
 {
-    const std::string text = fetch ? fetch(siteRoot + VersionListName) : std::string();
-    if (text.empty()) {
+    if (fetched.empty()) {
         VersionCheck check;
         check.result = VersionCheckResult::Unreachable;
         return check;
     }
-    return EvaluateVersionList(text, productName, versionText);
+    return EvaluateVersionList(fetched, productName, versionText);
+}
+
+std::string VersionListAddress(const std::string& siteRoot)
+{
+    return siteRoot + VersionListName;
+}
+
+VersionCheck ReadVersionList(std::string_view productName, std::string_view versionText,
+                             const std::string& siteRoot, const Fetcher& fetch)
+{
+    const std::string text = fetch ? fetch(VersionListAddress(siteRoot)) : std::string();
+    return EvaluateFetchedList(text, productName, versionText);
 }
 
 } // namespace Update

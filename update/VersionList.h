@@ -82,7 +82,15 @@ Quotes::FetchRequest VersionListRequest(const std::string& url);
 // The direct fetch of the list with its six attempts.
 std::string FetchVersionList(const std::string& url);
 
-// Fetches siteRoot + "versions.dat" and evaluates it. Nothing fetched gives Unreachable.
+// What a fetch of the list brought: nothing (the empty text) gives Unreachable, anything else
+// is evaluated.
+VersionCheck EvaluateFetchedList(std::string_view fetched, std::string_view productName,
+                                 std::string_view versionText);
+// The list's address under the maker's site root.
+std::string VersionListAddress(const std::string& siteRoot);
+
+// Fetches siteRoot + "versions.dat" and evaluates it, on the caller's thread. Nothing fetched
+// gives Unreachable.
 VersionCheck ReadVersionList(std::string_view productName, std::string_view versionText,
                              const std::string& siteRoot, const Fetcher& fetch = FetchVersionList);
 

@@ -20,8 +20,10 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <atomic>
 #include <limits>
 #include <memory>
+#include <mutex>
 
 namespace {
 constexpr int PanelHeight = 73;
@@ -38,30 +40,72 @@ QString PathFromText(const std::string& path)
 {
     return QString::fromLocal8Bit(path);
 }
-
-// Keeps a flag set for the duration of a scope.
-class FlagScope
-{
-public:
-    explicit FlagScope(bool& flag) : m_flag(flag) { m_flag = true; }
-    ~FlagScope() { m_flag = false; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
-
-private:
-    bool& m_flag;
-};
 } // namespace
 
 using Support::Text;
 
+// One installer download. While its fetch runs, the file is written by the fetch's thread
+// (the piece callback); the window's thread takes it over under the lock only to abandon it,
+// and for good once the fetch has ended. Held by the piece callback too, so it outlives the
+// window when the fetch's thread ends after it.
+struct TVersionsForm::InstallerDownload
+{
+    TVersionsForm* window = nullptr;
+    std::function<void(bool ready)> done;
+    std::string name;
+    std::string path;
+    std::string address;
+
+    std::mutex lock; // the file and `abandoned`
+    QFile file;
+    bool abandoned = false;
+
+    // Written by the piece callback, read by the window's thread.
+    std::atomic<std::int32_t> receivedKB{0};
+    std::atomic<bool> anyPiece{false};
+    std::atomic<bool> writeFailed{false};
+    // One progress update waits in the window's event queue at a time.
+    std::atomic<bool> progressQueued{false};
+
+    // The piece callback; runs on the fetch's thread with a background fetcher.
+    bool Write(std::string_view read, const DownloadPointer& self)
+    {
+        const std::lock_guard<std::mutex> guard(lock);
+        if (abandoned)
+            return false;
+        if (file.write(read.data(), static_cast<qint64>(read.size())) != static_cast<qint64>(read.size())) {
+            writeFailed = true;
+            return false;
+        }
+        const std::int64_t counted = std::int64_t{receivedKB} + Update::CountedKB(read.size());
+        receivedKB = static_cast<std::int32_t>(std::min<std::int64_t>(counted, MaxKB));
+        anyPiece = true;
+        // Posted under the lock: once the window has abandoned the download, nothing is posted
+        // to it any more (it may be gone).
+        if (!progressQueued.exchange(true))
+            QMetaObject::invokeMethod(
+                window, [window = window, self] { window->ProgressArrived(self); }, Qt::QueuedConnection);
+        return true;
+    }
+
+    // Ends the file's use by the fetch: later pieces are refused. The file is closed, and
+    // removed unless `keep`.
+    void Abandon(bool keep)
+    {
+        const std::lock_guard<std::mutex> guard(lock);
+        abandoned = true;
+        file.close();
+        if (!keep)
+            file.remove();
+    }
+};
+
 TVersionsForm::TVersionsForm(Update::VersionsFormSetup setup, QWidget* parent)
     : QWidget(parent), ProductName(Support::ProductName), VersionText(Support::VersionText),
-      StartFolder(std::move(setup.startFolder)), FetchList(std::move(setup.fetchList)),
-      QuitProgram(std::move(setup.quitProgram)), m_language(setup.language),
-      m_dataFolder(std::move(setup.dataFolder)), m_makerSite(std::move(setup.makerSite)),
-      m_mainWindowOpen(std::move(setup.mainWindowOpen)), m_findProcess(std::move(setup.findProcess)),
-      m_fetcher(setup.fetcher ? setup.fetcher : &m_ownFetcher)
+      StartFolder(std::move(setup.startFolder)), QuitProgram(std::move(setup.quitProgram)),
+      m_language(setup.language), m_dataFolder(std::move(setup.dataFolder)),
+      m_makerSite(std::move(setup.makerSite)), m_mainWindowOpen(std::move(setup.mainWindowOpen)),
+      m_findProcess(std::move(setup.findProcess)), m_fetcher(setup.fetcher ? setup.fetcher : &m_ownFetcher)
 {
     setObjectName(QStringLiteral("VersionsForm"));
     QFont verdana(QStringLiteral("Verdana"));
@@ -107,6 +151,19 @@ TVersionsForm::TVersionsForm(Update::VersionsFormSetup setup, QWidget* parent)
     };
     if (!QuitProgram)
         QuitProgram = [] { QCoreApplication::quit(); };
+
+    m_mainWindowWatch.setInterval(MainWindowWatchMs);
+    connect(&m_mainWindowWatch, &QTimer::timeout, this, [this] { WatchMainWindow(); });
+}
+
+TVersionsForm::~TVersionsForm()
+{
+    CancelCheck();
+    if (m_download) {
+        m_fetcher->Cancel(m_downloadTicket);
+        m_download->Abandon(false);
+        m_download = nullptr;
+    }
 }
 
 QString TVersionsForm::Say(Text text) const
@@ -174,19 +231,57 @@ void TVersionsForm::FormShow()
 
 void TVersionsForm::closeEvent(QCloseEvent* event)
 {
-    // Closing the window stops a running download; the partial file is removed.
-    if (m_downloading)
-        m_cancelRequested = true;
+    // Closing the window stops a running download (the partial file is removed) and a check:
+    // a list that arrives later is not shown.
+    CancelCheck();
+    CancelDownload();
     QWidget::closeEvent(event);
+}
+
+void TVersionsForm::StartFetch(const Quotes::FetchRequest& request, Quotes::FetchTicket& ticket,
+                               Quotes::FetchContinuation done)
+{
+    const auto ended = std::make_shared<bool>(false);
+    const Quotes::FetchTicket started = m_fetcher->Fetch(
+        request, [ended, &ticket, done = std::move(done)](const Quotes::FetchResult& result) {
+            *ended = true;
+            ticket = Quotes::NoFetch;
+            done(result);
+        });
+    if (!*ended)
+        ticket = started;
 }
 
 void TVersionsForm::CheckForUpdate(const std::string& productName, const std::string& versionText)
 {
+    // A second check would answer the same question; during a download the offer stands.
+    if (m_checking || m_download)
+        return;
     ProductName = productName.substr(0, MaxArgumentLength);
     VersionText = versionText.substr(0, MaxArgumentLength);
-    const std::string& siteRoot = m_makerSite;
-    const Update::VersionCheck check = Update::ReadVersionList(ProductName, VersionText, siteRoot, FetchList);
+    m_checking = true;
+    StartFetch(Update::VersionListRequest(Update::VersionListAddress(m_makerSite)), m_checkTicket,
+               [this](const Quotes::FetchResult& fetched) {
+                   m_checking = false;
+                   const Update::VersionCheck check =
+                       Update::EvaluateFetchedList(fetched.body, ProductName, VersionText);
+                   ApplyVersionCheck(check);
+                   emit versionChecked(check.result);
+               });
+}
 
+void TVersionsForm::CancelCheck()
+{
+    if (!m_checking)
+        return;
+    m_fetcher->Cancel(m_checkTicket);
+    m_checkTicket = Quotes::NoFetch;
+    m_checking = false;
+}
+
+void TVersionsForm::ApplyVersionCheck(const Update::VersionCheck& check)
+{
+    const std::string& siteRoot = m_makerSite;
     if (check.result == Update::VersionCheckResult::UpToDate ||
         check.result == Update::VersionCheckResult::UpdateAvailable)
         DownloadSizeKB = check.downloadSizeKB;
@@ -215,28 +310,29 @@ void TVersionsForm::CheckForUpdate(const std::string& productName, const std::st
 
 void TVersionsForm::DownloadBtnClick()
 {
-    // A click while a download runs would start a second download inside the first.
-    if (m_downloading)
+    // A click while a download runs would start a second download beside the first.
+    if (m_download)
         return;
-    if (!DownloadInstaller(DownloadName, DownloadBase))
-        return;
-
-    ClearLines();
-    AddLine("");
-    AddLine(DownloadName + SayText(Text::DownloadSucceededEnd));
-    AddLine(SayText(Text::ClickInstall));
-    ExitBtn->setText(Say(Text::InstallButton));
-    DownloadBtn->hide();
-    ExitBtn->show();
-    InstallerReady = true;
-    ExitBtn->setFocus();
+    DownloadInstaller(DownloadName, DownloadBase, [this](bool ready) {
+        if (!ready)
+            return;
+        ClearLines();
+        AddLine("");
+        AddLine(DownloadName + SayText(Text::DownloadSucceededEnd));
+        AddLine(SayText(Text::ClickInstall));
+        ExitBtn->setText(Say(Text::InstallButton));
+        DownloadBtn->hide();
+        ExitBtn->show();
+        InstallerReady = true;
+        ExitBtn->setFocus();
+    });
 }
 
 void TVersionsForm::ExitBtnClick()
 {
     // During a download the button still says "Download Later": closing stops the download and
     // removes the partial file (closeEvent).
-    if (InstallerReady && !m_downloading)
+    if (InstallerReady && !m_download)
         StartInstaller();
     else
         close();
@@ -251,122 +347,162 @@ std::string TVersionsForm::DownloadFolder() const
     return m_dataFolder + Update::DownloadFolderName;
 }
 
-bool TVersionsForm::DownloadInstaller(const std::string& name, const std::string& base)
+void TVersionsForm::DownloadInstaller(const std::string& name, const std::string& base,
+                                      std::function<void(bool ready)> done)
 {
-    const FlagScope downloading(m_downloading);
-    m_cancelRequested = false;
+    if (m_download) {
+        if (done)
+            done(false);
+        return;
+    }
+    const auto download = std::make_shared<InstallerDownload>();
+    download->window = this;
+    download->done = std::move(done);
+    download->name = name;
+    m_download = download;
     Gauge1->show();
     Gauge1->SetRange(0, DownloadSizeKB);
     Gauge1->SetProgress(0);
     ReceivedKB = 0;
     InstallerSignature.clear();
-    const std::string failed = SayText(Text::DownloadOf) + name + SayText(Text::DownloadFailedEnd);
     if (!Update::IsSafeFileName(name)) {
-        AddLine(failed);
-        return false;
+        AddLine(SayText(Text::DownloadOf) + name + SayText(Text::DownloadFailedEnd));
+        EndDownload(false);
+        return;
     }
 
     const std::string folder = DownloadFolder();
     if (folder.empty()) {
         AddWriteFailureLine(name);
-        return false;
+        EndDownload(false);
+        return;
     }
     QFile::remove(PathFromText(folder + Update::EarlierInstallerName(ProductName, VersionText)));
     QFile::remove(PathFromText(folder + name));
     QDir().mkpath(PathFromText(folder));
 
-    const std::string path = folder + name;
-    QFile file(PathFromText(path));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        AddWriteFailureLine(path);
-        return false;
+    download->path = folder + name;
+    download->file.setFileName(PathFromText(download->path));
+    if (!download->file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        AddWriteFailureLine(download->path);
+        EndDownload(false);
+        return;
     }
     // The name comes from the network: characters such as '#', '?' or a blank must not change the address.
-    const std::string address = base + QUrl::toPercentEncoding(FromText(name)).toStdString();
-    const StreamResult result = DownloadToStream(file, address);
-    file.close();
-    // An incomplete file is never offered as the installer.
-    if (ReceivedKB < 1 || result != StreamResult::Finished) {
-        file.remove();
-        if (result == StreamResult::WriteFailed)
-            AddWriteFailureLine(path);
-        else if (result != StreamResult::Cancelled)
+    download->address = base + QUrl::toPercentEncoding(FromText(name)).toStdString();
+
+    Quotes::FetchRequest request;
+    request.url = download->address;
+    request.access = Quotes::INTERNET_OPEN_TYPE_DIRECT;
+    request.options.attempts = 1;
+    request.options.cutPiecesAtZero = false;
+    request.options.keepBody = false;
+    request.options.maxBodyBytes = static_cast<std::size_t>(Update::MaxInstallerBytes(DownloadSizeKB));
+    request.options.refuseHttpErrors = true;
+    request.options.stayOnHost = true;
+    // Every piece is one read of at most 2048 bytes; only the last one may be shorter.
+    request.options.onPiece = [download](std::string_view read) { return download->Write(read, download); };
+    m_mainWindowWatch.start();
+    StartFetch(request, m_downloadTicket, [this, download](const Quotes::FetchResult& fetched) {
+        if (m_download == download)
+            InstallerArrived(download, fetched);
+    });
+}
+
+void TVersionsForm::ShowProgress(const InstallerDownload& download)
+{
+    ReceivedKB = download.receivedKB;
+    if (download.anyPiece)
+        Gauge1->SetProgress(static_cast<int>(std::min<std::int64_t>(std::int64_t{ReceivedKB} + 1, MaxKB)));
+}
+
+void TVersionsForm::ProgressArrived(const DownloadPointer& download)
+{
+    // Cleared first: a piece read from now on posts the next update.
+    download->progressQueued = false;
+    if (m_download != download)
+        return;
+    ShowProgress(*download);
+    WatchMainWindow();
+}
+
+void TVersionsForm::WatchMainWindow()
+{
+    // The program is ending: the download stops and leaves no partial file.
+    if (m_download && m_mainWindowOpen && !m_mainWindowOpen())
+        CancelDownload();
+}
+
+void TVersionsForm::InstallerArrived(const DownloadPointer& download, const Quotes::FetchResult& fetched)
+{
+    // The fetch has ended: its thread no longer writes.
+    ShowProgress(*download);
+    download->Abandon(true);
+    const std::string failed = SayText(Text::DownloadOf) + download->name + SayText(Text::DownloadFailedEnd);
+    // An incomplete file is never offered as the installer: not whole, an error page, too long,
+    // from another host, or not written.
+    if (download->writeFailed || fetched.ending != Quotes::FetchEnding::Complete || ReceivedKB < 1) {
+        download->file.remove();
+        if (download->writeFailed)
+            AddWriteFailureLine(download->path);
+        else
             AddLine(failed);
-        return false;
+        EndDownload(false);
+        return;
     }
 
     // Only a file signed with the release key may be started.
-    const std::string signature = FetchSignature(address + ".sig");
-    const Update::SignatureCheck check = Update::CheckFileSignature(file.fileName(), signature, InstallerKey);
+    Quotes::FetchRequest request;
+    request.url = download->address + ".sig";
+    request.access = Quotes::INTERNET_OPEN_TYPE_DIRECT;
+    request.options.attempts = 1; // as the installer's own download
+    request.options.cutPiecesAtZero = false;
+    request.options.maxBodyBytes = Update::MaxSignatureFileBytes;
+    request.options.refuseHttpErrors = true;
+    request.options.stayOnHost = true;
+    StartFetch(request, m_downloadTicket, [this, download](const Quotes::FetchResult& signature) {
+        if (m_download == download)
+            SignatureArrived(download, signature);
+    });
+}
+
+void TVersionsForm::SignatureArrived(const DownloadPointer& download, const Quotes::FetchResult& fetched)
+{
+    // Too long is kept as it is, and found malformed; a fetch that failed brought no signature.
+    const bool arrived =
+        fetched.ending == Quotes::FetchEnding::Complete || fetched.ending == Quotes::FetchEnding::TooLong;
+    const std::string signature = arrived ? fetched.body : std::string();
+    const Update::SignatureCheck check =
+        Update::CheckFileSignature(download->file.fileName(), signature, InstallerKey);
     if (check != Update::SignatureCheck::Valid) {
-        file.remove();
+        download->file.remove();
         AddSignatureLine(check);
-        return false;
+        EndDownload(false);
+        return;
     }
     InstallerSignature = signature;
-    return true;
+    EndDownload(true);
 }
 
-Quotes::FetchResult TVersionsForm::FetchNow(const std::string& address,
-                                            const Quotes::DownloadOptions& options)
+void TVersionsForm::CancelDownload()
 {
-    Quotes::FetchResult result;
-    m_fetcher->Fetch({address, Quotes::INTERNET_OPEN_TYPE_DIRECT, options},
-                     [&result](const Quotes::FetchResult& fetched) { result = fetched; });
-    return result;
+    if (!m_download)
+        return;
+    m_fetcher->Cancel(m_downloadTicket);
+    m_downloadTicket = Quotes::NoFetch;
+    m_download->Abandon(false);
+    ShowProgress(*m_download);
+    EndDownload(false);
 }
 
-std::string TVersionsForm::FetchSignature(const std::string& address)
+void TVersionsForm::EndDownload(bool ready)
 {
-    Quotes::DownloadOptions options;
-    options.attempts = 1; // as the installer's own download
-    options.cutPiecesAtZero = false;
-    options.maxBodyBytes = Update::MaxSignatureFileBytes;
-    options.refuseHttpErrors = true;
-    options.stayOnHost = true;
-    const Quotes::FetchResult fetched = FetchNow(address, options);
-    // Too long is kept as it is, and found malformed; a fetch that failed brought no signature.
-    if (fetched.ending == Quotes::FetchEnding::Complete || fetched.ending == Quotes::FetchEnding::TooLong)
-        return fetched.body;
-    return {};
-}
-
-bool TVersionsForm::DownloadCancelled() const
-{
-    return m_cancelRequested || (m_mainWindowOpen && !m_mainWindowOpen());
-}
-
-TVersionsForm::StreamResult TVersionsForm::DownloadToStream(QIODevice& stream, const std::string& address)
-{
-    ReceivedKB = 0;
-    StreamResult result = StreamResult::Finished;
-    Quotes::DownloadOptions options;
-    options.attempts = 1;
-    options.cutPiecesAtZero = false;
-    options.keepBody = false;
-    options.maxBodyBytes = static_cast<std::size_t>(Update::MaxInstallerBytes(DownloadSizeKB));
-    options.refuseHttpErrors = true;
-    options.stayOnHost = true;
-    // Every piece is one read of at most 2048 bytes; only the last one may be shorter.
-    options.onPiece = [&](std::string_view read) {
-        if (stream.write(read.data(), static_cast<qint64>(read.size())) != static_cast<qint64>(read.size())) {
-            result = StreamResult::WriteFailed;
-            return false;
-        }
-        const std::int64_t counted = std::int64_t{ReceivedKB} + Update::CountedKB(read.size());
-        ReceivedKB = static_cast<std::int32_t>(std::min<std::int64_t>(counted, MaxKB));
-        Gauge1->SetProgress(static_cast<int>(std::min<std::int64_t>(std::int64_t{ReceivedKB} + 1, MaxKB)));
-        QCoreApplication::processEvents();
-        if (DownloadCancelled()) {
-            result = StreamResult::Cancelled;
-            return false;
-        }
-        return true;
-    };
-    const Quotes::FetchResult fetched = FetchNow(address, options);
-    if (result == StreamResult::Finished && fetched.ending != Quotes::FetchEnding::Complete)
-        result = StreamResult::Failed;
-    return result;
+    const DownloadPointer download = std::move(m_download);
+    m_download = nullptr;
+    m_mainWindowWatch.stop();
+    if (download->done)
+        download->done(ready);
+    emit downloadEnded(ready);
 }
 
 void TVersionsForm::StartInstaller()

@@ -1,5 +1,7 @@
 #pragma once
 // The update window: announces a newer version, downloads its installer and starts it.
+// It never waits for the network: the version list, the installer and its signature are
+// fetched through the fetcher and handled in their continuations.
 
 #include "support/SystemFacts.h"
 #include "support/Texts.h"
@@ -8,12 +10,13 @@
 #include "update/VersionList.h"
 
 #include <QStringList>
+#include <QTimer>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
-class QIODevice;
 class QPlainTextEdit;
 class QPushButton;
 class TGauge;
@@ -27,9 +30,9 @@ struct VersionsFormSetup
     std::string dataFolder;  // the per-user data folder, with its final separator
     std::string startFolder; // the current folder at start-up, with its final separator
     std::string makerSite;   // the maker's web site root, ending in "/": versions.dat and installers
-    Fetcher fetchList = FetchVersionList;
-    // Fetches the installer and its signature. Empty: a blocking fetcher of the window's own.
-    // The window waits for each result: the fetcher must answer before it returns.
+    // Fetches the version list, the installer and its signature; it must outlive the window.
+    // The installer's pieces may be handed over on another thread (the file is written there).
+    // Empty: a blocking fetcher of the window's own, which answers before it returns.
     Quotes::Fetcher* fetcher = nullptr;
     // Ends the program the normal way (the program closes its main window, which saves the
     // settings and the history). Empty: the application quits.
@@ -47,6 +50,8 @@ class TVersionsForm : public QWidget
     Q_OBJECT
 public:
     explicit TVersionsForm(Update::VersionsFormSetup setup, QWidget* parent = nullptr);
+    // A fetch still running is cancelled and a partial installer removed.
+    ~TVersionsForm() override;
 
     // ---- Components ----
     QPlainTextEdit* Memo1 = nullptr;
@@ -69,8 +74,7 @@ public:
     Update::PublicKey InstallerKey = Update::ReleaseKey;
     std::string StartFolder; // the current directory at start-up, with a final separator
 
-    // ---- Seams: the fetch of the version list, the start of a program, the quit ----
-    Update::Fetcher FetchList;
+    // ---- Seams: the start of a program, the quit ----
     std::function<bool(const QString& program, const QStringList& arguments)> StartProgram;
     std::function<void()> QuitProgram;
     std::function<bool()> MainWindowOpen;
@@ -78,35 +82,41 @@ public:
     std::string MakerSite;
 
     // ---- Handlers and operations ----
-    // Reads the version list and shows the window only when a newer version is listed.
+    // Starts reading the version list and returns; when it arrives, the window is shown only
+    // when a newer version is listed (versionChecked follows). Ignored while a check or a
+    // download runs.
     void CheckForUpdate(const std::string& productName, const std::string& versionText);
     void DownloadBtnClick();
     void ExitBtnClick();
-    // True when the installer arrived whole (at least one kilobyte, within its listed size)
-    // and its signature verifies; the file then lies in DownloadFolder(). Otherwise the file
-    // is gone and a line says why (a cancelled download says nothing).
-    bool DownloadInstaller(const std::string& name, const std::string& base);
+    // Starts the download of the installer and returns; `done` follows with true when the
+    // installer arrived whole (at least one kilobyte, within its listed size) and its signature
+    // verifies: the file then lies in DownloadFolder(). Otherwise the file is gone and a line
+    // says why; a cancelled download says nothing. Ignored (done with false) while a download runs.
+    void DownloadInstaller(const std::string& name, const std::string& base,
+                           std::function<void(bool ready)> done = {});
+    // Ends a running download at once: the fetch is cancelled and the partial file removed.
+    void CancelDownload();
     void StartInstaller();
-
-    // How the last download through DownloadToStream ended.
-    enum class StreamResult
-    {
-        Finished,
-        WriteFailed,
-        Cancelled,
-        Failed // the answer did not arrive whole, was an error page, too long, or from another host
-    };
-    StreamResult DownloadToStream(QIODevice& stream, const std::string& address);
 
     // The download folder: the data folder + "Temp/"; empty without a data folder.
     std::string DownloadFolder() const;
-    bool Downloading() const { return m_downloading; }
+    bool Checking() const { return m_checking; }
+    bool Downloading() const { return m_download != nullptr; }
     QStringList Lines() const;
     // Attempts of the last termination of the companion program.
     int TerminationRounds() const { return m_terminationRounds; }
 
     // The companion program is searched for and ended at most this often.
     static constexpr int MaxTerminationRounds = 10;
+    // While a download runs, whether the main window is still open is asked this often (and
+    // whenever progress arrives).
+    static constexpr int MainWindowWatchMs = 100;
+
+signals:
+    // The version list was read and its result applied (not after a cancelled check).
+    void versionChecked(Update::VersionCheckResult result);
+    // A download started by DownloadInstaller has ended; its lines and buttons are in place.
+    void downloadEnded(bool ready);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -121,20 +131,35 @@ private:
     void AddLineText(const QString& line);
     void AddWriteFailureLine(const std::string& path);
     void AddSignatureLine(Update::SignatureCheck check);
-    std::string FetchSignature(const std::string& address);
     void EndCompanionProgram();
-    bool DownloadCancelled() const;
+
+    struct InstallerDownload;
+    using DownloadPointer = std::shared_ptr<InstallerDownload>;
+    // Starts a fetch; its ticket stays in `ticket` until the continuation runs (a fetcher that
+    // answers before it returns leaves it alone).
+    void StartFetch(const Quotes::FetchRequest& request, Quotes::FetchTicket& ticket,
+                    Quotes::FetchContinuation done);
+    void ApplyVersionCheck(const Update::VersionCheck& check);
+    void CancelCheck();
+    void InstallerArrived(const DownloadPointer& download, const Quotes::FetchResult& fetched);
+    void SignatureArrived(const DownloadPointer& download, const Quotes::FetchResult& fetched);
+    void ProgressArrived(const DownloadPointer& download);
+    void ShowProgress(const InstallerDownload& download);
+    void WatchMainWindow();
+    void EndDownload(bool ready);
 
     Support::Language m_language;
     std::string m_dataFolder;
     std::string m_makerSite;
     std::function<bool()> m_mainWindowOpen;
     std::function<Update::ProcessHandle(const std::string& path)> m_findProcess;
-    Quotes::FetchResult FetchNow(const std::string& address, const Quotes::DownloadOptions& options);
     Quotes::BlockingFetcher m_ownFetcher;
     Quotes::Fetcher* m_fetcher = nullptr;
     QStringList m_lines;
-    bool m_downloading = false;
-    bool m_cancelRequested = false;
+    bool m_checking = false;
+    Quotes::FetchTicket m_checkTicket = Quotes::NoFetch;
+    DownloadPointer m_download; // set while a download runs, the signature's fetch included
+    Quotes::FetchTicket m_downloadTicket = Quotes::NoFetch;
+    QTimer m_mainWindowWatch;
     int m_terminationRounds = 0;
 };
