@@ -112,6 +112,9 @@ def silent_name_server(p):
     server = servers.HttpServer(p)
 
     class Cleanup:
+        def seen(self):
+            return ""
+
         def stop(self):
             os.unlink(resolv.name)
 
@@ -183,11 +186,13 @@ def run_case(program, starter_folder, seconds, setup, page_set, watch):
         log.close()
         history = os.path.join(env["XDG_DATA_HOME"], "Koerszicht", "AEX.dat")
         try:
-            result["history"] = open(history, encoding="latin-1").read().split("\n")[-2].strip()
+            lines = open(history, encoding="latin-1").read().splitlines()
+            result["history"] = f"{len(lines)} lines, the last two: {' / '.join(lines[-2:])}"
         except (OSError, IndexError):
             result["history"] = "(no AEX.dat)"
         with open(os.path.join(home, "program.log"), errors="replace") as output:
             result["log"] = output.read().strip().splitlines()[-3:]
+        result["seen"] = "; ".join(filter(None, (server.seen() for server in stopping)))
         return result
     finally:
         for server in stopping:
@@ -219,7 +224,7 @@ def main():
             unanswered = "no _NET_WM_PING"
         rows.append((name, seconds_text(r["shown"]) if r["shown"] is not None else "never",
                      unanswered, r["close"], r["exit"]))
-        notes.append(f"{name}: last line of AEX.dat: {r['history']}")
+        notes.append(f"{name}: AEX.dat has {r['history']}; server side: {r['seen']}")
         if r["exit"] != "0" and r["log"]:
             notes.append(f"{name}: program output ends with: " + " | ".join(r["log"]))
     watch.close()

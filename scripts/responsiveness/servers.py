@@ -119,6 +119,9 @@ class HttpServer:
             except OSError:
                 pass
 
+    def seen(self):
+        return f"{self.requests} requests ({self.mode})"
+
     def stop(self):
         self.stopped.set()
         _close(self.sock)
@@ -131,6 +134,9 @@ class NeverAccepts:
     def __init__(self):
         self.sock = _listener(16)
         self.port = self.sock.getsockname()[1]
+
+    def seen(self):
+        return "nothing accepted"
 
     def stop(self):
         _close(self.sock)
@@ -169,6 +175,9 @@ class DropsPackets:
         raise RuntimeError("this kernel answers SYNs to a full accept queue, and no firewall rule "
                            "could drop them (needs root and iptables)")
 
+    def seen(self):
+        return f"SYNs dropped by: {self.how}"
+
     def stop(self):
         if self.rule:
             subprocess.run(["iptables", "-D", *self.rule], capture_output=True)
@@ -194,6 +203,9 @@ class SilentNameServer:
                     self.queries += 1
             except OSError:
                 return
+
+    def seen(self):
+        return f"{self.queries} name queries swallowed"
 
     def stop(self):
         self.stopped.set()
