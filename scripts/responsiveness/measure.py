@@ -127,7 +127,7 @@ CASES = [
     ("socket never accepts", never_accepts),
     ("stall after headers", http_fault("stall")),
     ("one byte a second", http_fault("trickle")),
-    ("valid page after 11 s", http_fault("slow")),
+    ("valid page over 11 s", http_fault("slow")),
     ("name server never answers", silent_name_server),
 ]
 

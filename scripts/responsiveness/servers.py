@@ -69,7 +69,8 @@ class HttpServer:
     answer  the whole answer at once
     stall   status line and headers with the body's Content-Length, then silence
     trickle headers, then the body one byte a second
-    slow    the whole answer, after `delay` seconds
+    slow    headers at once, then the body in even parts over `delay` seconds (a part every
+            second: a slow line, not a stalled one)
     """
 
     def __init__(self, pages, mode="answer", delay=11.0):
@@ -104,10 +105,14 @@ class HttpServer:
             head = (b"HTTP/1.1 " + status + b"\r\nContent-Type: text/plain; charset=iso-8859-1\r\n"
                     b"Content-Length: " + str(len(body)).encode() + b"\r\nConnection: close\r\n\r\n")
             try:
-                if self.mode == "slow" and self.stopped.wait(self.delay):
-                    return
                 conn.sendall(head)
-                if self.mode == "stall":
+                if self.mode == "slow":
+                    parts = max(1, int(self.delay))
+                    for part in range(parts):
+                        if self.stopped.wait(self.delay / parts):
+                            return
+                        conn.sendall(body[part * len(body) // parts:(part + 1) * len(body) // parts])
+                elif self.mode == "stall":
                     self.stopped.wait()
                 elif self.mode == "trickle":
                     for byte in body:
