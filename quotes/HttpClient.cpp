@@ -226,7 +226,7 @@ AttemptResult Attempt(const std::string& url, AccessType access, const DownloadO
     curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(handle, CURLOPT_MAXREDIRS, MaxRedirects);
-    curl_easy_setopt(handle, CURLOPT_USERAGENT, UserAgent);
+    curl_easy_setopt(handle, CURLOPT_USERAGENT, options.userAgent.c_str());
     curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle, CURLOPT_FRESH_CONNECT, 1L);
@@ -306,8 +306,13 @@ FetchResult Fetch(const std::string& url, AccessType access, const DownloadOptio
         return fetched;
 
     curl_slist* list = nullptr;
-    for (const char* header : {"Cache-Control: no-cache", "Pragma: no-cache"}) {
-        curl_slist* longer = curl_slist_append(list, header);
+    std::vector<std::string> lines = {"Cache-Control: no-cache", "Pragma: no-cache"};
+    // A header with a line break would smuggle in a header of its own.
+    for (const std::string& header : options.headers)
+        if (header.find_first_of("\r\n") == std::string::npos)
+            lines.push_back(header);
+    for (const std::string& header : lines) {
+        curl_slist* longer = curl_slist_append(list, header.c_str());
         if (!longer) {
             curl_slist_free_all(list);
             return fetched;

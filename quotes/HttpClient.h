@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace Quotes {
 
@@ -22,11 +23,13 @@ inline constexpr const char* UserAgent = "Delphi Function: Download";
 
 struct DownloadOptions
 {
-    int attempts = 3;            // stop at the first attempt that gives a non-empty body
-    int receiveTimeoutMs = 2000; // a stall of this long ends the attempt; what was read stays
-    int connectTimeoutMs = 2000; // bound of the connection phase, name lookup included
-    bool cutPiecesAtZero = true; // each 2048-byte piece is cut at its first zero byte
-    bool keepBody = true;        // false: pieces go only to onPiece (large downloads)
+    std::string userAgent = UserAgent;
+    std::vector<std::string> headers; // extra request headers, "Name: value"
+    int attempts = 3;                 // stop at the first attempt that gives a non-empty body
+    int receiveTimeoutMs = 2000;      // a stall of this long ends the attempt; what was read stays
+    int connectTimeoutMs = 2000;      // bound of the connection phase, name lookup included
+    bool cutPiecesAtZero = true;      // each 2048-byte piece is cut at its first zero byte
+    bool keepBody = true;             // false: pieces go only to onPiece (large downloads)
     // Delivery (kept or handed on) stops at this many bytes; what arrived stays, as after a
     // time-out, and the fetch ends as TooLong when the server had more. 0 for no bound.
     std::size_t maxBodyBytes = std::size_t{16} << 20;

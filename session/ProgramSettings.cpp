@@ -35,7 +35,85 @@ struct SourceKey
 const SourceKey SourceKeys[] = {{"QuoteSite", &Sources::quoteSite},
                                 {"ClosingPricesSite", &Sources::closingPricesSite},
                                 {"MakerSite", &Sources::makerSite}};
+const QString QuoteSourcesKey = QStringLiteral("QuoteSources");
+const QString ClosingPricesSourcesKey = QStringLiteral("ClosingPricesSources");
+
+QString SourceGroup(const std::string& name)
+{
+    return QStringLiteral("Source-") + QString::fromStdString(name);
+}
+
+// A request header other than the Referer is kept under "Header-<name>".
+QString HeaderKey(const std::string& name)
+{
+    const QString header = QString::fromStdString(name).trimmed();
+    return header.compare(QLatin1String("Referer"), Qt::CaseInsensitive) == 0
+               ? QStringLiteral("Referer")
+               : QStringLiteral("Header-") + header;
+}
+
+// A source's name: letters, digits, '-', '_' and '.', so that it makes a plain group name.
+bool IsSourceName(const QString& name)
+{
+    return !name.isEmpty() && std::all_of(name.begin(), name.end(), [](QChar c) {
+        return (c.isLetterOrNumber() && c.unicode() < 128) || c == QLatin1Char('-') ||
+               c == QLatin1Char('_') || c == QLatin1Char('.');
+    });
+}
+
+Quotes::SourceDefinition ReadSource(QSettings& settings, const QString& name)
+{
+    Quotes::SourceDefinition source;
+    source.name = name.toStdString();
+    if (!IsSourceName(name))
+        return source;
+    if (std::optional<Quotes::SourceDefinition> known = Quotes::DefaultSource(source.name))
+        source = std::move(*known);
+    settings.beginGroup(SourceGroup(source.name));
+    for (const QString& key : settings.childKeys()) {
+        const std::string value = Support::SettingText(settings, key, {}).trimmed().toStdString();
+        if (key == QLatin1String("Kind")) {
+            source.kindText = value;
+            source.kind = Quotes::SourceKindOf(value);
+        } else if (key == QLatin1String("Url")) {
+            source.url = value;
+        } else if (key == QLatin1String("UserAgent")) {
+            source.userAgent = value;
+        } else if (key == QLatin1String("Referer") || key.startsWith(QLatin1String("Header-"))) {
+            const std::string header = key == QLatin1String("Referer") ? "Referer" : key.mid(7).toStdString();
+            const auto same =
+                std::find_if(source.headers.begin(), source.headers.end(), [&](const std::string& h) {
+                    return QString::fromStdString(h.substr(0, h.find(':')))
+                               .compare(QString::fromStdString(header), Qt::CaseInsensitive) == 0;
+                });
+            if (same != source.headers.end())
+                source.headers.erase(same);
+            if (!value.empty())
+                source.headers.push_back(header + ": " + value);
+        } else {
+            source.selectors[key.toStdString()] = value;
+        }
+    }
+    settings.endGroup();
+    return source;
+}
+
 } // namespace
+
+std::vector<Quotes::SourceDefinition> ProgramSettings::ReadSourceList(const QString& key,
+                                                                      const char* fallback)
+{
+    const auto settings = Support::OpenSettings();
+    settings->beginGroup(SourcesGroup);
+    QString list = Support::SettingText(*settings, key, {}).trimmed();
+    if (list.isEmpty())
+        list = QString::fromLatin1(fallback);
+    settings->endGroup();
+    std::vector<Quotes::SourceDefinition> sources;
+    for (const QString& name : list.split(QLatin1Char(','), Qt::SkipEmptyParts))
+        sources.push_back(ReadSource(*settings, name.trimmed()));
+    return sources;
+}
 
 int ClampDayCount(int dagen)
 {
@@ -129,4 +207,39 @@ void ProgramSettings::WriteMissingSources()
     for (const auto& key : SourceKeys)
         if (!settings->contains(key.name))
             settings->setValue(key.name, defaults.*key.field);
+    if (!settings->contains(QuoteSourcesKey))
+        settings->setValue(QuoteSourcesKey, QString::fromLatin1(Quotes::DefaultQuoteSources));
+    if (!settings->contains(ClosingPricesSourcesKey))
+        settings->setValue(ClosingPricesSourcesKey, QString::fromLatin1(Quotes::DefaultClosingPricesSources));
+    settings->endGroup();
+    for (const Quotes::SourceDefinition& source : Quotes::DefaultSourceDefinitions()) {
+        settings->beginGroup(SourceGroup(source.name));
+        if (settings->childKeys().isEmpty()) {
+            settings->setValue(QStringLiteral("Kind"),
+                               QString::fromLatin1(Quotes::SourceKindName(source.kind)));
+            if (!source.url.empty())
+                settings->setValue(QStringLiteral("Url"), QString::fromStdString(source.url));
+            if (!source.userAgent.empty())
+                settings->setValue(QStringLiteral("UserAgent"), QString::fromStdString(source.userAgent));
+            for (const std::string& header : source.headers) {
+                const auto colon = header.find(':');
+                const std::string name = header.substr(0, colon);
+                const std::string value = colon == std::string::npos ? "" : header.substr(colon + 1);
+                settings->setValue(HeaderKey(name), QString::fromStdString(value).trimmed());
+            }
+            for (const auto& [key, value] : source.selectors)
+                settings->setValue(QString::fromStdString(key), QString::fromStdString(value));
+        }
+        settings->endGroup();
+    }
+}
+
+std::vector<Quotes::SourceDefinition> ProgramSettings::ReadQuoteSources() const
+{
+    return ReadSourceList(QuoteSourcesKey, Quotes::DefaultQuoteSources);
+}
+
+std::vector<Quotes::SourceDefinition> ProgramSettings::ReadClosingPricesSources() const
+{
+    return ReadSourceList(ClosingPricesSourcesKey, Quotes::DefaultClosingPricesSources);
 }

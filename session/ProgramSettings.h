@@ -2,9 +2,11 @@
 // The program's settings, opened for one operation and closed at its end. Every group and key
 // name is spelled here: group "Defaults" holds the window (Top, Left, Width, Height), the day
 // count (Dagen) and the six trend-line ends (Shape3-Left ... Shape8-Top); group "Sources" holds
-// the web sites the program talks to.
+// the web sites the program talks to and the lists of the sources it takes quotes and closing
+// prices from (QuoteSources, ClosingPricesSources), each source in a group "Source-<name>".
 
 #include "chart/Handles.h"
+#include "quotes/QuoteSources.h"
 
 #include <QSettings>
 #include <QString>
@@ -55,9 +57,21 @@ public:
 
     static Sources DefaultSources();
     Sources ReadSources() const; // defaults for absent or empty values; a missing final "/" is added
-    void WriteMissingSources();  // writes the defaults of absent values so that users can find them
+    // Writes the defaults of absent values, and of the default sources' groups that are absent,
+    // so that users can find them; a group that is there is left as it is.
+    void WriteMissingSources();
+
+    // The sources of the list QuoteSources or ClosingPricesSources, in its order. A source's
+    // group overrides the default source of that name key by key; a name with neither group nor
+    // default, or a kind the program does not know, gives a source of kind Unknown (the caller
+    // reports and skips it).
+    std::vector<Quotes::SourceDefinition> ReadQuoteSources() const;
+    std::vector<Quotes::SourceDefinition> ReadClosingPricesSources() const;
 
     // The key names of handle 0 ... 5 ("Shape3-Left" ... "Shape8-Top").
     static QString HandleLeftKey(int handle);
     static QString HandleTopKey(int handle);
+
+private:
+    static std::vector<Quotes::SourceDefinition> ReadSourceList(const QString& key, const char* fallback);
 };

@@ -326,6 +326,18 @@ void TestHttpClient::requestHeaders()
     QCOMPARE(request.Header("Pragma"), QByteArray("no-cache"));
     QCOMPARE(request.HeaderCount("User-Agent"), 1);
     QCOMPARE(request.Header("Host"), QByteArray("127.0.0.1:") + QByteArray::number(server.Port()));
+
+    // A source's own agent and headers; a header with a line break in it is not sent.
+    DownloadOptions options;
+    options.userAgent = "Mozilla/5.0";
+    options.headers = {"Referer: https://beurs.test/aex", "Accept: text/csv", "X-Smuggled: a\r\nX-Evil: b"};
+    QCOMPARE(DownloadPage(server.UrlText("/pad"), INTERNET_OPEN_TYPE_PRECONFIG, options), std::string("ok"));
+    const TestSupport::LoopbackRequest own = server.Requests().value(1);
+    QCOMPARE(own.Header("User-Agent"), QByteArray("Mozilla/5.0"));
+    QCOMPARE(own.Header("Referer"), QByteArray("https://beurs.test/aex"));
+    QCOMPARE(own.Header("Accept"), QByteArray("text/csv"));
+    QCOMPARE(own.Header("Cache-Control"), QByteArray("no-cache"));
+    QCOMPARE(own.HeaderCount("X-Smuggled") + own.HeaderCount("X-Evil"), 0);
 }
 
 void TestHttpClient::unknownCertificateRefused()

@@ -143,6 +143,101 @@ private slots:
         settings->sync();
         QCOMPARE(ProgramSettings().ReadSources().makerSite, QString("http://localhost:9000/site/"));
     }
+
+    // Closing writes the source lists and the default sources' groups when absent; what comes
+    // back reads as the defaults do, special characters of the addresses included.
+    void defaultSourcesRoundTrip()
+    {
+        ProgramSettings().WriteMissingSources();
+        QSettings ini = TestSupport::IniFile();
+        QCOMPARE(ini.value("Sources/QuoteSources").toString(), QString("yahoo-chart,page"));
+        QCOMPARE(ini.value("Sources/ClosingPricesSources").toString(),
+                 QString("euronext-csv,yahoo-history,list"));
+        QCOMPARE(ini.value("Source-euronext-csv/Kind").toString(), QString("csv-series"));
+        QCOMPARE(ini.value("Source-list/Kind").toString(), QString("list"));
+        QVERIFY(ini.value("Source-yahoo-chart/Url").toString().contains("%5EAEX"));
+
+        // Read from the file only: the defaults in the code are not consulted for a written group.
+        std::vector<Quotes::SourceDefinition> read = ProgramSettings().ReadClosingPricesSources();
+        const std::vector<Quotes::SourceDefinition> defaults = Quotes::DefaultSourceDefinitions();
+        QCOMPARE(read.size(), 3u);
+        for (const Quotes::SourceDefinition& source : read) {
+            const auto same = std::find_if(defaults.begin(), defaults.end(),
+                                           [&](const auto& known) { return known.name == source.name; });
+            QVERIFY(same != defaults.end());
+            QCOMPARE(source.kind, same->kind);
+            QCOMPARE(source.url, same->url);
+            QCOMPARE(source.userAgent, same->userAgent);
+            QCOMPARE(source.headers, same->headers);
+            QCOMPARE(source.selectors, same->selectors);
+        }
+    }
+
+    // What users write: a group is never overwritten, a default group is filled in key by key,
+    // a new name of a known kind is a source, and whatever is not reads as kind Unknown.
+    void userSources_data()
+    {
+        QTest::addColumn<QVariantMap>("written");
+        QTest::addColumn<QStringList>("read"); // name|kind|url|agent per source of QuoteSources
+
+        QTest::newRow("nothing written: the defaults")
+            << QVariantMap()
+            << QStringList{"yahoo-chart|json-quote|https://query1.finance.yahoo.com/v8/finance/"
+                           "chart/%5EAEX?interval=1d&range=1d|Mozilla/5.0",
+                           "page|page||"};
+        QTest::newRow("own agent for a default source")
+            << QVariantMap{{"Sources/QuoteSources", "yahoo-chart"},
+                           {"Source-yahoo-chart/UserAgent", "Firefox/140"}}
+            << QStringList{"yahoo-chart|json-quote|https://query1.finance.yahoo.com/v8/finance/chart/"
+                           "%5EAEX?interval=1d&range=1d|Firefox/140"};
+        QTest::newRow("a mirror of a known kind, first")
+            << QVariantMap{{"Sources/QuoteSources", "mirror, page"},
+                           {"Source-mirror/Kind", "json-quote"},
+                           {"Source-mirror/Url", "http://127.0.0.1:8080/aex.json"}}
+            << QStringList{"mirror|json-quote|http://127.0.0.1:8080/aex.json|", "page|page||"};
+        QTest::newRow("unknown kind, no group, bad name")
+            << QVariantMap{{"Sources/QuoteSources", "xml,nowhere,a b,page"}, {"Source-xml/Kind", "xml-quote"}}
+            << QStringList{"xml|unknown||", "nowhere|unknown||", "a b|unknown||", "page|page||"};
+        QTest::newRow("empty list: the defaults")
+            << QVariantMap{{"Sources/QuoteSources", ""}}
+            << QStringList{"yahoo-chart|json-quote|https://query1.finance.yahoo.com/v8/finance/chart/"
+                           "%5EAEX?interval=1d&range=1d|Mozilla/5.0",
+                           "page|page||"};
+    }
+    void userSources()
+    {
+        QFETCH(QVariantMap, written);
+        {
+            const auto settings = Support::OpenSettings();
+            for (auto it = written.begin(); it != written.end(); ++it)
+                settings->setValue(it.key(), it.value());
+        }
+        QStringList read;
+        for (const Quotes::SourceDefinition& source : ProgramSettings().ReadQuoteSources())
+            read << QString::fromStdString(source.name + "|" + Quotes::SourceKindName(source.kind) + "|" +
+                                           source.url + "|" + source.userAgent);
+        QTEST(read, "read");
+
+        // Closing fills in what is absent and leaves every written group as it was.
+        ProgramSettings().WriteMissingSources();
+        QSettings ini = TestSupport::IniFile();
+        for (auto it = written.begin(); it != written.end(); ++it)
+            QCOMPARE(ini.value(it.key()), it.value());
+        if (written.contains("Source-yahoo-chart/UserAgent"))
+            QVERIFY(!ini.contains("Source-yahoo-chart/Url"));
+        QCOMPARE(ini.value("Source-page/Kind").toString(), QString("page"));
+    }
+
+    // A list edited by hand without quotes reads as QSettings' list; it is the same list.
+    void handEditedList()
+    {
+        QVERIFY(
+            TestSupport::WriteFile(TestSupport::IniPath(), "[Sources]\nQuoteSources=page, yahoo-chart\n"));
+        const std::vector<Quotes::SourceDefinition> read = ProgramSettings().ReadQuoteSources();
+        QCOMPARE(read.size(), 2u);
+        QCOMPARE(read[0].kind, Quotes::SourceKind::Page);
+        QCOMPARE(read[1].kind, Quotes::SourceKind::JsonQuote);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestProgramSettings)
