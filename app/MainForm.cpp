@@ -80,6 +80,7 @@ TMainForm::TMainForm(Session& session, MainFormLinks links, QWidget* parent)
     connect(&m_session, &Session::downloadTimerSet, DownloadTimer, qOverload<int>(&QTimer::start));
     // While a fetch runs the arrow carries an hourglass; the window answers as always, and the
     // chart keeps its own cross for dragging.
+    connect(&m_session, &Session::sourcesChanged, this, [this] { ShowSources(); });
     connect(&m_session, &Session::busyChanged, this, [this](bool busy) {
         if (busy)
             setCursor(Qt::BusyCursor);
@@ -347,6 +348,17 @@ void TMainForm::ShowStatusLine(const Quotes::StatusLine& line)
     KoersLabel->move(AEXLabel->x() + AEXLabel->width(), KoersLabel->y());
     TimeLabel->move(KoersLabel->x() + KoersLabel->width(), TimeLabel->y());
     FormResize();
+}
+
+void TMainForm::ShowSources()
+{
+    QStringList lines;
+    if (!m_session.QuoteSourceName().empty())
+        lines << Dutch(Support::Text::QuoteSourceTip) + QString::fromStdString(m_session.QuoteSourceName());
+    if (!m_session.BackfillSourceName().empty())
+        lines << Dutch(Support::Text::BackfillSourceTip) + QString::fromStdString(m_session.BackfillSourceName());
+    for (QLabel* label : {AEXLabel, KoersLabel, TimeLabel})
+        label->setToolTip(lines.join(QLatin1Char('\n')));
 }
 
 void TMainForm::ShowLoadMessage(int code)

@@ -93,6 +93,8 @@ public:
     void SeriesChanged();
     void RowSelected(int row, bool centred);
     void ShowStatusLine(const Quotes::StatusLine& line);
+    // Which sources gave the quote and the closing prices, as the status line's tooltip.
+    void ShowSources();
     void ShowLoadMessage(int code);
 
     // ---- Drawing ----

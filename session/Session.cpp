@@ -6,6 +6,7 @@
 #include "quotes/DownloadSchedule.h"
 #include "quotes/QuotePage.h"
 #include "quotes/QuoteSeries.h"
+#include "quotes/SourceAnswers.h"
 #include "support/Clock.h"
 #include "support/Folders.h"
 #include "support/Regional.h"
@@ -16,7 +17,6 @@
 
 namespace {
 const char* const HistoryFileName = "AEX.dat";
-const char* const QuotePagePath = "index.php?type=main";
 } // namespace
 
 int FirstStartDayCount(int dayCount, int lastValuedDay, int today)
@@ -133,25 +133,69 @@ void Session::ReadAEX()
         BackfillArrived({}, last);
         return;
     }
-    Quotes::FetchRequest request;
-    request.url = Quotes::ClosingPricesUrl(m_settings.ReadSources().closingPricesSite.toStdString());
-    request.access = Quotes::INTERNET_OPEN_TYPE_DIRECT;
-    request.options.totalTimeoutMs = ListFetchBoundMs;
+    m_backfillRun = {m_settings.ReadClosingPricesSources(), 0, now, last};
     m_backfillFetch = Quotes::NoFetch;
     TellBusy();
-    const Quotes::FetchTicket ticket =
-        m_fetcher.Fetch(request, [this, last, now](const Quotes::FetchResult& result) {
-            m_backfillFetch.reset();
-            TellBusy();
-            History::EntryList stored = m_history;
-            stored.insert(stored.end(), m_unstored.heldBack.begin(), m_unstored.heldBack.end());
-            // A freshly copied starter history lacks the days that the list brought.
-            if (result.body.size() >= Quotes::MinimumListLength)
-                m_freshHistoryCopy = false;
-            BackfillArrived(Quotes::ReadFetchedList(result.body, now, History::TrustedValues(stored)), last);
-        });
-    if (m_backfillFetch)
-        m_backfillFetch = ticket;
+    TryBackfillSource();
+}
+
+void Session::TryBackfillSource()
+{
+    SourceRun& run = m_backfillRun;
+    const int today = Support::DayNumber(run.asked.date());
+    // From the newest stored day (about two years back without one) to the newest close there is.
+    const int reference = run.asked.time().hour() < 20 ? today - 1 : today;
+    const int first = run.lastDay == History::NoDay ? reference - 2 * 365 : run.lastDay;
+    const std::string site = m_settings.ReadSources().closingPricesSite.toStdString();
+    while (run.next < run.sources.size()) {
+        const Quotes::SourceDefinition source = run.sources[run.next++];
+        const std::optional<Quotes::FetchRequest> request =
+            Quotes::SeriesSourceRequest(source, site, {first, reference}, today, ListFetchBoundMs);
+        if (!request) {
+            Support::WriteTrace("MainForm.ReadAEX - bron " + source.name + " overgeslagen: soort '" +
+                                source.kindText + "' of adres onbruikbaar");
+            continue;
+        }
+        const Quotes::FetchTicket ticket = m_fetcher.Fetch(
+            *request, [this, source](const Quotes::FetchResult& result) { BackfillAnswered(source, result); });
+        if (m_backfillFetch)
+            m_backfillFetch = ticket;
+        return;
+    }
+    const Quotes::BackfillCode code = !run.fetched ? Quotes::BackfillCode::NoConnection
+                                                   : run.listCode.value_or(Quotes::BackfillCode::AexNotFound);
+    EndBackfill({code, {}});
+}
+
+void Session::BackfillAnswered(const Quotes::SourceDefinition& source, const Quotes::FetchResult& result)
+{
+    SourceRun& run = m_backfillRun;
+    History::EntryList stored = m_history;
+    stored.insert(stored.end(), m_unstored.heldBack.begin(), m_unstored.heldBack.end());
+    std::string why;
+    const Quotes::ClosingPricesReading reading =
+        Quotes::ReadSeriesAnswer(source, result, run.asked, History::TrustedValues(stored), why);
+    Support::WriteTrace("MainForm.ReadAEX - slotkoersen van " + source.name + ": " + why);
+    if (!result.body.empty())
+        run.fetched = true;
+    if (reading.code == Quotes::BackfillCode::Done) {
+        // A freshly copied starter history lacks the days that the source brought.
+        m_freshHistoryCopy = false;
+        m_backfillSource = source.name;
+        emit sourcesChanged();
+        EndBackfill(reading);
+        return;
+    }
+    if (source.kind == Quotes::SourceKind::List && !result.body.empty())
+        run.listCode = reading.code;
+    TryBackfillSource();
+}
+
+void Session::EndBackfill(const Quotes::ClosingPricesReading& reading)
+{
+    m_backfillFetch.reset();
+    TellBusy();
+    BackfillArrived(reading, m_backfillRun.lastDay);
 }
 
 void Session::BackfillArrived(const Quotes::ClosingPricesReading& reading, int lastDay)
@@ -234,37 +278,71 @@ void Session::DownloadQuote()
     if (Busy() || m_closing)
         return;
     emit downloadTimerSet(QuoteIntervalMs);
-    Quotes::FetchRequest request;
-    request.url = (m_settings.ReadSources().quoteSite + QString::fromLatin1(QuotePagePath)).toStdString();
-    request.access = Quotes::INTERNET_OPEN_TYPE_PRECONFIG;
-    request.options.totalTimeoutMs = QuoteFetchBoundMs;
-    const QDateTime asked = Support::Clock::Now();
+    m_quoteRun = {m_settings.ReadQuoteSources(), 0, Support::Clock::Now()};
     m_quoteFetch = Quotes::NoFetch;
     TellBusy();
-    const Quotes::FetchTicket ticket =
-        m_fetcher.Fetch(request, [this, asked](const Quotes::FetchResult& result) {
-            m_quoteFetch.reset();
-            TellBusy();
-            QuoteArrived(result.body, asked);
-        });
-    if (m_quoteFetch)
-        m_quoteFetch = ticket;
+    TryQuoteSource();
 }
 
-void Session::QuoteArrived(const std::string& page, const QDateTime& asked)
+void Session::TryQuoteSource()
 {
-    // A failed fetch and a page that does not give a quote look alike to the user, and
-    // neither changes anything but the status line.
-    // A value far off the newest trusted one is a fault of the page, not a quote.
-    const int day = Support::TodayDayNumber();
-    Quotes::Quote quote;
-    if (Quotes::ReadQuotePage(page, quote, History::QuoteAnchor(m_history, m_unstored, m_series.Items(), day),
-                              day) != Quotes::QuoteReading::Read) {
-        ++m_retry.failures;
-        m_retry.lastAttempt = asked;
-        emit statusChanged(Quotes::FailedStatus(Support::Language::Dutch));
+    SourceRun& run = m_quoteRun;
+    const std::string site = m_settings.ReadSources().quoteSite.toStdString();
+    while (run.next < run.sources.size()) {
+        const Quotes::SourceDefinition source = run.sources[run.next++];
+        const std::optional<Quotes::FetchRequest> request =
+            Quotes::QuoteSourceRequest(source, site, Support::TodayDayNumber(), QuoteFetchBoundMs);
+        if (!request) {
+            Support::WriteTrace("MainForm.DownloadQuote - bron " + source.name + " overgeslagen: soort '" +
+                                source.kindText + "' of adres onbruikbaar");
+            continue;
+        }
+        const Quotes::FetchTicket ticket = m_fetcher.Fetch(
+            *request, [this, source](const Quotes::FetchResult& result) { QuoteAnswered(source, result); });
+        if (m_quoteFetch)
+            m_quoteFetch = ticket;
         return;
     }
+    m_quoteFetch.reset();
+    TellBusy();
+    QuoteFailed();
+}
+
+void Session::QuoteAnswered(const Quotes::SourceDefinition& source, const Quotes::FetchResult& result)
+{
+    // A value far off the newest trusted one is a fault of the source, not a quote.
+    const int day = Support::TodayDayNumber();
+    Quotes::Quote quote;
+    std::string why;
+    const Quotes::QuoteReading reading =
+        Quotes::ReadQuoteAnswer(source, result, quote, History::QuoteAnchor(m_history, m_unstored, m_series.Items(), day),
+                                day, why);
+    Support::WriteTrace("MainForm.DownloadQuote - koers van " + source.name + ": " + why);
+    if (reading != Quotes::QuoteReading::Read) {
+        TryQuoteSource();
+        return;
+    }
+    m_quoteFetch.reset();
+    TellBusy();
+    if (m_quoteSource != source.name) {
+        m_quoteSource = source.name;
+        emit sourcesChanged();
+    }
+    ApplyQuote(quote);
+}
+
+void Session::QuoteFailed()
+{
+    // A failed fetch and an answer that does not give a quote look alike to the user, and
+    // neither changes anything but the status line.
+    ++m_retry.failures;
+    m_retry.lastAttempt = m_quoteRun.asked;
+    emit statusChanged(Quotes::FailedStatus(Support::Language::Dutch));
+}
+
+void Session::ApplyQuote(const Quotes::Quote& quote)
+{
+    const int day = Support::TodayDayNumber();
     m_retry = {};
     // A page older than the quote shown (a stale copy on the way) is an answer, not news.
     if (m_quoteMoment.isValid() && quote.moment < m_quoteMoment) {

@@ -12,6 +12,8 @@
 #include "quotes/ClosingPrices.h"
 #include "quotes/DownloadSchedule.h"
 #include "quotes/Fetcher.h"
+#include "quotes/QuotePage.h"
+#include "quotes/QuoteSources.h"
 #include "quotes/StatusLine.h"
 #include "session/ClosingSave.h"
 #include "session/ProgramSettings.h"
@@ -24,6 +26,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 // A first start whose day count would show fewer than FirstStartLeastDays of the history
 // (up to its newest value) shows FirstStartShownDays of it instead.
@@ -74,8 +77,11 @@ public:
     // the list, merges it into the stored days and builds the series again. The quote schedule
     // starts when the back-fill has finished or failed (downloadTimerSet), never before.
     void ReadAEX();
-    // The back-fill's list has been asked for and has not arrived.
+    // The back-fill's sources are being asked and none has given its closes yet.
     bool BackfillRunning() const { return m_backfillFetch.has_value(); }
+    // The sources that gave the last quote and the last back-fill; empty while none has.
+    const std::string& QuoteSourceName() const { return m_quoteSource; }
+    const std::string& BackfillSourceName() const { return m_backfillSource; }
 
     // ---- Day count ----
     int DayCount() const { return m_dayCount; }
@@ -86,7 +92,8 @@ public:
     // ---- Quotes ----
     // Due by the schedule and the retry delays, with no back-fill or quote fetch running.
     bool DownloadDue() const;
-    // Starts a quote fetch (one at a time; ignored while one runs). Its quote is applied when
+    // Asks the quote sources in their order until one gives a quote that reads (one fetch at a
+    // time; ignored while one runs). The quote is applied when
     // it arrives, to the series as it is then: a day count changed in between is respected. A
     // quote older than the one shown (by its date and time) changes nothing but counts as a
     // successful fetch.
@@ -158,6 +165,8 @@ signals:
     void downloadTimerSet(int intervalMs);
     // A back-fill or quote fetch started (true) or all have ended (false).
     void busyChanged(bool busy);
+    // Another source gave the last quote or back-fill (QuoteSourceName, BackfillSourceName).
+    void sourcesChanged();
 
 private:
     void ResizeSeries();
@@ -166,7 +175,23 @@ private:
     void BuildShownSeries(const History::EntryList& listed);
     // The rest of loading once the back-fill has its reading (nothing read when it was not due).
     void BackfillArrived(const Quotes::ClosingPricesReading& reading, int lastDay);
-    void QuoteArrived(const std::string& page, const QDateTime& asked);
+    // The back-fill and the quote try their sources in turn, each one's answer read by its kind.
+    struct SourceRun
+    {
+        std::vector<Quotes::SourceDefinition> sources;
+        std::size_t next = 0;
+        QDateTime asked;
+        int lastDay = History::NoDay; // back-fill: the newest stored day
+        bool fetched = false;         // back-fill: some source answered
+        std::optional<Quotes::BackfillCode> listCode;
+    };
+    void TryBackfillSource();
+    void BackfillAnswered(const Quotes::SourceDefinition& source, const Quotes::FetchResult& result);
+    void EndBackfill(const Quotes::ClosingPricesReading& reading);
+    void TryQuoteSource();
+    void QuoteAnswered(const Quotes::SourceDefinition& source, const Quotes::FetchResult& result);
+    void ApplyQuote(const Quotes::Quote& quote);
+    void QuoteFailed();
     void CancelFetches();
     // Sends busyChanged when Busy() differs from what was last sent.
     void TellBusy();
@@ -196,6 +221,10 @@ private:
     // The fetches running; a set slot holds the ticket (NoFetch while a fetcher answers at once).
     std::optional<Quotes::FetchTicket> m_backfillFetch;
     std::optional<Quotes::FetchTicket> m_quoteFetch;
+    SourceRun m_backfillRun;
+    SourceRun m_quoteRun;
+    std::string m_quoteSource;
+    std::string m_backfillSource;
     bool m_busyTold = false;
     QDate m_thirdFriday;
     std::array<Chart::StoredHandle, Chart::HandleCount> m_handles{};

@@ -19,6 +19,8 @@ enum class Text
     HoverValueLabel, // before the value text, which brings its own leading blank
     HoverDateLabel,  // before the short date
     DownloadFailed,  // the status line after a failed quote download
+    QuoteSourceTip,  // + source name: the status line's tooltip
+    BackfillSourceTip,
     LoadErrorNoConnection,
     LoadErrorPageTooSmall,
     LoadErrorAexNotFound,

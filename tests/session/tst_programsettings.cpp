@@ -12,7 +12,11 @@ class TestProgramSettings : public QObject
 {
     Q_OBJECT
 private slots:
-    void init() { TestSupport::ResetUserFolders(); }
+    void init()
+    {
+        TestSupport::ResetUserFolders();
+        QSettings(TestSupport::IniPath(), QSettings::IniFormat).remove("Sources");
+    }
 
     void windowValues_data()
     {

@@ -45,6 +45,11 @@ void ResetUserFolders()
         QDir(folder).removeRecursively();
         QDir().mkpath(folder);
     }
+    // Only the quote page and the closing-prices list, at the sites a test names: the default
+    // sources lie on the internet, which no test reaches.
+    QSettings ini(IniPath(), QSettings::IniFormat);
+    ini.setValue("Sources/QuoteSources", "page");
+    ini.setValue("Sources/ClosingPricesSources", "list");
 }
 
 void PointSourcesNowhere()

@@ -10,7 +10,8 @@
 
 namespace TestSupport {
 
-// Empties $XDG_CONFIG_HOME and $XDG_DATA_HOME (set per test by CTest) and creates them again.
+// Empties $XDG_CONFIG_HOME and $XDG_DATA_HOME (set per test by CTest) and creates them again;
+// the settings then name only the quote page and the list as sources.
 void ResetUserFolders();
 QString ConfigHome();
 QString DataHome();

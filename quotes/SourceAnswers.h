@@ -1,0 +1,36 @@
+#pragma once
+// A source's request and the reading of its answer, by the source's kind: the quote page and the
+// closing-prices list as ever, and the json and csv kinds through their readers. The session
+// tries a list's sources in turn with these.
+
+#include "quotes/ClosingPrices.h"
+#include "quotes/QuotePage.h"
+#include "quotes/QuoteSources.h"
+
+#include <optional>
+#include <string>
+
+namespace Quotes {
+
+// The request of a quote source (page: QuoteSite + "index.php?type=main", the system's proxy
+// settings); nothing for a kind that gives no quote or an address that cannot be filled in.
+std::optional<FetchRequest> QuoteSourceRequest(const SourceDefinition& source, const std::string& quoteSite,
+                                               int today, int boundMs);
+// The request of a series source for the days asked (list: the closing-prices list under
+// ClosingPricesSite, without a proxy); nothing as above.
+std::optional<FetchRequest> SeriesSourceRequest(const SourceDefinition& source, const std::string& closingPricesSite,
+                                                const SourceDays& days, int today, int boundMs);
+
+// Reads a quote source's answer into `quote` with the page's rules (moment, value, plausibility
+// against `anchor`); `why` says in a few words what was wrong when it is not Read.
+QuoteReading ReadQuoteAnswer(const SourceDefinition& source, const FetchResult& fetched, Quote& quote,
+                             const History::Anchor& anchor, int day, std::string& why);
+
+// Reads a series source's answer: every day it gives up to the day of `now`, by the list's rules
+// (History::TrustedValues for plausibility). Done when the source gave its series (also one of no
+// new days); otherwise the code the list's reading gives, or AexNotFound for a json or csv answer
+// that is not the series asked, and `why`.
+ClosingPricesReading ReadSeriesAnswer(const SourceDefinition& source, const FetchResult& fetched,
+                                      const QDateTime& now, const History::TrustedValues& stored, std::string& why);
+
+} // namespace Quotes
