@@ -88,14 +88,9 @@ int ClosingDay(std::string_view yymmdd)
     return day <= History::MaxDay ? day : History::NoDay;
 }
 
-ClosingPricesReading ReadClosingPrices(std::string_view page, int lastDay, int today,
-                                       const History::TrustedValues& stored)
+std::vector<ListedClose> ReadListedCloses(std::string_view page)
 {
-    ClosingPricesReading reading;
-    std::set<int> addedDays;
-    History::Anchor lastTaken;
-    std::string_view lastValue;
-    bool anyLineRead = false;
+    std::vector<ListedClose> closes;
     std::string_view text = page;
     while (!text.empty()) {
         const std::string_view line = NextLine(text);
@@ -106,23 +101,41 @@ ClosingPricesReading ReadClosingPrices(std::string_view page, int lastDay, int t
         const int day = ClosingDay(Support::Copy(line.substr(0, colon), 1, 6));
         if (day == History::NoDay)
             continue;
-        anyLineRead = true;
-        lastValue = Trimmed(line.substr(colon + 1));
+        closes.push_back({day, std::string(Trimmed(line.substr(colon + 1)))});
+    }
+    return closes;
+}
+
+ClosingPricesReading TakeListedCloses(const std::vector<ListedClose>& closes, int lastDay, int today,
+                                      const History::TrustedValues& stored)
+{
+    ClosingPricesReading reading;
+    std::set<int> addedDays;
+    History::Anchor lastTaken;
+    for (const ListedClose& close : closes) {
+        const int day = close.day;
         // A close of a day still to come cannot be real; it would stand in the chart's future.
-        if ((lastDay >= 0 && day <= lastDay) || day > today || lastValue.size() > LongestAddedValue)
+        if ((lastDay >= 0 && day <= lastDay) || day > today || close.value.size() > LongestAddedValue)
             continue;
-        const std::optional<double> value = History::ReadCentValue(lastValue);
+        const std::optional<double> value = History::ReadCentValue(close.value);
         const History::Anchor anchor = lastTaken.Valid() ? lastTaken : stored.Before(day);
         if (!value || !History::IsPlausible(*value, day, anchor) || !addedDays.insert(day).second)
             continue;
         lastTaken = {day, *value};
-        reading.entries.push_back(History::MakeEntry(day, Support::PointToComma(lastValue)));
+        reading.entries.push_back(History::MakeEntry(day, Support::PointToComma(close.value)));
     }
-    if (!anyLineRead)
-        reading.code = BackfillCode::AexNotFound;
-    else if (Support::TextToFloat(lastValue) < LowestClose)
+    if (!closes.empty() && Support::TextToFloat(closes.back().value) < LowestClose)
         reading.code = BackfillCode::ZeroValue;
     return reading;
+}
+
+ClosingPricesReading ReadClosingPrices(std::string_view page, int lastDay, int today,
+                                       const History::TrustedValues& stored)
+{
+    const std::vector<ListedClose> closes = ReadListedCloses(page);
+    if (closes.empty())
+        return {BackfillCode::AexNotFound, {}};
+    return TakeListedCloses(closes, lastDay, today, stored);
 }
 
 ClosingPricesReading RunBackfill(int lastDay, const QDateTime& now, const std::function<std::string()>& fetch,

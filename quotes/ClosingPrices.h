@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace Quotes {
 
@@ -45,14 +46,28 @@ bool BackfillDue(int lastDay, const QDateTime& now);
 // a real date that fits a 16-bit day number.
 int ClosingDay(std::string_view yymmdd);
 
-// Reads the list. A line is read when it begins with a valid yymmdd date; its value is the text
-// after the colon, without the blanks and tabs around it. A read line whose day is after
-// `lastDay` and not after `today`, and whose value is a number of fewer than 10 characters with
-// at most two decimals, plausible (History::IsPlausible) against the value last taken from the
-// list or, before the first, against the newest of `stored` before its day, becomes an entry
-// "<day> - <value with comma>"; of a day listed twice the first is taken. Any other line is
-// passed over and the reading goes on. Code 3 when no line is read; code 4 when the value of
-// the last line read is below 0.01. Line ends may be LF, CR LF or CR.
+// A close as a source lists it, before any rule is applied.
+struct ListedClose
+{
+    int day = History::NoDay;
+    std::string value; // as listed, a point as decimal separator
+};
+
+// The list's lines that begin with a valid yymmdd date, in list order; the value is the text
+// after the colon, without the blanks and tabs around it. Line ends may be LF, CR LF or CR.
+std::vector<ListedClose> ReadListedCloses(std::string_view page);
+
+// A listed close whose day is after `lastDay` and not after `today`, and whose value is a number
+// of fewer than 10 characters with at most two decimals, plausible (History::IsPlausible) against
+// the value last taken or, before the first, against the newest of `stored` before its day,
+// becomes an entry "<day> - <value with comma>"; of a day listed twice the first is taken. Any
+// other close is passed over. Code 4 when the value of the last close is below 0.01; no closes
+// at all is Done without entries.
+ClosingPricesReading TakeListedCloses(const std::vector<ListedClose>& closes, int lastDay, int today,
+                                      const History::TrustedValues& stored = {});
+
+// Reads the list: its closes (ReadListedCloses) taken by TakeListedCloses. Code 3 when no line
+// is read.
 ClosingPricesReading ReadClosingPrices(std::string_view page, int lastDay, int today,
                                        const History::TrustedValues& stored = {});
 

@@ -246,8 +246,11 @@ QuoteReading ReadQuotePage(std::string_view page, Quote& quote, const History::A
 {
     if (page.empty())
         return QuoteReading::NoPage;
-    QuotePieces pieces = CutQuote(StripTags(page));
+    return ReadQuotePieces(CutQuote(StripTags(page)), quote, anchor, day);
+}
 
+QuoteReading ReadQuotePieces(QuotePieces pieces, Quote& quote, const History::Anchor& anchor, int day)
+{
     const std::optional<QDateTime> moment = ReadQuoteMoment(pieces.date, pieces.time);
     if (!moment)
         return QuoteReading::BadMoment;

@@ -67,7 +67,13 @@ enum class QuoteReading
     Implausible, // the value lies too far from the anchor (History::IsPlausible)
 };
 
-// With a valid anchor, the value of `day` must be plausible against it.
+// The pieces read, as a cut page gives them: the moment, the value (sane, and with a valid anchor
+// plausible on `day` against it), and points turned into commas. `quote` changes only when Read.
+QuoteReading ReadQuotePieces(QuotePieces pieces, Quote& quote, const History::Anchor& anchor = {},
+                             int day = History::NoDay);
+
+// The page read: nothing when empty, else its cut pieces (StripTags, CutQuote) as ReadQuotePieces
+// reads them. With a valid anchor, the value of `day` must be plausible against it.
 QuoteReading ReadQuotePage(std::string_view page, Quote& quote, const History::Anchor& anchor = {},
                            int day = History::NoDay);
 
