@@ -356,7 +356,8 @@ void TMainForm::ShowSources()
     if (!m_session.QuoteSourceName().empty())
         lines << Dutch(Support::Text::QuoteSourceTip) + QString::fromStdString(m_session.QuoteSourceName());
     if (!m_session.BackfillSourceName().empty())
-        lines << Dutch(Support::Text::BackfillSourceTip) + QString::fromStdString(m_session.BackfillSourceName());
+        lines << Dutch(Support::Text::BackfillSourceTip) +
+                     QString::fromStdString(m_session.BackfillSourceName());
     for (QLabel* label : {AEXLabel, KoersLabel, TimeLabel})
         label->setToolTip(lines.join(QLatin1Char('\n')));
 }

@@ -84,8 +84,9 @@ std::optional<FetchRequest> QuoteSourceRequest(const SourceDefinition& source, c
     return SourceRequest(source, *url, boundMs);
 }
 
-std::optional<FetchRequest> SeriesSourceRequest(const SourceDefinition& source, const std::string& closingPricesSite,
-                                                const SourceDays& days, int today, int boundMs)
+std::optional<FetchRequest> SeriesSourceRequest(const SourceDefinition& source,
+                                                const std::string& closingPricesSite, const SourceDays& days,
+                                                int today, int boundMs)
 {
     if (source.kind == SourceKind::List) {
         FetchRequest request;
@@ -121,12 +122,14 @@ QuoteReading ReadQuoteAnswer(const SourceDefinition& source, const FetchResult& 
 }
 
 ClosingPricesReading ReadSeriesAnswer(const SourceDefinition& source, const FetchResult& fetched,
-                                      const QDateTime& now, const History::TrustedValues& stored, std::string& why)
+                                      const QDateTime& now, const History::TrustedValues& stored,
+                                      std::string& why)
 {
     const int today = Support::DayNumber(now.date());
     if (source.kind == SourceKind::List) {
         ClosingPricesReading reading = ReadFetchedList(fetched.body, now, stored);
-        why = reading.code == BackfillCode::Done ? "gelezen" : LoadMessageText(reading.code, Support::Language::Dutch);
+        why = reading.code == BackfillCode::Done ? "gelezen"
+                                                 : LoadMessageText(reading.code, Support::Language::Dutch);
         return reading;
     }
     SourceSeries series;
@@ -136,11 +139,13 @@ ClosingPricesReading ReadSeriesAnswer(const SourceDefinition& source, const Fetc
         series = ReadCsvSeries(fetched, CsvSelectors(source));
     if (series.failure != SourceFailure::None) {
         why = FailureTrace(series.failure);
-        return {series.failure == SourceFailure::NoAnswer ? BackfillCode::NoConnection : BackfillCode::AexNotFound,
+        return {series.failure == SourceFailure::NoAnswer ? BackfillCode::NoConnection
+                                                          : BackfillCode::AexNotFound,
                 {}};
     }
     ClosingPricesReading reading = TakeListedCloses(series.closes, History::NoDay, today, stored);
-    why = reading.code == BackfillCode::Done ? "gelezen" : LoadMessageText(reading.code, Support::Language::Dutch);
+    why = reading.code == BackfillCode::Done ? "gelezen"
+                                             : LoadMessageText(reading.code, Support::Language::Dutch);
     return reading;
 }
 

@@ -18,8 +18,9 @@ std::optional<FetchRequest> QuoteSourceRequest(const SourceDefinition& source, c
                                                int today, int boundMs);
 // The request of a series source for the days asked (list: the closing-prices list under
 // ClosingPricesSite, without a proxy); nothing as above.
-std::optional<FetchRequest> SeriesSourceRequest(const SourceDefinition& source, const std::string& closingPricesSite,
-                                                const SourceDays& days, int today, int boundMs);
+std::optional<FetchRequest> SeriesSourceRequest(const SourceDefinition& source,
+                                                const std::string& closingPricesSite, const SourceDays& days,
+                                                int today, int boundMs);
 
 // Reads a quote source's answer into `quote` with the page's rules (moment, value, plausibility
 // against `anchor`); `why` says in a few words what was wrong when it is not Read.
@@ -31,6 +32,7 @@ QuoteReading ReadQuoteAnswer(const SourceDefinition& source, const FetchResult& 
 // new days); otherwise the code the list's reading gives, or AexNotFound for a json or csv answer
 // that is not the series asked, and `why`.
 ClosingPricesReading ReadSeriesAnswer(const SourceDefinition& source, const FetchResult& fetched,
-                                      const QDateTime& now, const History::TrustedValues& stored, std::string& why);
+                                      const QDateTime& now, const History::TrustedValues& stored,
+                                      std::string& why);
 
 } // namespace Quotes

@@ -156,15 +156,19 @@ void Session::TryBackfillSource()
                                 source.kindText + "' of adres onbruikbaar");
             continue;
         }
-        const Quotes::FetchTicket ticket = m_fetcher.Fetch(
-            *request, [this, source](const Quotes::FetchResult& result) { BackfillAnswered(source, result); });
+        const Quotes::FetchTicket ticket =
+            m_fetcher.Fetch(*request, [this, source](const Quotes::FetchResult& result) {
+                BackfillAnswered(source, result);
+            });
         if (m_backfillFetch)
             m_backfillFetch = ticket;
         return;
     }
-    const Quotes::BackfillCode code = !run.fetched ? Quotes::BackfillCode::NoConnection
-                                                   : run.listCode.value_or(Quotes::BackfillCode::AexNotFound);
-    EndBackfill({code, {}});
+    if (!run.fetched)
+        EndBackfill({Quotes::BackfillCode::NoConnection, {}});
+    else
+        EndBackfill(
+            run.listReading.value_or(Quotes::ClosingPricesReading{Quotes::BackfillCode::AexNotFound, {}}));
 }
 
 void Session::BackfillAnswered(const Quotes::SourceDefinition& source, const Quotes::FetchResult& result)
@@ -178,16 +182,17 @@ void Session::BackfillAnswered(const Quotes::SourceDefinition& source, const Quo
     Support::WriteTrace("MainForm.ReadAEX - slotkoersen van " + source.name + ": " + why);
     if (!result.body.empty())
         run.fetched = true;
-    if (reading.code == Quotes::BackfillCode::Done) {
-        // A freshly copied starter history lacks the days that the source brought.
+    // A freshly copied starter history lacks the days that the source brought.
+    if (result.body.size() >= Quotes::MinimumListLength)
         m_freshHistoryCopy = false;
+    if (reading.code == Quotes::BackfillCode::Done) {
         m_backfillSource = source.name;
         emit sourcesChanged();
         EndBackfill(reading);
         return;
     }
     if (source.kind == Quotes::SourceKind::List && !result.body.empty())
-        run.listCode = reading.code;
+        run.listReading = reading;
     TryBackfillSource();
 }
 
@@ -314,9 +319,8 @@ void Session::QuoteAnswered(const Quotes::SourceDefinition& source, const Quotes
     const int day = Support::TodayDayNumber();
     Quotes::Quote quote;
     std::string why;
-    const Quotes::QuoteReading reading =
-        Quotes::ReadQuoteAnswer(source, result, quote, History::QuoteAnchor(m_history, m_unstored, m_series.Items(), day),
-                                day, why);
+    const Quotes::QuoteReading reading = Quotes::ReadQuoteAnswer(
+        source, result, quote, History::QuoteAnchor(m_history, m_unstored, m_series.Items(), day), day, why);
     Support::WriteTrace("MainForm.DownloadQuote - koers van " + source.name + ": " + why);
     if (reading != Quotes::QuoteReading::Read) {
         TryQuoteSource();

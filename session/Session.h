@@ -183,7 +183,9 @@ private:
         QDateTime asked;
         int lastDay = History::NoDay; // back-fill: the newest stored day
         bool fetched = false;         // back-fill: some source answered
-        std::optional<Quotes::BackfillCode> listCode;
+        // back-fill: what the list gave when it answered without a whole reading (its code, and
+        // the days read before a last value of 0)
+        std::optional<Quotes::ClosingPricesReading> listReading;
     };
     void TryBackfillSource();
     void BackfillAnswered(const Quotes::SourceDefinition& source, const Quotes::FetchResult& result);

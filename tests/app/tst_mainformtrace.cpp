@@ -75,7 +75,10 @@ private slots:
         QTest::addColumn<QByteArray>("operation");
         QTest::addColumn<QByteArrayList>("inside");
         QTest::newRow("resizing") << QByteArray("MainForm.FormResize") << QByteArrayList();
-        QTest::newRow("history loading") << QByteArray("MainForm.ReadAEX") << QByteArrayList();
+        // With the list's site silent: the source and what it gave.
+        QTest::newRow("history loading")
+            << QByteArray("MainForm.ReadAEX")
+            << QByteArrayList{" MainForm.ReadAEX - slotkoersen van list: Fout 1; Geen internetverbinding"};
         QTest::newRow("chart drawing") << QByteArray("MainForm.DrawGraph") << QByteArrayList();
         QTest::newRow("painting draws the chart one level deeper")
             << QByteArray("MainForm.FormPaint")
