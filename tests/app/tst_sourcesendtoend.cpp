@@ -1,0 +1,127 @@
+// The built program on a first start with the shipped starter history, its sources pointed at
+// loopback servers that answer as the exchange's download and the chart endpoint do: the
+// closing days since the starter history ends reach AEX.dat, and so does today's quote.
+#include "support/Clock.h"
+#include "testsupport/LoopbackServer.h"
+#include "testsupport/TestSupport.h"
+
+#include <QDateTime>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <csignal>
+#include <map>
+
+using TestSupport::LoopbackReply;
+using TestSupport::LoopbackServer;
+
+namespace {
+
+// The starter history's last day, 10 February 2026, closed at 1004,14.
+const QDate StarterEnd(2026, 2, 10);
+
+// A close for every weekday after the starter history up to yesterday, moving gently.
+std::map<int, QString> Closes()
+{
+    std::map<int, QString> closes;
+    const int today = Support::TodayDayNumber();
+    for (int day = Support::DayNumber(StarterEnd) + 1; day < today; ++day)
+        if (Support::DateOfDay(day).dayOfWeek() <= Qt::Friday)
+            closes[day] = QString::number(1000 + (day % 13) * 1.5, 'f', 2);
+    return closes;
+}
+
+QByteArray Download(const std::map<int, QString>& closes)
+{
+    QByteArray csv =
+        "\xEF\xBB\xBF\"Historical Data\"\r\n\"From the start to the end\"\r\n\"NL0000000107\"\r\n"
+        "Date;Open;High;Low;Last;Close;\"Number of Shares\";\"Number of Trades\";Turnover;vwap\r\n";
+    for (auto it = closes.rbegin(); it != closes.rend(); ++it) {
+        const QByteArray close = it->second.toLatin1();
+        csv += Support::DateOfDay(it->first).toString("dd/MM/yyyy").toLatin1() + ";" + close + ";" + close +
+               ";" + close + ";" + close + ";" + close + ";;;0;\r\n";
+    }
+    return csv;
+}
+
+QByteArray Chart(double price, double previous)
+{
+    return "{\"chart\":{\"result\":[{\"meta\":{\"symbol\":\"^AEX\",\"exchangeTimezoneName\":\"Europe/"
+           "Amsterdam\","
+           "\"regularMarketPrice\":" +
+           QByteArray::number(price, 'f', 2) +
+           ",\"regularMarketTime\":" + QByteArray::number(QDateTime::currentSecsSinceEpoch() - 60) +
+           ",\"chartPreviousClose\":" + QByteArray::number(previous, 'f', 2) + "}}],\"error\":null}}";
+}
+
+} // namespace
+
+class TestSourcesEndToEnd : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        TestSupport::ResetUserFolders();
+        TestSupport::PointSourcesNowhere();
+    }
+
+    void firstStartFillsTheHistory()
+    {
+        const std::map<int, QString> closes = Closes();
+        QVERIFY(!closes.empty());
+        const double last = closes.rbegin()->second.toDouble();
+        LoopbackServer exchange, chart;
+        exchange.Serve(LoopbackReply::Page(Download(closes)));
+        chart.Serve(LoopbackReply::Page(Chart(last + 7.24, last)));
+        {
+            QSettings ini(TestSupport::IniPath(), QSettings::IniFormat);
+            ini.setValue("Sources/ClosingPricesSources", "euronext-csv");
+            ini.setValue("Sources/QuoteSources", "yahoo-chart");
+            ini.setValue("Source-euronext-csv/Url",
+                         exchange.Url("/csv?start={first:yyyy-MM-dd}&end={last:yyyy-MM-dd}"));
+            ini.setValue("Source-yahoo-chart/Url", chart.Url("/chart"));
+        }
+        QTemporaryDir folder;
+        QVERIFY(QFile::copy(TestSupport::SourceDir() + "/data/AEX.dat", folder.path() + "/AEX.dat"));
+
+        QProcess program;
+        program.setWorkingDirectory(folder.path());
+        program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        program.start(TestSupport::ProgramPath(), {});
+        QVERIFY(program.waitForStarted(10000));
+        QTRY_COMPARE_WITH_TIMEOUT(chart.RequestCount(), 1, 20000);
+        QTest::qWait(500);
+        ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+        QVERIFY(program.waitForFinished(10000));
+        QCOMPARE(program.exitCode(), 0);
+
+        // The download was asked from the starter history's newest kept day to today or yesterday.
+        const QString target = QString::fromLatin1(exchange.Requests().value(0).target);
+        QVERIFY2(
+            target.startsWith("/csv?start=2026-01-31&end=" +
+                              QDate::currentDate().addDays(-1).toString("yyyy-MM-dd")) ||
+                target.startsWith("/csv?start=2026-01-31&end=" + QDate::currentDate().toString("yyyy-MM-dd")),
+            qPrintable(target));
+        QCOMPARE(exchange.Requests().value(0).Header("User-Agent"), QByteArray("Mozilla/5.0"));
+
+        std::map<int, QString> written;
+        for (const QByteArray& line :
+             TestSupport::ReadFile(TestSupport::DataFolder() + "AEX.dat").split('\n')) {
+            const QList<QByteArray> parts = line.trimmed().split(' ');
+            if (parts.size() == 3)
+                written[parts[0].toInt()] = QString::fromLatin1(parts[2]);
+        }
+        QCOMPARE(written[Support::DayNumber(StarterEnd)], QString("1004,14"));
+        for (const auto& [day, close] : closes)
+            QCOMPARE(written[day], QString(close).replace('.', ','));
+        // Every day up to today has a line, and today's holds the quote.
+        for (int day = Support::DayNumber(StarterEnd); day <= Support::TodayDayNumber(); ++day)
+            QVERIFY2(written.count(day) == 1, qPrintable(QString::number(day)));
+        QCOMPARE(written[Support::TodayDayNumber()], QString::number(last + 7.24, 'f', 2).replace('.', ','));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSourcesEndToEnd)
+#include "tst_sourcesendtoend.moc"
