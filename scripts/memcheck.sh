@@ -17,7 +17,7 @@ trap 'rm -rf "$home"' EXIT
 export QT_QPA_PLATFORM=offscreen HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data"
 export XDG_CACHE_HOME="$home/cache" http_proxy= https_proxy= HTTP_PROXY= HTTPS_PROXY=
 mkdir -p "$home/config/Koerszicht" "$home/work"
-printf '[Sources]\nQuoteSite=http://127.0.0.1:1/\nClosingPricesSite=http://127.0.0.1:1/\nMakerSite=http://127.0.0.1:1/\n' \
+printf '[Sources]\nQuoteSite=http://127.0.0.1:1/\nClosingPricesSite=http://127.0.0.1:1/\nMakerSite=http://127.0.0.1:1/\nQuoteSources=page\nClosingPricesSources=list\n' \
     >"$home/config/Koerszicht/Koerszicht.ini"
 cp "$KOERSZICHT_ROOT/data/AEX.dat" "$home/work/"
 cd "$home/work"

@@ -136,7 +136,8 @@ def write_settings(config_home, sites, maker_site):
     folder = os.path.join(config_home, "Koerszicht")
     os.makedirs(folder)
     with open(os.path.join(folder, "Koerszicht.ini"), "w") as ini:
-        ini.write(f"[Sources]\nQuoteSite={sites}\nClosingPricesSite={sites}\nMakerSite={maker_site}\n")
+        ini.write(f"[Sources]\nQuoteSite={sites}\nClosingPricesSite={sites}\nMakerSite={maker_site}\n"
+                  "QuoteSources=page\nClosingPricesSources=list\n")
 
 
 def exit_text(code):

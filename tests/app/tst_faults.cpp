@@ -140,6 +140,8 @@ void WriteSettings()
     QSettings ini(TestSupport::IniPath(), QSettings::IniFormat);
     for (const char* key : {"QuoteSite", "ClosingPricesSite", "MakerSite"})
         ini.setValue(QStringLiteral("Sources/") + key, "http://127.0.0.1:1/");
+    ini.setValue("Sources/QuoteSources", "page");
+    ini.setValue("Sources/ClosingPricesSources", "list");
 }
 
 // As root, hands `folder` to the user nobody, who may then write there (and nowhere else).

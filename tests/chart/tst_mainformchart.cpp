@@ -48,7 +48,7 @@ QSize WindowFor(QSize plot)
 // Refused at once on the loopback: loading's closing-price fetch never leaves the machine.
 const QByteArray LocalSources =
     "[Sources]\nQuoteSite=http://127.0.0.1:1/\nClosingPricesSite=http://127.0.0.1:1/\n"
-    "MakerSite=http://127.0.0.1:1/\n";
+    "MakerSite=http://127.0.0.1:1/\nQuoteSources=page\nClosingPricesSources=list\n";
 
 bool WriteIni(const QByteArray& defaults)
 {

@@ -39,7 +39,8 @@ private slots:
         QVERIFY(
             TestSupport::WriteFile(home.path() + "/config/Koerszicht/Koerszicht.ini",
                                    "[Sources]\nQuoteSite=http://127.0.0.1:9/\n"
-                                   "ClosingPricesSite=http://127.0.0.1:9/\nMakerSite=http://127.0.0.1:9/\n"));
+                                   "ClosingPricesSite=http://127.0.0.1:9/\nMakerSite=http://127.0.0.1:9/\n"
+                                   "QuoteSources=page\nClosingPricesSources=list\n"));
 
         QProcess program;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
