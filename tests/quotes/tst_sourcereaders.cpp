@@ -115,7 +115,6 @@ void TestSourceReaders::jsonAt_data()
     QTest::newRow("an index past the end") << QByteArray("a.b[2]") << missing;
     QTest::newRow("an index into an object") << QByteArray("a[0]") << missing;
     QTest::newRow("a key into an array") << QByteArray("a.b.c") << missing;
-    QTest::newRow("a key into a number") << QByteArray("a.b[1].c.d") << missing;
     QTest::newRow("no digits in the brackets") << QByteArray("a.b[x]") << missing;
     QTest::newRow("an unclosed bracket") << QByteArray("a.b[1") << missing;
 }
