@@ -65,22 +65,6 @@ private slots:
             Quotes::ExpandSourceUrl(tmpl.toStdString(), {first, last}, Day(2026, 12, 9));
         QTEST(url ? QString::fromStdString(*url) : QString("-"), "url");
     }
-
-    // A source's request: the system's proxy settings, a browser's agent unless the source has its
-    // own, its headers, the bound of its caller.
-    void request()
-    {
-        Quotes::SourceDefinition source = *Quotes::DefaultSource("euronext-csv");
-        Quotes::FetchRequest request = Quotes::SourceRequest(source, "https://beurs.test/", 15000);
-        QCOMPARE(request.access, Quotes::INTERNET_OPEN_TYPE_PRECONFIG);
-        QCOMPARE(request.options.userAgent, std::string("Mozilla/5.0"));
-        QCOMPARE(request.options.headers.size(), 1u);
-        QVERIFY(request.options.headers[0].starts_with("Referer: https://live.euronext.com/"));
-        QCOMPARE(request.options.totalTimeoutMs, 15000);
-        source.userAgent = "Eigen/1.0";
-        QCOMPARE(Quotes::SourceRequest(source, "https://beurs.test/", 1).options.userAgent,
-                 std::string("Eigen/1.0"));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestQuoteSources)
