@@ -123,6 +123,16 @@ bool TStatusLabel::IsCut() const
     return width() < sizeHint().width();
 }
 
+QString TStatusLabel::ShownToolTip() const
+{
+    QStringList lines;
+    if (IsCut())
+        lines << text();
+    if (!toolTip().isEmpty())
+        lines << toolTip();
+    return lines.join(QLatin1Char('\n'));
+}
+
 void TStatusLabel::paintEvent(QPaintEvent* event)
 {
     if (!IsCut()) {
@@ -139,8 +149,9 @@ void TStatusLabel::paintEvent(QPaintEvent* event)
 bool TStatusLabel::event(QEvent* event)
 {
     if (event->type() == QEvent::ToolTip) {
-        if (IsCut())
-            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), text(), this);
+        const QString tip = ShownToolTip();
+        if (!tip.isEmpty())
+            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), tip, this);
         else
             QToolTip::hideText();
         return true;

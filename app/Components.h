@@ -89,6 +89,9 @@ class TStatusLabel : public QLabel
 public:
     explicit TStatusLabel(const QString& text, QWidget* parent = nullptr);
     bool IsCut() const;
+    // What the tooltip shows: the whole text when it is cut, then the label's own tooltip (the
+    // sources of the quote); empty when neither.
+    QString ShownToolTip() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

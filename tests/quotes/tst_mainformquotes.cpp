@@ -1,5 +1,6 @@
 // The main window's part in the quote download: its timer drives the session's downloads, a
 // dragged trend-line end is stored before one goes out, and the labels show the session's status.
+#include "app/Components.h"
 #include "app/MainForm.h"
 #include "app/TrendLines.h"
 #include "history/SeriesBuilder.h"
@@ -91,6 +92,10 @@ private slots:
         QCOMPARE(form.DownloadTimer->interval(), 60000);
         QVERIFY(!QApplication::overrideCursor());
         QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
+        // The status line says where a quote came from.
+        for (const QLabel* label : {form.AEXLabel, form.KoersLabel, form.TimeLabel})
+            QCOMPARE(static_cast<const TStatusLabel*>(label)->ShownToolTip().contains("Koers van: page"),
+                     !page.isEmpty());
         QStringList shown;
         for (const QLabel* label : {form.AEXLabel, form.KoersLabel, form.TimeLabel})
             shown << label->text() << label->palette().color(QPalette::WindowText).name();
