@@ -113,6 +113,9 @@ void InstallStarterHistory()
         QSettings settings(QSettings::IniFormat, QSettings::UserScope, "Koerszicht", "Koerszicht");
         for (const char* key : {"Sources/QuoteSite", "Sources/ClosingPricesSite", "Sources/MakerSite"})
             settings.setValue(key, "http://127.0.0.1:1/");
+        // Only the list at that port: the default sources lie on the internet.
+        settings.setValue("Sources/QuoteSources", "page");
+        settings.setValue("Sources/ClosingPricesSources", "list");
     }
     const QString folder =
         QString::fromLocal8Bit(Support::GatherSystemFacts(Support::ProductName).dataFolder);

@@ -154,6 +154,8 @@ void Session::TryBackfillSource()
         if (!request) {
             Support::WriteTrace("MainForm.ReadAEX - bron " + source.name + " overgeslagen: soort '" +
                                 source.kindText + "' of adres onbruikbaar");
+            qWarning("Source %s skipped: kind '%s' unknown or its address cannot be filled in",
+                     source.name.c_str(), source.kindText.c_str());
             continue;
         }
         const Quotes::FetchTicket ticket =
@@ -300,6 +302,8 @@ void Session::TryQuoteSource()
         if (!request) {
             Support::WriteTrace("MainForm.DownloadQuote - bron " + source.name + " overgeslagen: soort '" +
                                 source.kindText + "' of adres onbruikbaar");
+            qWarning("Source %s skipped: kind '%s' unknown or its address cannot be filled in",
+                     source.name.c_str(), source.kindText.c_str());
             continue;
         }
         const Quotes::FetchTicket ticket = m_fetcher.Fetch(
