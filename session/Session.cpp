@@ -133,7 +133,10 @@ void Session::ReadAEX()
         BackfillArrived({}, last);
         return;
     }
-    m_backfillRun = {m_settings.ReadClosingPricesSources(), 0, now, last};
+    m_backfillRun = SourceRun();
+    m_backfillRun.sources = m_settings.ReadClosingPricesSources();
+    m_backfillRun.asked = now;
+    m_backfillRun.lastDay = last;
     m_backfillFetch = Quotes::NoFetch;
     TellBusy();
     TryBackfillSource();
@@ -285,7 +288,9 @@ void Session::DownloadQuote()
     if (Busy() || m_closing)
         return;
     emit downloadTimerSet(QuoteIntervalMs);
-    m_quoteRun = {m_settings.ReadQuoteSources(), 0, Support::Clock::Now()};
+    m_quoteRun = SourceRun();
+    m_quoteRun.sources = m_settings.ReadQuoteSources();
+    m_quoteRun.asked = Support::Clock::Now();
     m_quoteFetch = Quotes::NoFetch;
     TellBusy();
     TryQuoteSource();
