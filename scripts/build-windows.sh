@@ -28,7 +28,7 @@ for arg in "$@"; do
     esac
 done
 
-packages=(cmake ninja-build dpkg-dev xz-utils perl python3 nsis
+packages=(cmake ninja-build dpkg-dev xz-utils perl python3 nsis autoconf automake libtool
     gcc-mingw-w64-i686-posix g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
     qt6-base-dev qt6-base-dev-tools libcurl4)
 
@@ -143,6 +143,116 @@ build_curl() {
     echo "libcurl for Windows built in $(elapsed "$start")"
 }
 
+build_sodium() {
+    [ -f "$KZW_SODIUM/.complete" ] && return 0
+    local work=$KZW_CACHE/work-sodium-$KZW_SODIUM_KEY start version=$KZW_SODIUM_VERSION
+    start=$(date +%s)
+    echo "Building libsodium $version for Windows into $KZW_SODIUM"
+    rm -rf "$work" && mkdir -p "$work"
+    fetch_source libsodium "$version"
+    dpkg-source -x "$downloads/libsodium_${version#*:}.dsc" "$work/src" >"$work/unpack.log" 2>&1
+    # Debian's source carries no generated configure script.
+    (cd "$work/src" && autoreconf -fi && ./configure --host=i686-w64-mingw32 CC=i686-w64-mingw32-gcc-posix \
+        --prefix="$KZW_SODIUM" "${KZW_SODIUM_OPTIONS[@]}") >"$work/configure.log" 2>&1 ||
+        { tail -n 40 "$work/configure.log" >&2; return 1; }
+    nice -n 19 make -C "$work/src" -j"$jobs" >"$work/build.log" 2>&1 || { tail -n 40 "$work/build.log" >&2; return 1; }
+    rm -rf "$KZW_SODIUM"
+    make -C "$work/src" install >"$work/install.log" 2>&1
+    touch "$KZW_SODIUM/.complete"
+    rm -rf "$work"
+    echo "libsodium for Windows built in $(elapsed "$start")"
+}
+
 build_qt
 build_curl
+build_sodium
 [ $libraries_only = 1 ] && exit 0
+
+# --- The program ----------------------------------------------------------------------------
+# Qt's toolchain file chain-loads the compiler's and adds Qt's prefix, and through
+# QT_ADDITIONAL_PACKAGES_PREFIX_PATH curl's, to the paths CMake searches (the compiler's
+# toolchain file lets it find packages only there). pkg-config is kept out: it would find
+# this machine's Linux libsodium. The test suite is not built here (it needs POSIX parts).
+build=${KOERSZICHT_WINDOWS_BUILD:-$root/build-win32}
+start=$(date +%s)
+echo "Building Koerszicht for Windows in $build"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$KZW_QT/lib/cmake/Qt6/qt.toolchain.cmake" \
+    -DQT_CHAINLOAD_TOOLCHAIN_FILE="$KZW_TOOLCHAIN" \
+    -DQT_ADDITIONAL_PACKAGES_PREFIX_PATH="$KZW_CURL" \
+    -DCMAKE_DISABLE_FIND_PACKAGE_PkgConfig=ON \
+    -DSODIUM_INCLUDE_DIR="$KZW_SODIUM/include" -DSODIUM_LIBRARY="$KZW_SODIUM/lib/libsodium.a" \
+    -DKOERSZICHT_TESTS=OFF -DKOERSZICHT_WERROR="${KOERSZICHT_WERROR:-OFF}" >/dev/null
+nice -n 19 cmake --build "$build" --parallel "$jobs"
+echo "Program built in $(elapsed "$start")"
+
+# --- The folder that runs on Windows ----------------------------------------------------------
+# The program, the Qt, curl and compiler-runtime DLLs beside it, Qt's plugins in their folders
+# below it, and the starter history (looked up beside the program).
+deploy=$build/deploy
+rm -rf "$deploy"
+mkdir -p "$deploy/platforms" "$deploy/styles"
+gcc_dll() { i686-w64-mingw32-g++-posix -print-file-name="$1"; }
+cp "$build/koerszicht.exe" "$deploy/"
+cp "$KZW_QT"/bin/Qt6{Core,Gui,Widgets,Network}.dll "$KZW_CURL/bin/libcurl.dll" "$deploy/"
+cp "$(gcc_dll libstdc++-6.dll)" "$(gcc_dll libgcc_s_dw2-1.dll)" /usr/i686-w64-mingw32/lib/libwinpthread-1.dll "$deploy/"
+cp "$KZW_QT/plugins/platforms/qwindows.dll" "$deploy/platforms/"
+cp "$KZW_QT"/plugins/styles/*.dll "$deploy/styles/"
+for plugin in imageformats/qico.dll tls/qschannelbackend.dll; do
+    if [ -f "$KZW_QT/plugins/$plugin" ]; then
+        mkdir -p "$deploy/$(dirname "$plugin")"
+        cp "$KZW_QT/plugins/$plugin" "$deploy/$plugin"
+    fi
+done
+cp "$root/data/AEX.dat" "$deploy/"
+# Every DLL that a file here imports and that comes from Qt, curl or the compiler is here too.
+search=("$deploy" "$KZW_QT/bin" "$KZW_CURL/bin" "$(dirname "$(gcc_dll libstdc++-6.dll)")" /usr/i686-w64-mingw32/lib)
+missing=0
+while read -r pe; do
+    while read -r dll; do
+        [ -f "$deploy/$dll" ] && continue
+        for dir in "${search[@]:1}"; do
+            if [ -f "$dir/$dll" ]; then
+                echo "build-windows: $(basename "$pe") needs $dll, which is not in the folder" >&2
+                missing=1
+            fi
+        done
+    done < <(i686-w64-mingw32-objdump -p "$pe" | sed -n 's/^\tDLL Name: //p')
+done < <(find "$deploy" -name '*.exe' -o -name '*.dll')
+[ $missing = 0 ] || exit 1
+find "$deploy" \( -name '*.exe' -o -name '*.dll' \) -exec i686-w64-mingw32-strip --strip-unneeded {} +
+echo "Deploy folder: $deploy ($(du -sh "$deploy" | cut -f1))"
+
+# --- The installer ----------------------------------------------------------------------------
+# Named as the update path expects it: the product name and the digits of the version
+# ("versie 1.00d" gives Koerszicht100.exe).
+version=$(sed -n 's/.*VersionText = "[^0-9]*\([0-9][0-9.]*\)[a-z]*";.*/\1/p' "$root/support/Product.h")
+letter=$(sed -n 's/.*VersionText = "[^0-9]*[0-9][0-9.]*\([a-z]*\)";.*/\1/p' "$root/support/Product.h")
+[ -n "$version" ] || { echo "build-windows: no version found in support/Product.h" >&2; exit 1; }
+installer=$build/Koerszicht${version//./}.exe
+# The installer's file lists, from the deploy folder: what it installs is what its uninstaller
+# removes. Folders are removed only when empty, deepest first.
+(
+    cd "$deploy"
+    previous=
+    find . -type f | sed 's|^\./||' | LC_ALL=C sort | while read -r file; do
+        folder=$(dirname "$file")
+        if [ "$folder" != "$previous" ]; then
+            if [ "$folder" = . ]; then echo 'SetOutPath "$INSTDIR"'; else echo "SetOutPath \"\$INSTDIR\\${folder//\//\\}\""; fi
+            previous=$folder
+        fi
+        echo "File \"deploy/$file\""
+    done >"$build/files-install.nsh"
+    {
+        find . -type f | sed 's|^\./||' | LC_ALL=C sort | while read -r file; do
+            echo "Delete \"\$INSTDIR\\${file//\//\\}\""
+        done
+        find . -mindepth 1 -type d | sed 's|^\./||' | LC_ALL=C sort -r | while read -r folder; do
+            echo "RMDir \"\$INSTDIR\\${folder//\//\\}\""
+        done
+    } >"$build/files-uninstall.nsh"
+)
+rm -f "$installer"
+(cd "$build" && makensis -V2 -NOCD -DOUTFILE="$installer" -DVERSION="$version$letter" \
+    "$root/packaging/windows/koerszicht.nsi")
+echo "Installer: $installer ($(du -h "$installer" | cut -f1))"

@@ -106,9 +106,24 @@ kzw_compute_key() {
     KZW_CURL=$KZW_CACHE/curl-$KZW_KEY
 }
 
-# True when both Qt and libcurl for Windows of the current key are built and installed.
+# libsodium (installer signatures) has a key of its own, so that it can change without a new Qt.
+# Built static: one DLL fewer beside the program (its licence, ISC, allows it).
+KZW_SODIUM_OPTIONS=(--disable-shared --enable-static --disable-dependency-tracking)
+
+kzw_compute_sodium_key() {
+    KZW_SODIUM_VERSION=$(kzw_source_version libsodium-dev)
+    KZW_SODIUM_KEY=$({
+        echo "libsodium $KZW_SODIUM_VERSION"
+        echo "mingw $KZW_MINGW_VERSION"
+        declare -p KZW_SODIUM_OPTIONS
+    } | sha256sum | cut -c1-12)
+    KZW_SODIUM=$KZW_CACHE/sodium-$KZW_SODIUM_KEY
+}
+
+# True when Qt, libcurl and libsodium for Windows of the current keys are built and installed.
 kzw_cache_complete() {
-    [ -f "$KZW_QT/.complete" ] && [ -f "$KZW_CURL/.complete" ]
+    [ -f "$KZW_QT/.complete" ] && [ -f "$KZW_CURL/.complete" ] && [ -f "$KZW_SODIUM/.complete" ]
 }
 
 kzw_compute_key
+kzw_compute_sodium_key
