@@ -125,5 +125,11 @@ kzw_cache_complete() {
     [ -f "$KZW_QT/.complete" ] && [ -f "$KZW_CURL/.complete" ] && [ -f "$KZW_SODIUM/.complete" ]
 }
 
+# True when the Qt for Windows of the current key is there: the long part. What else is
+# missing (libcurl, libsodium) scripts/build-windows.sh builds in a few minutes.
+kzw_qt_cached() {
+    [ -f "$KZW_QT/.complete" ]
+}
+
 kzw_compute_key
 kzw_compute_sodium_key
