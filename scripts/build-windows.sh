@@ -16,6 +16,7 @@
 # The DLLs go beside the program: Debian's Qt is built here as shared libraries (LGPL: the user
 # may swap them), libcurl likewise, and the installer carries them all.
 # With --libraries-only it stops after step 2.
+# Exit status: 0 when built, 1 when a build step fails, 77 when the packages cannot be installed.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 KOERSZICHT_ROOT=$root
@@ -76,7 +77,10 @@ install_missing() {
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-install_missing
+if ! install_missing; then
+    echo "build-windows: the packages it needs cannot be installed here; nothing was built" >&2
+    exit 77
+fi
 # shellcheck source=windows-cache.sh
 . "$root/scripts/windows-cache.sh"
 echo "Qt $KZW_QT_VERSION, curl $KZW_CURL_VERSION, mingw-w64 $KZW_MINGW_VERSION: key $KZW_KEY"
