@@ -181,7 +181,7 @@ build_sodium
 # Qt's toolchain file chain-loads the compiler's and adds Qt's prefix, and through
 # QT_ADDITIONAL_PACKAGES_PREFIX_PATH curl's, to the paths CMake searches (the compiler's
 # toolchain file lets it find packages only there). pkg-config is kept out: it would find
-# this machine's Linux libsodium. The test suite is not built here (it needs POSIX parts).
+# this machine's Linux libsodium. The test suite is built only with --tests.
 build=${KOERSZICHT_WINDOWS_BUILD:-$root/build-win32}
 start=$(date +%s)
 echo "Building Koerszicht for Windows in $build"
