@@ -1,8 +1,10 @@
-# Cross-building for 32-bit Windows with the mingw-w64 compiler of Debian (g++-mingw-w64-i686).
+# Cross-building for 32-bit Windows with the mingw-w64 compilers of Debian, POSIX thread model
+# (g++-mingw-w64-i686-posix): Qt and the program use std::mutex and std::thread, which the
+# win32 thread-model compilers do not provide.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++)
+set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
 set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

@@ -8,7 +8,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cannot_test=77
 
-packages=(cmake ninja-build g++-mingw-w64-i686 wine wine32 tzdata)
+packages=(cmake ninja-build gcc-mingw-w64-i686-posix g++-mingw-w64-i686-posix wine wine32 tzdata)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then
@@ -39,7 +39,7 @@ install_missing() {
         apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null || return 1
 }
 
-if ! install_missing || ! command -v i686-w64-mingw32-g++ >/dev/null || ! command -v wine >/dev/null; then
+if ! install_missing || ! command -v i686-w64-mingw32-g++-posix >/dev/null || ! command -v wine >/dev/null; then
     echo "test-windows: the cross compiler or wine cannot be installed here; nothing was tested" >&2
     exit $cannot_test
 fi
@@ -58,7 +58,7 @@ qt_include=$(ls -d /usr/include/*/qt6 2>/dev/null | head -n 1 || true)
 if [ -n "$qt_include" ]; then
     echo "Checking the Windows branches of the Qt files"
     for file in "${qt_files[@]}"; do
-        i686-w64-mingw32-g++ -std=c++20 -fsyntax-only -Wno-attributes -I"$root" -I"$qt_include" \
+        i686-w64-mingw32-g++-posix -std=c++20 -fsyntax-only -Wno-attributes -I"$root" -I"$qt_include" \
             -I"$qt_include/QtCore" -I"$qt_include/QtGui" -I"$qt_include/QtWidgets" \
             -DKOERSZICHT_INSTALL_DATADIR='""' -DUNICODE -D_UNICODE "$root/$file"
     done

@@ -7,8 +7,11 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <csignal>
+
+#ifndef Q_OS_WIN
 #include <sys/resource.h>
 #include <sys/stat.h>
+#endif
 
 using namespace History;
 
@@ -224,10 +227,12 @@ private slots:
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("kept under a name of its own"));
         QCOMPARE(LoadHistoryFile(Path("garbage.dat")).status, LoadStatus::ReadLost);
 
+#ifndef Q_OS_WIN
         // A named pipe is not opened: that would wait for a writer for ever.
         QCOMPARE(mkfifo(Path("pipe.dat").c_str(), 0600), 0);
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("could not be read \\(not a regular file\\)"));
         QCOMPARE(LoadHistoryFile(Path("pipe.dat")).status, LoadStatus::Unreadable);
+#endif
     }
 
     void writeIsCrLfAndReadsBackTheSame()
@@ -313,6 +318,9 @@ private slots:
 
     void saveLeftoversOnlyRegularFiles()
     {
+#ifdef Q_OS_WIN
+        QSKIP("no symbolic links for a user on Windows");
+#else
         const QString folder = m_folder.path();
         QVERIFY(QDir(folder).mkpath("AEX.dat.QpiRrP/inside"));
         QVERIFY(TestSupport::WriteFile(folder + "/elsewhere.dat", "keep\r\n"));
@@ -322,11 +330,15 @@ private slots:
         QVERIFY(QFileInfo(folder + "/AEX.dat.QpiRrP/inside").isDir());
         QVERIFY(QFileInfo(folder + "/AEX.dat.ZCQYAH").isSymLink());
         QCOMPARE(TestSupport::ReadFile(folder + "/elsewhere.dat"), QByteArray("keep\r\n"));
+#endif
     }
 
     // A write that stops half-way (here: the file size limit) leaves the previous file whole.
     void interruptedWriteLeavesTheOldFile()
     {
+#ifdef Q_OS_WIN
+        QSKIP("no file size limit to set on Windows");
+#else
         const QByteArray old = FileText(Consecutive(30000, 30100));
         TestSupport::WriteFile(QString::fromStdString(Path()), old);
         const EntryList longer = Consecutive(30000, 46000);
@@ -346,6 +358,7 @@ private slots:
         QCOMPARE(TestSupport::ReadFile(QString::fromStdString(Path())), old);
         QCOMPARE(QDir(m_folder.path()).entryList(QDir::Files),
                  QStringList{"AEX.dat"}); // no half-written files
+#endif
     }
 
     // The pause a test program sets comes once per write, while the previous file is still in
@@ -383,6 +396,9 @@ private slots:
 
     void readOnlyFolder()
     {
+#ifdef Q_OS_WIN
+        QSKIP("a read-only folder on Windows still takes new files");
+#else
         if (geteuid() == 0)
             QSKIP("root may write into a read-only folder");
         TestSupport::WriteFile(QString::fromStdString(Path()), "100 - 1\r\n");
@@ -392,6 +408,7 @@ private slots:
         QFile::setPermissions(m_folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QCOMPARE(status, WriteStatus::Failed);
         QCOMPARE(TestSupport::ReadFile(QString::fromStdString(Path())), QByteArray("100 - 1\r\n"));
+#endif
     }
 
     void cleanup()

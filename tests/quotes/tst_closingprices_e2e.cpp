@@ -10,7 +10,6 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <csignal>
 
 using TestSupport::LoopbackReply;
 using TestSupport::LoopbackServer;
@@ -81,7 +80,7 @@ void RunOnce(const QString& folder, LoopbackServer* server)
     if (server)
         QTRY_COMPARE_WITH_TIMEOUT(server->RequestCount(), 1, 20000);
     QTest::qWait(2000);
-    ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+    program.terminate(); // SIGTERM; on Windows WM_CLOSE
     QVERIFY(program.waitForFinished(30000));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
@@ -134,7 +133,7 @@ private slots:
         if (reachable)
             QTRY_COMPARE_WITH_TIMEOUT(server.RequestCount(), 1, 20000);
         QTest::qWait(2000);
-        ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+        program.terminate(); // SIGTERM; on Windows WM_CLOSE
         QVERIFY(program.waitForFinished(30000));
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), 0);

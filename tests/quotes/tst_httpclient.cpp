@@ -2,11 +2,14 @@
 #include "quotes/HttpClient.h"
 #include "testsupport/LoopbackServer.h"
 #include "testsupport/TestSupport.h"
-#include "testsupport/UnansweredPort.h"
 
 #include <QElapsedTimer>
 #include <QSslSocket>
 #include <QTest>
+
+#ifndef Q_OS_WIN
+#include "testsupport/UnansweredPort.h"
+#endif
 
 using namespace Quotes;
 using TestSupport::LoopbackReply;
@@ -274,6 +277,11 @@ void TestHttpClient::connectionPhaseBound_data()
 
 void TestHttpClient::connectionPhaseBound()
 {
+#ifdef Q_OS_WIN
+    // Windows refuses a connection beyond a full backlog instead of leaving it unanswered, so
+    // there is no such port on the loopback there.
+    QSKIP("no unanswered port on Windows");
+#else
     QFETCH(int, attempts);
     const TestSupport::UnansweredPort host;
     QVERIFY(host.Port() != 0);
@@ -288,6 +296,7 @@ void TestHttpClient::connectionPhaseBound()
     qInfo() << "elapsed" << elapsed;
     QVERIFY(body.empty());
     QVERIFY2(elapsed >= 1900 * attempts && elapsed < 2000 * attempts + 700, QByteArray::number(elapsed));
+#endif
 }
 
 void TestHttpClient::unreachable_data()

@@ -1,5 +1,6 @@
 // The built program against a loopback quote site: it fetches the quote shortly after
-// start-up and, closed by SIGTERM, stores today's value in its history file.
+// start-up and, closed as the system closes a program (SIGTERM), stores today's value in its
+// history file.
 #include "support/Clock.h"
 #include "testsupport/LoopbackServer.h"
 #include "testsupport/TestSupport.h"
@@ -8,7 +9,6 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <csignal>
 
 using TestSupport::LoopbackReply;
 using TestSupport::LoopbackServer;
@@ -44,8 +44,8 @@ private slots:
         program.start(TestSupport::ProgramPath(), {});
         QVERIFY(program.waitForStarted(10000));
         QTRY_VERIFY_WITH_TIMEOUT(site.RequestCount() >= 1, 20000);
-        QTest::qWait(1000); // the page is read and the series updated after the fetch
-        ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+        QTest::qWait(1000);  // the page is read and the series updated after the fetch
+        program.terminate(); // SIGTERM; on Windows WM_CLOSE
         if (!program.waitForFinished(30000)) {
             program.kill();
             QFAIL("the program did not end after SIGTERM");

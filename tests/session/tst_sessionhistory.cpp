@@ -15,8 +15,11 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#ifndef Q_OS_WIN
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 using namespace History;
 
@@ -166,10 +169,16 @@ private slots:
         QFETCH(int, count);
         QFETCH(EntryList, keeps);
         QFETCH(int, backups);
+#ifdef Q_OS_WIN
+        if (file == "<fifo>")
+            QSKIP("no named pipes in a folder on Windows");
+#endif
         if (file == "<folder>")
             QVERIFY(QDir().mkpath(HistoryPath() + "/inside"));
+#ifndef Q_OS_WIN
         else if (file == "<fifo>" && QDir().mkpath(TestSupport::DataFolder()))
             QCOMPARE(mkfifo(QFile::encodeName(HistoryPath()).constData(), 0600), 0);
+#endif
         else if (file != "-")
             QVERIFY(TestSupport::WriteFile(HistoryPath(), file));
         {
@@ -482,6 +491,9 @@ private slots:
     }
     void saveFailsAtClosing()
     {
+#ifdef Q_OS_WIN
+        QSKIP("a read-only folder on Windows still takes new files");
+#else
         QFETCH(int, kind);
         QFETCH(QString, answers);
         const QByteArray stored = FileText(Consecutive(Today - 300, Today - 3));
@@ -531,6 +543,7 @@ private slots:
                  (QStringList{"AEX.dat", "AEX.dat.backup", "AEX.dat.bak"}));
         for (const char* name : {".backup", ".bak"})
             QCOMPARE(TestSupport::ReadFile(HistoryPath() + name), stored);
+#endif
     }
 };
 

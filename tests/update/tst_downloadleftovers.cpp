@@ -10,7 +10,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifndef Q_OS_WIN
 #include <sys/stat.h>
+#endif
 
 namespace {
 // Makes one entry under `root`: "f:path" a file, "d:path" a folder, "l:path>target" a link to
@@ -30,10 +32,12 @@ bool Make(const QString& root, const QString& entry)
         return TestSupport::WriteFile(full, "contents of " + path.toUtf8());
     if (kind == QLatin1String("d:"))
         return QDir().mkpath(full);
+#ifndef Q_OS_WIN
     if (kind == QLatin1String("l:"))
         return QFile::link(target, full);
     if (kind == QLatin1String("p:"))
         return ::mkfifo(QFile::encodeName(full).constData(), 0600) == 0;
+#endif
     return false;
 }
 
@@ -96,6 +100,11 @@ private slots:
         QFETCH(QStringList, entries);
         QFETCH(QStringList, gone);
         QFETCH(QStringList, kept);
+#ifdef Q_OS_WIN
+        for (const QString& entry : entries)
+            if (entry.startsWith(QLatin1String("l:")) || entry.startsWith(QLatin1String("p:")))
+                QSKIP("no symbolic links or named pipes for a user on Windows");
+#endif
         QTemporaryDir root;
         QVERIFY(root.isValid());
         for (const QString& entry : entries)
