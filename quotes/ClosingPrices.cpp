@@ -19,15 +19,6 @@ bool IsDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-std::string_view Trimmed(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
-}
-
 // Cuts the next line off `text`; a line ends at LF, CR LF or a lone CR, or at the end of the text.
 std::string_view NextLine(std::string_view& text)
 {
@@ -101,7 +92,7 @@ std::vector<ListedClose> ReadListedCloses(std::string_view page)
         const int day = ClosingDay(Support::Copy(line.substr(0, colon), 1, 6));
         if (day == History::NoDay)
             continue;
-        closes.push_back({day, std::string(Trimmed(line.substr(colon + 1)))});
+        closes.push_back({day, std::string(Support::TrimBlanks(line.substr(colon + 1)))});
     }
     return closes;
 }

@@ -1,5 +1,7 @@
 #include "quotes/SourceReaders.h"
 
+#include "support/TextFields.h"
+
 #include "history/Plausibility.h"
 #include "support/Clock.h"
 
@@ -156,15 +158,6 @@ std::string_view NextLine(std::string_view& text)
     return line;
 }
 
-std::string_view Trimmed(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
-}
-
 // The fields of a line, blanks around them and their quotes taken off ("" in quotes is one ").
 std::vector<std::string> Fields(std::string_view line, char separator)
 {
@@ -193,7 +186,7 @@ std::vector<std::string> Fields(std::string_view line, char separator)
                 ++at;
         } else {
             const auto end = std::min(line.find(separator, at), line.size());
-            field = Trimmed(line.substr(at, end - at));
+            field = Support::TrimBlanks(line.substr(at, end - at));
             at = end;
         }
         fields.push_back(std::move(field));
@@ -410,7 +403,7 @@ SourceSeries ReadCsvSeries(const FetchResult& fetched, const CsvSeriesSelectors&
     bool anyRow = false;
     while (!text.empty()) {
         const std::string_view line = NextLine(text);
-        if (Trimmed(line).empty())
+        if (Support::TrimBlanks(line).empty())
             continue;
         anyRow = true;
         const std::vector<std::string> fields = Fields(line, selectors.separator);

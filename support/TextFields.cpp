@@ -41,6 +41,15 @@ std::string TextBeforeLast(char separator, std::string_view text)
     return at == std::string_view::npos ? std::string() : std::string(text.substr(0, at));
 }
 
+std::string_view TrimBlanks(std::string_view text)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
+}
+
 std::string RemoveBlanks(std::string_view text)
 {
     std::string result;

@@ -14,6 +14,8 @@ std::string TextAfterLast(char separator, std::string_view text); // at most 255
 std::string TextBeforeLast(char separator, std::string_view text);
 
 std::string RemoveBlanks(std::string_view text);
+// The text without the blanks and tabs at its ends.
+std::string_view TrimBlanks(std::string_view text);
 std::string PointToComma(std::string_view text);
 std::string StripDigits(std::string_view text);     // of the first 79 characters
 std::string KeepNumberChars(std::string_view text); // digits, ',' and '.' of the first 79 characters
