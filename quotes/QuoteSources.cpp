@@ -62,16 +62,6 @@ const char* SourceKindName(SourceKind kind)
     return "unknown";
 }
 
-bool GivesQuote(SourceKind kind)
-{
-    return kind == SourceKind::JsonQuote || kind == SourceKind::Page;
-}
-
-bool GivesSeries(SourceKind kind)
-{
-    return kind == SourceKind::JsonSeries || kind == SourceKind::CsvSeries || kind == SourceKind::List;
-}
-
 std::string SourceDefinition::Selector(const std::string& key, const std::string& fallback) const
 {
     const auto found = selectors.find(key);

@@ -27,8 +27,6 @@ enum class SourceKind
 // "json-quote" ... "list"; Unknown for any other text.
 SourceKind SourceKindOf(std::string_view text);
 const char* SourceKindName(SourceKind kind);
-bool GivesQuote(SourceKind kind);  // JsonQuote, Page
-bool GivesSeries(SourceKind kind); // JsonSeries, CsvSeries, List
 
 struct SourceDefinition
 {
