@@ -47,13 +47,17 @@ std::string ClosingPricesUrl(std::string_view siteRoot)
     return url;
 }
 
+int BackfillReferenceDay(const QDateTime& now)
+{
+    const int today = Support::DayNumber(now.date());
+    return now.time().hour() < 20 ? today - 1 : today;
+}
+
 bool BackfillDue(int lastDay, const QDateTime& now)
 {
     if (lastDay < 0)
         return true;
-    int reference = Support::DayNumber(now.date());
-    if (now.time().hour() < 20)
-        --reference;
+    const int reference = BackfillReferenceDay(now);
     switch (Support::DateOfDay(lastDay).dayOfWeek()) {
     case Qt::Saturday:
         return lastDay + 2 < reference;
@@ -92,7 +96,12 @@ std::vector<ListedClose> ReadListedCloses(std::string_view page)
         const int day = ClosingDay(Support::Copy(line.substr(0, colon), 1, 6));
         if (day == History::NoDay)
             continue;
-        closes.push_back({day, std::string(Support::TrimBlanks(line.substr(colon + 1)))});
+        // The value is what follows the line's first blank, whatever stands between the colon and
+        // that blank (the series' name, as a rule); a tab counts as a blank.
+        const auto blank = line.find_first_of(" \t");
+        const std::string_view value =
+            blank == std::string_view::npos ? std::string_view() : Support::TrimBlanks(line.substr(blank + 1));
+        closes.push_back({day, std::string(value)});
     }
     return closes;
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The closing-price back-fill: at start-up, the days after the newest stored day are taken
-// from a plain-text list of official AEX closing values ("yymmdd: ... value" lines).
+// from a plain-text list of official AEX closing values ("yymmdd:<text> value" lines).
 
 #include "history/DayEntry.h"
 #include "history/Plausibility.h"
@@ -41,6 +41,8 @@ std::string ClosingPricesUrl(std::string_view siteRoot);
 // day lies before the newest available close, weekends taken into account. `lastDay` is
 // History::NoDay when nothing is stored: then it is always due.
 bool BackfillDue(int lastDay, const QDateTime& now);
+// The newest day whose close is available at `now`: today from 20:00, else the day before.
+int BackfillReferenceDay(const QDateTime& now);
 
 // The day number of a "yymmdd" date (20yy); History::NoDay when the text is not six digits of
 // a real date that fits a 16-bit day number.
@@ -54,7 +56,8 @@ struct ListedClose
 };
 
 // The list's lines that begin with a valid yymmdd date, in list order; the value is the text
-// after the colon, without the blanks and tabs around it. Line ends may be LF, CR LF or CR.
+// after the line's first blank or tab ("261126:aex-index 881.37" lists 881.37), without the
+// blanks and tabs around it, and empty on a line without one. Line ends may be LF, CR LF or CR.
 std::vector<ListedClose> ReadListedCloses(std::string_view page);
 
 // A listed close whose day is after `lastDay` and not after `today`, and whose value is a number

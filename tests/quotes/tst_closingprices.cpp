@@ -223,6 +223,31 @@ private slots:
             << BackfillCode::Done << QStringList{"41066 - 311,50", "41067 - 312,45"};
         QTest::newRow("today added") << QByteArray("120630: 312.45\n") << before << BackfillCode::Done
                                      << QStringList{"41090 - 312,45"};
+        // Lines as the list writes them: the series' name between the colon and the first blank.
+        QTest::newRow("the series' name before the value")
+            << QByteArray("120606:aex-index 311.50\n120607:aex-index 312.45\n") << Tuesday5June2012
+            << BackfillCode::Done << QStringList{"41066 - 311,50", "41067 - 312,45"};
+        QTest::newRow("several blanks, then the value")
+            << QByteArray("120607:aex-index   312.45\n") << before << BackfillCode::Done
+            << QStringList{"41067 - 312,45"};
+        QTest::newRow("a tab as the first blank")
+            << QByteArray("120607:aex-index\t312.45\n") << before << BackfillCode::Done
+            << QStringList{"41067 - 312,45"};
+        QTest::newRow("the series' name, a value and a blank")
+            << QByteArray("120607:aex-index 312.45 \n") << before << BackfillCode::Done
+            << QStringList{"41067 - 312,45"};
+        QTest::newRow("no blank: no value, reading goes on")
+            << QByteArray("120606:311.50\n120607:aex-index 312.45\n") << Tuesday5June2012
+            << BackfillCode::Done << QStringList{"41067 - 312,45"};
+        QTest::newRow("no blank on the last line: code 4")
+            << QByteArray("120606:aex-index 311.50\n120607:312.45\n") << Tuesday5June2012
+            << BackfillCode::ZeroValue << QStringList{"41066 - 311,50"};
+        QTest::newRow("the series' name with a 10-character value, reading goes on")
+            << QByteArray("120606:aex-index 1234567.89\n120607:aex-index 312.45\n") << Tuesday5June2012
+            << BackfillCode::Done << QStringList{"41067 - 312,45"};
+        QTest::newRow("the series' name with an 11-character value, reading goes on")
+            << QByteArray("120606:aex-index 12345678.90\n120607:aex-index 312.45\n") << Tuesday5June2012
+            << BackfillCode::Done << QStringList{"41067 - 312,45"};
         QTest::newRow("text before the date of the first line: code 3")
             << QByteArray("AEX 120607: 312.45\n") << before << BackfillCode::AexNotFound << QStringList{};
     }

@@ -53,7 +53,8 @@ QByteArray ClosingList(int firstDay, int lastDay, QMap<int, QByteArray>& listed,
         const QByteArray value = stored.contains(day)
                                      ? QByteArray(stored.value(day)).replace(',', '.')
                                      : QByteArray::number(1000.0 + (day % 97) * 1.25, 'f', 2);
-        list += date.toString(QStringLiteral("yyMMdd")).toLatin1() + ": " + value + "\n";
+        // As the list writes a line: the date, a colon, the series' name, a blank and the close.
+        list += date.toString(QStringLiteral("yyMMdd")).toLatin1() + ":aex-index " + value + "\n";
         listed.insert(day, QByteArray(value).replace('.', ','));
     }
     return list;
