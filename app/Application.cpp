@@ -9,6 +9,7 @@
 #include "quotes/BackgroundFetcher.h"
 #include "session/ProgramSettings.h"
 #include "session/Session.h"
+#include "support/Clock.h"
 #include "support/Product.h"
 #include "support/SystemFacts.h"
 #include "support/Trace.h"
@@ -22,6 +23,7 @@
 int RunKoerszicht(QApplication& application)
 {
     // The facts of the system first, before any window exists.
+    Support::Clock::PaceFromEnvironment();
     const Support::SystemFacts facts = Support::GatherSystemFacts(Support::ProductName);
     Support::SetTraceFolder(facts.dataFolder);
     QApplication::setApplicationName(Support::ProductName);

@@ -6,6 +6,7 @@
 #include "quotes/ClosingPrices.h"
 #include "quotes/StatusLine.h"
 #include "session/Session.h"
+#include "support/Clock.h"
 #include "support/Product.h"
 #include "support/Texts.h"
 #include "support/Trace.h"
@@ -77,7 +78,8 @@ TMainForm::TMainForm(Session& session, MainFormLinks links, QWidget* parent)
             [this](const Quotes::StatusLine& line) { ShowStatusLine(line); });
     connect(&m_session, &Session::loadFailed, this,
             [this](Quotes::BackfillCode code) { ShowLoadMessage(static_cast<int>(code)); });
-    connect(&m_session, &Session::downloadTimerSet, DownloadTimer, qOverload<int>(&QTimer::start));
+    connect(&m_session, &Session::downloadTimerSet, DownloadTimer,
+            [this](int intervalMs) { DownloadTimer->start(Support::Clock::RealMs(intervalMs)); });
     // While a fetch runs the arrow carries an hourglass; the window answers as always, and the
     // chart keeps its own cross for dragging.
     connect(&m_session, &Session::sourcesChanged, this, [this] { ShowSources(); });
@@ -313,7 +315,7 @@ void TMainForm::DownloadTimerTimer()
         return;
     if (Lines->AnyHandleMoved())
         Lines->SaveHandles();
-    m_session.DownloadQuote();
+    m_session.Download();
 }
 
 void TMainForm::SeriesChanged()
@@ -358,6 +360,9 @@ void TMainForm::ShowSources()
     if (!m_session.BackfillSourceName().empty())
         lines << Dutch(Support::Text::BackfillSourceTip) +
                      QString::fromStdString(m_session.BackfillSourceName());
+    for (const Quotes::SourceCooldowns::Resting& resting : m_session.RestingSources())
+        lines << Dutch(Support::Text::RestingSourceTip) + QString::fromStdString(resting.source) +
+                     Dutch(Support::Text::RestingUntilTip) + resting.until.toString(QStringLiteral("HH:mm"));
     for (QLabel* label : {AEXLabel, KoersLabel, TimeLabel})
         label->setToolTip(lines.join(QLatin1Char('\n')));
 }

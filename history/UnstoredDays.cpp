@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <map>
 
 namespace History {
 
@@ -35,6 +36,25 @@ int LastValuedDay(const EntryList& history, const UnstoredDays& unstored, const 
         return !std::binary_search(unstored.filled.begin(), unstored.filled.end(), entry);
     });
     return last;
+}
+
+EntryList ObtainedEntries(const EntryList& series, const UnstoredDays& unstored, int afterDay, int today)
+{
+    std::map<int, const std::string*> byDay;
+    // Later lists take precedence: the series is what the run holds now.
+    for (const EntryList* list : {&unstored.obtained, &unstored.departed, &series}) {
+        for (const std::string& entry : *list) {
+            const int day = EntryDay(entry);
+            if (day != NoDay && day > afterDay && day <= today && HasValue(entry) &&
+                !std::binary_search(unstored.filled.begin(), unstored.filled.end(), entry))
+                byDay[day] = &entry;
+        }
+    }
+    EntryList entries;
+    entries.reserve(byDay.size());
+    for (const auto& [day, entry] : byDay)
+        entries.push_back(*entry);
+    return entries;
 }
 
 namespace {

@@ -38,6 +38,11 @@ int NewestStoredDay(const EntryList& history, std::string_view lastStoredEntry);
 EntryList UnstoredEntries(const EntryList& history, std::string_view lastStoredEntry, const EntryList& series,
                           const UnstoredDays& unstored, int today, char decimalSeparator);
 
+// The entries with a value of this run (from the back-fill or a quote) for the days after
+// `afterDay` up to `today`, one a day, ascending: the series' own values before the entries a
+// smaller day count took away, before what the back-fill gave at loading.
+EntryList ObtainedEntries(const EntryList& series, const UnstoredDays& unstored, int afterDay, int today);
+
 // Loading: the file's entries after its newest real value (History::ValueKinds) are held back,
 // together with the HeldBackCount entries up to that value, so that the back-fill, the filling
 // and the download derive them again instead of a start without a connection keeping its "0,0"

@@ -1,6 +1,7 @@
 #include "quotes/BackgroundFetcher.h"
 
 #include <QMetaObject>
+#include <QThread>
 
 namespace Quotes {
 
@@ -19,6 +20,7 @@ BackgroundFetcher::~BackgroundFetcher()
 
 FetchTicket BackgroundFetcher::Fetch(const FetchRequest& request, FetchContinuation done)
 {
+    Q_ASSERT(QThread::currentThread() == m_context.thread());
     const FetchTicket ticket = ++m_lastTicket;
     Job& job = m_jobs[ticket];
     job.cancelled = std::make_shared<std::atomic<bool>>(false);
@@ -37,6 +39,7 @@ FetchTicket BackgroundFetcher::Fetch(const FetchRequest& request, FetchContinuat
 
 void BackgroundFetcher::Cancel(FetchTicket ticket)
 {
+    Q_ASSERT(QThread::currentThread() == m_context.thread());
     const auto found = m_jobs.find(ticket);
     if (found == m_jobs.end())
         return;

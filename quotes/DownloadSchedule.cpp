@@ -30,15 +30,27 @@ int RetryDelayMinutes(const QDateTime& now, int failures)
     return BackOffMinutes[std::min(failures, steps) - 1];
 }
 
-bool FetchDue(const QDateTime& now, const QDateTime& lastDownload, const QuoteRetry& retry)
+namespace {
+bool WaitedFor(const QDateTime& now, const QuoteRetry& retry, int delayMinutes)
 {
-    if (!DownloadDue(now, lastDownload))
-        return false;
     if (retry.failures <= 0 || !retry.lastAttempt.isValid())
         return true;
-    const qint64 wait = qint64{RetryDelayMinutes(now, retry.failures)} * 60 - RetrySlackSeconds;
+    const qint64 wait = qint64{delayMinutes} * 60 - RetrySlackSeconds;
     // A clock set back makes the last attempt lie ahead: no reason to wait for it.
     return retry.lastAttempt.secsTo(now) >= wait || retry.lastAttempt > now;
+}
+} // namespace
+
+bool FetchDue(const QDateTime& now, const QDateTime& lastDownload, const QuoteRetry& retry)
+{
+    return DownloadDue(now, lastDownload) && WaitedFor(now, retry, RetryDelayMinutes(now, retry.failures));
+}
+
+bool BackfillRetryDue(const QDateTime& now, const QuoteRetry& retry)
+{
+    const int steps = static_cast<int>(std::size(BackOffMinutes));
+    const int delay = retry.failures <= 0 ? 0 : BackOffMinutes[std::min(retry.failures, steps) - 1];
+    return WaitedFor(now, retry, delay);
 }
 
 bool DownloadDue(const QDateTime& now, const QDateTime& lastDownload)

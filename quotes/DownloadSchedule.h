@@ -30,4 +30,8 @@ struct QuoteRetry
 inline constexpr int RetrySlackSeconds = 5;
 bool FetchDue(const QDateTime& now, const QDateTime& lastDownload, const QuoteRetry& retry);
 
+// The back-fill's retries wait 1, 2, 5, 15 and from then on 60 minutes after the start of the
+// last failed one, at any hour: the closes it looks for do not change by the minute.
+bool BackfillRetryDue(const QDateTime& now, const QuoteRetry& retry);
+
 } // namespace Quotes

@@ -1,7 +1,12 @@
 #pragma once
 // One fetch as the program asks for it: an address, an access type and the bounds of the
 // transfer; its result goes to a continuation. Callers describe what they want and say what
-// happens with the answer; the fetcher decides how and when the transfer runs.
+// happens with the answer; the fetcher decides how the transfer runs.
+//
+// Every fetcher keeps one order: Fetch and Cancel are called on one thread, and the
+// continuation runs on that thread, through its event loop, never before Fetch has returned.
+// A caller can therefore keep the ticket before its answer comes, and sees the same sequence
+// in the tests as in the program.
 
 #include "quotes/HttpClient.h"
 
@@ -28,21 +33,13 @@ class Fetcher
 {
 public:
     virtual ~Fetcher() = default;
-    // Runs the request and calls `done` with its result exactly once, unless the fetch is
-    // cancelled first. The request's piece callback may run on another thread than the caller's
-    // (see the fetcher); the continuation always runs on the caller's.
+    // Starts the request and returns its ticket; `done` is called with its result exactly
+    // once, later, unless the fetch is cancelled first. The request's piece callback may run on
+    // another thread than the caller's (see the fetcher).
     virtual FetchTicket Fetch(const FetchRequest& request, FetchContinuation done) = 0;
     // Ends the fetch as soon as it can; its continuation is never called. A ticket of a fetch
     // that has ended, or NoFetch, is ignored.
     virtual void Cancel(FetchTicket ticket) = 0;
-};
-
-// Fetches on the caller's thread and calls the continuation before it returns (NoFetch).
-class BlockingFetcher : public Fetcher
-{
-public:
-    FetchTicket Fetch(const FetchRequest& request, FetchContinuation done) override;
-    void Cancel(FetchTicket) override {}
 };
 
 } // namespace Quotes

@@ -209,7 +209,21 @@ struct AttemptResult
     bool stopped = false;      // the piece callback or the size limit ended it
     long status = 0;
     FetchEnding ending = FetchEnding::Incomplete;
+    std::string retryAfter;
 };
+
+// The Retry-After header of the last response (after redirects); empty when it has none. A
+// value longer than any date is not one.
+std::string RetryAfter(CURL* handle)
+{
+    constexpr std::size_t LongestValue = 64;
+    curl_header* header = nullptr;
+    if (curl_easy_header(handle, "Retry-After", 0, CURLH_HEADER, -1, &header) != CURLHE_OK || !header ||
+        !header->value)
+        return {};
+    const std::string value(header->value);
+    return value.size() <= LongestValue ? value : std::string();
+}
 
 AttemptResult Attempt(const std::string& url, AccessType access, const DownloadOptions& options,
                       curl_slist* headers, std::optional<SteadyClock::time_point> deadline, std::string& body)
@@ -226,7 +240,9 @@ AttemptResult Attempt(const std::string& url, AccessType access, const DownloadO
     curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(handle, CURLOPT_MAXREDIRS, MaxRedirects);
-    curl_easy_setopt(handle, CURLOPT_USERAGENT, options.userAgent.c_str());
+    // An agent with a line break would smuggle in a header of its own, as a header line would.
+    const bool agentSafe = options.userAgent.find_first_of("\r\n") == std::string::npos;
+    curl_easy_setopt(handle, CURLOPT_USERAGENT, agentSafe ? options.userAgent.c_str() : UserAgent);
     curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle, CURLOPT_FRESH_CONNECT, 1L);
@@ -260,7 +276,11 @@ AttemptResult Attempt(const std::string& url, AccessType access, const DownloadO
     bool cancelled = false;
     const bool ranToItsEnd = Run(handle, transfer, options, deadline, cancelled);
     transfer.Finish();
-    AttemptResult result{transfer.Delivered(), transfer.Stopped(), ResponseCode(handle)};
+    AttemptResult result;
+    result.delivered = transfer.Delivered();
+    result.stopped = transfer.Stopped();
+    result.status = ResponseCode(handle);
+    result.retryAfter = RetryAfter(handle);
     if (cancelled) {
         result.stopped = true;
         result.ending = FetchEnding::Cancelled;
@@ -335,6 +355,7 @@ FetchResult Fetch(const std::string& url, AccessType access, const DownloadOptio
         const AttemptResult result = Attempt(url, access, options, headers.get(), deadline, body);
         fetched.status = result.status;
         fetched.ending = result.ending;
+        fetched.retryAfter = result.retryAfter;
         // Another attempt would be sent to the same other host.
         if (result.stopped || result.delivered > 0 || result.ending == FetchEnding::OtherHost)
             break;

@@ -65,6 +65,7 @@ struct FetchResult
     std::string body; // as DownloadPage returns it
     long status = 0;  // the last HTTP status seen; 0 when none arrived
     FetchEnding ending = FetchEnding::Incomplete;
+    std::string retryAfter; // the last answer's Retry-After header, as sent; empty without one
 };
 
 FetchResult Fetch(const std::string& url, AccessType access, const DownloadOptions& options = {});

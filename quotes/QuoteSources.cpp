@@ -1,6 +1,7 @@
 #include "quotes/QuoteSources.h"
 
 #include "support/Clock.h"
+#include "support/Product.h"
 
 #include <QDateTime>
 #include <QTimeZone>
@@ -19,8 +20,6 @@ constexpr std::array<std::pair<SourceKind, const char*>, 5> KindNames = {{
     {SourceKind::Page, "page"},
     {SourceKind::List, "list"},
 }};
-
-const char* const BrowserAgent = "Mozilla/5.0";
 
 // A date format of the letters d, M and y and the separators between them; nothing else may
 // reach QDate::toString (which would read quotes, "ap" and the like).
@@ -45,6 +44,17 @@ std::optional<std::string> DayText(int day, std::string_view format)
 }
 
 } // namespace
+
+std::string DefaultSourceAgent()
+{
+    return std::string("Mozilla/5.0 (compatible; ") + Support::ProductName + "/" + KOERSZICHT_VERSION + ")";
+}
+
+bool IsFormerDefaultAgent(std::string_view agent)
+{
+    const std::string ownPrefix = std::string("Mozilla/5.0 (compatible; ") + Support::ProductName + "/";
+    return agent == "Mozilla/5.0" || agent.starts_with(ownPrefix);
+}
 
 SourceKind SourceKindOf(std::string_view text)
 {
@@ -76,11 +86,13 @@ std::vector<SourceDefinition> DefaultSourceDefinitions()
         {"ErrorPath", "chart.error"},
         {"TimeZone", "Europe/Amsterdam"},
     };
-    SourceDefinition chart{
-        "yahoo-chart", SourceKind::JsonQuote,
-        "json-quote",  "https://query1.finance.yahoo.com/v8/finance/chart/%5EAEX?interval=1d&range=1d",
-        BrowserAgent,  {},
-        yahoo};
+    SourceDefinition chart{"yahoo-chart",
+                           SourceKind::JsonQuote,
+                           "json-quote",
+                           "https://query1.finance.yahoo.com/v8/finance/chart/%5EAEX?interval=1d&range=1d",
+                           DefaultSourceAgent(),
+                           {},
+                           yahoo};
     chart.selectors["ValuePath"] = "chart.result[0].meta.regularMarketPrice";
     chart.selectors["TimePath"] = "chart.result[0].meta.regularMarketTime";
     chart.selectors["PreviousClosePath"] = "chart.result[0].meta.chartPreviousClose";
@@ -90,7 +102,7 @@ std::vector<SourceDefinition> DefaultSourceDefinitions()
                              "json-series",
                              "https://query1.finance.yahoo.com/v8/finance/chart/%5EAEX?interval=1d"
                              "&period1={first:epoch}&period2={end:epoch}",
-                             BrowserAgent,
+                             DefaultSourceAgent(),
                              {},
                              yahoo};
     history.selectors["TimestampsPath"] = "chart.result[0].timestamp";
@@ -104,7 +116,7 @@ std::vector<SourceDefinition> DefaultSourceDefinitions()
         "NL0000000107-XAMS?format=csv"
         "&decimal_separator=.&date_form=d/m/Y&op=&adjusted=&base100=&startdate={first:yyyy-MM-dd}"
         "&enddate={last:yyyy-MM-dd}",
-        BrowserAgent,
+        DefaultSourceAgent(),
         {"Referer: https://live.euronext.com/en/product/indices/NL0000000107-XAMS/quotes"},
         {{"DateColumn", "Date"},
          {"CloseColumn", "Close"},
@@ -170,7 +182,7 @@ FetchRequest SourceRequest(const SourceDefinition& source, const std::string& ur
     FetchRequest request;
     request.url = url;
     request.access = INTERNET_OPEN_TYPE_PRECONFIG;
-    request.options.userAgent = source.userAgent.empty() ? BrowserAgent : source.userAgent;
+    request.options.userAgent = source.userAgent.empty() ? DefaultSourceAgent() : source.userAgent;
     request.options.headers = source.headers;
     request.options.totalTimeoutMs = boundMs;
     return request;

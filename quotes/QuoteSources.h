@@ -62,8 +62,15 @@ struct SourceDays
 // when the template names another variable or format, or a brace is left open.
 std::optional<std::string> ExpandSourceUrl(std::string_view tmpl, const SourceDays& days, int today);
 
-// The request of a json or csv source: the system's proxy settings, the source's agent (a
-// browser's by default: such sites refuse others) and headers, the bound given.
+// The agent json and csv sources are asked with unless a source names its own: the program says
+// what it is, in the form such services answer ("Mozilla/5.0 (compatible; Koerszicht/1.0.0)").
+std::string DefaultSourceAgent();
+// An agent a settings file holds that this program wrote there as its default, now or before:
+// it is replaced by the current default rather than kept as the user's own.
+bool IsFormerDefaultAgent(std::string_view agent);
+
+// The request of a json or csv source: the system's proxy settings, the source's agent
+// (DefaultSourceAgent when it names none) and headers, the bound given.
 FetchRequest SourceRequest(const SourceDefinition& source, const std::string& url, int boundMs);
 
 } // namespace Quotes

@@ -121,32 +121,40 @@ QuoteReading ReadQuoteAnswer(const SourceDefinition& source, const FetchResult& 
     return reading;
 }
 
-ClosingPricesReading ReadSeriesAnswer(const SourceDefinition& source, const FetchResult& fetched,
-                                      const QDateTime& now, const History::TrustedValues& stored,
-                                      std::string& why)
+SeriesAnswer ReadSeriesAnswer(const SourceDefinition& source, const FetchResult& fetched,
+                              const QDateTime& now, const History::TrustedValues& stored)
 {
     const int today = Support::DayNumber(now.date());
+    SeriesAnswer answer;
+    const auto traced = [&answer] {
+        answer.why = answer.reading.code == BackfillCode::Done
+                         ? "gelezen"
+                         : LoadMessageText(answer.reading.code, Support::Language::Dutch);
+        return answer;
+    };
     if (source.kind == SourceKind::List) {
-        ClosingPricesReading reading = ReadFetchedList(fetched.body, now, stored);
-        why = reading.code == BackfillCode::Done ? "gelezen"
-                                                 : LoadMessageText(reading.code, Support::Language::Dutch);
-        return reading;
+        answer.reading = ReadFetchedList(fetched.body, now, stored);
+        return traced();
     }
     SourceSeries series;
     if (source.kind == SourceKind::JsonSeries)
         series = ReadJsonSeries(fetched, SeriesSelectors(source));
     else if (source.kind == SourceKind::CsvSeries)
         series = ReadCsvSeries(fetched, CsvSelectors(source));
-    if (series.failure != SourceFailure::None) {
-        why = FailureTrace(series.failure);
-        return {series.failure == SourceFailure::NoAnswer ? BackfillCode::NoConnection
-                                                          : BackfillCode::AexNotFound,
-                {}};
+    if (series.failure == SourceFailure::NoRows ||
+        (series.failure == SourceFailure::None && series.closes.empty())) {
+        answer.noRows = true;
+        answer.why = FailureTrace(SourceFailure::NoRows);
+        return answer;
     }
-    ClosingPricesReading reading = TakeListedCloses(series.closes, History::NoDay, today, stored);
-    why = reading.code == BackfillCode::Done ? "gelezen"
-                                             : LoadMessageText(reading.code, Support::Language::Dutch);
-    return reading;
+    if (series.failure != SourceFailure::None) {
+        answer.reading.code = series.failure == SourceFailure::NoAnswer ? BackfillCode::NoConnection
+                                                                        : BackfillCode::AexNotFound;
+        answer.why = FailureTrace(series.failure);
+        return answer;
+    }
+    answer.reading = TakeListedCloses(series.closes, History::NoDay, today, stored);
+    return traced();
 }
 
 } // namespace Quotes

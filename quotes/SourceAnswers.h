@@ -27,12 +27,21 @@ std::optional<FetchRequest> SeriesSourceRequest(const SourceDefinition& source,
 QuoteReading ReadQuoteAnswer(const SourceDefinition& source, const FetchResult& fetched, Quote& quote,
                              const History::Anchor& anchor, int day, std::string& why);
 
+// A series source's answer as read.
+struct SeriesAnswer
+{
+    ClosingPricesReading reading;
+    // The source answered that it has no closes of the days asked (an error saying so, a chart or
+    // download without rows): complete when the history lacks none of them, else no answer.
+    bool noRows = false;
+    std::string why; // a few Dutch words for the trace
+};
+
 // Reads a series source's answer: every day it gives up to the day of `now`, by the list's rules
-// (History::TrustedValues for plausibility). Done when the source gave its series (also one of no
-// new days); otherwise the code the list's reading gives, or AexNotFound for a json or csv answer
-// that is not the series asked, and `why`.
-ClosingPricesReading ReadSeriesAnswer(const SourceDefinition& source, const FetchResult& fetched,
-                                      const QDateTime& now, const History::TrustedValues& stored,
-                                      std::string& why);
+// (History::TrustedValues for plausibility). Done when the source gave its series; otherwise the
+// code the list's reading gives, or AexNotFound for a json or csv answer that is not the series
+// asked.
+SeriesAnswer ReadSeriesAnswer(const SourceDefinition& source, const FetchResult& fetched,
+                              const QDateTime& now, const History::TrustedValues& stored);
 
 } // namespace Quotes

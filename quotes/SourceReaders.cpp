@@ -41,14 +41,6 @@ bool SameIgnoringCase(std::string_view a, std::string_view b)
            std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Lower(x) == Lower(y); });
 }
 
-bool SaysTooManyRequests(std::string_view body)
-{
-    constexpr std::string_view Phrase = "too many requests";
-    const auto found = std::search(body.begin(), body.end(), Phrase.begin(), Phrase.end(),
-                                   [](char x, char y) { return Lower(x) == y; });
-    return found != body.end();
-}
-
 // The failures every answer is first looked at for; None when the body is a JSON object.
 SourceFailure ReadJsonObject(const FetchResult& fetched, QJsonObject& object)
 {
@@ -225,6 +217,14 @@ std::optional<double> CsvNumber(std::string_view text)
 
 } // namespace
 
+bool SaysTooManyRequests(std::string_view body)
+{
+    constexpr std::string_view Phrase = "too many requests";
+    const auto found = std::search(body.begin(), body.end(), Phrase.begin(), Phrase.end(),
+                                   [](char x, char y) { return Lower(x) == y; });
+    return found != body.end();
+}
+
 const char* FailureTrace(SourceFailure failure)
 {
     switch (failure) {
@@ -244,6 +244,8 @@ const char* FailureTrace(SourceFailure failure)
         return "verkeerd fonds";
     case SourceFailure::BadValue:
         return "onbruikbare waarde";
+    case SourceFailure::NoRows:
+        return "geen koersen van de gevraagde dagen";
     }
     return "onbekend";
 }
@@ -326,6 +328,13 @@ SourceQuote ReadJsonQuote(const FetchResult& fetched, const JsonQuoteSelectors& 
 SourceSeries ReadJsonSeries(const FetchResult& fetched, const JsonSeriesSelectors& selectors)
 {
     QJsonObject object;
+    if ((fetched.status == 400 || fetched.status == 404) && !fetched.body.empty()) {
+        FetchResult error = fetched;
+        error.status = 200;
+        if (ReadJsonObject(error, object) == SourceFailure::None &&
+            IsError(JsonAt(QJsonValue(object), selectors.error)))
+            return {SourceFailure::NoRows, {}};
+    }
     const SourceFailure form = ReadJsonObject(fetched, object);
     if (form != SourceFailure::None)
         return {form, {}};

@@ -28,10 +28,14 @@ enum class SourceFailure
     MissingField,    // a field the reading needs is not there
     WrongInstrument, // the answer is about another symbol or ISIN than the one asked for
     BadValue,        // a value that is no sane number (History::IsSaneValue), or no moment
+    NoRows,          // a series answer that says it has no closes of the days asked
 };
 
 // A short Dutch phrase for the trace log.
 const char* FailureTrace(SourceFailure failure);
+
+// The body says "Too Many Requests" (in any case), as rate limits' plain-text answers do.
+bool SaysTooManyRequests(std::string_view body);
 
 // The value at `path` in a JSON document: object keys separated by points, array indexes in
 // brackets ("chart.result[0].meta.regularMarketPrice"). Undefined when any step is missing
@@ -97,7 +101,8 @@ struct SourceSeries
 };
 
 // The timestamps zipped with the closes, as far as both go; a close's day is the date of its
-// timestamp in the selectors' time zone. Failures as for ReadJsonQuote; an answer without
+// timestamp in the selectors' time zone. Failures as for ReadJsonQuote, but a status of 400 or
+// 404 with a JSON error object is NoRows (how the chart says "no data for those days"); an answer without
 // timestamps (a range without a trading day) is None without closes, unless it has closes
 // (MissingField) or no symbol either (MissingField: nothing says it is a chart). Closes that are
 // there but of which not one reads are BadValue.

@@ -78,7 +78,8 @@ Quotes::SourceDefinition ReadSource(QSettings& settings, const QString& name)
         } else if (key == QLatin1String("Url")) {
             source.url = value;
         } else if (key == QLatin1String("UserAgent")) {
-            source.userAgent = value;
+            // The agent this program wrote as its default follows the default of this version.
+            source.userAgent = Quotes::IsFormerDefaultAgent(value) ? Quotes::DefaultSourceAgent() : value;
         } else if (key == QLatin1String("Referer") || key.startsWith(QLatin1String("Header-"))) {
             const std::string header = key == QLatin1String("Referer") ? "Referer" : key.mid(7).toStdString();
             const auto same =

@@ -14,6 +14,7 @@
 
 #include <QFileInfo>
 #include <algorithm>
+#include <memory>
 
 namespace {
 const char* const HistoryFileName = "AEX.dat";
@@ -48,11 +49,8 @@ Session::~Session()
 
 void Session::CancelFetches()
 {
-    for (std::optional<Quotes::FetchTicket>* running : {&m_backfillFetch, &m_quoteFetch}) {
-        if (*running)
-            m_fetcher.Cancel(**running);
-        running->reset();
-    }
+    m_backfillChain.Cancel();
+    m_quoteChain.Cancel();
 }
 
 void Session::TellBusy()
@@ -127,89 +125,124 @@ void Session::ReadAEX()
     // What the file holds is shown at once; the back-fill brings the days after it.
     BuildShownSeries({});
 
-    const int last = History::EntryDay(m_lastStoredEntry);
+    m_newestClose = History::EntryDay(m_lastStoredEntry);
+    m_backfillCovered = History::NoDay;
+    m_backfillRetry = {};
+    m_loadDone = false;
+    if (!BackfillDue()) {
+        BackfillArrived({});
+        return;
+    }
+    StartBackfill();
+}
+
+bool Session::BackfillDue() const
+{
     const QDateTime now = Support::Clock::Now();
-    if (!Quotes::BackfillDue(last, now)) {
-        BackfillArrived({}, last);
-        return;
-    }
-    m_backfillRun = SourceRun();
-    m_backfillRun.sources = m_settings.ReadClosingPricesSources();
-    m_backfillRun.asked = now;
-    m_backfillRun.lastDay = last;
-    m_backfillFetch = Quotes::NoFetch;
-    TellBusy();
-    TryBackfillSource();
+    return Quotes::BackfillDue(m_newestClose, now) && Quotes::BackfillReferenceDay(now) > m_backfillCovered &&
+           Quotes::BackfillRetryDue(now, m_backfillRetry);
 }
 
-void Session::TryBackfillSource()
+void Session::StartBackfill()
 {
-    SourceRun& run = m_backfillRun;
-    const int today = Support::DayNumber(run.asked.date());
-    // From the newest stored day (about two years back without one) to the newest close there is.
-    const int reference = run.asked.time().hour() < 20 ? today - 1 : today;
-    const int first = run.lastDay == History::NoDay ? reference - 2 * 365 : run.lastDay;
+    const QDateTime asked = Support::Clock::Now();
+    const int today = Support::DayNumber(asked.date());
+    // From the newest close there is (about two years back without one) to the newest available.
+    const int reference = Quotes::BackfillReferenceDay(asked);
+    const int first = m_newestClose == History::NoDay ? reference - 2 * 365 : m_newestClose;
     const std::string site = m_settings.ReadSources().closingPricesSite.toStdString();
-    while (run.next < run.sources.size()) {
-        const Quotes::SourceDefinition source = run.sources[run.next++];
-        const std::optional<Quotes::FetchRequest> request =
-            Quotes::SeriesSourceRequest(source, site, {first, reference}, today, ListFetchBoundMs);
-        if (!request) {
-            Support::WriteTrace("MainForm.ReadAEX - bron " + source.name + " overgeslagen: soort '" +
-                                source.kindText + "' of adres onbruikbaar");
-            qWarning("Source %s skipped: kind '%s' unknown or its address cannot be filled in",
-                     source.name.c_str(), source.kindText.c_str());
-            continue;
-        }
-        const Quotes::FetchTicket ticket =
-            m_fetcher.Fetch(*request, [this, source](const Quotes::FetchResult& result) {
-                BackfillAnswered(source, result);
-            });
-        if (m_backfillFetch)
-            m_backfillFetch = ticket;
-        return;
-    }
-    if (!run.fetched)
-        EndBackfill({Quotes::BackfillCode::NoConnection, {}});
-    else
-        EndBackfill(
-            run.listReading.value_or(Quotes::ClosingPricesReading{Quotes::BackfillCode::AexNotFound, {}}));
+    const auto found = std::make_shared<BackfillFound>();
+    Quotes::SourceChain::Purpose purpose;
+    purpose.trace = "MainForm.ReadAEX";
+    purpose.what = "slotkoersen";
+    purpose.request = [site, first, reference, today](const Quotes::SourceDefinition& source) {
+        return Quotes::SeriesSourceRequest(source, site, {first, reference}, today, ListFetchBoundMs);
+    };
+    purpose.read = [this, found, asked](const Quotes::SourceDefinition& source,
+                                        const Quotes::FetchResult& fetched) {
+        return ReadBackfillAnswer(source, fetched, asked, *found);
+    };
+    m_backfillChain.Run(m_settings.ReadClosingPricesSources(), std::move(purpose),
+                        [this, found, asked](const Quotes::SourceChain::Outcome& outcome) {
+                            BackfillEnded(outcome, *found, asked);
+                        });
+    TellBusy();
 }
 
-void Session::BackfillAnswered(const Quotes::SourceDefinition& source, const Quotes::FetchResult& result)
+Quotes::AnswerUse Session::ReadBackfillAnswer(const Quotes::SourceDefinition& source,
+                                              const Quotes::FetchResult& fetched, const QDateTime& asked,
+                                              BackfillFound& found)
 {
-    SourceRun& run = m_backfillRun;
     History::EntryList stored = m_history;
     stored.insert(stored.end(), m_unstored.heldBack.begin(), m_unstored.heldBack.end());
-    std::string why;
-    const Quotes::ClosingPricesReading reading =
-        Quotes::ReadSeriesAnswer(source, result, run.asked, History::TrustedValues(stored), why);
-    Support::WriteTrace("MainForm.ReadAEX - slotkoersen van " + source.name + ": " + why);
-    if (!result.body.empty())
-        run.fetched = true;
-    // A freshly copied starter history lacks the days that the source brought.
-    if (result.body.size() >= Quotes::MinimumListLength)
-        m_freshHistoryCopy = false;
-    if (reading.code == Quotes::BackfillCode::Done) {
-        m_backfillSource = source.name;
-        emit sourcesChanged();
-        EndBackfill(reading);
-        return;
+    const Quotes::SeriesAnswer answer =
+        Quotes::ReadSeriesAnswer(source, fetched, asked, History::TrustedValues(stored));
+    if (answer.noRows) {
+        // "Nothing for those days" is the whole answer when no weekday up to the reference day
+        // lacks its value; otherwise the source has not answered the question.
+        if (!Quotes::BackfillDue(LastValuedDay(), asked)) {
+            found.reading = {};
+            return {true, answer.why + ", geen ontbrekende dagen"};
+        }
+        return {false, answer.why};
     }
-    if (source.kind == Quotes::SourceKind::List && !result.body.empty())
-        run.listReading = reading;
-    TryBackfillSource();
+    if (!fetched.body.empty())
+        found.fetched = true;
+    // A freshly copied starter history lacks the days that the source brought.
+    if (fetched.body.size() >= Quotes::MinimumListLength)
+        m_freshHistoryCopy = false;
+    if (answer.reading.code == Quotes::BackfillCode::Done) {
+        found.reading = answer.reading;
+        return {true, answer.why};
+    }
+    if (source.kind == Quotes::SourceKind::List && !fetched.body.empty())
+        found.listReading = answer.reading;
+    return {false, answer.why};
 }
 
-void Session::EndBackfill(const Quotes::ClosingPricesReading& reading)
+void Session::BackfillEnded(const Quotes::SourceChain::Outcome& outcome, const BackfillFound& found,
+                            const QDateTime& asked)
 {
-    m_backfillFetch.reset();
     TellBusy();
-    BackfillArrived(reading, m_backfillRun.lastDay);
+    Quotes::ClosingPricesReading reading = found.reading;
+    if (outcome.source.empty()) {
+        if (!found.fetched && outcome.refused == 0)
+            reading = {Quotes::BackfillCode::NoConnection, {}};
+        else
+            reading = found.listReading.value_or(
+                Quotes::ClosingPricesReading{Quotes::BackfillCode::AexNotFound, {}});
+    } else {
+        m_backfillSource = outcome.source;
+    }
+    if (reading.code == Quotes::BackfillCode::Done) {
+        m_backfillCovered = Quotes::BackfillReferenceDay(asked);
+        m_backfillRetry = {};
+    } else {
+        ++m_backfillRetry.failures;
+        m_backfillRetry.lastAttempt = asked;
+    }
+    emit sourcesChanged();
+    BackfillArrived(reading);
 }
 
-void Session::BackfillArrived(const Quotes::ClosingPricesReading& reading, int lastDay)
+void Session::BackfillArrived(const Quotes::ClosingPricesReading& reading)
 {
+    const bool loading = !m_loadDone;
+    m_loadDone = true;
+    const int lastDay = History::NewestStoredDay(m_history, m_lastStoredEntry);
+    const int today = Support::TodayDayNumber();
+    // What this run obtained after the stored days (quotes, earlier back-fills) stays, unless a
+    // close of the same day comes now: an official close goes before a quote. The file's own
+    // newest entries, shown as they stand, are not this run's.
+    History::EntryList own;
+    if (!loading && !reading.entries.empty()) {
+        for (std::string& entry : History::ObtainedEntries(m_series.Items(), m_unstored, lastDay, today))
+            if (std::find(m_unstored.heldBack.begin(), m_unstored.heldBack.end(), entry) ==
+                m_unstored.heldBack.end())
+                own.push_back(std::move(entry));
+    }
+    for (const std::string& entry : reading.entries)
+        m_newestClose = std::max(m_newestClose, History::EntryDay(entry));
     // Listed days that the history holds without a real value get theirs there; the later days
     // go into the series.
     const History::EntryList listed = History::MergeListed(m_history, m_unstored.heldBack, reading.entries,
@@ -218,18 +251,37 @@ void Session::BackfillArrived(const Quotes::ClosingPricesReading& reading, int l
         m_reachBackPending = false;
         History::UnstoredDays held;
         held.heldBack = m_unstored.heldBack;
-        const int dayCount = FirstStartDayCount(m_dayCount, History::LastValuedDay(m_history, held, listed),
-                                                Support::TodayDayNumber());
+        const int dayCount =
+            FirstStartDayCount(m_dayCount, History::LastValuedDay(m_history, held, listed), today);
         if (dayCount != m_dayCount) {
             m_dayCount = dayCount;
             emit dayCountChanged(m_dayCount);
         }
     }
-    BuildShownSeries(listed);
-    if (reading.code != Quotes::BackfillCode::Done)
+    if (reading.code != Quotes::BackfillCode::Done && !std::exchange(m_loadFailureShown, true))
         emit loadFailed(reading.code);
+    if (loading) {
+        BuildShownSeries(listed);
+        SelectTodayRow();
+        emit downloadTimerSet(RetestIntervalMs);
+        return;
+    }
+    if (reading.entries.empty())
+        return;
+    History::EntryList merged = listed;
+    for (std::string& entry : own) {
+        const int day = History::EntryDay(entry);
+        if (std::none_of(listed.begin(), listed.end(),
+                         [day](const std::string& close) { return History::EntryDay(close) == day; }))
+            merged.push_back(std::move(entry));
+    }
+    BuildShownSeries(merged);
+    // As after loading: the next quote rolls the series on by a day.
+    m_rollPending = true;
     SelectTodayRow();
-    emit downloadTimerSet(RetestIntervalMs);
+    // The quote follows at once when it is due.
+    if (Quotes::FetchDue(Support::Clock::Now(), m_quote.lastDownload, m_retry))
+        emit downloadTimerSet(RetestIntervalMs);
 }
 
 void Session::BuildShownSeries(const History::EntryList& listed)
@@ -280,7 +332,22 @@ void Session::ResizeSeries()
 
 bool Session::DownloadDue() const
 {
-    return !Busy() && !m_closing && Quotes::FetchDue(Support::Clock::Now(), m_quote.lastDownload, m_retry);
+    if (Busy() || m_closing || !m_loadDone)
+        return false;
+    return BackfillDue() || Quotes::FetchDue(Support::Clock::Now(), m_quote.lastDownload, m_retry);
+}
+
+void Session::Download()
+{
+    if (Busy() || m_closing || !m_loadDone)
+        return;
+    if (BackfillDue()) {
+        emit downloadTimerSet(QuoteIntervalMs);
+        StartBackfill();
+        return;
+    }
+    if (Quotes::FetchDue(Support::Clock::Now(), m_quote.lastDownload, m_retry))
+        DownloadQuote();
 }
 
 void Session::DownloadQuote()
@@ -288,69 +355,59 @@ void Session::DownloadQuote()
     if (Busy() || m_closing)
         return;
     emit downloadTimerSet(QuoteIntervalMs);
-    m_quoteRun = SourceRun();
-    m_quoteRun.sources = m_settings.ReadQuoteSources();
-    m_quoteRun.asked = Support::Clock::Now();
-    m_quoteFetch = Quotes::NoFetch;
-    TellBusy();
-    TryQuoteSource();
-}
-
-void Session::TryQuoteSource()
-{
-    SourceRun& run = m_quoteRun;
+    const QDateTime asked = Support::Clock::Now();
     const std::string site = m_settings.ReadSources().quoteSite.toStdString();
-    while (run.next < run.sources.size()) {
-        const Quotes::SourceDefinition source = run.sources[run.next++];
-        const std::optional<Quotes::FetchRequest> request =
-            Quotes::QuoteSourceRequest(source, site, Support::TodayDayNumber(), QuoteFetchBoundMs);
-        if (!request) {
-            Support::WriteTrace("MainForm.DownloadQuote - bron " + source.name + " overgeslagen: soort '" +
-                                source.kindText + "' of adres onbruikbaar");
-            qWarning("Source %s skipped: kind '%s' unknown or its address cannot be filled in",
-                     source.name.c_str(), source.kindText.c_str());
-            continue;
-        }
-        const Quotes::FetchTicket ticket = m_fetcher.Fetch(
-            *request, [this, source](const Quotes::FetchResult& result) { QuoteAnswered(source, result); });
-        if (m_quoteFetch)
-            m_quoteFetch = ticket;
-        return;
-    }
-    m_quoteFetch.reset();
+    const auto quote = std::make_shared<Quotes::Quote>();
+    Quotes::SourceChain::Purpose purpose;
+    purpose.trace = "MainForm.DownloadQuote";
+    purpose.what = "koers";
+    purpose.request = [site](const Quotes::SourceDefinition& source) {
+        return Quotes::QuoteSourceRequest(source, site, Support::TodayDayNumber(), QuoteFetchBoundMs);
+    };
+    purpose.read = [this, quote](const Quotes::SourceDefinition& source, const Quotes::FetchResult& fetched) {
+        // A value far off the newest trusted one is a fault of the source, not a quote.
+        const int day = Support::TodayDayNumber();
+        Quotes::AnswerUse use;
+        const Quotes::QuoteReading reading = Quotes::ReadQuoteAnswer(
+            source, fetched, *quote, History::QuoteAnchor(m_history, m_unstored, m_series.Items(), day), day,
+            use.why);
+        use.taken = reading == Quotes::QuoteReading::Read;
+        return use;
+    };
+    m_quoteChain.Run(m_settings.ReadQuoteSources(), std::move(purpose),
+                     [this, quote, asked](const Quotes::SourceChain::Outcome& outcome) {
+                         QuoteEnded(outcome, *quote, asked);
+                     });
     TellBusy();
-    QuoteFailed();
 }
 
-void Session::QuoteAnswered(const Quotes::SourceDefinition& source, const Quotes::FetchResult& result)
+void Session::QuoteEnded(const Quotes::SourceChain::Outcome& outcome, const Quotes::Quote& quote,
+                         const QDateTime& asked)
 {
-    // A value far off the newest trusted one is a fault of the source, not a quote.
-    const int day = Support::TodayDayNumber();
-    Quotes::Quote quote;
-    std::string why;
-    const Quotes::QuoteReading reading = Quotes::ReadQuoteAnswer(
-        source, result, quote, History::QuoteAnchor(m_history, m_unstored, m_series.Items(), day), day, why);
-    Support::WriteTrace("MainForm.DownloadQuote - koers van " + source.name + ": " + why);
-    if (reading != Quotes::QuoteReading::Read) {
-        TryQuoteSource();
-        return;
-    }
-    m_quoteFetch.reset();
     TellBusy();
-    if (m_quoteSource != source.name) {
-        m_quoteSource = source.name;
+    const bool newSource =
+        !outcome.source.empty() && std::exchange(m_quoteSource, outcome.source) != outcome.source;
+    if (newSource || outcome.refused > 0 || outcome.resting > 0)
         emit sourcesChanged();
+    if (outcome.source.empty()) {
+        QuoteFailed(asked);
+        return;
     }
     ApplyQuote(quote);
 }
 
-void Session::QuoteFailed()
+void Session::QuoteFailed(const QDateTime& asked)
 {
     // A failed fetch and an answer that does not give a quote look alike to the user, and
     // neither changes anything but the status line.
     ++m_retry.failures;
-    m_retry.lastAttempt = m_quoteRun.asked;
+    m_retry.lastAttempt = asked;
     emit statusChanged(Quotes::FailedStatus(Support::Language::Dutch));
+}
+
+std::vector<Quotes::SourceCooldowns::Resting> Session::RestingSources() const
+{
+    return m_cooldowns.RestingAt(Support::Clock::Now());
 }
 
 void Session::ApplyQuote(const Quotes::Quote& quote)

@@ -14,6 +14,9 @@
 #include "quotes/Fetcher.h"
 #include "quotes/QuotePage.h"
 #include "quotes/QuoteSources.h"
+#include "quotes/SourceAnswers.h"
+#include "quotes/SourceChain.h"
+#include "quotes/SourceCooldowns.h"
 #include "quotes/StatusLine.h"
 #include "session/ClosingSave.h"
 #include "session/ProgramSettings.h"
@@ -78,10 +81,16 @@ public:
     // starts when the back-fill has finished or failed (downloadTimerSet), never before.
     void ReadAEX();
     // The back-fill's sources are being asked and none has given its closes yet.
-    bool BackfillRunning() const { return m_backfillFetch.has_value(); }
+    bool BackfillRunning() const { return m_backfillChain.Running(); }
+    // The closes after the newest one the history or a back-fill gave are available (a day's
+    // close from 20:00), no back-fill has read them yet today, and the wait after a failed one
+    // is over. A quote is no close: a run of several days still asks for each day's.
+    bool BackfillDue() const;
     // The sources that gave the last quote and the last back-fill; empty while none has.
     const std::string& QuoteSourceName() const { return m_quoteSource; }
     const std::string& BackfillSourceName() const { return m_backfillSource; }
+    // The sources that refused and rest at this moment, with the end of their rest.
+    std::vector<Quotes::SourceCooldowns::Resting> RestingSources() const;
 
     // ---- Day count ----
     int DayCount() const { return m_dayCount; }
@@ -90,15 +99,18 @@ public:
     void ChangeDayCount(int dayCount);
 
     // ---- Quotes ----
-    // Due by the schedule and the retry delays, with no back-fill or quote fetch running.
+    // The back-fill or the quote is due (by the schedule and the retry delays), with no
+    // back-fill or quote fetch running.
     bool DownloadDue() const;
+    // What the schedule asks for at a tick: the back-fill when it is due, else the quote.
+    void Download();
     // Asks the quote sources in their order until one gives a quote that reads (one fetch at a
     // time; ignored while one runs). The quote is applied when
     // it arrives, to the series as it is then: a day count changed in between is respected. A
     // quote older than the one shown (by its date and time) changes nothing but counts as a
     // successful fetch.
     void DownloadQuote();
-    bool QuoteRunning() const { return m_quoteFetch.has_value(); }
+    bool QuoteRunning() const { return m_quoteChain.Running(); }
     const Quotes::QuoteRetry& Retry() const { return m_retry; }
     // A back-fill or a quote fetch runs.
     bool Busy() const { return BackfillRunning() || QuoteRunning(); }
@@ -165,7 +177,8 @@ signals:
     void downloadTimerSet(int intervalMs);
     // A back-fill or quote fetch started (true) or all have ended (false).
     void busyChanged(bool busy);
-    // Another source gave the last quote or back-fill (QuoteSourceName, BackfillSourceName).
+    // Another source gave the last quote or back-fill (QuoteSourceName, BackfillSourceName), or
+    // the sources that rest changed (RestingSources).
     void sourcesChanged();
 
 private:
@@ -173,27 +186,27 @@ private:
     // May be run again after a failure: the history itself is left as it was loaded.
     HistorySave WriteAEX();
     void BuildShownSeries(const History::EntryList& listed);
-    // The rest of loading once the back-fill has its reading (nothing read when it was not due).
-    void BackfillArrived(const Quotes::ClosingPricesReading& reading, int lastDay);
-    // The back-fill and the quote try their sources in turn, each one's answer read by its kind.
-    struct SourceRun
+    // What the back-fill's sources gave in one run.
+    struct BackfillFound
     {
-        std::vector<Quotes::SourceDefinition> sources;
-        std::size_t next = 0;
-        QDateTime asked;
-        int lastDay = History::NoDay; // back-fill: the newest stored day
-        bool fetched = false;         // back-fill: some source answered
-        // back-fill: what the list gave when it answered without a whole reading (its code, and
-        // the days read before a last value of 0)
+        Quotes::ClosingPricesReading reading; // of the source whose answer was taken
+        bool fetched = false;                 // some source answered
+        // what the list gave when it answered without a whole reading (its code, and the days
+        // read before a last value of 0)
         std::optional<Quotes::ClosingPricesReading> listReading;
     };
-    void TryBackfillSource();
-    void BackfillAnswered(const Quotes::SourceDefinition& source, const Quotes::FetchResult& result);
-    void EndBackfill(const Quotes::ClosingPricesReading& reading);
-    void TryQuoteSource();
-    void QuoteAnswered(const Quotes::SourceDefinition& source, const Quotes::FetchResult& result);
+    void StartBackfill();
+    Quotes::AnswerUse ReadBackfillAnswer(const Quotes::SourceDefinition& source,
+                                         const Quotes::FetchResult& fetched, const QDateTime& asked,
+                                         BackfillFound& found);
+    void BackfillEnded(const Quotes::SourceChain::Outcome& outcome, const BackfillFound& found,
+                       const QDateTime& asked);
+    // The closes merged into the stored days and the series built again with them.
+    void BackfillArrived(const Quotes::ClosingPricesReading& reading);
+    void QuoteEnded(const Quotes::SourceChain::Outcome& outcome, const Quotes::Quote& quote,
+                    const QDateTime& asked);
     void ApplyQuote(const Quotes::Quote& quote);
-    void QuoteFailed();
+    void QuoteFailed(const QDateTime& asked);
     void CancelFetches();
     // Sends busyChanged when Busy() differs from what was last sent.
     void TellBusy();
@@ -220,13 +233,17 @@ private:
     LatestQuote m_quote;
     QDateTime m_quoteMoment; // of the quote shown, in trading hours; invalid before the first
     Quotes::QuoteRetry m_retry;
-    // The fetches running; a set slot holds the ticket (NoFetch while a fetcher answers at once).
-    std::optional<Quotes::FetchTicket> m_backfillFetch;
-    std::optional<Quotes::FetchTicket> m_quoteFetch;
-    SourceRun m_backfillRun;
-    SourceRun m_quoteRun;
+    // Sources that refused rest for the run; both chains ask them.
+    Quotes::SourceCooldowns m_cooldowns;
+    Quotes::SourceChain m_backfillChain{m_fetcher, m_cooldowns};
+    Quotes::SourceChain m_quoteChain{m_fetcher, m_cooldowns};
     std::string m_quoteSource;
     std::string m_backfillSource;
+    int m_newestClose = History::NoDay;     // of the history, or given by a back-fill
+    int m_backfillCovered = History::NoDay; // the reference day of the last back-fill that read
+    Quotes::QuoteRetry m_backfillRetry;
+    bool m_loadDone = false;         // the back-fill of loading has ended
+    bool m_loadFailureShown = false; // a back-fill's failure is shown once per run
     bool m_busyTold = false;
     QDate m_thirdFriday;
     std::array<Chart::StoredHandle, Chart::HandleCount> m_handles{};

@@ -26,6 +26,8 @@ constexpr std::array<Entry, TextCount> Catalogue{{
     {Text::DownloadFailed, "Het downloaden van de AEX is niet gelukt.", "The download of the AEX failed."},
     {Text::QuoteSourceTip, "Koers van: ", "Quote from: "},
     {Text::BackfillSourceTip, "Slotkoersen van: ", "Closing prices from: "},
+    {Text::RestingSourceTip, "Niet gevraagd na een weigering: ", "Not asked after a refusal: "},
+    {Text::RestingUntilTip, " tot ", " until "},
     {Text::LoadErrorNoConnection, "Fout 1; Geen internetverbinding", "Error 1; No internet connection"},
     {Text::LoadErrorPageTooSmall, "Fout 2; Gelezen bestand is te klein",
      "Error 2; The file read is too small"},

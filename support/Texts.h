@@ -21,6 +21,8 @@ enum class Text
     DownloadFailed,  // the status line after a failed quote download
     QuoteSourceTip,  // + source name: the status line's tooltip
     BackfillSourceTip,
+    RestingSourceTip, // + source name + RestingUntilTip + time: a source that refused rests
+    RestingUntilTip,
     LoadErrorNoConnection,
     LoadErrorPageTooSmall,
     LoadErrorAexNotFound,

@@ -3,6 +3,7 @@
 // It never waits for the network: the version list, the installer and its signature are
 // fetched through the fetcher and handled in their continuations.
 
+#include "quotes/BackgroundFetcher.h"
 #include "support/SystemFacts.h"
 #include "support/Texts.h"
 #include "update/InstallerSignature.h"
@@ -32,7 +33,7 @@ struct VersionsFormSetup
     std::string makerSite;   // the maker's web site root, ending in "/": versions.dat and installers
     // Fetches the version list, the installer and its signature; it must outlive the window.
     // The installer's pieces may be handed over on another thread (the file is written there).
-    // Empty: a blocking fetcher of the window's own, which answers before it returns.
+    // Empty: a background fetcher of the window's own.
     Quotes::Fetcher* fetcher = nullptr;
     // Ends the program the normal way (the program closes its main window, which saves the
     // settings and the history). Empty: the application quits.
@@ -153,7 +154,7 @@ private:
     std::string m_makerSite;
     std::function<bool()> m_mainWindowOpen;
     std::function<Update::ProcessHandle(const std::string& path)> m_findProcess;
-    Quotes::BlockingFetcher m_ownFetcher;
+    Quotes::BackgroundFetcher m_ownFetcher;
     Quotes::Fetcher* m_fetcher = nullptr;
     QStringList m_lines;
     bool m_checking = false;

@@ -69,26 +69,31 @@ private slots:
     }
 
     // Each traced operation of the main window writes its begin line, its nested lines one
-    // blank deeper, and its end line.
+    // blank deeper, and its end line; the answer to a fetch it started comes after that.
     void mainWindowOperationsAreBracketed_data()
     {
         QTest::addColumn<QByteArray>("operation");
         QTest::addColumn<QByteArrayList>("inside");
-        QTest::newRow("resizing") << QByteArray("MainForm.FormResize") << QByteArrayList();
+        QTest::addColumn<QByteArrayList>("after");
+        QTest::newRow("resizing") << QByteArray("MainForm.FormResize") << QByteArrayList()
+                                  << QByteArrayList();
         // With the list's site silent: the source and what it gave.
         QTest::newRow("history loading")
-            << QByteArray("MainForm.ReadAEX")
-            << QByteArrayList{" MainForm.ReadAEX - slotkoersen van list: Fout 1; Geen internetverbinding"};
-        QTest::newRow("chart drawing") << QByteArray("MainForm.DrawGraph") << QByteArrayList();
+            << QByteArray("MainForm.ReadAEX") << QByteArrayList()
+            << QByteArrayList{"MainForm.ReadAEX - slotkoersen van list: Fout 1; Geen internetverbinding"};
+        QTest::newRow("chart drawing")
+            << QByteArray("MainForm.DrawGraph") << QByteArrayList() << QByteArrayList();
         QTest::newRow("painting draws the chart one level deeper")
             << QByteArray("MainForm.FormPaint")
-            << QByteArrayList{" MainForm.DrawGraph - begin", " MainForm.DrawGraph - einde"};
+            << QByteArrayList{" MainForm.DrawGraph - begin", " MainForm.DrawGraph - einde"}
+            << QByteArrayList();
     }
 
     void mainWindowOperationsAreBracketed()
     {
         QFETCH(QByteArray, operation);
         QFETCH(QByteArrayList, inside);
+        QFETCH(QByteArrayList, after);
         const QHash<QByteArray, std::function<void(TestSupport::MainFormRig&)>> operations = {
             {"MainForm.FormResize", [](TestSupport::MainFormRig& rig) { rig.form.FormResize(); }},
             {"MainForm.ReadAEX", [](TestSupport::MainFormRig& rig) { rig.session.ReadAEX(); }},
@@ -99,9 +104,10 @@ private slots:
         TestSupport::MainFormRig rig(fetcher);
         TraceOn = true;
         operations.value(operation)(rig);
+        fetcher.Settle();
 
-        QCOMPARE(LogMessages(),
-                 QByteArrayList{operation + " - begin"} + inside + QByteArrayList{operation + " - einde"});
+        QCOMPARE(LogMessages(), QByteArrayList{operation + " - begin"} + inside +
+                                    QByteArrayList{operation + " - einde"} + after);
         QCOMPARE(int(TraceDepth), 0);
     }
 };

@@ -104,15 +104,11 @@ private slots:
                               QDate::currentDate().addDays(-1).toString("yyyy-MM-dd")) ||
                 target.startsWith("/csv?start=2026-01-31&end=" + QDate::currentDate().toString("yyyy-MM-dd")),
             qPrintable(target));
-        QCOMPARE(exchange.Requests().value(0).Header("User-Agent"), QByteArray("Mozilla/5.0"));
+        // The program says what it is: such services answer that where they refuse library agents.
+        QCOMPARE(exchange.Requests().value(0).Header("User-Agent"),
+                 QByteArray("Mozilla/5.0 (compatible; Koerszicht/1.0.0)"));
 
-        std::map<int, QString> written;
-        for (const QByteArray& line :
-             TestSupport::ReadFile(TestSupport::DataFolder() + "AEX.dat").split('\n')) {
-            const QList<QByteArray> parts = line.trimmed().split(' ');
-            if (parts.size() == 3)
-                written[parts[0].toInt()] = QString::fromLatin1(parts[2]);
-        }
+        std::map<int, QString> written = WrittenHistory();
         QCOMPARE(written[Support::DayNumber(StarterEnd)], QString("1004,14"));
         for (const auto& [day, close] : closes)
             QCOMPARE(written[day], QString(close).replace('.', ','));
@@ -120,6 +116,101 @@ private slots:
         for (int day = Support::DayNumber(StarterEnd); day <= Support::TodayDayNumber(); ++day)
             QVERIFY2(written.count(day) == 1, qPrintable(QString::number(day)));
         QCOMPARE(written[Support::TodayDayNumber()], QString::number(last + 7.24, 'f', 2).replace('.', ','));
+    }
+
+    // Started at 21:00 without any source answering: the back-fill tries again later (its waits
+    // pass in seconds on a clock running 60 times as fast), and once the list answers, in the
+    // shape it is written in, every weekday of the gap gets its close without a restart.
+    void offlineStartFilledLater()
+    {
+        const QDate today(2026, 3, 4); // a Wednesday
+        QByteArray list;
+        std::map<int, QString> closes;
+        for (QDate date = StarterEnd.addDays(1); date <= today; date = date.addDays(1)) {
+            if (date.dayOfWeek() > Qt::Friday)
+                continue;
+            const QString close = QString::number(1000 + date.day() * 1.25, 'f', 2);
+            closes[Support::DayNumber(date)] = close;
+            list += date.toString("yyMMdd").toLatin1() + ":aex-index " + close.toLatin1() + "\n";
+        }
+        LoopbackServer site;
+        site.Serve(LoopbackReply::Closed());
+        {
+            QSettings ini(TestSupport::IniPath(), QSettings::IniFormat);
+            ini.setValue("Sources/ClosingPricesSources", "list");
+            ini.setValue("Sources/QuoteSources", "page");
+            ini.setValue("Sources/ClosingPricesSite", site.Url("/"));
+        }
+        QTemporaryDir folder;
+        QVERIFY(QFile::copy(TestSupport::SourceDir() + "/data/AEX.dat", folder.path() + "/AEX.dat"));
+        QProcess program;
+        Paced(program, QDateTime(today, QTime(21, 0)), 60);
+        program.setWorkingDirectory(folder.path());
+        program.start(TestSupport::ProgramPath(), {});
+        QVERIFY(program.waitForStarted(10000));
+        QTRY_VERIFY_WITH_TIMEOUT(site.RequestCount() > 0, 20000);
+        QTest::qWait(1500);
+        site.Serve(LoopbackReply::Page(list)); // the requests counted anew
+        QTRY_VERIFY_WITH_TIMEOUT(site.RequestCount() > 0, 20000);
+        QTest::qWait(500);
+        ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+        QVERIFY(program.waitForFinished(10000));
+        QCOMPARE(program.exitCode(), 0);
+
+        const std::map<int, QString> written = WrittenHistory();
+        for (const auto& [day, close] : closes)
+            QCOMPARE(written.count(day) ? written.at(day) : QString("absent"),
+                     QString(close).replace('.', ','));
+    }
+
+    // A quote source that answers 429 is asked once per rest over an hour of trading: at the
+    // start, after 15 minutes, and after 30 more (the clock runs 240 times as fast).
+    void refusingSourceRests()
+    {
+        LoopbackServer chart;
+        chart.Serve(LoopbackReply::Page("Too Many Requests", 429));
+        {
+            QSettings ini(TestSupport::IniPath(), QSettings::IniFormat);
+            ini.setValue("Sources/QuoteSources", "yahoo-chart");
+            ini.setValue("Sources/ClosingPricesSources", "list");
+            ini.setValue("Source-yahoo-chart/Url", chart.Url("/chart"));
+        }
+        QTemporaryDir folder;
+        QVERIFY(QFile::copy(TestSupport::SourceDir() + "/data/AEX.dat", folder.path() + "/AEX.dat"));
+        QProcess program;
+        Paced(program, QDateTime(QDate(2026, 3, 4), QTime(10, 0)), 240);
+        program.setWorkingDirectory(folder.path());
+        program.start(TestSupport::ProgramPath(), {});
+        QVERIFY(program.waitForStarted(10000));
+        QTRY_VERIFY_WITH_TIMEOUT(chart.RequestCount() > 0, 20000);
+        QTest::qWait(15000); // an hour
+        ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+        QVERIFY(program.waitForFinished(10000));
+        QCOMPARE(program.exitCode(), 0);
+        QVERIFY2(chart.RequestCount() >= 2 && chart.RequestCount() <= 3,
+                 qPrintable(QString::number(chart.RequestCount())));
+    }
+
+private:
+    // The program's clock from `start` on, `speed` times as fast as the real one.
+    static void Paced(QProcess& program, const QDateTime& start, int speed)
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("KOERSZICHT_CLOCK_START", start.toString(Qt::ISODate));
+        environment.insert("KOERSZICHT_CLOCK_SPEED", QString::number(speed));
+        program.setProcessEnvironment(environment);
+        program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    }
+    static std::map<int, QString> WrittenHistory()
+    {
+        std::map<int, QString> written;
+        for (const QByteArray& line :
+             TestSupport::ReadFile(TestSupport::DataFolder() + "AEX.dat").split('\n')) {
+            const QList<QByteArray> parts = line.trimmed().split(' ');
+            if (parts.size() == 3)
+                written[parts[0].toInt()] = QString::fromLatin1(parts[2]);
+        }
+        return written;
     }
 };
 

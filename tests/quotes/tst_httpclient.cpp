@@ -347,6 +347,21 @@ void TestHttpClient::requestHeaders()
     QCOMPARE(own.Header("Accept"), QByteArray("text/csv"));
     QCOMPARE(own.Header("Cache-Control"), QByteArray("no-cache"));
     QCOMPARE(own.HeaderCount("X-Smuggled") + own.HeaderCount("X-Evil"), 0);
+
+    // An agent with a line break is not sent as written: the client's own goes instead.
+    options.userAgent = "Mozilla/5.0\r\nX-Evil: b";
+    QCOMPARE(DownloadPage(server.UrlText("/pad"), INTERNET_OPEN_TYPE_PRECONFIG, options), std::string("ok"));
+    const TestSupport::LoopbackRequest smuggled = server.Requests().value(2);
+    QCOMPARE(smuggled.HeaderCount("X-Evil"), 0);
+    QCOMPARE(smuggled.Header("User-Agent"), QByteArray("Delphi Function: Download"));
+
+    // A refusal's Retry-After reaches the caller, as sent.
+    LoopbackReply busy = LoopbackReply::Page("Too Many Requests", 429);
+    busy.headers = {{"Retry-After", "120"}};
+    server.Serve(busy);
+    const FetchResult refused = Fetch(server.UrlText("/pad"), INTERNET_OPEN_TYPE_PRECONFIG, options);
+    QCOMPARE(refused.status, 429L);
+    QCOMPARE(refused.retryAfter, std::string("120"));
 }
 
 void TestHttpClient::unknownCertificateRefused()

@@ -108,10 +108,15 @@ private slots:
         QCOMPARE(form.ListBox->currentIndex().row(),
                  History::TodayRow(rig.session.Series().Items(), Support::TodayDayNumber()));
 
-        // In the evening a tick downloads only when today's download failed.
+        // From 20:00 a tick asks for the day's close first; the next downloads the quote only
+        // when today's download failed.
         Support::Clock::Set(QDateTime(Morning.date(), QTime(20, 0)));
-        form.DownloadTimerTimer();
-        QCOMPARE(site.Requests().size(), fetches + (page.isEmpty() ? 2 : 1));
+        site.Settle(&TMainForm::DownloadTimerTimer, form);
+        const std::size_t afterClose = site.Requests().size();
+        QVERIFY(afterClose > fetches + 1);
+        QVERIFY(QString::fromStdString(site.Requests().back().url).endsWith("aex-index"));
+        site.Settle(&TMainForm::DownloadTimerTimer, form);
+        QCOMPARE(site.Requests().size(), afterClose + (page.isEmpty() ? 1 : 0));
     }
 };
 

@@ -28,7 +28,11 @@ QByteArray Fixture(const char* name)
 
 FetchResult Fetched(const QByteArray& body, int status = 200)
 {
-    return {body.toStdString(), status, FetchEnding::Complete};
+    FetchResult fetched;
+    fetched.body = body.toStdString();
+    fetched.status = status;
+    fetched.ending = FetchEnding::Complete;
+    return fetched;
 }
 
 // A chart answer with a quote; an empty text leaves the field out.
@@ -259,9 +263,21 @@ void TestSourceReaders::jsonSeries_data()
                R"({"chart":{"result":[{"meta":{"symbol":"^AEX"},"indicators":{"quote":[{}]}}],"error":null}})")
         << 200 << SourceFailure::None << QStringList();
 
+    QTest::newRow("an error field that is false")
+        << QByteArray(ChartSeries(morning27, "920.45")).replace("\"error\":null", "\"error\":false") << 200
+        << SourceFailure::None << QStringList{"46108 920.45"};
+    QTest::newRow("400: no data for the days asked")
+        << QByteArray(R"({"chart":{"result":null,"error":{"code":"Bad Request","description":"Data doesn't )"
+                      R"(exist for startDate = 1775167200, endDate = 1775253600"}}})")
+        << 400 << SourceFailure::NoRows << QStringList();
+    QTest::newRow("404 with an error object")
+        << Fixture("yahoo-chart-error.json") << 404 << SourceFailure::NoRows << QStringList();
+
     QTest::newRow("nothing fetched") << QByteArray() << 0 << SourceFailure::NoAnswer << QStringList();
     QTest::newRow("HTTP 500") << Fixture("yahoo-chart-history.json") << 500 << SourceFailure::HttpError
                               << QStringList();
+    QTest::newRow("HTTP 400 with a page")
+        << Fixture("challenge.html") << 400 << SourceFailure::HttpError << QStringList();
     QTest::newRow("Too Many Requests")
         << Fixture("yahoo-too-many-requests.txt") << 200 << SourceFailure::Refused << QStringList();
     QTest::newRow("no result, an error object")
@@ -308,6 +324,9 @@ void TestSourceReaders::csvSeries_data()
         << download << 200 << aex << SourceFailure::None << FixtureWeek;
     QTest::newRow("without the mark, LF") << QByteArray(download).remove(0, 3).replace("\r\n", "\n") << 200
                                           << aex << SourceFailure::None << FixtureWeek;
+    QTest::newRow("the byte order mark right before the header")
+        << "\xEF\xBB\xBF" + header + "31/03/2026;1;1;1;1;928.30;;;;\n"
+        << 200 << aex << SourceFailure::None << QStringList{"46112 928.30"};
     QTest::newRow("quoted, vwap twice")
         << Fixture("euronext-aex-vwap.csv") << 200 << aex << SourceFailure::None << FixtureWeek.mid(0, 4);
     QTest::newRow("rows with an unnamed extra field") << Fixture("euronext-aex-extra-field.csv") << 200 << aex

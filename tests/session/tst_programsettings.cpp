@@ -187,13 +187,18 @@ private slots:
         QTest::newRow("nothing written: the defaults")
             << QVariantMap()
             << QStringList{"yahoo-chart|json-quote|https://query1.finance.yahoo.com/v8/finance/"
-                           "chart/%5EAEX?interval=1d&range=1d|Mozilla/5.0",
+                           "chart/%5EAEX?interval=1d&range=1d|Mozilla/5.0 (compatible; Koerszicht/1.0.0)",
                            "page|page||"};
         QTest::newRow("own agent for a default source")
             << QVariantMap{{"Sources/QuoteSources", "yahoo-chart"},
                            {"Source-yahoo-chart/UserAgent", "Firefox/140"}}
             << QStringList{"yahoo-chart|json-quote|https://query1.finance.yahoo.com/v8/finance/chart/"
                            "%5EAEX?interval=1d&range=1d|Firefox/140"};
+        QTest::newRow("the agent an earlier version wrote follows the default")
+            << QVariantMap{{"Sources/QuoteSources", "yahoo-chart"},
+                           {"Source-yahoo-chart/UserAgent", "Mozilla/5.0"}}
+            << QStringList{"yahoo-chart|json-quote|https://query1.finance.yahoo.com/v8/finance/chart/"
+                           "%5EAEX?interval=1d&range=1d|Mozilla/5.0 (compatible; Koerszicht/1.0.0)"};
         QTest::newRow("a mirror of a known kind, first")
             << QVariantMap{{"Sources/QuoteSources", "mirror, page"},
                            {"Source-mirror/Kind", "json-quote"},
@@ -205,7 +210,7 @@ private slots:
         QTest::newRow("empty list: the defaults")
             << QVariantMap{{"Sources/QuoteSources", ""}}
             << QStringList{"yahoo-chart|json-quote|https://query1.finance.yahoo.com/v8/finance/chart/"
-                           "%5EAEX?interval=1d&range=1d|Mozilla/5.0",
+                           "%5EAEX?interval=1d&range=1d|Mozilla/5.0 (compatible; Koerszicht/1.0.0)",
                            "page|page||"};
     }
     void userSources()

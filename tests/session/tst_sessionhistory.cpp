@@ -183,7 +183,7 @@ private slots:
             QVERIFY(TestSupport::WriteFile(HistoryPath(), file));
         {
             Rig rig;
-            rig.session.Start();
+            rig.fetcher.Settle(&Session::Start, rig.session);
             VerifyShown(rig, count);
             QCOMPARE(rig.session.FreshHistoryCopy(), file == "-");
             if (!keeps.empty()) {
@@ -260,7 +260,7 @@ private slots:
         // The next start reads the written file in full and keeps no further backup.
         Support::Clock::Set(QDateTime(TodayDate, QTime(12, 5)));
         Rig next;
-        next.session.Start();
+        next.fetcher.Settle(&Session::Start, next.session);
         QCOMPARE(next.session.HistoryFileStatus(), LoadStatus::Read);
         QCOMPARE(next.session.CloseHistory(CloseKind::User), HistorySave::Written);
         QCOMPARE(QDir(TestSupport::DataFolder()).entryList({"AEX.dat.*.bak"}, QDir::Files).size(),
@@ -305,7 +305,7 @@ private slots:
                 list += Support::DateOfDay(day).toString("yyMMdd").toLatin1() + ": 462.50\n";
         const int newestListed = listed ? Today - 1 : lastDay; // today is a friday
         rig.fetcher.Answer(list.toStdString());
-        rig.session.Start();
+        rig.fetcher.Settle(&Session::Start, rig.session);
         QCOMPARE(rig.session.DayCount(), dayCount);
         QCOMPARE(rig.announced, dayCount == 200 ? -1 : dayCount);
         VerifyShown(rig, dayCount + 1);
@@ -359,7 +359,7 @@ private slots:
         facts.programFolder = QFile::encodeName(program.path()).toStdString();
         Rig rig(facts);
         rig.fetcher.Answer(page.toStdString());
-        rig.session.Start();
+        rig.fetcher.Settle(&Session::Start, rig.session);
 
         QCOMPARE(rig.codes, code > 0 ? QList<int>{code} : QList<int>{});
         QCOMPARE(rig.session.FreshHistoryCopy(), freshCopyAfter);
@@ -471,7 +471,7 @@ private slots:
             .setValue("Defaults/Dagen", rig.session.DayCount());
         Rig stored;
         stored.fetcher.Answer(List.toStdString());
-        stored.session.Start();
+        stored.fetcher.Settle(&Session::Start, stored.session);
         QCOMPARE(rig.Items(), stored.Items());
     }
 
@@ -517,7 +517,7 @@ private slots:
         };
         QStringList questions;
         Rig rig;
-        rig.session.Start();
+        rig.fetcher.Settle(&Session::Start, rig.session);
         VerifyShown(rig, 201);
         QVERIFY(!QFileInfo::exists(HistoryPath() + ".NAijoH"));
         rig.session.SetSaveFailureAsker([&](const std::string& path) {

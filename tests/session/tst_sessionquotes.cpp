@@ -51,16 +51,22 @@ QStringList Shown(const Quotes::StatusLine& line)
 }
 const QStringList FailedLine = {"", "", "", "", "Het downloaden van de AEX is niet gelukt.", "#000000"};
 
+// The quote is due by the schedule and the session's last download and failures.
+bool QuoteDue(const Session& session)
+{
+    return Quotes::FetchDue(Support::Clock::Now(), session.Quote().lastDownload, session.Retry());
+}
+
 // A session over the scripted quote site, loaded; its signals recorded from the last download on.
 struct Loaded
 {
-    Loaded() { session.Start(); }
+    Loaded() { site.Settle(&Session::Start, session); }
     void Download(const std::string& page)
     {
         for (QSignalSpy* spy : {&status, &timer, &rows, &series})
             spy->clear();
         site.Answer(page);
-        session.DownloadQuote();
+        site.Settle(&Session::DownloadQuote, session);
     }
     QStringList Status() const
     {
@@ -177,7 +183,7 @@ private slots:
             QVERIFY(loaded.session.RollPending());
             QVERIFY(loaded.rows.isEmpty() && loaded.series.isEmpty());
             Support::Clock::Set(QDateTime(Support::Clock::Today(), QTime(20, 0)));
-            QCOMPARE(loaded.session.DownloadDue(), earlier == 0); // no quote today
+            QCOMPARE(QuoteDue(loaded.session), earlier == 0); // no quote today
             // The next quote is coloured against the last good one.
             loaded.Download(QuotePage("10:17", " 312,50 (+1,25) 0,40%"));
             QCOMPARE(loaded.Status().value(3), (earlier > 0 ? Green : Black).name());
@@ -197,9 +203,9 @@ private slots:
                  Support::TodayDayNumber());
         QVERIFY(!loaded.rows[0][1].toBool());
         QCOMPARE(loaded.series.size(), 1);
-        // In the evening no download is due after a quote that day.
+        // In the evening no quote is due after a quote that day (the day's close is).
         Support::Clock::Set(QDateTime(Support::Clock::Today(), QTime(20, 0)));
-        QVERIFY(!loaded.session.DownloadDue());
+        QVERIFY(!QuoteDue(loaded.session));
     }
 
     // A quote is applied to the session as it is when the quote arrives: a day count changed

@@ -141,7 +141,7 @@ private slots:
         Rig rig(sources, "ClosingPricesSources");
         for (const QByteArray& answer : answers)
             rig.fetcher.Answer(answer.toStdString());
-        rig.session.Start();
+        rig.fetcher.Settle(&Session::Start, rig.session);
 
         QTEST(int(rig.fetcher.Requests().size()), "asked");
         QCOMPARE(QString::fromStdString(rig.session.BackfillSourceName()), source);
@@ -201,10 +201,11 @@ private slots:
                                        StoredDays(Day(2025, 12, 1), Day(2026, 1, 14), 1003)));
         Rig rig(sources, "QuoteSources");
         rig.session.Start(); // no back-fill is due before 20:00 with yesterday stored
+        rig.fetcher.Settle();
         const std::size_t before = rig.fetcher.Requests().size();
         for (const QByteArray& answer : answers)
             rig.fetcher.Answer(answer.toStdString());
-        rig.session.DownloadQuote();
+        rig.fetcher.Settle(&Session::DownloadQuote, rig.session);
 
         QTEST(int(rig.fetcher.Requests().size() - before), "asked");
         QCOMPARE(QString::fromStdString(rig.session.QuoteSourceName()), source);

@@ -5,10 +5,11 @@
 
 namespace TestSupport {
 
-MainFormRig::MainFormRig(Quotes::Fetcher& fetcher, Support::Language language, MainFormLinks links)
+MainFormRig::MainFormRig(ScriptedFetcher& fetcher, Support::Language language, MainFormLinks links)
     : facts(Facts(language)), session(facts, settings, fetcher),
       form((Support::SetTraceFolder(facts.dataFolder), session), std::move(links))
 {
+    fetcher.Settle();
 }
 
 } // namespace TestSupport

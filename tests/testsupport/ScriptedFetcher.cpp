@@ -1,6 +1,28 @@
 #include "testsupport/ScriptedFetcher.h"
 
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <algorithm>
+
 namespace TestSupport {
+
+namespace {
+
+// Takes the request with `ticket` out of `waiting`; false when it is not there.
+template <typename Queue>
+bool Take(Queue& waiting, Quotes::FetchTicket ticket, Quotes::FetchContinuation* done = nullptr)
+{
+    const auto found = std::find_if(waiting.begin(), waiting.end(),
+                                    [ticket](const auto& fetch) { return fetch.ticket == ticket; });
+    if (found == waiting.end())
+        return false;
+    if (done)
+        *done = std::move(found->done);
+    waiting.erase(found);
+    return true;
+}
+
+} // namespace
 
 void ScriptedFetcher::Answer(const std::string& body, Quotes::FetchEnding ending)
 {
@@ -29,24 +51,37 @@ Quotes::FetchTicket ScriptedFetcher::Fetch(const Quotes::FetchRequest& request,
                                            Quotes::FetchContinuation done)
 {
     m_requests.push_back(request);
+    const Quotes::FetchTicket ticket = ++m_lastTicket;
     if (m_holding) {
-        m_held.push_back({++m_lastTicket, std::move(done)});
-        return m_lastTicket;
+        m_held.push_back({ticket, std::move(done)});
+        return ticket;
     }
+    m_pending.push_back({ticket, std::move(done)});
+    QMetaObject::invokeMethod(
+        &m_context, [this, ticket] { Deliver(ticket); }, Qt::QueuedConnection);
+    return ticket;
+}
+
+void ScriptedFetcher::Deliver(Quotes::FetchTicket ticket)
+{
+    Quotes::FetchContinuation done;
+    if (!Take(m_pending, ticket, &done)) // cancelled meanwhile
+        return;
     const Quotes::FetchResult result = Next();
     if (done)
         done(result);
-    return Quotes::NoFetch;
+}
+
+void ScriptedFetcher::Settle()
+{
+    while (!m_pending.empty())
+        QCoreApplication::sendPostedEvents(&m_context, QEvent::MetaCall);
 }
 
 void ScriptedFetcher::Cancel(Quotes::FetchTicket ticket)
 {
-    const auto held = std::find_if(m_held.begin(), m_held.end(),
-                                   [ticket](const HeldFetch& fetch) { return fetch.ticket == ticket; });
-    if (held == m_held.end())
-        return;
-    m_held.erase(held);
-    ++m_cancelled;
+    if (Take(m_held, ticket) || Take(m_pending, ticket))
+        ++m_cancelled;
 }
 
 bool ScriptedFetcher::Release()
