@@ -99,8 +99,9 @@ std::vector<ListedClose> ReadListedCloses(std::string_view page)
         // The value is what follows the line's first blank, whatever stands between the colon and
         // that blank (the series' name, as a rule); a tab counts as a blank.
         const auto blank = line.find_first_of(" \t");
-        const std::string_view value =
-            blank == std::string_view::npos ? std::string_view() : Support::TrimBlanks(line.substr(blank + 1));
+        const std::string_view value = blank == std::string_view::npos
+                                           ? std::string_view()
+                                           : Support::TrimBlanks(line.substr(blank + 1));
         closes.push_back({day, std::string(value)});
     }
     return closes;

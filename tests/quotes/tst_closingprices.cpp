@@ -230,9 +230,8 @@ private slots:
         QTest::newRow("several blanks, then the value")
             << QByteArray("120607:aex-index   312.45\n") << before << BackfillCode::Done
             << QStringList{"41067 - 312,45"};
-        QTest::newRow("a tab as the first blank")
-            << QByteArray("120607:aex-index\t312.45\n") << before << BackfillCode::Done
-            << QStringList{"41067 - 312,45"};
+        QTest::newRow("a tab as the first blank") << QByteArray("120607:aex-index\t312.45\n") << before
+                                                  << BackfillCode::Done << QStringList{"41067 - 312,45"};
         QTest::newRow("the series' name, a value and a blank")
             << QByteArray("120607:aex-index 312.45 \n") << before << BackfillCode::Done
             << QStringList{"41067 - 312,45"};
