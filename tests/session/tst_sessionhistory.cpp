@@ -406,6 +406,60 @@ private slots:
         QVERIFY(rig.codes.isEmpty());
     }
 
+    // A run that starts without a connection and goes on for the day: the back-fill is tried
+    // again on the schedule's ticks (its failure shown once), fills the gap when the list answers
+    // without touching the day's quote, and from 20:00 brings the day's official close, which
+    // goes before the quote. Tuesday 12 June 2012; the history ends on Tuesday 5 June.
+    void backfillKeepsTrying()
+    {
+        {
+            QSettings ini(TestSupport::IniPath(), QSettings::IniFormat);
+            ini.setValue("Sources/ClosingPricesSources", "list");
+            ini.setValue("Sources/QuoteSources", "page");
+        }
+        QVERIFY(TestSupport::WriteFile(HistoryPath(), FileText(Stored)));
+        const QDate tuesday(2012, 6, 12);
+        const int today = Support::DayNumber(tuesday);
+        Support::Clock::Set(QDateTime(tuesday, QTime(10, 0)));
+        Rig rig;
+        rig.fetcher.Settle(&Session::Start, rig.session);
+        QCOMPARE(rig.codes, QList<int>{1});
+        const auto tick = [&rig](int minutes, const std::string& answer) {
+            Support::Clock::Advance(minutes * 60000);
+            rig.fetcher.Answer(answer);
+            QVERIFY(rig.session.DownloadDue());
+            rig.fetcher.Settle(&Session::Download, rig.session);
+        };
+        // No back-fill before its wait is over: the quote comes first.
+        tick(0, "<div>Beurs;12-06-12 10:00<a>HOME</a></div><p>AEX 315,00 (+1,00) 0,32%</p>");
+        QVERIFY(Contains(rig.Items(), MakeEntry(today, "315,00")));
+        tick(1, ""); // the back-fill again, still without a connection: no second message
+        QCOMPARE(rig.codes, QList<int>{1});
+        const std::size_t asked = rig.fetcher.Requests().size();
+        tick(2, (List + "120608: 313.00\n120611: 314.00\n").toStdString());
+        QCOMPARE(rig.fetcher.Requests().size(), asked + 1);
+        QCOMPARE(rig.fetcher.Requests().back().url.substr(rig.fetcher.Requests().back().url.size() - 9),
+                 std::string("aex-index"));
+        for (const std::string& entry : Added)
+            QVERIFY2(Contains(rig.Items(), entry), entry.c_str());
+        QVERIFY(Contains(rig.Items(), MakeEntry(41068, "313,00")));
+        QVERIFY(Contains(rig.Items(), MakeEntry(41071, "314,00")));
+        QVERIFY(Contains(rig.Items(), MakeEntry(today, "315,00")));
+        QCOMPARE(rig.codes, QList<int>{1});
+        // Read today: not asked again before the day's close is available.
+        Support::Clock::Set(QDateTime(tuesday, QTime(19, 59)));
+        QVERIFY(!rig.session.DownloadDue());
+        Support::Clock::Set(QDateTime(tuesday, QTime(20, 0)));
+        tick(0, (List + "120611: 314.00\n120612: 316.00\n").toStdString());
+        QVERIFY(Contains(rig.Items(), MakeEntry(today, "316,00")));
+
+        QCOMPARE(rig.session.CloseHistory(CloseKind::User), HistorySave::Written);
+        const EntryList written = ReadLines(TestSupport::ReadFile(HistoryPath()));
+        for (const std::string& entry :
+             {MakeEntry(41067, "312,45"), MakeEntry(41071, "314,00"), MakeEntry(today, "316,00")})
+            QVERIFY2(Contains(written, entry), entry.c_str());
+    }
+
     // What happens while the list is on its way: no quote is fetched and the schedule does not
     // start; a day count the user sets is shown at once and kept when the list lands (also on a
     // first start, whose longer count it replaces); closing cancels the fetch and saves the

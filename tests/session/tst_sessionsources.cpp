@@ -52,6 +52,12 @@ struct Rig
                      "http://chart.test/AEX?period1={first:epoch}&period2={end:epoch}");
         ini.setValue("Source-yahoo-chart/Url", "http://chart.test/AEX?range=1d");
         ini.setValue("Source-mine/Kind", "xml-series");
+        ini.setValue("Source-own/Kind", "json-quote");
+        ini.setValue("Source-own/Url", "http://own.test/aex");
+        ini.setValue("Source-own/ValuePath", "chart.result[0].meta.price");
+        ini.setValue("Source-own/UserAgent", "Eigen/2.0");
+        ini.setValue("Source-own/Referer", "https://own.test/");
+        ini.setValue("Source-own/Header-X-Key", "abc");
         ini.setValue("Sources/QuoteSite", "http://koers.test/");
         ini.setValue("Sources/ClosingPricesSite", "http://slot.test/");
         QObject::connect(&session, &Session::loadFailed,
@@ -128,6 +134,17 @@ private slots:
             << all << QList<QByteArray>{Challenge, Challenge, Challenge} << 3 << "" << 3;
         QTest::newRow("the list too short: its own code 2")
             << all << QList<QByteArray>{Challenge, QByteArray(), "260402: 931.40\n"} << 3 << "" << 2;
+        QTest::newRow("the others answered, the list did not: code 3")
+            << all
+            << QList<QByteArray>{Fixture("euronext-wrong-isin.csv"), Fixture("yahoo-chart-error.json"),
+                                 QByteArray()}
+            << 3 << "" << 3;
+        QTest::newRow("no rows for the days asked while days lack their close: the next source")
+            << all
+            << QList<QByteArray>{Fixture("euronext-header-only.csv"), Fixture("yahoo-chart-history.json")}
+            << 2 << "yahoo-history" << 0;
+        QTest::newRow("today's close, after 20:00")
+            << "list" << QList<QByteArray>{List + "260403:aex-index 933.10\n"} << 1 << "list" << 0;
     }
     void backfill()
     {
@@ -164,6 +181,24 @@ private slots:
         // taken as the history's rules take them.
         QVERIFY(rig.Shows(QByteArray::number(Day(2026, 3, 27)) + " - 920,45"));
         QVERIFY(rig.Shows(QByteArray::number(Day(2026, 4, 2)) + " - 931,40"));
+        if (answers.last().contains("260403"))
+            QVERIFY(rig.Shows(QByteArray::number(Day(2026, 4, 3)) + " - 933,10"));
+    }
+
+    // A source with no rows for the days asked, when the history lacks none of them, has
+    // answered completely: no other source is asked and nothing is reported.
+    void noRowsWhenComplete()
+    {
+        Support::Clock::Set(QDateTime(QDate(2026, 4, 3), QTime(21, 0)));
+        QVERIFY(TestSupport::WriteFile(TestSupport::DataFolder() + "AEX.dat",
+                                       StoredDays(Day(2026, 1, 2), Day(2026, 4, 3), 915)));
+        Rig rig("euronext-csv,list", "ClosingPricesSources");
+        rig.fetcher.Answer(Fixture("euronext-header-only.csv").toStdString());
+        rig.fetcher.Settle(&Session::Start, rig.session);
+        QCOMPARE(int(rig.fetcher.Requests().size()), 1);
+        QCOMPARE(rig.session.BackfillSourceName(), std::string("euronext-csv"));
+        QVERIFY(rig.codes.isEmpty());
+        QVERIFY(!rig.session.BackfillDue());
     }
 
     // Thursday 15 January 2026 at 18:00, the history up to the day before around 1005.
@@ -190,6 +225,13 @@ private slots:
             << "yahoo-chart,page" << QList<QByteArray>{Challenge, QByteArray()} << 2 << "" << failed;
         QTest::newRow("unknown kind passed over") << "mine,page" << QList<QByteArray>{page} << 1 << "page"
                                                   << "15-01-2026 18:00";
+        QTest::newRow("a group the user wrote: its value path, agent and headers")
+            << "own,page"
+            << QList<QByteArray>{Fixture("yahoo-chart-quote.json")
+                                     .replace("\"regularMarketPrice\":1012.34",
+                                              "\"regularMarketPrice\":1,\"price\":1011.11")}
+            << 1 << "own"
+            << "15-01-2026 18:00";
     }
     void quote()
     {
@@ -212,6 +254,16 @@ private slots:
         QTEST(rig.status, "status");
         QVERIFY(!rig.session.Busy());
         QCOMPARE(rig.session.Retry().failures, source.isEmpty() ? 1 : 0);
+        if (source == "own") {
+            const Quotes::FetchRequest& request = rig.fetcher.Requests().back();
+            QCOMPARE(request.url, std::string("http://own.test/aex"));
+            QCOMPARE(request.options.userAgent, std::string("Eigen/2.0"));
+            QVERIFY(std::count(request.options.headers.begin(), request.options.headers.end(),
+                               "Referer: https://own.test/") == 1);
+            QVERIFY(std::count(request.options.headers.begin(), request.options.headers.end(),
+                               "X-Key: abc") == 1);
+            QCOMPARE(rig.session.Quote().value, std::string("1011,11"));
+        }
         if (source == "yahoo-chart") {
             // In Amsterdam time, whatever the machine's zone.
             QCOMPARE(rig.session.Quote().time, std::string("17:35"));
