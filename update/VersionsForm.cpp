@@ -241,15 +241,10 @@ void TVersionsForm::closeEvent(QCloseEvent* event)
 void TVersionsForm::StartFetch(const Quotes::FetchRequest& request, Quotes::FetchTicket& ticket,
                                Quotes::FetchContinuation done)
 {
-    const auto ended = std::make_shared<bool>(false);
-    const Quotes::FetchTicket started = m_fetcher->Fetch(
-        request, [ended, &ticket, done = std::move(done)](const Quotes::FetchResult& result) {
-            *ended = true;
-            ticket = Quotes::NoFetch;
-            done(result);
-        });
-    if (!*ended)
-        ticket = started;
+    ticket = m_fetcher->Fetch(request, [&ticket, done = std::move(done)](const Quotes::FetchResult& result) {
+        ticket = Quotes::NoFetch;
+        done(result);
+    });
 }
 
 void TVersionsForm::CheckForUpdate(const std::string& productName, const std::string& versionText)

@@ -136,8 +136,7 @@ private:
 
     struct InstallerDownload;
     using DownloadPointer = std::shared_ptr<InstallerDownload>;
-    // Starts a fetch; its ticket stays in `ticket` until the continuation runs (a fetcher that
-    // answers before it returns leaves it alone).
+    // Starts a fetch; its ticket stays in `ticket` until the continuation runs.
     void StartFetch(const Quotes::FetchRequest& request, Quotes::FetchTicket& ticket,
                     Quotes::FetchContinuation done);
     void ApplyVersionCheck(const Update::VersionCheck& check);
