@@ -22,12 +22,15 @@ constexpr std::array<std::pair<SourceKind, const char*>, 5> KindNames = {{
 }};
 
 // A date format of the letters d, M and y and the separators between them; nothing else may
-// reach QDate::toString (which would read quotes, "ap" and the like).
+// reach QDate::toString (which would read quotes, "ap" and the like), and nothing longer than a
+// date needs (its formatting takes time that grows with the square of the length).
+constexpr std::size_t LongestDateFormat = 32;
 bool IsDateFormat(std::string_view format)
 {
-    return !format.empty() && std::all_of(format.begin(), format.end(), [](char c) {
-        return c == 'd' || c == 'M' || c == 'y' || c == '-' || c == '/' || c == '.' || c == '_';
-    });
+    return !format.empty() && format.size() <= LongestDateFormat &&
+           std::all_of(format.begin(), format.end(), [](char c) {
+               return c == 'd' || c == 'M' || c == 'y' || c == '-' || c == '/' || c == '.' || c == '_';
+           });
 }
 
 std::optional<std::string> DayText(int day, std::string_view format)
@@ -185,6 +188,9 @@ FetchRequest SourceRequest(const SourceDefinition& source, const std::string& ur
     request.options.userAgent = source.userAgent.empty() ? DefaultSourceAgent() : source.userAgent;
     request.options.headers = source.headers;
     request.options.totalTimeoutMs = boundMs;
+    // The answer arrives whole: a zero byte in it makes it unreadable (SourceReaders), it does not
+    // cut a piece and splice the next one onto it.
+    request.options.cutPiecesAtZero = false;
     return request;
 }
 

@@ -41,6 +41,12 @@ bool SameIgnoringCase(std::string_view a, std::string_view b)
            std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Lower(x) == Lower(y); });
 }
 
+// Neither JSON nor the download's text holds one: an answer with a zero byte is damaged.
+bool HasZeroByte(std::string_view body)
+{
+    return body.find('\0') != std::string_view::npos;
+}
+
 // The failures every answer is first looked at for; None when the body is a JSON object.
 SourceFailure ReadJsonObject(const FetchResult& fetched, QJsonObject& object)
 {
@@ -48,6 +54,8 @@ SourceFailure ReadJsonObject(const FetchResult& fetched, QJsonObject& object)
         return SourceFailure::NoAnswer;
     if (fetched.status >= 400)
         return SourceFailure::HttpError;
+    if (HasZeroByte(fetched.body))
+        return SourceFailure::NotTheFormat;
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(fetched.body), &error);
     if (error.error != QJsonParseError::NoError || !document.isObject())
@@ -379,6 +387,8 @@ SourceSeries ReadCsvSeries(const FetchResult& fetched, const CsvSeriesSelectors&
         return {SourceFailure::NoAnswer, {}};
     if (fetched.status >= 400)
         return {SourceFailure::HttpError, {}};
+    if (HasZeroByte(fetched.body))
+        return {SourceFailure::NotTheFormat, {}};
     std::string_view text = fetched.body;
     if (text.starts_with("\xEF\xBB\xBF"))
         text.remove_prefix(3);

@@ -21,11 +21,11 @@ namespace Quotes {
 enum class SourceFailure
 {
     None,
-    NoAnswer,        // an empty body: nothing fetched
-    HttpError,       // a status of 400 or more
-    NotTheFormat,    // an HTML page, a bot check or plain text where JSON or CSV was asked for
-    Refused,         // a JSON error object, a "Too Many Requests" body
-    MissingField,    // a field the reading needs is not there
+    NoAnswer,     // an empty body: nothing fetched
+    HttpError,    // a status of 400 or more
+    NotTheFormat, // an HTML page, a bot check or plain text where JSON or CSV was asked for, or a zero byte
+    Refused,      // a JSON error object, a "Too Many Requests" body
+    MissingField, // a field the reading needs is not there
     WrongInstrument, // the answer is about another symbol or ISIN than the one asked for
     BadValue,        // a value that is no sane number (History::IsSaneValue), or no moment
     NoRows,          // a series answer that says it has no closes of the days asked

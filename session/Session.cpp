@@ -419,7 +419,13 @@ void Session::ApplyQuote(const Quotes::Quote& quote)
         m_quote.lastDownload = Support::Clock::Now();
         return;
     }
-    m_quoteMoment = quote.moment;
+    // A quote of a day before the newest real value, or of a day still to come, is shown with
+    // its own date but is no value of today: the history does not take it. One from the future
+    // does not become the moment later quotes are held against either.
+    const int quoteDay = Support::DayNumber(quote.moment.date());
+    const bool ofToday = quoteDay <= day && quoteDay >= NewestRealDay();
+    if (quoteDay <= day)
+        m_quoteMoment = quote.moment;
     m_quote.date = quote.pieces.date;
     m_quote.time = quote.pieces.time;
     m_quote.value = quote.pieces.value;
@@ -427,6 +433,12 @@ void Session::ApplyQuote(const Quotes::Quote& quote)
     m_quote.percent = quote.pieces.percent;
     emit statusChanged(Quotes::QuoteStatus(quote, m_quote.previousValue));
     m_quote.previousValue = m_quote.value;
+    if (!ofToday) {
+        Support::WriteTrace("MainForm.DownloadQuote - koers van " + m_quote.date +
+                            " niet in de geschiedenis: geen koers van vandaag");
+        m_quote.lastDownload = Support::Clock::Now();
+        return;
+    }
 
     History::EntryList items = m_series.Items();
     // A roll takes the oldest shown day off; one after the newest stored day is kept with the
@@ -472,6 +484,13 @@ void Session::StoreHandle(int handle, const Chart::StoredHandle& position)
     m_handles.at(static_cast<std::size_t>(handle)) = position;
     m_handleStored.at(static_cast<std::size_t>(handle)) = true;
     m_settings.WriteHandle(handle, position);
+}
+
+int Session::NewestRealDay() const
+{
+    History::UnstoredDays held;
+    held.heldBack = m_unstored.heldBack;
+    return std::max(History::LastValuedDay(m_history, held, {}), m_newestClose);
 }
 
 int Session::LastValuedDay() const

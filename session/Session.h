@@ -149,6 +149,8 @@ public:
     QDate ThirdFridayDate() const { return m_thirdFriday; }
     // The newest day with a value of its own (history, held-back entries, series); NoDay when none.
     int LastValuedDay() const;
+    // The newest day with a value from the history file or a back-fill (quotes do not count).
+    int NewestRealDay() const;
     const Support::SystemFacts& Facts() const { return m_facts; }
 
     // ---- Redraw flags ----

@@ -55,6 +55,10 @@ private slots:
         QTest::newRow("a quoted format") << "{first:'yyyy'}" << first << last << "-";
         QTest::newRow("no format") << "{first}" << first << last << "-";
         QTest::newRow("brace left open") << "x={first:yyyy" << first << last << "-";
+        QTest::newRow("a format of 32 characters") << "{first:" + QString("dd-").repeated(10) + "dd}" << first
+                                                   << last << QString("10-").repeated(10) + "10";
+        QTest::newRow("a format longer than 32 characters")
+            << "{first:" + QString("dd-").repeated(11) + "}" << first << last << "-";
     }
     void expand()
     {

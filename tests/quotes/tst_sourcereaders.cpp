@@ -284,6 +284,9 @@ void TestSourceReaders::jsonSeries_data()
         << Fixture("yahoo-chart-error.json") << 200 << SourceFailure::Refused << QStringList();
     QTest::newRow("a bot check") << Fixture("challenge.html") << 200 << SourceFailure::NotTheFormat
                                  << QStringList();
+    QTest::newRow("a zero byte between two closes")
+        << ChartSeries(morning26 + "," + morning27, "918.77,\0920.45") << 200 << SourceFailure::NotTheFormat
+        << QStringList();
     QTest::newRow("closes without timestamps")
         << QByteArray(
                R"({"chart":{"result":[{"meta":{"symbol":"^AEX"},"indicators":{"quote":[{"close":[1]}]}}]}})")
@@ -345,6 +348,8 @@ void TestSourceReaders::csvSeries_data()
     QTest::newRow("HTTP 503") << download << 503 << aex << SourceFailure::HttpError << QStringList();
     QTest::newRow("a bot check with 200")
         << Fixture("challenge.html") << 200 << aex << SourceFailure::NotTheFormat << QStringList();
+    QTest::newRow("a zero byte in a row") << QByteArray(download).insert(download.indexOf("931.40") + 2, '\0')
+                                          << 200 << aex << SourceFailure::NotTheFormat << QStringList();
     QTest::newRow("a chart answer") << Fixture("yahoo-chart-history.json") << 200 << aex
                                     << SourceFailure::NotTheFormat << QStringList();
     QTest::newRow("Too Many Requests")

@@ -237,6 +237,29 @@ private slots:
         QCOMPARE(late.session.Quote().value, first.session.Quote().value);
     }
 
+    // A quote dated before the newest stored close, or after today, is shown with its own date
+    // but not written into the series; a quote of today after it is taken as ever.
+    void quoteOfAnotherDay_data()
+    {
+        QTest::addColumn<QString>("date");
+        QTest::newRow("long ago") << "10-09-01";
+        QTest::newRow("before the newest close") << "05-06-12";
+        QTest::newRow("tomorrow") << "08-06-12";
+    }
+    void quoteOfAnotherDay()
+    {
+        QFETCH(QString, date);
+        Loaded loaded;
+        const QStringList items = Items(loaded.session);
+        loaded.Download(QuotePage("10:15", " 312,45 (+1,20) 0,39%").replace(23, 8, date.toStdString()));
+        QCOMPARE(loaded.Status().value(4), date.left(6) + "20" + date.right(2) + " 10:15");
+        QCOMPARE(Items(loaded.session), items);
+        QVERIFY(loaded.session.RollPending());
+        Support::Clock::Advance(60000);
+        loaded.Download(QuotePage("10:16", " 313,00 (+1,75) 0,56%"));
+        QVERIFY(Items(loaded.session).contains(QString("%1 - 313,00").arg(Today)));
+    }
+
     // One quote fetch at a time; a page older than the quote shown changes nothing; closing
     // cancels the fetch on its way; failures are counted until a quote comes.
     void quoteOrder()

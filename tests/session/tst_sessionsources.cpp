@@ -258,6 +258,7 @@ private slots:
             const Quotes::FetchRequest& request = rig.fetcher.Requests().back();
             QCOMPARE(request.url, std::string("http://own.test/aex"));
             QCOMPARE(request.options.userAgent, std::string("Eigen/2.0"));
+            QVERIFY(!request.options.cutPiecesAtZero); // the answer is read whole, or not at all
             QVERIFY(std::count(request.options.headers.begin(), request.options.headers.end(),
                                "Referer: https://own.test/") == 1);
             QVERIFY(std::count(request.options.headers.begin(), request.options.headers.end(),
