@@ -10,8 +10,10 @@
 #include "session/ProgramSettings.h"
 #include "session/Session.h"
 #include "support/Clock.h"
+#include "support/InstanceLock.h"
 #include "support/Product.h"
 #include "support/SystemFacts.h"
+#include "support/Texts.h"
 #include "support/Trace.h"
 #include "update/DownloadLeftovers.h"
 #include "update/TerminateForm.h"
@@ -19,17 +21,44 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QMessageBox>
 
 int RunKoerszicht(QApplication& application)
 {
+    // A signal closes the program the normal way from the start on: before the main window
+    // exists it ends the event loop (and any box shown), after that it closes the main window.
+    TMainForm* closable = nullptr;
+    SignalCloser closer(&application, [&closable] {
+        if (closable) {
+            closable->CloseUnattended();
+            return;
+        }
+        QApplication::closeAllWindows();
+        QCoreApplication::exit(0);
+    });
+
     // The facts of the system first, before any window exists.
     Support::Clock::PaceFromEnvironment();
     const Support::SystemFacts facts = Support::GatherSystemFacts(Support::ProductName);
-    Support::SetTraceFolder(facts.dataFolder);
     QApplication::setApplicationName(Support::ProductName);
     QApplication::setOrganizationName(Support::ProductName);
     QApplication::setWindowIcon(AppIcon());
     QApplication::setDesktopFileName(QStringLiteral("koerszicht"));
+
+    // A second program on the same data folder would lose the first one's work: it says so and
+    // ends without touching anything there.
+    const Support::InstanceLock lock(facts.dataFolder);
+    if (lock.OtherRunning()) {
+        qWarning("Koerszicht is already running on %s; this start ends", facts.dataFolder.c_str());
+        QMessageBox box(
+            QMessageBox::Information, QString::fromLatin1(Support::ProductName),
+            QString::fromLatin1(Support::TextFor(Support::Text::AlreadyRunning, Support::Language::Dutch)),
+            QMessageBox::Ok);
+        box.setObjectName(QStringLiteral("AlreadyRunningBox"));
+        box.exec();
+        return 0;
+    }
+    Support::SetTraceFolder(facts.dataFolder);
     // Closing the main window ends the program, whatever other window is open.
     QApplication::setQuitOnLastWindowClosed(false);
 
@@ -88,9 +117,10 @@ int RunKoerszicht(QApplication& application)
     TAboutForm aboutForm(facts.language, sources.makerSite, &mainForm);
     about = &aboutForm;
 
-    SignalCloser closer(&mainForm, [&mainForm] { mainForm.CloseUnattended(); });
+    closable = &mainForm;
     mainForm.show();
     const int result = application.exec();
+    closable = nullptr;
 
     about = nullptr;
     terminate = nullptr;

@@ -28,6 +28,8 @@ constexpr std::array<Entry, TextCount> Catalogue{{
     {Text::BackfillSourceTip, "Slotkoersen van: ", "Closing prices from: "},
     {Text::RestingSourceTip, "Niet gevraagd na een weigering: ", "Not asked after a refusal: "},
     {Text::RestingUntilTip, " tot ", " until "},
+    {Text::AlreadyRunning, "Koerszicht is al gestart. Gebruik het venster dat al open is.",
+     "Koerszicht is already running. Use the window that is open."},
     {Text::LoadErrorNoConnection, "Fout 1; Geen internetverbinding", "Error 1; No internet connection"},
     {Text::LoadErrorPageTooSmall, "Fout 2; Gelezen bestand is te klein",
      "Error 2; The file read is too small"},

@@ -23,6 +23,7 @@ enum class Text
     BackfillSourceTip,
     RestingSourceTip, // + source name + RestingUntilTip + time: a source that refused rests
     RestingUntilTip,
+    AlreadyRunning, // a second start on the same data folder
     LoadErrorNoConnection,
     LoadErrorPageTooSmall,
     LoadErrorAexNotFound,

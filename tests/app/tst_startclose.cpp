@@ -155,6 +155,47 @@ private slots:
         QCOMPARE(lines.size(), 12); // eleven lines and the empty text after the last
         QVERIFY(lines[10].startsWith(QByteArray::number(today) + " - "));
     }
+
+    // A second start on the same data folder says so and ends on a signal, touching nothing
+    // there; the first runs on and saves its work. A lock left by a program that died does not
+    // keep a start from working.
+    void secondStartRefused()
+    {
+        const QByteArray history = QByteArray::number(Support::TodayDayNumber() - 1) + " - 1004,14\r\n";
+        QVERIFY(TestSupport::WriteFile(TestSupport::DataFolder() + "AEX.dat", history));
+        // A lock file of a process that has ended, as a crash leaves it.
+        QVERIFY(
+            TestSupport::WriteFile(TestSupport::DataFolder() + "Koerszicht.lock", "999999\nkoerszicht\n"));
+        QTemporaryDir folder;
+        QProcess first;
+        first.setWorkingDirectory(folder.path());
+        first.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        first.start(TestSupport::ProgramPath(), {});
+        QVERIFY(first.waitForStarted(10000));
+        QTest::qWait(2500);
+        QCOMPARE(first.state(), QProcess::Running);
+        const QDateTime written = QFileInfo(TestSupport::DataFolder() + "AEX.dat").lastModified();
+
+        QProcess second;
+        second.setWorkingDirectory(folder.path());
+        second.start(TestSupport::ProgramPath(), {});
+        QVERIFY(second.waitForStarted(10000));
+        QByteArray said;
+        QTRY_VERIFY2_WITH_TIMEOUT((said += second.readAllStandardError()).contains("already running"),
+                                  said.constData(), 10000);
+        QCOMPARE(second.state(), QProcess::Running); // its message waits for the user
+        ::kill(static_cast<pid_t>(second.processId()), SIGTERM);
+        QVERIFY(second.waitForFinished(10000));
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+        QCOMPARE(QFileInfo(TestSupport::DataFolder() + "AEX.dat").lastModified(), written);
+
+        ::kill(static_cast<pid_t>(first.processId()), SIGTERM);
+        QVERIFY(first.waitForFinished(10000));
+        QCOMPARE(first.exitCode(), 0);
+        QVERIFY(TestSupport::ReadFile(TestSupport::DataFolder() + "AEX.dat").startsWith(history));
+        QVERIFY(!QFileInfo::exists(TestSupport::DataFolder() + "Koerszicht.lock"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestStartClose)
