@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace History {
 
@@ -31,9 +32,42 @@ bool IsBlank(char c)
 
 } // namespace
 
+namespace {
+
+// The largest move of the real AEX (data/aex-daily-close.csv, 1983 to 2026) between two closes
+// at most `days` calendar days apart, as a factor: each row holds for every span up to its days.
+// Over a long gap the square-root rule alone would let through nonsense (23.6 times the anchor
+// over 302 days); these moves, a third larger on a log scale, bound it.
+struct LargestMove
+{
+    int days;
+    double factor;
+};
+constexpr LargestMove LargestMoves[] = {
+    {1, 1.1205},    {2, 1.2156},    {5, 1.2313},    {7, 1.3332},    {14, 1.3876},
+    {21, 1.4891},   {31, 1.6986},   {45, 1.7647},   {62, 1.7927},   {92, 1.8774},
+    {183, 2.1780},  {274, 2.4173},  {365, 2.4899},  {548, 2.8062},  {730, 2.8201},
+    {1096, 3.2117}, {1461, 3.3879}, {2192, 4.8360}, {3653, 7.1044}, {7305, 15.5384},
+};
+constexpr double MoveMargin = 4.0 / 3.0; // as an exponent: a move a third larger, in log terms
+constexpr int FewDays = 7;
+
+double LargestMoveBound(int days)
+{
+    for (const LargestMove& move : LargestMoves)
+        if (days <= move.days)
+            return std::pow(move.factor, MoveMargin);
+    return std::pow(std::end(LargestMoves)[-1].factor, MoveMargin);
+}
+
+} // namespace
+
 double PlausibleFactor(int days)
 {
-    return std::pow(FactorBase, std::sqrt(static_cast<double>(std::max(days, 1))));
+    const int span = std::max(days, 1);
+    const double rule = std::pow(FactorBase, std::sqrt(static_cast<double>(span)));
+    // Over a few trading days the rule is what it was; beyond, the real moves bound it.
+    return span <= FewDays ? rule : std::min(rule, LargestMoveBound(span));
 }
 
 bool IsSaneValue(double value)

@@ -23,7 +23,9 @@ struct Anchor
 };
 
 // A value may lie this many times above or below the anchor `days` days before it (at least
-// one day): 1.2 to the power of the square root of the days.
+// one day): 1.2 to the power of the square root of the days, and beyond a week at most the
+// largest move the real AEX made over that many days, with a margin (over 302 days 3.2 times,
+// not 23.6).
 double PlausibleFactor(int days);
 
 // Finite, above LeastValue and at most HighestPlausibleValue.

@@ -59,6 +59,9 @@ EntryList ObtainedEntries(const EntryList& series, const UnstoredDays& unstored,
 
 namespace {
 
+// Good Friday and Easter Monday around a weekend, Christmas and Boxing Day on a Thursday and Friday.
+constexpr int LongestFilledWeekdays = 2;
+
 enum class Slot : unsigned char
 {
     Kept,   // an entry as it stands
@@ -152,9 +155,15 @@ EntryList UnstoredEntries(const EntryList& history, std::string_view lastStoredE
         const bool haveHigh = end < size && dayKinds[end] == Slot::Kept && HasValue(*kept[end]);
         const double highValue = haveHigh ? EntryValue(*kept[end]) : 0.0;
         const int highDay = first + static_cast<int>(end);
+        // A weekend or a holiday beside it is filled in; a longer run of weekdays without a
+        // close is a gap: a straight line across it would be stored as if it were closes.
+        int weekdays = 0;
+        for (std::size_t k = i; k < end; ++k)
+            weekdays += IsWeekend(first + static_cast<int>(k)) ? 0 : 1;
+        const bool fill = haveLow && haveHigh && weekdays <= LongestFilledWeekdays;
         for (; i < end; ++i) {
             const int day = first + static_cast<int>(i);
-            if (haveLow && haveHigh) {
+            if (fill) {
                 const double value = lowValue + (highValue - lowValue) * (day - lowDay) / (highDay - lowDay);
                 entries.push_back(MakeEntry(day, Support::FloatToFixed(value, 2, 2, decimalSeparator)));
             } else {

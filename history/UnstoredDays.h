@@ -33,7 +33,9 @@ int NewestStoredDay(const EntryList& history, std::string_view lastStoredEntry);
 //   entries a smaller day count took away, or from the back-fill at loading;
 // - else the file's own entry for that day when it has a value;
 // - else the value interpolated between the days around it that have one, written as the
-//   series filling writes it; "0,0" when there is no value on one of the two sides.
+//   series filling writes it, where the days without a value hold at most two weekdays (a
+//   weekend, holidays); "0,0" across a longer gap, or when there is no value on one side, so
+//   that a gap is never stored as a straight line of made-up closes.
 // Days after today are not written, except the file's own entries (they stay as they were).
 EntryList UnstoredEntries(const EntryList& history, std::string_view lastStoredEntry, const EntryList& series,
                           const UnstoredDays& unstored, int today, char decimalSeparator);

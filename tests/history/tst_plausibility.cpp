@@ -48,6 +48,10 @@ private slots:
         QTest::newRow("three times as much over a month") << 2700.0 << 30 << 900.0 << false;
         QTest::newRow("twice as much over a year") << 1800.0 << 365 << 900.0 << true;
         QTest::newRow("ten times as much over four months") << 9000.0 << 120 << 900.0 << false;
+        QTest::newRow("three times as much over four months") << 2700.0 << 120 << 900.0 << false;
+        QTest::newRow("20 000 ten months after 1 004,14") << 20000.0 << 302 << 1004.14 << false;
+        QTest::newRow("2.5 times as much ten months later") << 2510.0 << 302 << 1004.14 << true;
+        QTest::newRow("45 % up in a week") << 1305.0 << 7 << 900.0 << true;
         QTest::newRow("no anchor: 65536 is sane") << 65536.0 << 1 << 0.0 << true;
         QTest::newRow("no anchor: above 100000") << 100000.01 << 1 << 0.0 << false;
         QTest::newRow("zero") << 0.0 << 1 << 0.0 << false;

@@ -126,6 +126,10 @@ private slots:
         QTest::newRow("days without a value interpolated as the series fills them")
             << L("100:10") << S("100 - 10") << L("100:10 101:1 102:1 103:40") << EntryList{} << L("103:40")
             << L("101:1 102:1") << EntryList{} << 103 << L("101:20,00 102:30,00 103:40");
+        QTest::newRow("a gap of weekdays before a quote stays 0,0: no straight line stored")
+            << L("100:10") << S("100 - 10") << L("100:10 101:1 102:1 103:1 104:1 105:1 106:40") << EntryList{}
+            << L("106:40") << L("101:1 102:1 103:1 104:1 105:1") << EntryList{} << 106
+            << L("101:0,0 102:0,0 103:0,0 104:0,0 105:0,0 106:40");
         QTest::newRow("a file day without a value is filled")
             << L("100:3") << S("100 - 3") << L("100:3") << L("101:0,0 102:5") << EntryList{} << EntryList{}
             << EntryList{} << 102 << L("101:4,00 102:5");

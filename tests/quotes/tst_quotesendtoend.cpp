@@ -22,8 +22,11 @@ private slots:
     void quoteReachesTheHistoryFile()
     {
         LoopbackServer site;
-        site.Serve(LoopbackReply::Page(TestSupport::ReadFile(
-            TestSupport::SourceDir() + QStringLiteral("/tests/data/quotes/quote-page.html"))));
+        // The page of today: a quote of another day would be shown, not stored.
+        site.Serve(LoopbackReply::Page(
+            TestSupport::ReadFile(TestSupport::SourceDir() +
+                                  QStringLiteral("/tests/data/quotes/quote-page.html"))
+                .replace("07-06-12", QDate::currentDate().toString("dd-MM-yy").toLatin1())));
         const QString nowhere = QStringLiteral("http://127.0.0.1:%1/").arg(TestSupport::ClosedPort());
         {
             QSettings ini(TestSupport::IniPath(), QSettings::IniFormat);
