@@ -51,7 +51,6 @@ struct Rig
         ini.setValue("Source-yahoo-history/Url",
                      "http://chart.test/AEX?period1={first:epoch}&period2={end:epoch}");
         ini.setValue("Source-yahoo-chart/Url", "http://chart.test/AEX?range=1d");
-        ini.setValue("Source-mine/Kind", "xml-series");
         ini.setValue("Source-own/Kind", "json-quote");
         ini.setValue("Source-own/Url", "http://own.test/aex");
         ini.setValue("Source-own/ValuePath", "chart.result[0].meta.price");
@@ -127,8 +126,6 @@ private slots:
         QTest::newRow("an error object, and the list's sources only")
             << "yahoo-history,list" << QList<QByteArray>{Fixture("yahoo-chart-error.json"), List} << 2
             << "list" << 0;
-        QTest::newRow("an unknown kind and a name without a group are passed over")
-            << "mine,nowhere,list" << QList<QByteArray>{List} << 1 << "list" << 0;
         QTest::newRow("nothing came: code 1") << all << QList<QByteArray>{} << 3 << "" << 1;
         QTest::newRow("answers that are no list: code 3")
             << all << QList<QByteArray>{Challenge, Challenge, Challenge} << 3 << "" << 3;
@@ -223,8 +220,6 @@ private slots:
             << "15-01-2026 18:00";
         QTest::newRow("a bot check, and the page fails")
             << "yahoo-chart,page" << QList<QByteArray>{Challenge, QByteArray()} << 2 << "" << failed;
-        QTest::newRow("unknown kind passed over") << "mine,page" << QList<QByteArray>{page} << 1 << "page"
-                                                  << "15-01-2026 18:00";
         QTest::newRow("a group the user wrote: its value path, agent and headers")
             << "own,page"
             << QList<QByteArray>{Fixture("yahoo-chart-quote.json")
