@@ -139,14 +139,6 @@ ClosingPricesReading ReadClosingPrices(std::string_view page, int lastDay, int t
     return TakeListedCloses(closes, lastDay, today, stored);
 }
 
-ClosingPricesReading RunBackfill(int lastDay, const QDateTime& now, const std::function<std::string()>& fetch,
-                                 const History::TrustedValues& stored)
-{
-    if (!BackfillDue(lastDay, now))
-        return {};
-    return ReadFetchedList(fetch(), now, stored);
-}
-
 ClosingPricesReading ReadFetchedList(std::string_view page, const QDateTime& now,
                                      const History::TrustedValues& stored)
 {

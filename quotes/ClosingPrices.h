@@ -7,7 +7,6 @@
 #include "support/SystemFacts.h"
 
 #include <QDateTime>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -73,11 +72,6 @@ ClosingPricesReading TakeListedCloses(const std::vector<ListedClose>& closes, in
 // is read.
 ClosingPricesReading ReadClosingPrices(std::string_view page, int lastDay, int today,
                                        const History::TrustedValues& stored = {});
-
-// The whole back-fill: due rule on `lastDay`, fetch (which returns the empty text on failure),
-// length check, reading of every listed day up to today (the caller decides which it takes).
-ClosingPricesReading RunBackfill(int lastDay, const QDateTime& now, const std::function<std::string()>& fetch,
-                                 const History::TrustedValues& stored = {});
 
 // The back-fill after its fetch: the length check and the reading of every listed day up to the
 // day of `now`. An empty page is a failed fetch.
