@@ -16,7 +16,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         selectors.isin.clear();
     if (switches & 2)
         selectors.separator = ',';
-    const Quotes::FetchResult fetched{std::string(input.Rest()), 200, Quotes::FetchEnding::Complete};
+    Quotes::FetchResult fetched;
+    fetched.body = std::string(input.Rest());
+    fetched.status = 200;
+    fetched.ending = Quotes::FetchEnding::Complete;
     Fuzz::CheckSeries(Quotes::ReadCsvSeries(fetched, selectors));
     return 0;
 }

@@ -60,8 +60,10 @@ void CheckQuote(const SourceQuote& read)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     Fuzz::SetUp();
-    const FetchResult fetched{std::string(reinterpret_cast<const char*>(data), size), 200,
-                              FetchEnding::Complete};
+    FetchResult fetched;
+    fetched.body.assign(reinterpret_cast<const char*>(data), size);
+    fetched.status = 200;
+    fetched.ending = FetchEnding::Complete;
     CheckQuote(ReadJsonQuote(fetched));
     Fuzz::CheckSeries(ReadJsonSeries(fetched));
 
