@@ -5,7 +5,7 @@
 
 namespace Quotes {
 
-BackgroundFetcher::BackgroundFetcher() = default;
+BackgroundFetcher::BackgroundFetcher(Transfer transfer) : m_transfer(std::move(transfer)) {}
 
 BackgroundFetcher::~BackgroundFetcher()
 {
@@ -29,7 +29,9 @@ FetchTicket BackgroundFetcher::Fetch(const FetchRequest& request, FetchContinuat
     const auto cancelled = job.cancelled;
     own.options.cancelled = [cancelled] { return cancelled->load(); };
     job.thread = std::thread([this, ticket, own = std::move(own)] {
-        FetchResult result = Quotes::Fetch(own.url, own.access, own.options);
+        FetchResult result = m_transfer(own.url, own.access, own.options);
+        if (!own.options.cancelled())
+            Prepare(own, result);
         QMetaObject::invokeMethod(
             &m_context, [this, ticket, result = std::move(result)] { Finished(ticket, result); },
             Qt::QueuedConnection);

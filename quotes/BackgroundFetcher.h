@@ -1,13 +1,14 @@
 #pragma once
 // The program's fetcher: every fetch runs the HTTP client on a thread of its own, so the
 // window's thread never waits for the network; the result is handed to the continuation on
-// the thread that asked, through its event loop. The piece callback of a request runs on the
-// fetch's thread.
+// the thread that asked, through its event loop. The piece callback and the prepare of a request
+// run on the fetch's thread.
 
 #include "quotes/Fetcher.h"
 
 #include <QObject>
 #include <atomic>
+#include <functional>
 #include <map>
 #include <memory>
 #include <thread>
@@ -17,7 +18,11 @@ namespace Quotes {
 class BackgroundFetcher : public Fetcher
 {
 public:
-    BackgroundFetcher();
+    // The transfer a fetch runs on its thread; the network's, unless a benchmark or test brings
+    // answers of its own.
+    using Transfer =
+        std::function<FetchResult(const std::string& url, AccessType access, const DownloadOptions& options)>;
+    explicit BackgroundFetcher(Transfer transfer = Quotes::Fetch);
     // Cancels every fetch still running and waits for its thread: the client notices a
     // cancel within its poll interval, and a name lookup that hangs is left behind.
     ~BackgroundFetcher() override;
@@ -39,6 +44,7 @@ private:
     };
     void Finished(FetchTicket ticket, const FetchResult& result);
 
+    Transfer m_transfer;
     QObject m_context; // results are posted to it, on the thread that made the fetcher
     std::map<FetchTicket, Job> m_jobs;
     FetchTicket m_lastTicket = NoFetch;

@@ -3,6 +3,9 @@
 // transfer; its result goes to a continuation. Callers describe what they want and say what
 // happens with the answer; the fetcher decides how the transfer runs.
 //
+// A request may say how its answer is read (prepare): the fetcher does that before the
+// continuation, off the asking thread where it can.
+//
 // Every fetcher keeps one order: Fetch and Cancel are called on one thread, and the
 // continuation runs on that thread, through its event loop, never before Fetch has returned.
 // A caller can therefore keep the ticket before its answer comes, and sees the same sequence
@@ -10,6 +13,7 @@
 
 #include "quotes/HttpClient.h"
 
+#include <any>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -21,7 +25,19 @@ struct FetchRequest
     std::string url;
     AccessType access = INTERNET_OPEN_TYPE_PRECONFIG;
     DownloadOptions options; // attempts, time-outs, bounds, piece handling
+    // Reads the answer where it was fetched, once the transfer has ended and before the
+    // continuation, so that a large answer never holds up the thread that asked. It runs on
+    // the fetch's thread: it may use only what it holds (copies, or data no thread changes
+    // meanwhile). Its value reaches the continuation as FetchResult::prepared.
+    std::function<std::any(const FetchResult& result)> prepare;
 };
+
+// What every fetcher does with an ended fetch before its continuation: the request's prepare.
+inline void Prepare(const FetchRequest& request, FetchResult& result)
+{
+    if (request.prepare)
+        result.prepared = request.prepare(result);
+}
 
 using FetchContinuation = std::function<void(const FetchResult& result)>;
 

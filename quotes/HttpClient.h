@@ -3,6 +3,7 @@
 // program runs it through a fetcher (quotes/Fetcher.h). For pages the empty text is the failure
 // signal; a download that must arrive whole asks how the fetch ended.
 
+#include <any>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -66,6 +67,7 @@ struct FetchResult
     long status = 0;  // the last HTTP status seen; 0 when none arrived
     FetchEnding ending = FetchEnding::Incomplete;
     std::string retryAfter; // the last answer's Retry-After header, as sent; empty without one
+    std::any prepared;      // what the request's prepare made of it (quotes/Fetcher.h)
 };
 
 FetchResult Fetch(const std::string& url, AccessType access, const DownloadOptions& options = {});

@@ -103,26 +103,29 @@ std::optional<FetchRequest> SeriesSourceRequest(const SourceDefinition& source,
     return SourceRequest(source, *url, boundMs);
 }
 
-QuoteReading ReadQuoteAnswer(const SourceDefinition& source, const FetchResult& fetched, Quote& quote,
-                             const History::Anchor& anchor, int day, std::string& why)
+QuoteAnswer ReadQuoteAnswer(const SourceDefinition& source, const FetchResult& fetched,
+                            const History::Anchor& anchor, int day)
 {
-    QuoteReading reading = QuoteReading::NoPage;
+    QuoteAnswer answer;
     if (source.kind == SourceKind::Page) {
-        reading = ReadQuotePage(fetched.body, quote, anchor, day);
+        answer.reading = ReadQuotePage(fetched.body, answer.quote, anchor, day);
     } else if (source.kind == SourceKind::JsonQuote) {
-        const SourceQuote answer = ReadJsonQuote(fetched, QuoteSelectors(source));
-        if (answer.failure != SourceFailure::None) {
-            why = FailureTrace(answer.failure);
-            return answer.failure == SourceFailure::NoAnswer ? QuoteReading::NoPage : QuoteReading::BadValue;
+        const SourceQuote read = ReadJsonQuote(fetched, QuoteSelectors(source));
+        if (read.failure != SourceFailure::None) {
+            answer.reading =
+                read.failure == SourceFailure::NoAnswer ? QuoteReading::NoPage : QuoteReading::BadValue;
+            answer.why = FailureTrace(read.failure);
+            return answer;
         }
-        reading = ReadQuotePieces(answer.pieces, quote, anchor, day);
+        answer.reading = ReadQuotePieces(read.pieces, answer.quote, anchor, day);
     }
-    why = QuoteReadingTrace(reading);
-    return reading;
+    answer.why = QuoteReadingTrace(answer.reading);
+    return answer;
 }
 
 SeriesAnswer ReadSeriesAnswer(const SourceDefinition& source, const FetchResult& fetched,
-                              const QDateTime& now, const History::TrustedValues& stored)
+                              const QDateTime& now, const SourceDays& asked,
+                              const History::TrustedValues& stored)
 {
     const int today = Support::DayNumber(now.date());
     SeriesAnswer answer;
@@ -141,6 +144,10 @@ SeriesAnswer ReadSeriesAnswer(const SourceDefinition& source, const FetchResult&
         series = ReadJsonSeries(fetched, SeriesSelectors(source));
     else if (source.kind == SourceKind::CsvSeries)
         series = ReadCsvSeries(fetched, CsvSelectors(source));
+    // Closes of other days than those asked are none of the answer's business.
+    std::erase_if(series.closes, [&asked](const ListedClose& close) {
+        return close.day < asked.first - SeriesDaysMargin || close.day > asked.last + SeriesDaysMargin;
+    });
     if (series.failure == SourceFailure::NoRows ||
         (series.failure == SourceFailure::None && series.closes.empty())) {
         answer.noRows = true;

@@ -22,10 +22,18 @@ std::optional<FetchRequest> SeriesSourceRequest(const SourceDefinition& source,
                                                 const std::string& closingPricesSite, const SourceDays& days,
                                                 int today, int boundMs);
 
-// Reads a quote source's answer into `quote` with the page's rules (moment, value, plausibility
-// against `anchor`); `why` says in a few words what was wrong when it is not Read.
-QuoteReading ReadQuoteAnswer(const SourceDefinition& source, const FetchResult& fetched, Quote& quote,
-                             const History::Anchor& anchor, int day, std::string& why);
+// A quote source's answer as read.
+struct QuoteAnswer
+{
+    QuoteReading reading = QuoteReading::NoPage;
+    Quote quote;     // filled when Read
+    std::string why; // a few Dutch words for the trace
+};
+
+// Reads a quote source's answer with the page's rules (moment, value, plausibility against
+// `anchor`).
+QuoteAnswer ReadQuoteAnswer(const SourceDefinition& source, const FetchResult& fetched,
+                            const History::Anchor& anchor, int day);
 
 // A series source's answer as read.
 struct SeriesAnswer
@@ -37,11 +45,16 @@ struct SeriesAnswer
     std::string why; // a few Dutch words for the trace
 };
 
-// Reads a series source's answer: every day it gives up to the day of `now`, by the list's rules
-// (History::TrustedValues for plausibility). Done when the source gave its series; otherwise the
-// code the list's reading gives, or AexNotFound for a json or csv answer that is not the series
-// asked.
+// A json or csv series is read for the days asked and this many days around them (a weekend and
+// a closing day or two); closes further off are passed over, however many the answer holds.
+inline constexpr int SeriesDaysMargin = 7;
+
+// Reads a series source's answer: every day it gives up to the day of `now` (of a json or csv
+// series, within `asked` and its margin), by the list's rules (History::TrustedValues for
+// plausibility). Done when the source gave its series; otherwise the code the list's reading
+// gives, or AexNotFound for a json or csv answer that is not the series asked.
 SeriesAnswer ReadSeriesAnswer(const SourceDefinition& source, const FetchResult& fetched,
-                              const QDateTime& now, const History::TrustedValues& stored);
+                              const QDateTime& now, const SourceDays& asked,
+                              const History::TrustedValues& stored);
 
 } // namespace Quotes

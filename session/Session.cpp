@@ -14,6 +14,7 @@
 
 #include <QFileInfo>
 #include <algorithm>
+#include <any>
 #include <memory>
 
 namespace {
@@ -151,12 +152,24 @@ void Session::StartBackfill()
     const int reference = Quotes::BackfillReferenceDay(asked);
     const int first = m_newestClose == History::NoDay ? reference - 2 * 365 : m_newestClose;
     const std::string site = m_settings.ReadSources().closingPricesSite.toStdString();
+    const Quotes::SourceDays days{first, reference};
+    // The answers are read on the fetch's thread, against the trusted values as they are now:
+    // no quote is taken while the back-fill runs.
+    History::EntryList stored = m_history;
+    stored.insert(stored.end(), m_unstored.heldBack.begin(), m_unstored.heldBack.end());
+    const auto trusted = std::make_shared<const History::TrustedValues>(stored);
     const auto found = std::make_shared<BackfillFound>();
     Quotes::SourceChain::Purpose purpose;
     purpose.trace = "MainForm.ReadAEX";
     purpose.what = "slotkoersen";
-    purpose.request = [site, first, reference, today](const Quotes::SourceDefinition& source) {
-        return Quotes::SeriesSourceRequest(source, site, {first, reference}, today, ListFetchBoundMs);
+    purpose.request = [site, days, today, asked, trusted](const Quotes::SourceDefinition& source) {
+        std::optional<Quotes::FetchRequest> request =
+            Quotes::SeriesSourceRequest(source, site, days, today, ListFetchBoundMs);
+        if (request)
+            request->prepare = [source, asked, days, trusted](const Quotes::FetchResult& fetched) {
+                return std::any(Quotes::ReadSeriesAnswer(source, fetched, asked, days, *trusted));
+            };
+        return request;
     };
     purpose.read = [this, found, asked](const Quotes::SourceDefinition& source,
                                         const Quotes::FetchResult& fetched) {
@@ -173,10 +186,10 @@ Quotes::AnswerUse Session::ReadBackfillAnswer(const Quotes::SourceDefinition& so
                                               const Quotes::FetchResult& fetched, const QDateTime& asked,
                                               BackfillFound& found)
 {
-    History::EntryList stored = m_history;
-    stored.insert(stored.end(), m_unstored.heldBack.begin(), m_unstored.heldBack.end());
-    const Quotes::SeriesAnswer answer =
-        Quotes::ReadSeriesAnswer(source, fetched, asked, History::TrustedValues(stored));
+    const auto* prepared = std::any_cast<Quotes::SeriesAnswer>(&fetched.prepared);
+    if (!prepared)
+        return {false, "niet gelezen"};
+    const Quotes::SeriesAnswer& answer = *prepared;
     if (answer.noRows) {
         // "Nothing for those days" is the whole answer when no weekday up to the reference day
         // lacks its value; otherwise the source has not answered the question.
@@ -361,18 +374,25 @@ void Session::DownloadQuote()
     Quotes::SourceChain::Purpose purpose;
     purpose.trace = "MainForm.DownloadQuote";
     purpose.what = "koers";
-    purpose.request = [site](const Quotes::SourceDefinition& source) {
-        return Quotes::QuoteSourceRequest(source, site, Support::TodayDayNumber(), QuoteFetchBoundMs);
+    // The answer is read on the fetch's thread against the newest trusted value as it is now
+    // (a value far off it is a fault of the source, not a quote).
+    const int day = Support::DayNumber(asked.date());
+    const History::Anchor anchor = History::QuoteAnchor(m_history, m_unstored, m_series.Items(), day);
+    purpose.request = [site, anchor, day](const Quotes::SourceDefinition& source) {
+        std::optional<Quotes::FetchRequest> request =
+            Quotes::QuoteSourceRequest(source, site, day, QuoteFetchBoundMs);
+        if (request)
+            request->prepare = [source, anchor, day](const Quotes::FetchResult& fetched) {
+                return std::any(Quotes::ReadQuoteAnswer(source, fetched, anchor, day));
+            };
+        return request;
     };
-    purpose.read = [this, quote](const Quotes::SourceDefinition& source, const Quotes::FetchResult& fetched) {
-        // A value far off the newest trusted one is a fault of the source, not a quote.
-        const int day = Support::TodayDayNumber();
-        Quotes::AnswerUse use;
-        const Quotes::QuoteReading reading = Quotes::ReadQuoteAnswer(
-            source, fetched, *quote, History::QuoteAnchor(m_history, m_unstored, m_series.Items(), day), day,
-            use.why);
-        use.taken = reading == Quotes::QuoteReading::Read;
-        return use;
+    purpose.read = [quote](const Quotes::SourceDefinition&, const Quotes::FetchResult& fetched) {
+        const auto* answer = std::any_cast<Quotes::QuoteAnswer>(&fetched.prepared);
+        if (!answer)
+            return Quotes::AnswerUse{false, "niet gelezen"};
+        *quote = answer->quote;
+        return Quotes::AnswerUse{answer->reading == Quotes::QuoteReading::Read, answer->why};
     };
     m_quoteChain.Run(m_settings.ReadQuoteSources(), std::move(purpose),
                      [this, quote, asked](const Quotes::SourceChain::Outcome& outcome) {

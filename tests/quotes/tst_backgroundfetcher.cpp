@@ -35,7 +35,8 @@ class TestBackgroundFetcher : public QObject
 {
     Q_OBJECT
 private slots:
-    // Served at once or slowly, the answer arrives on the caller's thread, never inside Fetch.
+    // Served at once or slowly, the answer arrives on the caller's thread, never inside Fetch,
+    // read by the request's prepare on the fetch's thread.
     void answerComesThroughTheEventLoop_data()
     {
         QTest::addColumn<LoopbackReply>("reply");
@@ -54,7 +55,11 @@ private slots:
         int calls = 0;
         FetchResult got;
         QThread* thread = nullptr;
-        const FetchTicket ticket = fetcher.Fetch(Request(server), [&](const FetchResult& result) {
+        FetchRequest request = Request(server);
+        request.prepare = [](const FetchResult& result) {
+            return std::any(std::make_pair(result.body.size(), QThread::currentThread()));
+        };
+        const FetchTicket ticket = fetcher.Fetch(request, [&](const FetchResult& result) {
             ++calls;
             got = result;
             thread = QThread::currentThread();
@@ -65,6 +70,9 @@ private slots:
         QTRY_COMPARE(calls, 1);
         QCOMPARE(thread, QThread::currentThread());
         QTEST(QByteArray::fromStdString(got.body), "body");
+        const auto prepared = std::any_cast<std::pair<std::size_t, QThread*>>(got.prepared);
+        QCOMPARE(prepared.first, got.body.size());
+        QVERIFY(prepared.second != QThread::currentThread());
         QCOMPARE(fetcher.Running(), 0);
         fetcher.Cancel(ticket); // ended: ignored
     }

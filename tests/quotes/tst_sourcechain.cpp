@@ -168,7 +168,9 @@ private slots:
         Quotes::SourceChain chain(fetcher, cooldowns);
         Quotes::SourceChain::Purpose purpose;
         purpose.request = [](const SourceDefinition& source) {
-            return std::optional<Quotes::FetchRequest>(Quotes::FetchRequest{source.name, {}, {}});
+            Quotes::FetchRequest request;
+            request.url = source.name;
+            return std::optional<Quotes::FetchRequest>(request);
         };
         purpose.read = [](const SourceDefinition&, const FetchResult&) {
             return Quotes::AnswerUse{true, ""};

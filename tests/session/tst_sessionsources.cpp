@@ -140,6 +140,14 @@ private slots:
             << all
             << QList<QByteArray>{Fixture("euronext-header-only.csv"), Fixture("yahoo-chart-history.json")}
             << 2 << "yahoo-history" << 0;
+        // 5 January 2026, 09:00 in Amsterdam: a close far before the days asked is no business
+        // of this answer (the stored day stays, below).
+        QTest::newRow("a chart with a close long before the days asked")
+            << "yahoo-history"
+            << QList<QByteArray>{Fixture("yahoo-chart-history.json")
+                                     .replace("\"timestamp\":[", "\"timestamp\":[1767600000,")
+                                     .replace("\"close\":[", "\"close\":[800.0,")}
+            << 1 << "yahoo-history" << 0;
         QTest::newRow("today's close, after 20:00")
             << "list" << QList<QByteArray>{List + "260403:aex-index 933.10\n"} << 1 << "list" << 0;
     }
@@ -178,6 +186,7 @@ private slots:
         // taken as the history's rules take them.
         QVERIFY(rig.Shows(QByteArray::number(Day(2026, 3, 27)) + " - 920,45"));
         QVERIFY(rig.Shows(QByteArray::number(Day(2026, 4, 2)) + " - 931,40"));
+        QVERIFY(rig.Shows(StoredDays(Day(2026, 1, 5), Day(2026, 1, 5), 915).chopped(2)));
         if (answers.last().contains("260403"))
             QVERIFY(rig.Shows(QByteArray::number(Day(2026, 4, 3)) + " - 933,10"));
     }

@@ -10,14 +10,14 @@ namespace {
 
 // Takes the request with `ticket` out of `waiting`; false when it is not there.
 template <typename Queue>
-bool Take(Queue& waiting, Quotes::FetchTicket ticket, Quotes::FetchContinuation* done = nullptr)
+bool Take(Queue& waiting, Quotes::FetchTicket ticket, typename Queue::value_type* taken = nullptr)
 {
     const auto found = std::find_if(waiting.begin(), waiting.end(),
                                     [ticket](const auto& fetch) { return fetch.ticket == ticket; });
     if (found == waiting.end())
         return false;
-    if (done)
-        *done = std::move(found->done);
+    if (taken)
+        *taken = std::move(*found);
     waiting.erase(found);
     return true;
 }
@@ -53,10 +53,10 @@ Quotes::FetchTicket ScriptedFetcher::Fetch(const Quotes::FetchRequest& request,
     m_requests.push_back(request);
     const Quotes::FetchTicket ticket = ++m_lastTicket;
     if (m_holding) {
-        m_held.push_back({ticket, std::move(done)});
+        m_held.push_back({ticket, std::move(done), request.prepare});
         return ticket;
     }
-    m_pending.push_back({ticket, std::move(done)});
+    m_pending.push_back({ticket, std::move(done), request.prepare});
     QMetaObject::invokeMethod(
         &m_context, [this, ticket] { Deliver(ticket); }, Qt::QueuedConnection);
     return ticket;
@@ -64,12 +64,19 @@ Quotes::FetchTicket ScriptedFetcher::Fetch(const Quotes::FetchRequest& request,
 
 void ScriptedFetcher::Deliver(Quotes::FetchTicket ticket)
 {
-    Quotes::FetchContinuation done;
-    if (!Take(m_pending, ticket, &done)) // cancelled meanwhile
+    Waiting fetch;
+    if (!Take(m_pending, ticket, &fetch)) // cancelled meanwhile
         return;
-    const Quotes::FetchResult result = Next();
-    if (done)
-        done(result);
+    Respond(fetch);
+}
+
+void ScriptedFetcher::Respond(Waiting& fetch)
+{
+    Quotes::FetchResult result = Next();
+    if (fetch.prepare)
+        result.prepared = fetch.prepare(result);
+    if (fetch.done)
+        fetch.done(result);
 }
 
 void ScriptedFetcher::Settle()
@@ -88,11 +95,9 @@ bool ScriptedFetcher::Release()
 {
     if (m_held.empty())
         return false;
-    Quotes::FetchContinuation done = std::move(m_held.front().done);
+    Waiting fetch = std::move(m_held.front());
     m_held.pop_front();
-    const Quotes::FetchResult result = Next();
-    if (done)
-        done(result);
+    Respond(fetch);
     return true;
 }
 

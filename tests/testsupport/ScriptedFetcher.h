@@ -1,8 +1,8 @@
 #pragma once
-// A fetcher for tests: answers each request from a script instead of the network, and keeps
-// the requests it was given. Like the program's fetcher it never answers before Fetch returns:
-// an answer comes through the event loop of the thread that asked (Settle delivers those
-// waiting), or, for a request held back, when the test releases it.
+// A fetcher for tests: answers each request from a script instead of the network (read by the
+// request's prepare, on the test's thread), and keeps the requests it was given. Like the program's fetcher
+// it never answers before Fetch returns: an answer comes through the event loop of the thread that asked
+// (Settle delivers those waiting), or, for a request held back, when the test releases it.
 
 #include "quotes/Fetcher.h"
 
@@ -53,8 +53,11 @@ private:
     {
         Quotes::FetchTicket ticket;
         Quotes::FetchContinuation done;
+        std::function<std::any(const Quotes::FetchResult&)> prepare;
     };
     Quotes::FetchResult Next();
+    // The next answer of the script, read by the request's prepare, to its continuation.
+    void Respond(Waiting& fetch);
     void Deliver(Quotes::FetchTicket ticket);
 
     QObject m_context; // answers are posted to it, on the thread that made the fetcher
