@@ -1,6 +1,7 @@
 // The built program on a first start with the shipped starter history, its sources pointed at
 // loopback servers that answer as the exchange's download and the chart endpoint do: the
-// closing days since the starter history ends reach AEX.dat, and so does today's quote.
+// closing days since the starter history ends reach AEX.dat, and so does today's quote; and
+// what lying sources say does not.
 #include "support/Clock.h"
 #include "testsupport/LoopbackServer.h"
 #include "testsupport/TestSupport.h"
@@ -21,11 +22,10 @@ namespace {
 // The starter history's last day, 10 February 2026, closed at 1004,14.
 const QDate StarterEnd(2026, 2, 10);
 
-// A close for every weekday after the starter history up to yesterday, moving gently.
-std::map<int, QString> Closes()
+// A close for every weekday after the starter history up to the day before `today`, moving gently.
+std::map<int, QString> Closes(int today = Support::TodayDayNumber())
 {
     std::map<int, QString> closes;
-    const int today = Support::TodayDayNumber();
     for (int day = Support::DayNumber(StarterEnd) + 1; day < today; ++day)
         if (Support::DateOfDay(day).dayOfWeek() <= Qt::Friday)
             closes[day] = QString::number(1000 + (day % 13) * 1.5, 'f', 2);
@@ -45,13 +45,12 @@ QByteArray Download(const std::map<int, QString>& closes)
     return csv;
 }
 
-QByteArray Chart(double price, double previous)
+QByteArray Chart(double price, double previous, qint64 moment = QDateTime::currentSecsSinceEpoch() - 60)
 {
     return "{\"chart\":{\"result\":[{\"meta\":{\"symbol\":\"^AEX\",\"exchangeTimezoneName\":\"Europe/"
            "Amsterdam\","
            "\"regularMarketPrice\":" +
-           QByteArray::number(price, 'f', 2) +
-           ",\"regularMarketTime\":" + QByteArray::number(QDateTime::currentSecsSinceEpoch() - 60) +
+           QByteArray::number(price, 'f', 2) + ",\"regularMarketTime\":" + QByteArray::number(moment) +
            ",\"chartPreviousClose\":" + QByteArray::number(previous, 'f', 2) + "}}],\"error\":null}}";
 }
 
@@ -84,18 +83,12 @@ private slots:
             ini.setValue("Source-yahoo-chart/Url", chart.Url("/chart"));
         }
         QTemporaryDir folder;
-        QVERIFY(QFile::copy(TestSupport::SourceDir() + "/data/AEX.dat", folder.path() + "/AEX.dat"));
-
         QProcess program;
-        program.setWorkingDirectory(folder.path());
         program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        program.start(TestSupport::ProgramPath(), {});
-        QVERIFY(program.waitForStarted(10000));
+        QVERIFY(Started(program, folder));
         QTRY_COMPARE_WITH_TIMEOUT(chart.RequestCount(), 1, 20000);
         QTest::qWait(500);
-        ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
-        QVERIFY(program.waitForFinished(10000));
-        QCOMPARE(program.exitCode(), 0);
+        QVERIFY(Closed(program));
 
         // The download was asked from the starter history's newest kept day to today or yesterday.
         const QString target = QString::fromLatin1(exchange.Requests().value(0).target);
@@ -142,20 +135,15 @@ private slots:
             ini.setValue("Sources/ClosingPricesSite", site.Url("/"));
         }
         QTemporaryDir folder;
-        QVERIFY(QFile::copy(TestSupport::SourceDir() + "/data/AEX.dat", folder.path() + "/AEX.dat"));
         QProcess program;
         Paced(program, QDateTime(today, QTime(21, 0)), 60);
-        program.setWorkingDirectory(folder.path());
-        program.start(TestSupport::ProgramPath(), {});
-        QVERIFY(program.waitForStarted(10000));
+        QVERIFY(Started(program, folder));
         QTRY_VERIFY_WITH_TIMEOUT(site.RequestCount() > 0, 20000);
         QTest::qWait(1500);
         site.Serve(LoopbackReply::Page(list)); // the requests counted anew
         QTRY_VERIFY_WITH_TIMEOUT(site.RequestCount() > 0, 20000);
         QTest::qWait(500);
-        ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
-        QVERIFY(program.waitForFinished(10000));
-        QCOMPARE(program.exitCode(), 0);
+        QVERIFY(Closed(program));
 
         const std::map<int, QString> written = WrittenHistory();
         for (const auto& [day, close] : closes)
@@ -176,22 +164,85 @@ private slots:
             ini.setValue("Source-yahoo-chart/Url", chart.Url("/chart"));
         }
         QTemporaryDir folder;
-        QVERIFY(QFile::copy(TestSupport::SourceDir() + "/data/AEX.dat", folder.path() + "/AEX.dat"));
         QProcess program;
         Paced(program, QDateTime(QDate(2026, 3, 4), QTime(10, 0)), 240);
-        program.setWorkingDirectory(folder.path());
-        program.start(TestSupport::ProgramPath(), {});
-        QVERIFY(program.waitForStarted(10000));
+        QVERIFY(Started(program, folder));
         QTRY_VERIFY_WITH_TIMEOUT(chart.RequestCount() > 0, 20000);
         QTest::qWait(15000); // an hour
-        ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
-        QVERIFY(program.waitForFinished(10000));
-        QCOMPARE(program.exitCode(), 0);
+        QVERIFY(Closed(program));
         QVERIFY2(chart.RequestCount() >= 2 && chart.RequestCount() <= 3,
                  qPrintable(QString::number(chart.RequestCount())));
     }
 
+    // Sources that lie: nothing they say is written into AEX.dat but the closes a source gave
+    // honestly (the starter history ends 10 February, 302 days before the quotes' day).
+    void lyingSourcesWriteNothingWrong_data()
+    {
+        QTest::addColumn<QDateTime>("clock");
+        QTest::addColumn<QByteArray>("chart");    // the quote source's answer; empty: none asked
+        QTest::addColumn<QByteArray>("download"); // the closes' download; empty: none asked
+        const QDateTime morning(QDate(2026, 12, 9), QTime(10, 0));
+        const qint64 minuteBefore = morning.toSecsSinceEpoch() - 60;
+        QTest::newRow("a quote twenty times the last close, after a long gap")
+            << morning << Chart(20000, 19900, minuteBefore) << QByteArray();
+        QTest::newRow("a quote of long ago")
+            << morning
+            << Chart(1010.5, 1004.14, QDateTime(QDate(2001, 9, 9), QTime(12, 0)).toSecsSinceEpoch())
+            << QByteArray();
+        const QDateTime evening(QDate(2026, 3, 4), QTime(21, 0));
+        QByteArray spliced = Download(Closes(Support::DayNumber(evening.date())));
+        spliced.insert(spliced.size() / 2, QByteArray("\0\0;9", 4));
+        QTest::newRow("a download with zero bytes") << evening << QByteArray() << spliced;
+    }
+    void lyingSourcesWriteNothingWrong()
+    {
+        QFETCH(QDateTime, clock);
+        QFETCH(QByteArray, chart);
+        QFETCH(QByteArray, download);
+        LoopbackServer source;
+        source.Serve(LoopbackReply::Page(chart.isEmpty() ? download : chart));
+        {
+            QSettings ini(TestSupport::IniPath(), QSettings::IniFormat);
+            ini.setValue("Sources/QuoteSources", chart.isEmpty() ? "page" : "yahoo-chart");
+            ini.setValue("Sources/ClosingPricesSources", download.isEmpty() ? "list" : "euronext-csv");
+            ini.setValue("Source-yahoo-chart/Url", source.Url("/chart"));
+            ini.setValue("Source-euronext-csv/Url", source.Url("/csv?start={first:yyyy-MM-dd}"));
+        }
+        QTemporaryDir folder;
+        QProcess program;
+        Paced(program, clock, 1);
+        QVERIFY(Started(program, folder));
+        QTRY_VERIFY_WITH_TIMEOUT(source.RequestCount() > 0, 20000);
+        QTest::qWait(1000);
+        QVERIFY(Closed(program));
+
+        const std::map<int, QString> honest =
+            download.isEmpty() ? std::map<int, QString>{} : Closes(Support::DayNumber(clock.date()));
+        for (const auto& [day, value] : WrittenHistory()) {
+            if (day <= Support::DayNumber(StarterEnd) || value == "0,0")
+                continue;
+            QVERIFY2(honest.count(day) && QString(honest.at(day)).replace('.', ',') == value,
+                     qPrintable(QString("%1 - %2").arg(day).arg(value)));
+        }
+    }
+
 private:
+    // The program in a folder of its own with the shipped starter history.
+    static bool Started(QProcess& program, QTemporaryDir& folder)
+    {
+        if (!QFile::copy(TestSupport::SourceDir() + "/data/AEX.dat", folder.path() + "/AEX.dat"))
+            return false;
+        program.setWorkingDirectory(folder.path());
+        program.start(TestSupport::ProgramPath(), {});
+        return program.waitForStarted(10000);
+    }
+    // Asked to end as a desktop session does, it closes the normal way.
+    static bool Closed(QProcess& program)
+    {
+        ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+        return program.waitForFinished(10000) && program.exitStatus() == QProcess::NormalExit &&
+               program.exitCode() == 0;
+    }
     // The program's clock from `start` on, `speed` times as fast as the real one.
     static void Paced(QProcess& program, const QDateTime& start, int speed)
     {
