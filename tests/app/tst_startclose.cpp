@@ -51,13 +51,23 @@ private slots:
     void signalsCloseNormally_data()
     {
         QTest::addColumn<int>("signal");
-        QTest::newRow("SIGTERM") << int(SIGTERM);
-        QTest::newRow("SIGINT") << int(SIGINT);
-        QTest::newRow("SIGHUP") << int(SIGHUP);
+        QTest::addColumn<QString>("download"); // the closes' source address; empty: the list's
+        QTest::newRow("SIGTERM") << int(SIGTERM) << QString();
+        QTest::newRow("SIGINT") << int(SIGINT) << QString();
+        QTest::newRow("SIGHUP") << int(SIGHUP) << QString();
+        // Such a format once kept the window from showing for a minute, and the signal killed it.
+        QTest::newRow("SIGTERM, an address with a date format of a million letters")
+            << int(SIGTERM) << "http://127.0.0.1:1/?from={first:" + QString(1000000, 'y') + "}";
     }
     void signalsCloseNormally()
     {
         QFETCH(int, signal);
+        QFETCH(QString, download);
+        if (!download.isEmpty()) {
+            QSettings ini(TestSupport::IniPath(), QSettings::IniFormat);
+            ini.setValue("Sources/ClosingPricesSources", "euronext-csv");
+            ini.setValue("Source-euronext-csv/Url", download);
+        }
         QTemporaryDir folder;
         // One day, ten months (301 days) before today.
         const QByteArray starter = QByteArray::number(Support::TodayDayNumber() - 301) + " - 1004,14\r\n";
