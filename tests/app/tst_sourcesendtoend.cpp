@@ -74,14 +74,10 @@ private slots:
         LoopbackServer exchange, chart;
         exchange.Serve(LoopbackReply::Page(Download(closes)));
         chart.Serve(LoopbackReply::Page(Chart(last + 7.24, last)));
-        {
-            QSettings ini(TestSupport::IniPath(), QSettings::IniFormat);
-            ini.setValue("Sources/ClosingPricesSources", "euronext-csv");
-            ini.setValue("Sources/QuoteSources", "yahoo-chart");
-            ini.setValue("Source-euronext-csv/Url",
-                         exchange.Url("/csv?start={first:yyyy-MM-dd}&end={last:yyyy-MM-dd}"));
-            ini.setValue("Source-yahoo-chart/Url", chart.Url("/chart"));
-        }
+        UseSources(
+            "yahoo-chart", "euronext-csv",
+            {{"Source-euronext-csv/Url", exchange.Url("/csv?start={first:yyyy-MM-dd}&end={last:yyyy-MM-dd}")},
+             {"Source-yahoo-chart/Url", chart.Url("/chart")}});
         QTemporaryDir folder;
         QProcess program;
         program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -128,12 +124,7 @@ private slots:
         }
         LoopbackServer site;
         site.Serve(LoopbackReply::Closed());
-        {
-            QSettings ini(TestSupport::IniPath(), QSettings::IniFormat);
-            ini.setValue("Sources/ClosingPricesSources", "list");
-            ini.setValue("Sources/QuoteSources", "page");
-            ini.setValue("Sources/ClosingPricesSite", site.Url("/"));
-        }
+        UseSources("page", "list", {{"Sources/ClosingPricesSite", site.Url("/")}});
         QTemporaryDir folder;
         QProcess program;
         Paced(program, QDateTime(today, QTime(21, 0)), 60);
@@ -157,12 +148,7 @@ private slots:
     {
         LoopbackServer chart;
         chart.Serve(LoopbackReply::Page("Too Many Requests", 429));
-        {
-            QSettings ini(TestSupport::IniPath(), QSettings::IniFormat);
-            ini.setValue("Sources/QuoteSources", "yahoo-chart");
-            ini.setValue("Sources/ClosingPricesSources", "list");
-            ini.setValue("Source-yahoo-chart/Url", chart.Url("/chart"));
-        }
+        UseSources("yahoo-chart", "list", {{"Source-yahoo-chart/Url", chart.Url("/chart")}});
         QTemporaryDir folder;
         QProcess program;
         Paced(program, QDateTime(QDate(2026, 3, 4), QTime(10, 0)), 240);
@@ -201,13 +187,9 @@ private slots:
         QFETCH(QByteArray, download);
         LoopbackServer source;
         source.Serve(LoopbackReply::Page(chart.isEmpty() ? download : chart));
-        {
-            QSettings ini(TestSupport::IniPath(), QSettings::IniFormat);
-            ini.setValue("Sources/QuoteSources", chart.isEmpty() ? "page" : "yahoo-chart");
-            ini.setValue("Sources/ClosingPricesSources", download.isEmpty() ? "list" : "euronext-csv");
-            ini.setValue("Source-yahoo-chart/Url", source.Url("/chart"));
-            ini.setValue("Source-euronext-csv/Url", source.Url("/csv?start={first:yyyy-MM-dd}"));
-        }
+        UseSources(chart.isEmpty() ? "page" : "yahoo-chart", download.isEmpty() ? "list" : "euronext-csv",
+                   {{"Source-yahoo-chart/Url", source.Url("/chart")},
+                    {"Source-euronext-csv/Url", source.Url("/csv?start={first:yyyy-MM-dd}")}});
         QTemporaryDir folder;
         QProcess program;
         Paced(program, clock, 1);
@@ -227,6 +209,15 @@ private slots:
     }
 
 private:
+    // The quote's and the closes' sources, and settings of their own.
+    static void UseSources(const QString& quote, const QString& closes, const QVariantMap& more)
+    {
+        QSettings ini(TestSupport::IniPath(), QSettings::IniFormat);
+        ini.setValue("Sources/QuoteSources", quote);
+        ini.setValue("Sources/ClosingPricesSources", closes);
+        for (auto it = more.begin(); it != more.end(); ++it)
+            ini.setValue(it.key(), it.value());
+    }
     // The program in a folder of its own with the shipped starter history.
     static bool Started(QProcess& program, QTemporaryDir& folder)
     {
