@@ -8,6 +8,9 @@
 #include <QSpinBox>
 #include <QWidget>
 
+// How long the main window's tooltips stay: the handles', the list's, the chart's, the button's.
+inline constexpr int ToolTipMs = 10000;
+
 // Shows its bitmap at its top-left corner; the bitmap is kept in device pixels so that it
 // stays sharp on a hi-DPI screen.
 class TImage : public QWidget

@@ -26,8 +26,6 @@ namespace {
 
 constexpr int TopPanelHeight = 41;
 constexpr int ListPanelWidth = 152;
-constexpr int ChartOffset = 50;
-constexpr int ToolTipMs = 10000;
 // The main window speaks Dutch whatever the user's language.
 QString Dutch(Support::Text text)
 {

@@ -20,7 +20,6 @@ namespace {
 constexpr int PlotMargin = 50; // GrafiekPanel lies 50 pixels inside Panel1 on every side
 constexpr int MarkerLength = 15;
 constexpr int ListToolTipShift = 10;
-constexpr int ToolTipMs = 10000;
 const QColor MarkerColour(255, 0, 0);
 
 // Hands the mouse moves of a widget that has no signal for them (the list's viewport) to a handler.

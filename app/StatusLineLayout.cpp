@@ -2,12 +2,13 @@
 
 #include <algorithm>
 
-std::array<StatusPlace, 3> LayOutStatusLine(const std::array<int, 3>& widths, int centreWidth, int dagenLeft)
+std::array<StatusPlace, 3> LayOutStatusLine(const std::array<int, 3>& widths, int centreWidth,
+                                            int dayCountLeft)
 {
     std::array<int, 3> shown;
     std::transform(widths.begin(), widths.end(), shown.begin(), [](int width) { return std::max(0, width); });
     const int total = shown[0] + shown[1] + shown[2];
-    const int limit = dagenLeft - StatusGapBeforeDagen;
+    const int limit = dayCountLeft - StatusGapBeforeDayCount;
 
     int left = (centreWidth - total) / 2;
     if (left + total > limit)

@@ -10,7 +10,6 @@
 
 namespace {
 const QColor LineColours[TrendLines::LineCount] = {QColor(0, 128, 0), QColor(255, 0, 0), QColor(0, 0, 255)};
-constexpr int ToolTipMs = 10000;
 } // namespace
 
 TrendLines::TrendLines(Session& session, TImage* image, const std::array<TShape*, Chart::HandleCount>& shapes,

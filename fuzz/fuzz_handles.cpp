@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     {
         const WindowSettings window = programSettings.ReadWindow();
         Fuzz::Check(window.top >= 1 && window.left >= 1, "the window's top and left are at least 1");
-        Fuzz::Check(window.dagen >= MinDayCount && window.dagen <= MaxDayCount,
+        Fuzz::Check(window.dayCount >= MinDayCount && window.dayCount <= MaxDayCount,
                     "the day count is within limits");
         Fuzz::Check(window.width <= MaxWindowExtent && window.height <= MaxWindowExtent,
                     "the window is not larger than a screen can show");

@@ -9,7 +9,7 @@
 
 namespace History {
 
-// Kept by the window from loading to closing, beside the history and the shown series.
+// Kept by the session from loading to closing, beside the history and the shown series.
 struct UnstoredDays
 {
     EntryList heldBack; // the file's newest entries, left out of the history at loading

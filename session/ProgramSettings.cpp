@@ -116,9 +116,9 @@ std::vector<Quotes::SourceDefinition> ProgramSettings::ReadSourceList(const QStr
     return sources;
 }
 
-int ClampDayCount(int dagen)
+int ClampDayCount(int dayCount)
 {
-    return std::clamp(dagen, MinDayCount, MaxDayCount);
+    return std::clamp(dayCount, MinDayCount, MaxDayCount);
 }
 
 WindowSettings ProgramSettings::ReadWindow() const
@@ -130,8 +130,8 @@ WindowSettings ProgramSettings::ReadWindow() const
     values.left = std::max(1, ReadInt(*settings, "Left", values.left));
     values.width = std::min(ReadInt(*settings, "Width", values.width), MaxWindowExtent);
     values.height = std::min(ReadInt(*settings, "Height", values.height), MaxWindowExtent);
-    values.dagenStored = settings->contains(QStringLiteral("Dagen"));
-    values.dagen = ClampDayCount(ReadInt(*settings, "Dagen", values.dagen));
+    values.dayCountStored = settings->contains(QStringLiteral("Dagen"));
+    values.dayCount = ClampDayCount(ReadInt(*settings, "Dagen", values.dayCount));
     return values;
 }
 
@@ -143,7 +143,7 @@ bool ProgramSettings::WriteWindow(const WindowSettings& values)
     settings->setValue(QStringLiteral("Left"), values.left);
     settings->setValue(QStringLiteral("Width"), values.width);
     settings->setValue(QStringLiteral("Height"), values.height);
-    settings->setValue(QStringLiteral("Dagen"), values.dagen);
+    settings->setValue(QStringLiteral("Dagen"), values.dayCount);
     settings->endGroup();
     settings->sync();
     if (settings->status() == QSettings::NoError)

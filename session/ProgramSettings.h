@@ -25,8 +25,8 @@ struct WindowSettings
     int left = 1;
     int width = 720;
     int height = 540;
-    int dagen = DefaultDayCount;
-    bool dagenStored = false; // false on a first start: the day count is the default
+    int dayCount = DefaultDayCount;
+    bool dayCountStored = false; // false on a first start: the day count is the default
 };
 
 // The site roots of group "Sources", each a full URL ending in "/".
@@ -38,7 +38,7 @@ struct Sources
 };
 
 // Brings a day count inside the spin box's limits.
-int ClampDayCount(int dagen);
+int ClampDayCount(int dayCount);
 
 class ProgramSettings
 {

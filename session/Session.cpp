@@ -82,8 +82,8 @@ void Session::Start()
     m_created = false;
     m_freshHistoryCopy = false;
     m_window = m_settings.ReadWindow();
-    m_dayCount = m_window.dagen;
-    m_reachBackPending = !m_window.dagenStored;
+    m_dayCount = m_window.dayCount;
+    m_reachBackPending = !m_window.dayCountStored;
     for (int handle = 0; handle < Chart::HandleCount; ++handle) {
         m_handles[handle] = m_settings.ReadHandle(handle);
         m_handleStored[handle] = !m_handles[handle].IsEmpty();
@@ -525,7 +525,7 @@ void Session::StoreWindow(int top, int left, int width, int height)
     values.left = left;
     values.width = width;
     values.height = height;
-    values.dagen = m_dayCount;
+    values.dayCount = m_dayCount;
     m_settings.WriteWindow(values);
     m_settings.WriteMissingSources();
 }

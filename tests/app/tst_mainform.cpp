@@ -189,7 +189,7 @@ private slots:
     void statusLineLayout_data()
     {
         QTest::addColumn<QList<int>>("widths"); // AEXLabel, KoersLabel, TimeLabel
-        QTest::addColumn<int>("dagenLeft");
+        QTest::addColumn<int>("dayCountLeft");
         QTest::addColumn<QList<int>>("places"); // left and width of each
         // 568: the chart panel of a 720 pixels wide window.
         QTest::newRow("fits: centred over the chart panel")
@@ -209,9 +209,9 @@ private slots:
     void statusLineLayout()
     {
         QFETCH(QList<int>, widths);
-        QFETCH(int, dagenLeft);
+        QFETCH(int, dayCountLeft);
         QFETCH(QList<int>, places);
-        const auto laidOut = LayOutStatusLine({widths[0], widths[1], widths[2]}, 568, dagenLeft);
+        const auto laidOut = LayOutStatusLine({widths[0], widths[1], widths[2]}, 568, dayCountLeft);
         QList<int> found;
         for (const StatusPlace& place : laidOut)
             found << place.left << place.width;

@@ -22,7 +22,7 @@ private slots:
     {
         QTest::addColumn<QVariantMap>("stored");
         QTest::addColumn<QList<int>>("read"); // top, left, width, height, day count
-        QTest::addColumn<bool>("dagenStored");
+        QTest::addColumn<bool>("dayCountStored");
         QTest::newRow("nothing stored: the defaults")
             << QVariantMap() << QList<int>{1, 1, 720, 540, 200} << false;
         QTest::newRow("as stored")
@@ -45,18 +45,18 @@ private slots:
     {
         QFETCH(QVariantMap, stored);
         QFETCH(QList<int>, read);
-        QFETCH(bool, dagenStored);
+        QFETCH(bool, dayCountStored);
         TestSupport::StoreDefaults(stored);
         const WindowSettings values = ProgramSettings().ReadWindow();
-        QCOMPARE((QList<int>{values.top, values.left, values.width, values.height, values.dagen}), read);
-        QCOMPARE(values.dagenStored, dagenStored);
+        QCOMPARE((QList<int>{values.top, values.left, values.width, values.height, values.dayCount}), read);
+        QCOMPARE(values.dayCountStored, dayCountStored);
     }
 
     void windowValuesRoundTrip()
     {
         QVERIFY(ProgramSettings().WriteWindow({44, 33, 900, 650, 228, true}));
         const WindowSettings values = ProgramSettings().ReadWindow();
-        QCOMPARE((QList<int>{values.top, values.left, values.width, values.height, values.dagen}),
+        QCOMPARE((QList<int>{values.top, values.left, values.width, values.height, values.dayCount}),
                  (QList<int>{44, 33, 900, 650, 228}));
     }
 

@@ -95,7 +95,7 @@ private slots:
         QVERIFY(TestSupport::WriteFile(TestSupport::DataFolder() + "AEX.dat",
                                        (history.join("\r\n") + "\r\n").toLatin1()));
         WindowSettings window;
-        window.dagen = 35;
+        window.dayCount = 35;
         ProgramSettings().WriteWindow(window);
         QSettings(TestSupport::IniPath(), QSettings::IniFormat).setValue("Sources/QuoteSite", QuoteSite);
     }
