@@ -37,7 +37,7 @@ void TImage::paintEvent(QPaintEvent*)
 
 void TImage::mouseMoveEvent(QMouseEvent* event)
 {
-    emit mouseMoved(event);
+    emit mouseMoved(event->position().toPoint(), event->globalPosition().toPoint());
 }
 
 TShape::TShape(Kind kind, QWidget* parent) : QWidget(parent), m_kind(kind)
@@ -69,19 +69,19 @@ void TShape::paintEvent(QPaintEvent*)
     }
 }
 
-void TShape::mousePressEvent(QMouseEvent* event)
+void TShape::mousePressEvent(QMouseEvent*)
 {
-    emit mousePressed(event);
+    emit mousePressed();
 }
 
-void TShape::mouseReleaseEvent(QMouseEvent* event)
+void TShape::mouseReleaseEvent(QMouseEvent*)
 {
-    emit mouseReleased(event);
+    emit mouseReleased();
 }
 
 void TShape::mouseMoveEvent(QMouseEvent* event)
 {
-    emit mouseMoved(event);
+    emit mouseMoved(event->globalPosition());
 }
 
 TSpinEdit::TSpinEdit(QWidget* parent) : QSpinBox(parent) {}

@@ -25,7 +25,8 @@ public:
     void SizeBitmapToImage();
 
 signals:
-    void mouseMoved(QMouseEvent* event);
+    // The mouse moved over the image: in its client area and on the screen.
+    void mouseMoved(QPoint position, QPoint screenPosition);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -50,9 +51,9 @@ public:
     QColor PenColor() const { return m_pen; }
 
 signals:
-    void mousePressed(QMouseEvent* event);
-    void mouseReleased(QMouseEvent* event);
-    void mouseMoved(QMouseEvent* event);
+    void mousePressed();
+    void mouseReleased();
+    void mouseMoved(QPointF screenPosition);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -68,15 +68,15 @@ void TMainForm::SetUpChart()
         TShape* shape = handles[handle];
         connect(shape, &TShape::mousePressed, this, [this] { ShapeMouseDown(); });
         connect(shape, &TShape::mouseReleased, this, [this] { ShapeMouseUp(); });
-        connect(shape, &TShape::mouseMoved, this, [this, handle](QMouseEvent* event) {
+        connect(shape, &TShape::mouseMoved, this, [this, handle](QPointF screenPosition) {
             void (TMainForm::*const moves[])(const QPointF&) = {
                 &TMainForm::Shape3MouseMove, &TMainForm::Shape4MouseMove, &TMainForm::Shape5MouseMove,
                 &TMainForm::Shape6MouseMove, &TMainForm::Shape7MouseMove, &TMainForm::Shape8MouseMove};
-            (this->*moves[handle])(event->globalPosition());
+            (this->*moves[handle])(screenPosition);
         });
     }
-    connect(Image, &TImage::mouseMoved, this, [this](QMouseEvent* event) {
-        ImageMouseMove(Image, event->position().toPoint(), event->globalPosition().toPoint());
+    connect(Image, &TImage::mouseMoved, this, [this](QPoint position, QPoint screenPosition) {
+        ImageMouseMove(Image, position, screenPosition);
     });
     ListBox->setMouseTracking(true);
     ListBox->viewport()->setMouseTracking(true);
