@@ -59,6 +59,8 @@ enum class Text
     NotSignedEnd, // download name + this
     SignatureOf,  // + download name + SignatureInvalidEnd
     SignatureInvalidEnd,
+    FolderNamed, // + path + FolderRefusedEnd
+    FolderRefusedEnd,
 
     // ---- The About box ----
     AboutCaptionSuffix,  // main window caption + this

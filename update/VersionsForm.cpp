@@ -5,11 +5,11 @@
 #include "support/ScreenPlacement.h"
 #include "update/Gauge.h"
 #include "update/Installer.h"
+#include "update/InstallerFiles.h"
 #include "update/TerminateForm.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -53,11 +53,12 @@ struct TVersionsForm::InstallerDownload
     TVersionsForm* window = nullptr;
     std::function<void(bool ready)> done;
     std::string name;
+    std::string folder;
     std::string path;
     std::string address;
 
     std::mutex lock; // the file and `abandoned`
-    QFile file;
+    Update::Files::File file;
     bool abandoned = false;
 
     // Written by the piece callback, read by the window's thread.
@@ -73,7 +74,7 @@ struct TVersionsForm::InstallerDownload
         const std::lock_guard<std::mutex> guard(lock);
         if (abandoned)
             return false;
-        if (file.write(read.data(), static_cast<qint64>(read.size())) != static_cast<qint64>(read.size())) {
+        if (!file.Write(read.data(), read.size())) {
             writeFailed = true;
             return false;
         }
@@ -94,10 +95,12 @@ struct TVersionsForm::InstallerDownload
     {
         const std::lock_guard<std::mutex> guard(lock);
         abandoned = true;
-        file.close();
+        if (!file.Close())
+            writeFailed = true;
         if (!keep)
-            file.remove();
+            Remove();
     }
+    void Remove() const { Update::Files::Remove(folder, name); }
 };
 
 TVersionsForm::TVersionsForm(Update::VersionsFormSetup setup, QWidget* parent)
@@ -205,6 +208,11 @@ void TVersionsForm::AddSignatureLine(Update::SignatureCheck check)
         AddLine(DownloadName + SayText(Text::NotSignedEnd));
     else
         AddLine(SayText(Text::SignatureOf) + DownloadName + SayText(Text::SignatureInvalidEnd));
+}
+
+void TVersionsForm::AddFolderRefusedLine(const std::string& folder)
+{
+    AddLineText(Say(Text::FolderNamed) + PathFromText(folder) + Say(Text::FolderRefusedEnd));
 }
 
 QStringList TVersionsForm::Lines() const
@@ -372,13 +380,24 @@ void TVersionsForm::DownloadInstaller(const std::string& name, const std::string
         EndDownload(false);
         return;
     }
-    QFile::remove(PathFromText(folder + Update::EarlierInstallerName(ProductName, VersionText)));
-    QFile::remove(PathFromText(folder + name));
-    QDir().mkpath(PathFromText(folder));
+    // A link or anything else in the folder's place would lead the installer elsewhere.
+    const Update::Files::FolderState state = Update::Files::PrepareFolder(folder);
+    if (state != Update::Files::FolderState::Usable) {
+        if (state == Update::Files::FolderState::Refused)
+            AddFolderRefusedLine(folder);
+        else
+            AddWriteFailureLine(folder + name);
+        EndDownload(false);
+        return;
+    }
+    Update::Files::Remove(folder, Update::EarlierInstallerName(ProductName, VersionText));
+    Update::Files::Remove(folder, name);
 
+    download->folder = folder;
     download->path = folder + name;
-    download->file.setFileName(PathFromText(download->path));
-    if (!download->file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    // Only as a new file: whatever took the name after its removal is not written through.
+    download->file = Update::Files::CreateNew(folder, name, Update::Files::Kind::Data);
+    if (!download->file) {
         AddWriteFailureLine(download->path);
         EndDownload(false);
         return;
@@ -437,7 +456,7 @@ void TVersionsForm::InstallerArrived(const DownloadPointer& download, const Quot
     // An incomplete file is never offered as the installer: not whole, an error page, too long,
     // from another host, or not written.
     if (download->writeFailed || fetched.ending != Quotes::FetchEnding::Complete || ReceivedKB < 1) {
-        download->file.remove();
+        download->Remove();
         if (download->writeFailed)
             AddWriteFailureLine(download->path);
         else
@@ -468,9 +487,9 @@ void TVersionsForm::SignatureArrived(const DownloadPointer& download, const Quot
         fetched.ending == Quotes::FetchEnding::Complete || fetched.ending == Quotes::FetchEnding::TooLong;
     const std::string signature = arrived ? fetched.body : std::string();
     const Update::SignatureCheck check =
-        Update::CheckFileSignature(download->file.fileName(), signature, InstallerKey);
+        Update::CheckFileSignature(PathFromText(download->path), signature, InstallerKey);
     if (check != Update::SignatureCheck::Valid) {
-        download->file.remove();
+        download->Remove();
         AddSignatureLine(check);
         EndDownload(false);
         return;

@@ -132,6 +132,7 @@ private:
     void AddLineText(const QString& line);
     void AddWriteFailureLine(const std::string& path);
     void AddSignatureLine(Update::SignatureCheck check);
+    void AddFolderRefusedLine(const std::string& folder);
     void EndCompanionProgram();
 
     struct InstallerDownload;

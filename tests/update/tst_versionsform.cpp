@@ -427,9 +427,9 @@ private slots:
         form.DownloadBtn->click();
         QVERIFY(!form.InstallerReady);
         QCOMPARE(server.RequestCount(), 0);
-        QCOMPARE(form.Lines().last(), QString("Het bestand " + TempFolder() +
-                                              "Koerszicht101.exe kan niet worden "
-                                              "geschreven."));
+        QCOMPARE(form.Lines().last(), QString("De map " + TempFolder() +
+                                              " is geen gewone map (maar bijvoorbeeld een koppeling naar "
+                                              "een andere plaats): er wordt niets gedownload of gestart."));
         QCOMPARE(TestSupport::ReadFile(TestSupport::DataFolder() + "Temp"), QByteArray("in the way"));
     }
 
