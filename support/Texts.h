@@ -59,6 +59,7 @@ enum class Text
     NotSignedEnd, // download name + this
     SignatureOf,  // + download name + SignatureInvalidEnd
     SignatureInvalidEnd,
+    NotNewerEnd, // download name + this
     FolderNamed, // + path + FolderRefusedEnd
     FolderRefusedEnd,
 

@@ -7,10 +7,10 @@
 #include "update/Installer.h"
 #include "update/InstallerFiles.h"
 #include "update/TerminateForm.h"
+#include "update/VerifiedInstaller.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QFile>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -206,6 +206,8 @@ void TVersionsForm::AddSignatureLine(Update::SignatureCheck check)
 {
     if (check == Update::SignatureCheck::Missing)
         AddLine(DownloadName + SayText(Text::NotSignedEnd));
+    else if (check == Update::SignatureCheck::NotNewer)
+        AddLine(DownloadName + SayText(Text::NotNewerEnd));
     else
         AddLine(SayText(Text::SignatureOf) + DownloadName + SayText(Text::SignatureInvalidEnd));
 }
@@ -213,6 +215,11 @@ void TVersionsForm::AddSignatureLine(Update::SignatureCheck check)
 void TVersionsForm::AddFolderRefusedLine(const std::string& folder)
 {
     AddLineText(Say(Text::FolderNamed) + PathFromText(folder) + Say(Text::FolderRefusedEnd));
+}
+
+Update::InstallerExpectation TVersionsForm::Expectation() const
+{
+    return {InstallerKey, ProductName, VersionText};
 }
 
 QStringList TVersionsForm::Lines() const
@@ -486,11 +493,15 @@ void TVersionsForm::SignatureArrived(const DownloadPointer& download, const Quot
     const bool arrived =
         fetched.ending == Quotes::FetchEnding::Complete || fetched.ending == Quotes::FetchEnding::TooLong;
     const std::string signature = arrived ? fetched.body : std::string();
-    const Update::SignatureCheck check =
-        Update::CheckFileSignature(PathFromText(download->path), signature, InstallerKey);
-    if (check != Update::SignatureCheck::Valid) {
+    Update::VerifiedInstaller checked = Update::VerifyInstaller(download->folder, download->name, signature,
+                                                                Expectation(), Update::StartFrom::Installer);
+    checked.held.Close();
+    if (checked.check != Update::SignatureCheck::Valid) {
         download->Remove();
-        AddSignatureLine(check);
+        if (checked.check == Update::SignatureCheck::Unreadable)
+            AddWriteFailureLine(download->path);
+        else
+            AddSignatureLine(checked.check);
         EndDownload(false);
         return;
     }
@@ -525,32 +536,44 @@ void TVersionsForm::StartInstaller()
     AddLine("");
     AddLine(SayText(Text::InstallationOf) + displayName + SayText(Text::InstallationStartingEnd));
 
-    const QString installer = PathFromText(DownloadFolder() + DownloadName);
-    // Checked again: the file may have been changed since its download.
-    if (Update::IsSafeFileName(DownloadName)) {
-        const Update::SignatureCheck check =
-            Update::CheckFileSignature(installer, InstallerSignature, InstallerKey);
-        if (check != Update::SignatureCheck::Valid) {
-            QFile::remove(installer);
-            InstallerReady = false;
-            AddSignatureLine(check);
-            // Back to the offer: a new download may bring a good file.
-            DownloadBtn->show();
-            ExitBtn->setText(Say(Text::DownloadLaterButton));
-            return;
-        }
-    }
-#ifndef Q_OS_WIN
-    QFile::setPermissions(installer, QFile::permissions(installer) | QFile::ReadOwner | QFile::ExeOwner);
-#endif
-    QStringList arguments;
-    for (const std::string& argument : Update::InstallerArguments())
-        arguments.append(FromText(argument));
-    if (!Update::IsSafeFileName(DownloadName) || !StartProgram || !StartProgram(installer, arguments)) {
-        // InstallerReady stays set: the next click tries again with the same file.
+    const std::string folder = DownloadFolder();
+    if (!Update::IsSafeFileName(DownloadName) || folder.empty()) {
         AddLine(SayText(Text::InstallationFailed));
         return;
     }
+    const Update::Files::FolderState state = Update::Files::InspectFolder(folder);
+    // Checked again, and started as checked: the file may have been changed since its download.
+    Update::VerifiedInstaller installer =
+        state == Update::Files::FolderState::Usable
+            ? Update::VerifyInstaller(folder, DownloadName, InstallerSignature, Expectation())
+            : Update::VerifiedInstaller{};
+    if (state == Update::Files::FolderState::Refused ||
+        (installer.check != Update::SignatureCheck::Valid &&
+         installer.check != Update::SignatureCheck::Unreadable)) {
+        if (state == Update::Files::FolderState::Refused) {
+            AddFolderRefusedLine(folder);
+        } else {
+            Update::Files::Remove(folder, DownloadName);
+            AddSignatureLine(installer.check);
+        }
+        InstallerReady = false;
+        // Back to the offer: a new download may bring a good file.
+        DownloadBtn->show();
+        ExitBtn->setText(Say(Text::DownloadLaterButton));
+        return;
+    }
+    QStringList arguments;
+    for (const std::string& argument : Update::InstallerArguments())
+        arguments.append(FromText(argument));
+    const bool started = installer.check == Update::SignatureCheck::Valid && StartProgram &&
+                         StartProgram(PathFromText(installer.program), arguments);
+    if (!started) {
+        // InstallerReady stays set: the next click tries again with the same file.
+        Update::DiscardStart(installer);
+        AddLine(SayText(Text::InstallationFailed));
+        return;
+    }
+    installer.held.Close();
     AddLine(SayText(Text::InstallationOf) + displayName + SayText(Text::InstallationStartedEnd));
     EndCompanionProgram();
     if (QuitProgram)
