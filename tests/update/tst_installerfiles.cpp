@@ -35,6 +35,10 @@ private slots:
     {
         QFETCH(QString, existing);
         QFETCH(bool, created);
+#ifdef Q_OS_WIN
+        if (existing != "file" && !existing.isEmpty())
+            QSKIP("no symbolic links for a user on Windows");
+#endif
         QTemporaryDir root;
         const QString folder = root.filePath(QStringLiteral("Temp/"));
         const QString target = root.filePath(QStringLiteral("target"));
@@ -75,6 +79,10 @@ private slots:
     void folderState()
     {
         QFETCH(QString, inPlace);
+#ifdef Q_OS_WIN
+        if (inPlace == "link")
+            QSKIP("no symbolic links for a user on Windows");
+#endif
         QTemporaryDir root;
         const QString folder = root.filePath(QStringLiteral("data/Temp/"));
         QVERIFY(QDir().mkpath(root.filePath(QStringLiteral("data"))));

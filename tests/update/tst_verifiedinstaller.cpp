@@ -12,8 +12,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <cstdio>
+#ifndef Q_OS_WIN
 #include <sys/stat.h>
+#endif
 
 using Update::SignatureCheck;
 
@@ -69,6 +70,11 @@ private slots:
     {
         QFETCH(Situation, situation);
         QFETCH(SignatureCheck, expected);
+#ifdef Q_OS_WIN
+        if (situation == Situation::FolderIsALink || situation == Situation::InstallerIsALink ||
+            situation == Situation::InstallerIsAPipe)
+            QSKIP("no symbolic links or named pipes for a user on Windows");
+#endif
         const TestSupport::SigningKey key;
         QTemporaryDir root;
         const QString elsewhere = root.filePath(QStringLiteral("elsewhere/"));
@@ -90,7 +96,9 @@ private slots:
             QVERIFY(QDir().mkpath(installer));
             break;
         case Situation::InstallerIsAPipe:
+#ifndef Q_OS_WIN
             QCOMPARE(::mkfifo(QFile::encodeName(installer).constData(), 0600), 0);
+#endif
             break;
         case Situation::InstallerAbsent:
             break;
@@ -112,16 +120,16 @@ private slots:
         }
         if (situation == Situation::SwappedAfterTheCheck) {
             QVERIFY(TestSupport::WriteFile(folder + "other", "#!/bin/sh\nrm -rf ~\n"));
-            QCOMPARE(std::rename(QFile::encodeName(folder + "other").constData(),
-                                 QFile::encodeName(installer).constData()),
-                     0);
+            QVERIFY(QFile::remove(installer) && QFile::rename(folder + "other", installer));
         }
         const QString program = QFile::decodeName(QByteArray::fromStdString(verified.program));
         QCOMPARE(QFileInfo(program).absolutePath(), QFileInfo(installer).absolutePath());
         QVERIFY(program != installer);
         QCOMPARE(TestSupport::ReadFile(program), Installer);
+#ifndef Q_OS_WIN
         QCOMPARE(QFile::permissions(program) & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser),
                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+#endif
         // A start that failed leaves no copy behind; every start has a copy of its own.
         Update::DiscardStart(verified);
         QCOMPARE(Copies(folder), QStringList());

@@ -914,11 +914,17 @@ private slots:
             QCOMPARE(QFileInfo(program).absolutePath() + "/", TempFolder());
             QCOMPARE(arguments, (QStringList{"/SP-", "/silent", "/noicons"}));
         }
+#ifdef Q_OS_WIN
+        QVERIFY(!swapped); // the checked installer is held open: it cannot be renamed over
+#else
         QVERIFY(swapped);
+#endif
         QCOMPARE(startedBytes, (QList<QByteArray>{"#!/bin/sh\n", "#!/bin/sh\n"}));
         QCOMPARE(startedExecutable, (QList<bool>{true, true}));
+#ifndef Q_OS_WIN
         // The copy of the failed start is gone; the other one is the started installer's.
         QCOMPARE(QDir(TempFolder()).entryList({"run-*"}, QDir::Files).size(), 1);
+#endif
     }
 
     void installationLinesInEnglish()
