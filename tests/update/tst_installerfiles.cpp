@@ -72,7 +72,6 @@ private slots:
         QTest::addColumn<QString>("inPlace");
         QTest::addColumn<Update::Files::FolderState>("expected");
         QTest::newRow("missing: made") << QString() << Update::Files::FolderState::Usable;
-        QTest::newRow("a folder") << QStringLiteral("folder") << Update::Files::FolderState::Usable;
         QTest::newRow("a link to a folder") << QStringLiteral("link") << Update::Files::FolderState::Refused;
         QTest::newRow("a file") << QStringLiteral("file") << Update::Files::FolderState::Refused;
     }
@@ -86,8 +85,6 @@ private slots:
         QTemporaryDir root;
         const QString folder = root.filePath(QStringLiteral("data/Temp/"));
         QVERIFY(QDir().mkpath(root.filePath(QStringLiteral("data"))));
-        if (inPlace == "folder")
-            QVERIFY(QDir().mkpath(folder));
         if (inPlace == "link")
             QVERIFY(QFile::link(root.path(), folder.chopped(1)));
         if (inPlace == "file")
