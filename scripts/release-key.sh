@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # The release key: an Ed25519 key pair whose private half signs every installer that is put
-# on the maker site, and whose public half is built into the program (update/ReleaseKey.cpp).
-# The update window starts only an installer whose detached signature (<installer>.sig,
-# 64 bytes, beside it on the site) verifies against that public key.
+# on the maker site, and whose public half is built into the program
+# (update/InstallerSignature.cpp). The update window starts only an installer whose signature
+# file (<installer>.sig beside it on the site) verifies against that public key and names
+# this product, the installer's file name, size and SHA-256, and a version newer than the
+# running one (the file's form: update/InstallerSignature.h).
 #
 #   scripts/release-key.sh new <private key file>        makes a key pair, prints the public key
-#   scripts/release-key.sh public <private key file>     prints the public key for ReleaseKey.cpp
-#   scripts/release-key.sh sign <private key file> <installer>   writes <installer>.sig
+#   scripts/release-key.sh public <private key file>     prints the public key for the program
+#   scripts/release-key.sh sign <private key file> <product> <version> <installer>
+#                                       writes <installer>.sig; the version as 1.01e or 1.01
 #
 # The private key never goes into the repository: the script refuses a path inside it. Keep it
 # off the build machines, with a backup; a lost key means a new program release before the
@@ -15,7 +18,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
 usage() {
-    sed -n '7,9p' "$0" | sed 's/^# *//' >&2
+    sed -n '9,12p' "$0" | sed 's/^# *//' >&2
     exit 2
 }
 
@@ -56,9 +59,30 @@ public)
     print_public "$key"
     ;;
 sign)
-    [ $# -eq 3 ] || usage
-    installer=$3
-    openssl pkeyutl -sign -inkey "$key" -rawin -in "$installer" -out "$installer.sig.new"
+    [ $# -eq 5 ] || usage
+    product=$3 version=$4 installer=$5
+    name=$(basename "$installer")
+    if ! [[ $product =~ ^[!-~]([\ -~]{0,62}[!-~])?$ ]]; then
+        echo "release-key: the product is 1 to 64 printable characters without blanks at either end" >&2
+        exit 2
+    fi
+    if ! [[ $version =~ ^[0-9]\.[0-9]{2}[a-z]?$ ]]; then
+        echo "release-key: the version is written as 1.01e or 1.01" >&2
+        exit 2
+    fi
+    # The version list reads the version from the digits of the installer's name.
+    stem=${name%%.*}
+    if [ "${stem//[^0-9]/}" != "${version:0:1}${version:2:2}" ]; then
+        echo "release-key: the digits of $name do not give version $version" >&2
+        exit 2
+    fi
+    [ -f "$installer" ] || { echo "release-key: $installer is not a file" >&2; exit 1; }
+    lines=$(mktemp)
+    trap 'rm -f "$lines" "$lines.signature" "$installer.sig.new"' EXIT
+    printf 'product %s\nversion %s\nfile %s\nsize %s\nsha256 %s\n' "$product" "$version" "$name" \
+        "$(wc -c <"$installer" | tr -d ' ')" "$(openssl dgst -sha256 -r "$installer" | cut -c1-64)" >"$lines"
+    openssl pkeyutl -sign -inkey "$key" -rawin -in "$lines" -out "$lines.signature"
+    { cat "$lines"; printf 'signature %s\n' "$(od -An -v -tx1 "$lines.signature" | tr -d ' \n')"; } >"$installer.sig.new"
     mv "$installer.sig.new" "$installer.sig"
     echo "signed: $installer.sig"
     ;;

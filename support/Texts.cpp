@@ -73,6 +73,14 @@ constexpr std::array<Entry, TextCount> Catalogue{{
     {Text::SignatureOf, "De handtekening van ", "The signature of "},
     {Text::SignatureInvalidEnd, " klopt niet: het bestand is verwijderd en wordt niet ge\xEFnstalleerd.",
      " is not valid: the file has been deleted and will not be installed."},
+    {Text::NotNewerEnd,
+     " is niet nieuwer dan uw versie: het bestand is verwijderd en wordt niet ge\xEFnstalleerd.",
+     " is not newer than your version: the file has been deleted and will not be installed."},
+    {Text::FolderNamed, "De map ", "The folder "},
+    {Text::FolderRefusedEnd,
+     " is geen gewone map (maar bijvoorbeeld een koppeling naar een andere plaats): er wordt niets "
+     "gedownload of gestart.",
+     " is not a plain folder (it may be a link to another place): nothing is downloaded or started."},
 
     {Text::AboutCaptionSuffix, " - Informatie", " - Information"},
     {Text::AuthorCaptionSuffix, " - Auteur", " - Author"},

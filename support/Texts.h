@@ -59,6 +59,9 @@ enum class Text
     NotSignedEnd, // download name + this
     SignatureOf,  // + download name + SignatureInvalidEnd
     SignatureInvalidEnd,
+    NotNewerEnd, // download name + this
+    FolderNamed, // + path + FolderRefusedEnd
+    FolderRefusedEnd,
 
     // ---- The About box ----
     AboutCaptionSuffix,  // main window caption + this

@@ -5,12 +5,12 @@
 #include "support/ScreenPlacement.h"
 #include "update/Gauge.h"
 #include "update/Installer.h"
+#include "update/InstallerFiles.h"
 #include "update/TerminateForm.h"
+#include "update/VerifiedInstaller.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -53,11 +53,12 @@ struct TVersionsForm::InstallerDownload
     TVersionsForm* window = nullptr;
     std::function<void(bool ready)> done;
     std::string name;
+    std::string folder;
     std::string path;
     std::string address;
 
     std::mutex lock; // the file and `abandoned`
-    QFile file;
+    Update::Files::File file;
     bool abandoned = false;
 
     // Written by the piece callback, read by the window's thread.
@@ -73,7 +74,7 @@ struct TVersionsForm::InstallerDownload
         const std::lock_guard<std::mutex> guard(lock);
         if (abandoned)
             return false;
-        if (file.write(read.data(), static_cast<qint64>(read.size())) != static_cast<qint64>(read.size())) {
+        if (!file.Write(read.data(), read.size())) {
             writeFailed = true;
             return false;
         }
@@ -94,10 +95,12 @@ struct TVersionsForm::InstallerDownload
     {
         const std::lock_guard<std::mutex> guard(lock);
         abandoned = true;
-        file.close();
+        if (!file.Close())
+            writeFailed = true;
         if (!keep)
-            file.remove();
+            Remove();
     }
+    void Remove() const { Update::Files::Remove(folder, name); }
 };
 
 TVersionsForm::TVersionsForm(Update::VersionsFormSetup setup, QWidget* parent)
@@ -203,8 +206,20 @@ void TVersionsForm::AddSignatureLine(Update::SignatureCheck check)
 {
     if (check == Update::SignatureCheck::Missing)
         AddLine(DownloadName + SayText(Text::NotSignedEnd));
+    else if (check == Update::SignatureCheck::NotNewer)
+        AddLine(DownloadName + SayText(Text::NotNewerEnd));
     else
         AddLine(SayText(Text::SignatureOf) + DownloadName + SayText(Text::SignatureInvalidEnd));
+}
+
+void TVersionsForm::AddFolderRefusedLine(const std::string& folder)
+{
+    AddLineText(Say(Text::FolderNamed) + PathFromText(folder) + Say(Text::FolderRefusedEnd));
+}
+
+Update::InstallerExpectation TVersionsForm::Expectation() const
+{
+    return {InstallerKey, ProductName, VersionText};
 }
 
 QStringList TVersionsForm::Lines() const
@@ -372,13 +387,24 @@ void TVersionsForm::DownloadInstaller(const std::string& name, const std::string
         EndDownload(false);
         return;
     }
-    QFile::remove(PathFromText(folder + Update::EarlierInstallerName(ProductName, VersionText)));
-    QFile::remove(PathFromText(folder + name));
-    QDir().mkpath(PathFromText(folder));
+    // A link or anything else in the folder's place would lead the installer elsewhere.
+    const Update::Files::FolderState state = Update::Files::PrepareFolder(folder);
+    if (state != Update::Files::FolderState::Usable) {
+        if (state == Update::Files::FolderState::Refused)
+            AddFolderRefusedLine(folder);
+        else
+            AddWriteFailureLine(folder + name);
+        EndDownload(false);
+        return;
+    }
+    Update::Files::Remove(folder, Update::EarlierInstallerName(ProductName, VersionText));
+    Update::Files::Remove(folder, name);
 
+    download->folder = folder;
     download->path = folder + name;
-    download->file.setFileName(PathFromText(download->path));
-    if (!download->file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    // Only as a new file: whatever took the name after its removal is not written through.
+    download->file = Update::Files::CreateNew(folder, name, Update::Files::Kind::Data);
+    if (!download->file) {
         AddWriteFailureLine(download->path);
         EndDownload(false);
         return;
@@ -437,7 +463,7 @@ void TVersionsForm::InstallerArrived(const DownloadPointer& download, const Quot
     // An incomplete file is never offered as the installer: not whole, an error page, too long,
     // from another host, or not written.
     if (download->writeFailed || fetched.ending != Quotes::FetchEnding::Complete || ReceivedKB < 1) {
-        download->file.remove();
+        download->Remove();
         if (download->writeFailed)
             AddWriteFailureLine(download->path);
         else
@@ -467,11 +493,15 @@ void TVersionsForm::SignatureArrived(const DownloadPointer& download, const Quot
     const bool arrived =
         fetched.ending == Quotes::FetchEnding::Complete || fetched.ending == Quotes::FetchEnding::TooLong;
     const std::string signature = arrived ? fetched.body : std::string();
-    const Update::SignatureCheck check =
-        Update::CheckFileSignature(download->file.fileName(), signature, InstallerKey);
-    if (check != Update::SignatureCheck::Valid) {
-        download->file.remove();
-        AddSignatureLine(check);
+    Update::VerifiedInstaller checked = Update::VerifyInstaller(download->folder, download->name, signature,
+                                                                Expectation(), Update::StartFrom::Installer);
+    checked.held.Close();
+    if (checked.check != Update::SignatureCheck::Valid) {
+        download->Remove();
+        if (checked.check == Update::SignatureCheck::Unreadable)
+            AddWriteFailureLine(download->path);
+        else
+            AddSignatureLine(checked.check);
         EndDownload(false);
         return;
     }
@@ -506,32 +536,44 @@ void TVersionsForm::StartInstaller()
     AddLine("");
     AddLine(SayText(Text::InstallationOf) + displayName + SayText(Text::InstallationStartingEnd));
 
-    const QString installer = PathFromText(DownloadFolder() + DownloadName);
-    // Checked again: the file may have been changed since its download.
-    if (Update::IsSafeFileName(DownloadName)) {
-        const Update::SignatureCheck check =
-            Update::CheckFileSignature(installer, InstallerSignature, InstallerKey);
-        if (check != Update::SignatureCheck::Valid) {
-            QFile::remove(installer);
-            InstallerReady = false;
-            AddSignatureLine(check);
-            // Back to the offer: a new download may bring a good file.
-            DownloadBtn->show();
-            ExitBtn->setText(Say(Text::DownloadLaterButton));
-            return;
-        }
-    }
-#ifndef Q_OS_WIN
-    QFile::setPermissions(installer, QFile::permissions(installer) | QFile::ReadOwner | QFile::ExeOwner);
-#endif
-    QStringList arguments;
-    for (const std::string& argument : Update::InstallerArguments())
-        arguments.append(FromText(argument));
-    if (!Update::IsSafeFileName(DownloadName) || !StartProgram || !StartProgram(installer, arguments)) {
-        // InstallerReady stays set: the next click tries again with the same file.
+    const std::string folder = DownloadFolder();
+    if (!Update::IsSafeFileName(DownloadName) || folder.empty()) {
         AddLine(SayText(Text::InstallationFailed));
         return;
     }
+    const Update::Files::FolderState state = Update::Files::InspectFolder(folder);
+    // Checked again, and started as checked: the file may have been changed since its download.
+    Update::VerifiedInstaller installer =
+        state == Update::Files::FolderState::Usable
+            ? Update::VerifyInstaller(folder, DownloadName, InstallerSignature, Expectation())
+            : Update::VerifiedInstaller{};
+    if (state == Update::Files::FolderState::Refused ||
+        (installer.check != Update::SignatureCheck::Valid &&
+         installer.check != Update::SignatureCheck::Unreadable)) {
+        if (state == Update::Files::FolderState::Refused) {
+            AddFolderRefusedLine(folder);
+        } else {
+            Update::Files::Remove(folder, DownloadName);
+            AddSignatureLine(installer.check);
+        }
+        InstallerReady = false;
+        // Back to the offer: a new download may bring a good file.
+        DownloadBtn->show();
+        ExitBtn->setText(Say(Text::DownloadLaterButton));
+        return;
+    }
+    QStringList arguments;
+    for (const std::string& argument : Update::InstallerArguments())
+        arguments.append(FromText(argument));
+    const bool started = installer.check == Update::SignatureCheck::Valid && StartProgram &&
+                         StartProgram(PathFromText(installer.program), arguments);
+    if (!started) {
+        // InstallerReady stays set: the next click tries again with the same file.
+        Update::DiscardStart(installer);
+        AddLine(SayText(Text::InstallationFailed));
+        return;
+    }
+    installer.held.Close();
     AddLine(SayText(Text::InstallationOf) + displayName + SayText(Text::InstallationStartedEnd));
     EndCompanionProgram();
     if (QuitProgram)

@@ -69,13 +69,15 @@ public:
     std::int32_t DownloadSizeKB = 0;
     std::int32_t ReceivedKB = 0;
     bool InstallerReady = false;
-    // The downloaded installer's signature, checked again right before the start.
+    // The downloaded installer's signature file, checked again right before the start.
     std::string InstallerSignature;
     // The key an installer's signature must verify against; tests put a key of their own here.
     Update::PublicKey InstallerKey = Update::ReleaseKey;
     std::string StartFolder; // the current directory at start-up, with a final separator
 
     // ---- Seams: the start of a program, the quit ----
+    // Starts the checked installer: on Linux a copy of the checked bytes, on Windows the file
+    // itself, held open with writes denied until this returns.
     std::function<bool(const QString& program, const QStringList& arguments)> StartProgram;
     std::function<void()> QuitProgram;
     std::function<bool()> MainWindowOpen;
@@ -132,6 +134,8 @@ private:
     void AddLineText(const QString& line);
     void AddWriteFailureLine(const std::string& path);
     void AddSignatureLine(Update::SignatureCheck check);
+    void AddFolderRefusedLine(const std::string& folder);
+    Update::InstallerExpectation Expectation() const;
     void EndCompanionProgram();
 
     struct InstallerDownload;

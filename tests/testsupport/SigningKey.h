@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QtGlobal>
 #include <array>
+#include <string>
 
 #include <sodium.h>
 
@@ -31,6 +32,17 @@ struct SigningKey
                              reinterpret_cast<const unsigned char*>(content.constData()),
                              static_cast<unsigned long long>(content.size()), secretKey.data());
         return signature;
+    }
+    // The signature file of an installer `name` with `content`, as the release script writes it.
+    QByteArray SignatureFile(const std::string& name, const std::string& version, const QByteArray& content,
+                             const std::string& product = "Koerszicht") const
+    {
+        Update::InstallerDigest digest;
+        digest.Add({content.constData(), static_cast<std::size_t>(content.size())});
+        const Update::ReleaseManifest manifest{product, version, name,
+                                               static_cast<std::uint64_t>(content.size()), digest.Hex()};
+        return QByteArray::fromStdString(Update::SignatureFile(
+            manifest, Sign(QByteArray::fromStdString(Update::SignedLines(manifest))).toStdString()));
     }
 };
 

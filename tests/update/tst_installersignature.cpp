@@ -1,7 +1,8 @@
-// The installer's detached signature: what verifies and what does not, for bytes and files,
-// and the release-key script's key pair and signature read back by the program.
+// The installer's signature file: what verifies and what does not, and the release-key
+// script's key pair and signature file read back by the program.
 
 #include "testsupport/SigningKey.h"
+#include "testsupport/TestSupport.h"
 #include "update/InstallerSignature.h"
 
 #include <QDir>
@@ -70,71 +71,79 @@ class TestInstallerSignature : public QObject
     Q_OBJECT
 
 private slots:
-    void bytes_data()
+    void signatureFile_data()
     {
         const SigningKey release;
         const SigningKey other;
         const QByteArray installer = QByteArray("MZ installer ") + QByteArray(5000, 'x');
-        const QByteArray good = release.Sign(installer);
+        const std::string name = "Koerszicht101.exe";
+        const QByteArray good = release.SignatureFile(name, "1.01e", installer);
+        const auto changed = [&](const char* from, const char* to) {
+            return QByteArray(good).replace(from, to);
+        };
 
+        QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QByteArray>("signature");
-        QTest::addColumn<QByteArray>("key");
+        QTest::addColumn<QByteArray>("name");
         QTest::addColumn<SignatureCheck>("expected");
-        const QByteArray releaseKey(reinterpret_cast<const char*>(release.publicKey.data()), 32);
-        const QByteArray otherKey(reinterpret_cast<const char*>(other.publicKey.data()), 32);
-        QTest::newRow("signed with the key") << installer << good << releaseKey << SignatureCheck::Valid;
-        QTest::newRow("empty file signed")
-            << QByteArray() << release.Sign({}) << releaseKey << SignatureCheck::Valid;
-        QTest::newRow("no signature") << installer << QByteArray() << releaseKey << SignatureCheck::Missing;
-        QTest::newRow("one byte short")
-            << installer << good.left(63) << releaseKey << SignatureCheck::Malformed;
-        QTest::newRow("one byte more") << installer << good + '\n' << releaseKey << SignatureCheck::Malformed;
-        QTest::newRow("text instead of bytes")
-            << installer << good.toHex() << releaseKey << SignatureCheck::Malformed;
+        const QByteArray ours = QByteArray::fromStdString(name);
+        QTest::newRow("signed for this installer") << good << installer << ours << SignatureCheck::Valid;
+        QTest::newRow("empty installer signed")
+            << release.SignatureFile(name, "1.01", {}) << QByteArray() << ours << SignatureCheck::Valid;
+        QTest::newRow("no signature file") << QByteArray() << installer << ours << SignatureCheck::Missing;
         QTest::newRow("signed with another key")
-            << installer << other.Sign(installer) << releaseKey << SignatureCheck::Invalid;
-        QTest::newRow("checked against another key")
-            << installer << good << otherKey << SignatureCheck::Invalid;
-        QTest::newRow("one bit of the file changed")
-            << Flipped(installer, 4000) << good << releaseKey << SignatureCheck::Invalid;
-        QTest::newRow("one bit of the signature changed")
-            << installer << Flipped(good, 10) << releaseKey << SignatureCheck::Invalid;
-        QTest::newRow("file cut short")
-            << installer.left(4999) << good << releaseKey << SignatureCheck::Invalid;
-        QTest::newRow("zeros") << installer << QByteArray(64, '\0') << releaseKey << SignatureCheck::Invalid;
+            << other.SignatureFile(name, "1.01e", installer) << installer << ours << SignatureCheck::Invalid;
+        QTest::newRow("a signed line changed")
+            << changed("1.01e", "1.02e") << installer << ours << SignatureCheck::Invalid;
+        QTest::newRow("one digit of the signature changed")
+            << QByteArray(good).replace(good.size() - 3, 1, good.at(good.size() - 3) == '0' ? "1" : "0")
+            << installer << ours << SignatureCheck::Invalid;
+        QTest::newRow("another product") << release.SignatureFile(name, "1.01e", installer, "Beursklok")
+                                         << installer << ours << SignatureCheck::OtherProduct;
+        // An old installer and its signature put up under the name of a newer one.
+        QTest::newRow("signed for another name")
+            << release.SignatureFile("Koerszicht100.exe", "1.00c", installer) << installer
+            << QByteArray("Koerszicht102.exe") << SignatureCheck::OtherFile;
+        QTest::newRow("the running version") << release.SignatureFile(name, "1.00d", installer) << installer
+                                             << ours << SignatureCheck::NotNewer;
+        QTest::newRow("an older version") << release.SignatureFile(name, "0.99z", installer) << installer
+                                          << ours << SignatureCheck::NotNewer;
+        QTest::newRow("one byte more than signed")
+            << good << installer + 'x' << ours << SignatureCheck::OtherContent;
+        QTest::newRow("one bit of the installer changed")
+            << good << Flipped(installer, 4000) << ours << SignatureCheck::OtherContent;
+        QTest::newRow("cut after the digest")
+            << good.left(good.indexOf("signature")) << installer << ours << SignatureCheck::Malformed;
+        QTest::newRow("no final line feed")
+            << good.chopped(1) << installer << ours << SignatureCheck::Malformed;
+        QTest::newRow("a line after the signature") << good + "x\n"
+                                                    << installer << ours << SignatureCheck::Malformed;
+        QTest::newRow("carriage returns")
+            << QByteArray(good).replace("\n", "\r\n") << installer << ours << SignatureCheck::Malformed;
+        QTest::newRow("keys in another order")
+            << changed("product Koerszicht\nversion 1.01e", "version 1.01e\nproduct Koerszicht") << installer
+            << ours << SignatureCheck::Malformed;
+        QTest::newRow("version without its point")
+            << changed("1.01e", "101e") << installer << ours << SignatureCheck::Malformed;
+        QTest::newRow("a path for a name")
+            << release.SignatureFile("../Koerszicht101.exe", "1.01e", installer) << installer
+            << QByteArray("../Koerszicht101.exe") << SignatureCheck::Malformed;
+        const std::string longName = std::string(900, 'k') + "101.exe";
+        QTest::newRow("longer than a signature file may be")
+            << release.SignatureFile(longName, "1.01e", installer) << installer
+            << QByteArray::fromStdString(longName) << SignatureCheck::Malformed;
+        QTest::newRow("the bare signature of the installer")
+            << release.Sign(installer) << installer << ours << SignatureCheck::Malformed;
+
+        m_key = release.publicKey;
     }
-    void bytes()
+    void signatureFile()
     {
+        QFETCH(QByteArray, file);
         QFETCH(QByteArray, content);
-        QFETCH(QByteArray, signature);
-        QFETCH(QByteArray, key);
-        PublicKey publicKey{};
-        std::copy_n(reinterpret_cast<const unsigned char*>(key.constData()), publicKey.size(),
-                    publicKey.begin());
-        QTEST(Update::CheckSignature(View(content), View(signature), publicKey), "expected");
-
-        // The same bytes as a file.
-        QTemporaryDir folder;
-        const QString path = folder.filePath(QStringLiteral("Koerszicht101.exe"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QCOMPARE(file.write(content), content.size());
-        file.close();
-        QTEST(Update::CheckFileSignature(path, View(signature), publicKey), "expected");
-    }
-
-    void unreadableFile()
-    {
-        const SigningKey release;
-        const QByteArray signature = release.Sign({});
-        QTemporaryDir folder;
-        QCOMPARE(Update::CheckFileSignature(folder.filePath(QStringLiteral("absent.exe")), View(signature),
-                                            release.publicKey),
-                 SignatureCheck::Invalid);
-        // A folder of that name is no file either.
-        QCOMPARE(Update::CheckFileSignature(folder.path(), View(signature), release.publicKey),
-                 SignatureCheck::Invalid);
+        QFETCH(QByteArray, name);
+        const Update::InstallerExpectation expected{m_key, "Koerszicht", "versie 1.00d"};
+        QTEST(Update::CheckInstallerBytes(View(file), View(name), View(content), expected), "expected");
     }
 
     void signatureName()
@@ -157,16 +166,17 @@ private slots:
         QCOMPARE(QFile::permissions(key) & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
 
         const QString installer = folder.filePath(QStringLiteral("Koerszicht101.exe"));
-        QFile file(installer);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(QByteArray(100000, 'k'));
-        file.close();
-        QVERIFY(!RunScript({QStringLiteral("sign"), key, installer}).isNull());
-        QFile signatureFile(installer + QStringLiteral(".sig"));
-        QVERIFY(signatureFile.open(QIODevice::ReadOnly));
-        const QByteArray signature = signatureFile.readAll();
-        QCOMPARE(Update::CheckFileSignature(installer, View(signature), publicKey), SignatureCheck::Valid);
-        QCOMPARE(Update::CheckFileSignature(installer, View(signature), Update::ReleaseKey),
+        const QByteArray content = QByteArray(100000, 'k') + QByteArray("\0\n\r", 3);
+        QVERIFY(TestSupport::WriteFile(installer, content));
+        QVERIFY(!RunScript({QStringLiteral("sign"), key, QStringLiteral("Koerszicht"),
+                            QStringLiteral("1.01e"), installer})
+                     .isNull());
+        const QByteArray signature = TestSupport::ReadFile(installer + QStringLiteral(".sig"));
+        const Update::InstallerExpectation expected{publicKey, "Koerszicht", "versie 1.00d"};
+        QCOMPARE(Update::CheckInstallerBytes(View(signature), "Koerszicht101.exe", View(content), expected),
+                 SignatureCheck::Valid);
+        QCOMPARE(Update::CheckInstallerBytes(View(signature), "Koerszicht101.exe", View(content),
+                                             {Update::ReleaseKey, "Koerszicht", "versie 1.00d"}),
                  SignatureCheck::Invalid);
 
         // A key is never overwritten, and never made inside the repository.
@@ -179,6 +189,9 @@ private slots:
         QCOMPARE(exitCode, 1);
         QVERIFY(!QFile::exists(inside));
     }
+
+private:
+    PublicKey m_key{};
 };
 
 QTEST_GUILESS_MAIN(TestInstallerSignature)

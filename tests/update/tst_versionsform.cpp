@@ -24,6 +24,7 @@
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 
 using TestSupport::LoopbackReply;
@@ -43,10 +44,16 @@ const SigningKey& Key()
     return key;
 }
 
-// The installer, then its signature.
-QList<LoopbackReply> Signed(const QByteArray& installer)
+// The signature file of `installer` as the maker site serves it for version 1.01e.
+QByteArray SignatureOf(const QByteArray& installer, const std::string& name = "Koerszicht101.exe")
 {
-    return {LoopbackReply::Page(installer), LoopbackReply::Page(Key().Sign(installer))};
+    return Key().SignatureFile(name, "1.01e", installer);
+}
+
+// The installer, then its signature file.
+QList<LoopbackReply> Signed(const QByteArray& installer, const std::string& name = "Koerszicht101.exe")
+{
+    return {LoopbackReply::Page(installer), LoopbackReply::Page(SignatureOf(installer, name))};
 }
 
 // The window as the program's start makes it, in `language`, over this test's data folder.
@@ -107,7 +114,7 @@ void PlaceInstaller(TVersionsForm& form, const std::string& name, const QByteArr
     QVERIFY(TestSupport::WriteFile(TempFolder() + QString::fromStdString(name), content));
     form.DownloadName = name;
     form.InstallerKey = Key().publicKey;
-    form.InstallerSignature = Key().Sign(content).toStdString();
+    form.InstallerSignature = SignatureOf(content, name).toStdString();
     form.InstallerReady = true;
 }
 } // namespace
@@ -379,7 +386,7 @@ private slots:
     void addressOfTheInstaller()
     {
         LoopbackServer server;
-        server.Script(Signed(Body(3000)));
+        server.Script(Signed(Body(3000), "Koerszicht 101#b?.exe"));
         TVersionsForm form(Setup());
         PrepareDownload(form, server, 3, "Koerszicht 101#b?.exe");
         form.DownloadBtn->click();
@@ -427,9 +434,9 @@ private slots:
         form.DownloadBtn->click();
         QVERIFY(!form.InstallerReady);
         QCOMPARE(server.RequestCount(), 0);
-        QCOMPARE(form.Lines().last(), QString("Het bestand " + TempFolder() +
-                                              "Koerszicht101.exe kan niet worden "
-                                              "geschreven."));
+        QCOMPARE(form.Lines().last(), QString("De map " + TempFolder() +
+                                              " is geen gewone map (maar bijvoorbeeld een koppeling naar "
+                                              "een andere plaats): er wordt niets gedownload of gestart."));
         QCOMPARE(TestSupport::ReadFile(TestSupport::DataFolder() + "Temp"), QByteArray("in the way"));
     }
 
@@ -438,7 +445,8 @@ private slots:
         // A second click on the download button while the download runs starts nothing.
         LoopbackServer server;
         const QByteArray body = Body(200 * 1024);
-        server.Script({LoopbackReply::Trickling(body, 10, 16 * 1024), LoopbackReply::Page(Key().Sign(body))});
+        server.Script(
+            {LoopbackReply::Trickling(body, 10, 16 * 1024), LoopbackReply::Page(SignatureOf(body))});
         Quotes::BackgroundFetcher fetcher;
         TVersionsForm form(Setup(fetcher));
         PrepareDownload(form, server, 200);
@@ -581,7 +589,7 @@ private slots:
         // runs, and ends where a download on the window's own thread ends.
         LoopbackServer server;
         const QByteArray body = Body(64 * 1024);
-        server.Script({LoopbackReply::Trickling(body, 10, 2048), LoopbackReply::Page(Key().Sign(body))});
+        server.Script({LoopbackReply::Trickling(body, 10, 2048), LoopbackReply::Page(SignatureOf(body))});
         Quotes::BackgroundFetcher fetcher;
         TVersionsForm form(Setup(fetcher));
         PrepareDownload(form, server, 64);
@@ -655,7 +663,7 @@ private slots:
         ScriptedFetcher fetcher;
         fetcher.SetHolding(true);
         fetcher.Answer(std::string(), Quotes::FetchEnding::Complete);
-        fetcher.Answer(Key().Sign(installer).toStdString());
+        fetcher.Answer(SignatureOf(installer).toStdString());
         auto form = std::make_unique<TVersionsForm>(Setup(fetcher));
         form->DownloadName = "Koerszicht101.exe";
         form->DownloadBase = "http://maker.test/files/";
@@ -741,12 +749,14 @@ private slots:
         QTest::addColumn<int>("requests");
 
         const QByteArray installer = Body(5 * 1024);
-        const QByteArray good = Key().Sign(installer);
+        const QByteArray good = SignatureOf(installer);
         const SigningKey other;
         const QString failed = QStringLiteral("Het downloaden van Koerszicht101.exe is mislukt.");
         const QString unsigned_ = QStringLiteral(
             "Koerszicht101.exe is niet ondertekend: het bestand is verwijderd en wordt niet geïnstalleerd.");
         const QString bad = QStringLiteral("De handtekening van Koerszicht101.exe klopt niet: het bestand is "
+                                           "verwijderd en wordt niet geïnstalleerd.");
+        const QString old = QStringLiteral("Koerszicht101.exe is niet nieuwer dan uw versie: het bestand is "
                                            "verwijderd en wordt niet geïnstalleerd.");
         const auto page = [](const QByteArray& body, int status = 200) {
             return LoopbackReply::Page(body, status);
@@ -771,14 +781,18 @@ private slots:
             << QList{page(installer), LoopbackReply::CutShortAfter(good, 40)} << 5 << unsigned_ << 2;
         QTest::newRow("signature from another host")
             << QList{page(installer), LoopbackReply::Redirect(elsewhere)} << 5 << unsigned_ << 2;
-        QTest::newRow("signature one byte short")
-            << QList{page(installer), page(good.left(63))} << 5 << bad << 2;
+        QTest::newRow("signature file one byte short")
+            << QList{page(installer), page(good.chopped(1))} << 5 << bad << 2;
         QTest::newRow("page instead of a signature")
             << QList{page(installer), page(Body(3000))} << 5 << bad << 2;
         QTest::newRow("signed with another key")
-            << QList{page(installer), page(other.Sign(installer))} << 5 << bad << 2;
+            << QList{page(installer), page(other.SignatureFile("Koerszicht101.exe", "1.01e", installer))} << 5
+            << bad << 2;
         QTest::newRow("signature of another file")
-            << QList{page(installer), page(Key().Sign(installer.left(5000)))} << 5 << bad << 2;
+            << QList{page(installer), page(SignatureOf(installer.left(5000)))} << 5 << bad << 2;
+        QTest::newRow("the running version's installer under a newer name")
+            << QList{page(installer), page(Key().SignatureFile("Koerszicht101.exe", "1.00d", installer))} << 5
+            << old << 2;
     }
     void untrustedDownloads()
     {
@@ -866,10 +880,19 @@ private slots:
     {
         TVersionsForm form(Setup());
         PlaceInstaller(form, "Koerszicht101.exe", "#!/bin/sh\n");
+        QList<QByteArray> startedBytes;
+        QList<bool> startedExecutable;
+        bool swapped = false;
         QList<QPair<QString, QStringList>> started;
         bool startWorks = false;
         form.StartProgram = [&](const QString& program, const QStringList& arguments) {
             started.append({program, arguments});
+            // Another file takes the installer's name after the check: the start is not affected.
+            swapped = startWorks && TestSupport::WriteFile(TempFolder() + "other", "#!/bin/sh\nrm -rf ~\n") &&
+                      std::rename(QFile::encodeName(TempFolder() + "other").constData(),
+                                  QFile::encodeName(TempFolder() + "Koerszicht101.exe").constData()) == 0;
+            startedBytes.append(TestSupport::ReadFile(program));
+            startedExecutable.append(QFileInfo(program).isExecutable());
             return startWorks;
         };
         int quits = 0;
@@ -888,10 +911,20 @@ private slots:
         QCOMPARE(quits, 1);
         QCOMPARE(started.size(), 2);
         for (const auto& [program, arguments] : started) {
-            QCOMPARE(program, TempFolder() + "Koerszicht101.exe");
+            QCOMPARE(QFileInfo(program).absolutePath() + "/", TempFolder());
             QCOMPARE(arguments, (QStringList{"/SP-", "/silent", "/noicons"}));
         }
-        QVERIFY(QFile::permissions(TempFolder() + "Koerszicht101.exe") & QFile::ExeOwner);
+#ifdef Q_OS_WIN
+        QVERIFY(!swapped); // the checked installer is held open: it cannot be renamed over
+#else
+        QVERIFY(swapped);
+#endif
+        QCOMPARE(startedBytes, (QList<QByteArray>{"#!/bin/sh\n", "#!/bin/sh\n"}));
+        QCOMPARE(startedExecutable, (QList<bool>{true, true}));
+#ifndef Q_OS_WIN
+        // The copy of the failed start is gone; the other one is the started installer's.
+        QCOMPARE(QDir(TempFolder()).entryList({"run-*"}, QDir::Files).size(), 1);
+#endif
     }
 
     void installationLinesInEnglish()
