@@ -5,6 +5,7 @@
 #include "app/MainForm.h"
 #include "app/SaveFailureBox.h"
 #include "app/SignalCloser.h"
+#include "app/StartupProbe.h"
 #include "messform/MessageForm.h"
 #include "quotes/BackgroundFetcher.h"
 #include "session/ProgramSettings.h"
@@ -22,6 +23,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QMessageBox>
+#include <memory>
 
 int RunKoerszicht(QApplication& application)
 {
@@ -71,12 +73,16 @@ int RunKoerszicht(QApplication& application)
     // The five windows, in their order; the main window reaches the others through its links.
     TMessageForm* message = nullptr;
     TVersionsForm* versions = nullptr;
-    TTerminateForm* terminate = nullptr;
-    TAboutForm* about = nullptr;
+    // The About box and the window that ends the companion program are made when first needed:
+    // nothing of them is on the way to the first shown window.
+    std::unique_ptr<TTerminateForm> terminate;
+    std::unique_ptr<TAboutForm> about;
+    TMainForm* main = nullptr;
     MainFormLinks links;
-    links.showAbout = [&about] {
-        if (about)
-            about->exec();
+    links.showAbout = [&about, &main, &facts, &sources] {
+        if (!about)
+            about = std::make_unique<TAboutForm>(facts.language, sources.makerSite, main);
+        about->exec();
     };
     links.checkForUpdate = [&versions] {
         if (versions)
@@ -88,6 +94,7 @@ int RunKoerszicht(QApplication& application)
             message->ShowMessageText(top, left, height, width, text, {}, ms);
     };
     TMainForm mainForm(session, links);
+    main = &mainForm;
     session.SetSaveFailureAsker(
         [&mainForm](const std::string& path) { return AskSaveFailureInBox(&mainForm, path); });
 
@@ -103,7 +110,9 @@ int RunKoerszicht(QApplication& application)
     setup.quitProgram = [&mainForm] { mainForm.close(); };
     setup.mainWindowOpen = [&mainForm] { return mainForm.isVisible(); };
     setup.findProcess = [&terminate](const std::string& path) {
-        return terminate ? terminate->FindProcess(path) : Update::ProcessHandle();
+        if (!terminate)
+            terminate = std::make_unique<TTerminateForm>();
+        return terminate->FindProcess(path);
     };
     TVersionsForm versionsForm(setup);
     versions = &versionsForm;
@@ -112,18 +121,15 @@ int RunKoerszicht(QApplication& application)
          Update::RemoveDownloadLeftovers(QString::fromLocal8Bit(versionsForm.DownloadFolder())))
         Support::WriteTrace("Application - uit de downloadmap verwijderd: " +
                             leftover.toLocal8Bit().toStdString());
-    TTerminateForm terminateForm;
-    terminate = &terminateForm;
-    TAboutForm aboutForm(facts.language, sources.makerSite, &mainForm);
-    about = &aboutForm;
 
     closable = &mainForm;
+    ProbeStartup(mainForm, [&mainForm] { mainForm.close(); });
     mainForm.show();
     const int result = application.exec();
     closable = nullptr;
 
-    about = nullptr;
-    terminate = nullptr;
+    about.reset();
+    terminate.reset();
     versions = nullptr;
     message = nullptr;
     return result;

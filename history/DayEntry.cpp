@@ -22,7 +22,8 @@ int EntryDay(std::string_view entry)
 
 double EntryValue(std::string_view entry)
 {
-    return Support::TextToFloat(Support::TextAfter('-', entry));
+    const auto hyphen = entry.find('-');
+    return hyphen == std::string_view::npos ? 0.0 : Support::TextToFloat(entry.substr(hyphen + 1));
 }
 
 std::string MakeEntry(int day, std::string_view value)

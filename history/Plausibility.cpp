@@ -118,8 +118,8 @@ TrustedValues::TrustedValues(const EntryList& ascending)
 {
     m_values.reserve(ascending.size());
     for (const std::string& entry : ascending)
-        if (HasValue(entry))
-            Add(EntryDay(entry), EntryValue(entry));
+        if (const double value = EntryValue(entry); value >= LeastValue)
+            Add(EntryDay(entry), value);
 }
 
 bool TrustedValues::Add(int day, double value)
@@ -170,7 +170,11 @@ std::vector<ValueKind> ValueKinds(const EntryList& ascending)
         return std::abs(values[i] - middle) <= LineTolerance * (1.0 + 1e-9);
     };
 
-    const TrustedValues trusted(ascending);
+    // As TrustedValues(ascending) would, from the values read above.
+    TrustedValues trusted;
+    for (std::size_t i = 0; i < count; ++i)
+        if (valued[i])
+            trusted.Add(days[i], values[i]);
     std::vector<ValueKind> kinds(count, ValueKind::Missing);
     for (std::size_t i = 0; i < count; ++i) {
         if (!valued[i])

@@ -219,6 +219,9 @@ void HoldBackUnreal(EntryList& history, EntryList& heldBack, int today)
 EntryList MergeListed(EntryList& history, EntryList& heldBack, const EntryList& listed, int lastStoredDay,
                       char decimalSeparator)
 {
+    // Nothing listed changes nothing (an offline start): the history is not read again.
+    if (listed.empty())
+        return {};
     EntryList later;
     EntryList file = history;
     file.insert(file.end(), heldBack.begin(), heldBack.end());

@@ -17,4 +17,46 @@ for bench in "$dir"/bench/bench_*; do
     "$bench" --benchmark_repetitions=9 --benchmark_report_aggregates_only=true \
         --benchmark_display_aggregates_only=true 2>/dev/null | grep -E '^(Benchmark|-+$|.*_median)' || status=1
 done
+
+# The start-up beside a bare Qt Widgets window built with the same Qt: the time from the launch
+# to the first painted window and the peak memory by then (app/StartupProbe.h), medians of
+# alternating starts on a virtual X screen. The program starts with the starter history, its
+# sources pointed at a closed port.
+echo "== start-up beside a bare Qt window"
+ensure_packages xvfb
+display=:$((90 + RANDOM % 9))
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null; rm -rf "$home"' EXIT
+sleep 1
+probe() { # command...: prints "<ms> <kB>"
+    DISPLAY=$display QT_QPA_PLATFORM=xcb KOERSZICHT_STARTUP_PROBE=$(date +%s%N) "$@" 2>/dev/null |
+        sed -n 's/^startup_ms=\([0-9]*\) peak_rss_kb=\([0-9]*\)$/\1 \2/p'
+}
+median() { sort -n | awk '{v[NR]=$1} END {print (NR ? v[int((NR+1)/2)] : 0)}'; }
+ini="$XDG_CONFIG_HOME/Koerszicht/Koerszicht.ini"
+mkdir -p "$(dirname "$ini")"
+printf '[Sources]\nQuoteSite=http://127.0.0.1:1/\nClosingPricesSite=http://127.0.0.1:1/\nMakerSite=http://127.0.0.1:1/\nQuoteSources=page\nClosingPricesSources=list\n' >"$ini"
+start=$(mktemp -d -p "$home")
+cp "$KOERSZICHT_ROOT/data/AEX.dat" "$start/"
+(cd "$start" && probe "$dir/koerszicht" >/dev/null) # the first start copies the starter history
+: >"$home/bare" && : >"$home/program"
+for _ in 1 2 3 4 5 6 7 8 9; do
+    probe "$dir/bench/bare_window" >>"$home/bare"
+    (cd "$start" && probe "$dir/koerszicht") >>"$home/program"
+done
+kill $xvfb 2>/dev/null || true
+bare_ms=$(cut -d' ' -f1 "$home/bare" | median)
+bare_kb=$(cut -d' ' -f2 "$home/bare" | median)
+program_ms=$(cut -d' ' -f1 "$home/program" | median)
+program_kb=$(cut -d' ' -f2 "$home/program" | median)
+if [ "$bare_ms" -gt 0 ] && [ "$bare_kb" -gt 0 ] && [ "$program_ms" -gt 0 ]; then
+    printf 'to the first painted window: program %s ms, bare window %s ms, ratio %s\n' "$program_ms" "$bare_ms" \
+        "$(awk -v a="$program_ms" -v b="$bare_ms" 'BEGIN {printf "%.2f", a / b}')"
+    printf 'peak memory by then: program %s MB, bare window %s MB, ratio %s\n' "$((program_kb / 1024))" \
+        "$((bare_kb / 1024))" "$(awk -v a="$program_kb" -v b="$bare_kb" 'BEGIN {printf "%.2f", a / b}')"
+else
+    echo "start-up not measured: a start gave no figure"
+    status=1
+fi
 exit $status

@@ -153,11 +153,11 @@ void Session::StartBackfill()
     const int first = m_newestClose == History::NoDay ? reference - 2 * 365 : m_newestClose;
     const std::string site = m_settings.ReadSources().closingPricesSite.toStdString();
     const Quotes::SourceDays days{first, reference};
-    // The answers are read on the fetch's thread, against the trusted values as they are now:
-    // no quote is taken while the back-fill runs.
-    History::EntryList stored = m_history;
-    stored.insert(stored.end(), m_unstored.heldBack.begin(), m_unstored.heldBack.end());
-    const auto trusted = std::make_shared<const History::TrustedValues>(stored);
+    // The answers are read on the fetch's thread, against the values stored now (no quote is
+    // taken while the back-fill runs); which of them are trusted is worked out there too.
+    auto stored = std::make_shared<History::EntryList>(m_history);
+    stored->insert(stored->end(), m_unstored.heldBack.begin(), m_unstored.heldBack.end());
+    const std::shared_ptr<const History::EntryList> trusted = std::move(stored);
     const auto found = std::make_shared<BackfillFound>();
     Quotes::SourceChain::Purpose purpose;
     purpose.trace = "MainForm.ReadAEX";
@@ -167,7 +167,8 @@ void Session::StartBackfill()
             Quotes::SeriesSourceRequest(source, site, days, today, ListFetchBoundMs);
         if (request)
             request->prepare = [source, asked, days, trusted](const Quotes::FetchResult& fetched) {
-                return std::any(Quotes::ReadSeriesAnswer(source, fetched, asked, days, *trusted));
+                return std::any(
+                    Quotes::ReadSeriesAnswer(source, fetched, asked, days, History::TrustedValues(*trusted)));
             };
         return request;
     };
@@ -260,6 +261,7 @@ void Session::BackfillArrived(const Quotes::ClosingPricesReading& reading)
     // go into the series.
     const History::EntryList listed = History::MergeListed(m_history, m_unstored.heldBack, reading.entries,
                                                            lastDay, Support::Regional().decimalSeparator);
+    bool recounted = false;
     if (m_reachBackPending) {
         m_reachBackPending = false;
         History::UnstoredDays held;
@@ -268,13 +270,16 @@ void Session::BackfillArrived(const Quotes::ClosingPricesReading& reading)
             FirstStartDayCount(m_dayCount, History::LastValuedDay(m_history, held, listed), today);
         if (dayCount != m_dayCount) {
             m_dayCount = dayCount;
+            recounted = true;
             emit dayCountChanged(m_dayCount);
         }
     }
     if (reading.code != Quotes::BackfillCode::Done && !std::exchange(m_loadFailureShown, true))
         emit loadFailed(reading.code);
     if (loading) {
-        BuildShownSeries(listed);
+        // The file's days are shown already; without a close or another day count they stay.
+        if (!reading.entries.empty() || recounted)
+            BuildShownSeries(listed);
         SelectTodayRow();
         emit downloadTimerSet(RetestIntervalMs);
         return;

@@ -95,23 +95,25 @@ std::string KeepNumberChars(std::string_view text)
 
 double TextToFloat(std::string_view input)
 {
-    std::string text = RemoveBlanks(input);
-    if (const auto comma = text.find(','); comma != std::string::npos)
-        text[comma] = '.';
-    if (text.empty())
-        text = "0.0";
-    for (char c : text)
+    // One pass over the text: a start reads every value of the history more than once.
+    std::string own;
+    own.reserve(input.size());
+    bool comma = false;
+    for (char c : input) {
+        if (c == ' ')
+            continue;
+        if (c == ',' && !comma) {
+            c = '.'; // the first comma is the decimal separator
+            comma = true;
+        }
         if (!IsDigit(c) && c != '-' && c != '.')
             return 0.0;
-    if (text.find('.') == std::string::npos)
-        text += '.';
-    if (text.front() == '.')
-        text.insert(0, "0");
-    if (text.find('.') == text.size() - 1) // nothing after the first point
-        text += '0';
-    // Converted as far as it is a number ("1.2.3" reads as 1.2); nothing readable gives 0.
+        own += c;
+    }
+    // Converted as far as it is a number ("1.2.3" reads as 1.2, "12." as 12, ".5" as 0.5);
+    // nothing readable, the empty text included, gives 0.
     double value = 0.0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    const auto [end, error] = std::from_chars(own.data(), own.data() + own.size(), value);
     if (error != std::errc())
         return 0.0;
     return value;
