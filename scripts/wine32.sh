@@ -2,7 +2,7 @@
 # Runs 32-bit Windows programs under wine on a Debian amd64 machine whose archive cannot serve the
 # i386 packages of wine32 beside the amd64 ones. Instead of i386 packages on the machine itself it
 # keeps a small i386 Debian 12 tree, made with debootstrap from the machine's own archive (main
-# suite only), with wine, wine32, Xvfb, fonts, tzdata and the locales our Windows checks use.
+# suite only), with wine, wine32, Xvfb, fonts, tzdata, the locales our Windows checks use and ctest.
 #
 #   scripts/wine32.sh setup                     makes the tree once (about 1.5 minutes) or finds it
 #                                               ready; prints its path
@@ -27,7 +27,8 @@ set -euo pipefail
 cannot=77
 tree=${KOERSZICHT_WINE32_ROOT:-/var/cache/koerszicht-wine32/root}
 suite=bookworm
-packages=(wine wine32 xvfb xauth fonts-dejavu-core fonts-liberation locales tzdata)
+# cmake for ctest: scripts/build-windows.sh --tests runs the core tests under wine with it.
+packages=(wine wine32 xvfb xauth fonts-dejavu-core fonts-liberation locales tzdata cmake)
 locales=(nl_NL.UTF-8 nl_BE.UTF-8 af_ZA.UTF-8 en_US.UTF-8 de_DE.UTF-8)
 recipe="$suite i386: ${packages[*]}; locales: ${locales[*]}"
 marker=$tree/.koerszicht-wine32-ready
