@@ -45,8 +45,7 @@ if ! host_wine_runs; then
         echo "test-windows-installer: the i386 tree could not be made" >&2
         exit 1
     fi
-    exec "$root/scripts/wine32.sh" run "$root" "$build" -- env KOERSZICHT_IN_WINE32_TREE=1 TMPDIR="$build" \
-        bash "$root/scripts/test-windows-installer.sh" "$build"
+    exec "$root/scripts/wine32.sh" run "$root" "$build" -- env KOERSZICHT_IN_WINE32_TREE=1 bash "$root/scripts/test-windows-installer.sh" "$build"
 fi
 if ! command -v Xvfb >/dev/null && [ "$(id -u)" -eq 0 ]; then
     DEBIAN_FRONTEND=noninteractive timeout 600 apt-get install -y -qq --no-install-recommends xvfb >/dev/null 2>&1 || true
@@ -101,7 +100,9 @@ check "update install: the uninstall key under HKCU" has_key
 (cd "$programs" && timeout 120 wine ./koerszicht.exe >/dev/null 2>&1) &
 started=$!
 sleep 20
-check "the installed program is running" bash -c "wine tasklist 2>/dev/null | grep -qi koerszicht.exe"
+# (wmic, not tasklist: the tasklist of Debian 12's wine lists nothing; wmic writes UTF-16)
+running() { wine wmic process get name 2>/dev/null | tr -d '\0\r' | grep -qix 'koerszicht.exe *'; }
+check "the installed program is running" running
 timeout 30 wine taskkill /IM koerszicht.exe >/dev/null 2>&1 || true
 wait $started || true
 

@@ -14,7 +14,8 @@
 # The tree lives outside the repository, in ${KOERSZICHT_WINE32_ROOT:-/var/cache/koerszicht-wine32/root},
 # and is reused while its ready marker names the packages and locales below. Every mount is made in
 # a mount namespace of the command's own, so nothing stays mounted when it ends, whether it passed,
-# failed or was killed, and two runs at once do not see each other's folders. A removal deletes only
+# failed or was killed, and two runs at once do not see each other's folders; /tmp is new and
+# empty for each run. A removal deletes only
 # what the machine itself sees there (never through a bind mount) and not while a program runs in
 # the tree.
 # Inside the tree the environment is HOME=/root, PATH and LANG=C.UTF-8 only: pass what CMD needs
@@ -102,8 +103,9 @@ remove_tree() {
     rm -rf --one-file-system "$tree"
 }
 
-# in_tree DIR… -- CMD…: CMD inside the tree, in a mount namespace of its own with /proc, /dev and
-# the folders DIR bound in; the namespace and its mounts end with the last process in it.
+# in_tree DIR… -- CMD…: CMD inside the tree, in a mount namespace of its own with /proc, /dev, an
+# empty /tmp (wine's server folders and Xvfb's sockets are not shared with another run nor kept)
+# and the folders DIR bound in; the namespace and its mounts end with the last process in it.
 in_tree() {
     local binds=()
     while [ $# -gt 0 ] && [ "$1" != -- ]; do
@@ -117,6 +119,7 @@ in_tree() {
         shift 2
         mount -t proc proc "$tree/proc"
         mount --rbind /dev "$tree/dev"
+        mount -t tmpfs -o mode=1777 tmpfs "$tree/tmp"
         work=/
         for ((i = 0; i < count; i++)); do
             mkdir -p "$tree$1"
