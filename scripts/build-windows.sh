@@ -16,9 +16,10 @@
 # The DLLs go beside the program: Debian's Qt is built here as shared libraries (LGPL: the user
 # may swap them), libcurl likewise, and the installer carries them all.
 # With --libraries-only it stops after step 2. With --tests it also builds the tests of the core
-# (session, history, chart, quotes, update) for Windows and runs them under wine when wine runs
-# here (scripts/test-windows.sh installs it).
-# Exit status: 0 when built, 1 when a build step fails, 77 when the packages cannot be installed.
+# (session, history, chart, quotes, update) for Windows and runs them under wine: wine of this
+# machine when it runs, otherwise the one in the i386 tree of scripts/wine32.sh.
+# Exit status: 0 when built (and with --tests: the tests passed), 1 when a build step or a test
+# fails, 77 when the packages cannot be installed or, with --tests, wine cannot run here.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 KOERSZICHT_ROOT=$root
@@ -282,13 +283,39 @@ core_tests=$(sed -n 's/^koerszicht_add_test(\([a-z_0-9]*\) .*/\1/p' \
 echo "Building the tests of the core for Windows:" $core_tests
 # shellcheck disable=SC2086
 nice -n 19 cmake --build "$build" --parallel "$jobs" --target $core_tests koerszicht_testprogram
-if ! command -v wine >/dev/null || ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+winpath() { echo "Z:${1//\//\\}"; }
+gcc_libs=$(dirname "$(gcc_dll libstdc++-6.dll)")
+wine_path="$(winpath "$KZW_QT/bin");$(winpath "$KZW_CURL/bin");$(winpath "$gcc_libs");$(winpath /usr/i686-w64-mingw32/lib)"
+pattern="^($(echo $core_tests | tr ' ' '|'))\$"
+# The tests under wine, with the DLLs of Qt, curl and the compiler on wine's path. Runs here or
+# inside the i386 tree, so it uses nothing of this script but its arguments.
+wine_ctest() { # wine_ctest BUILD PREFIX WINEPATH QT_PLUGIN_PATH PATTERN
+    export WINEPREFIX=$2 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEPATH=$3 QT_PLUGIN_PATH=$4
+    local status=0
+    timeout 300 wineboot --init >/dev/null 2>&1 || true
+    ctest --test-dir "$1" --output-on-failure -R "$5" || status=$?
+    wineserver -k 2>/dev/null || true
+    return $status
+}
+prefix=${WINEPREFIX:-$build/wine-prefix}
+plugins=$(winpath "$KZW_QT/plugins")
+if command -v wine >/dev/null && /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    wine_ctest "$build" "$prefix" "$wine_path" "$plugins" "$pattern"
+    exit
+fi
+# Where wine does not run on this machine itself: in the i386 tree of scripts/wine32.sh, with the
+# repository, the build, the cache and the compiler's DLLs bound in at their own paths.
+echo "Wine does not run on this machine: the tests run in the i386 tree of scripts/wine32.sh"
+tree_status=0
+"$root/scripts/wine32.sh" setup >/dev/null || tree_status=$?
+if [ $tree_status -eq 77 ]; then
     echo "build-windows: wine cannot run here; the Windows tests were built, not run" >&2
     exit 77
+elif [ $tree_status -ne 0 ]; then
+    echo "build-windows: the i386 tree could not be made; the Windows tests were built, not run" >&2
+    exit 1
 fi
-winpath() { echo "Z:${1//\//\\}"; }
-export WINEPREFIX=${WINEPREFIX:-$build/wine-prefix} WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-export WINEPATH="$(winpath "$KZW_QT/bin");$(winpath "$KZW_CURL/bin");$(winpath "$(dirname "$(gcc_dll libstdc++-6.dll)")");$(winpath /usr/i686-w64-mingw32/lib)"
-export QT_PLUGIN_PATH=$(winpath "$KZW_QT/plugins")
-timeout 300 wineboot --init >/dev/null 2>&1 || true
-ctest --test-dir "$build" --output-on-failure -R "^($(echo $core_tests | tr ' ' '|'))\$"
+mkdir -p "$prefix"
+"$root/scripts/wine32.sh" run "$build" "$root" "$KZW_CACHE" "$gcc_libs" /usr/i686-w64-mingw32/lib "$prefix" -- \
+    bash -c "set -euo pipefail; $(declare -f wine_ctest); wine_ctest \"\$@\"" _ \
+    "$build" "$prefix" "$wine_path" "$plugins" "$pattern"

@@ -6,10 +6,13 @@
 #
 #   scripts/test-windows-installer.sh [build folder]   (default: $KOERSZICHT_WINDOWS_BUILD or build-win32)
 #
+# Where wine does not run on this machine itself, it all runs in the i386 tree of scripts/wine32.sh
+# (made once; root rights and the Debian archive needed).
+#
 # Exit status: 0 when every check passes, 1 when one fails, 77 when wine (or Xvfb) cannot run
 # here or there is no installer (nothing was run).
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
+root=$(cd "$(dirname "$0")/.." && pwd -P)
 build=${1:-${KOERSZICHT_WINDOWS_BUILD:-$root/build-win32}}
 cannot_test=77
 
@@ -18,17 +21,37 @@ if [ -z "$installer" ]; then
     echo "test-windows-installer: no installer in $build (scripts/build-windows.sh makes it)" >&2
     exit $cannot_test
 fi
+build=$(cd "$build" && pwd -P)
+installer=$build/$(basename "$installer")
+
+# Where wine does not run on this machine itself (no wine32 beside the amd64 packages, as on our
+# Debian machines), this script runs again, whole, inside the i386 tree of scripts/wine32.sh,
+# which has wine and Xvfb, with the repository and the build folder bound in.
+host_wine_runs() {
+    command -v wine >/dev/null && [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+if ! host_wine_runs; then
+    if [ "${KOERSZICHT_IN_WINE32_TREE:-0}" = 1 ]; then
+        echo "test-windows-installer: wine does not run in the i386 tree; nothing was run" >&2
+        exit $cannot_test
+    fi
+    echo "Wine does not run on this machine: the installer checks run in the i386 tree of scripts/wine32.sh"
+    tree_status=0
+    "$root/scripts/wine32.sh" setup >/dev/null || tree_status=$?
+    if [ $tree_status -eq $cannot_test ]; then
+        echo "test-windows-installer: wine cannot run here (see above); nothing was run" >&2
+        exit $cannot_test
+    elif [ $tree_status -ne 0 ]; then
+        echo "test-windows-installer: the i386 tree could not be made" >&2
+        exit 1
+    fi
+    exec "$root/scripts/wine32.sh" run "$root" "$build" -- env KOERSZICHT_IN_WINE32_TREE=1 bash "$root/scripts/test-windows-installer.sh" "$build"
+fi
 if ! command -v Xvfb >/dev/null && [ "$(id -u)" -eq 0 ]; then
     DEBIAN_FRONTEND=noninteractive timeout 600 apt-get install -y -qq --no-install-recommends xvfb >/dev/null 2>&1 || true
 fi
-if ! command -v wine >/dev/null || ! command -v Xvfb >/dev/null; then
-    echo "test-windows-installer: wine or Xvfb is missing; nothing was run" >&2
-    exit $cannot_test
-fi
-probe=0
-/usr/lib/wine/wine --version >/dev/null 2>&1 || probe=$?
-if [ $probe -eq 126 ]; then
-    echo "test-windows-installer: this machine cannot run 32-bit programs; nothing was run" >&2
+if ! command -v Xvfb >/dev/null; then
+    echo "test-windows-installer: Xvfb is missing; nothing was run" >&2
     exit $cannot_test
 fi
 
@@ -77,7 +100,9 @@ check "update install: the uninstall key under HKCU" has_key
 (cd "$programs" && timeout 120 wine ./koerszicht.exe >/dev/null 2>&1) &
 started=$!
 sleep 20
-check "the installed program is running" bash -c "wine tasklist 2>/dev/null | grep -qi koerszicht.exe"
+# (wmic, not tasklist: the tasklist of Debian 12's wine lists nothing; wmic writes UTF-16)
+running() { wine wmic process get name 2>/dev/null | tr -d '\0\r' | grep -qix 'koerszicht.exe *'; }
+check "the installed program is running" running
 timeout 30 wine taskkill /IM koerszicht.exe >/dev/null 2>&1 || true
 wait $started || true
 
