@@ -1,5 +1,7 @@
 #include "update/InstallerFiles.h"
 
+#include "support/WinHandle_win.h"
+
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -63,25 +65,16 @@ public:
     {
         if (folder.empty())
             return;
-        m_handle = CreateFileA(FolderPath(folder).c_str(), FILE_READ_ATTRIBUTES,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                               FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-        if (m_handle != INVALID_HANDLE_VALUE && !IsPlain(m_handle, true)) {
-            CloseHandle(m_handle);
-            m_handle = INVALID_HANDLE_VALUE;
-        }
+        Support::Win32::WinHandle handle(CreateFileA(
+            FolderPath(folder).c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (handle && IsPlain(handle.Get(), true))
+            m_handle = std::move(handle);
     }
-    ~Folder()
-    {
-        if (m_handle != INVALID_HANDLE_VALUE)
-            CloseHandle(m_handle);
-    }
-    Folder(const Folder&) = delete;
-    Folder& operator=(const Folder&) = delete;
-    bool Usable() const { return m_handle != INVALID_HANDLE_VALUE; }
+    bool Usable() const { return static_cast<bool>(m_handle); }
 
 private:
-    HANDLE m_handle = INVALID_HANDLE_VALUE;
+    Support::Win32::WinHandle m_handle;
 };
 
 // Every missing folder on the way; failures show in the inspection that follows.

@@ -14,6 +14,7 @@
 #include "support/Folders_win.h"
 #include "support/PlatformRules.h"
 #include "support/SystemInfo_win.h"
+#include "update/InstallerFiles.h"
 #include "update/ProcessFinder_win.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
@@ -752,6 +753,41 @@ bool EndedWithin(const Started& started, DWORD milliseconds, DWORD expectedCode)
     return code == expectedCode;
 }
 
+// The download folder's files: created only when new, read while nobody may write them, and a
+// file in the folder's place refused.
+void CheckDownloadFolder(const std::string& work)
+{
+    namespace Files = Update::Files;
+    const std::string folder = work + "\\Temp\\";
+    Checks::Equal("download folder made", Files::PrepareFolder(folder) == Files::FolderState::Usable, true);
+    {
+        Files::File created = Files::CreateNew(folder, "kz101.exe", Files::Kind::Program);
+        Checks::Equal("new file created", static_cast<bool>(created), true);
+        Checks::Equal("written", created.Write("MZ", 2), true);
+        Checks::Equal("closed", created.Close(), true);
+    }
+    Checks::Equal("an existing name is not created again",
+                  static_cast<bool>(Files::CreateNew(folder, "kz101.exe", Files::Kind::Data)), false);
+    {
+        Files::File held = Files::OpenForReading(folder, "kz101.exe");
+        char bytes[4] = {};
+        Checks::Equal("read back", held.Read(bytes, sizeof bytes), std::int64_t{2});
+        const HANDLE writer =
+            CreateFileA((folder + "kz101.exe").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                        nullptr, OPEN_EXISTING, 0, nullptr);
+        Checks::Equal("no writer while it is held", writer == INVALID_HANDLE_VALUE, true);
+        if (writer != INVALID_HANDLE_VALUE)
+            CloseHandle(writer);
+    }
+    Checks::Equal("removed", Files::Remove(folder, "kz101.exe"), true);
+    Checks::Equal("a folder is not a file to read",
+                  static_cast<bool>(Files::OpenForReading(work + "\\", "Temp")), false);
+    const std::string notAFolder = work + "\\plain";
+    CloseHandle(CreateFileA(notAFolder.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    Checks::Equal("a file in the folder's place refused",
+                  Files::InspectFolder(notAFolder + "\\") == Files::FolderState::Refused, true);
+}
+
 void CheckComparablePath()
 {
     const std::pair<const char*, const char*> rows[] = {
@@ -938,6 +974,7 @@ int main(int argc, char** argv)
     const std::string work = WorkFolder();
     CheckCopyTimeStamps(work, removable);
     CheckCopyRules(work);
+    CheckDownloadFolder(work);
     CheckProcesses(work, ProgramFolder() + "\\process_helper_win.exe");
     RemoveTree(work);
     return Checks::Summary();
