@@ -81,7 +81,8 @@ struct InstallerDownload::Transfer
     void Remove() const { Files::Remove(folder, name); }
 };
 
-InstallerDownload::InstallerDownload(Quotes::Fetcher& fetcher, QObject* parent) : QObject(parent), m_fetcher(fetcher)
+InstallerDownload::InstallerDownload(Quotes::Fetcher& fetcher, QObject* parent)
+    : QObject(parent), m_fetcher(fetcher)
 {
     qRegisterMetaType<DownloadResult>();
 }
@@ -169,7 +170,8 @@ void InstallerDownload::InstallerArrived(const Quotes::FetchResult& fetched)
     }
     // An incomplete file is never offered as the installer: not whole, an error page, too long,
     // from another host, or not written.
-    if (transfer->writeFailed || fetched.ending != Quotes::FetchEnding::Complete || transfer->receivedKB < 1) {
+    if (transfer->writeFailed || fetched.ending != Quotes::FetchEnding::Complete ||
+        transfer->receivedKB < 1) {
         transfer->Remove();
         if (transfer->writeFailed)
             Finish({DownloadEnding::NotWritten, m_order.folder + m_order.name, {}, transfer->receivedKB});

@@ -74,7 +74,8 @@ signals:
 private:
     struct Transfer;
     using TransferPointer = std::shared_ptr<Transfer>;
-    void Fetch(const Quotes::FetchRequest& request, void (InstallerDownload::*arrived)(const Quotes::FetchResult&));
+    void Fetch(const Quotes::FetchRequest& request,
+               void (InstallerDownload::*arrived)(const Quotes::FetchResult&));
     void InstallerArrived(const Quotes::FetchResult& fetched);
     void SignatureArrived(const Quotes::FetchResult& fetched);
     void ProgressArrived(const TransferPointer& transfer);

@@ -117,10 +117,11 @@ private slots:
         QTest::newRow("1023 bytes count nothing")
             << signed_(Body(1023)) << 10 << DownloadEnding::Failed << 0 << 1;
         QTest::newRow("empty answer") << signed_({}) << 10 << DownloadEnding::Failed << 0 << 1;
-        QTest::newRow("connection closed") << QList{LoopbackReply::Closed()} << 5 << DownloadEnding::Failed << 0 << 1;
+        QTest::newRow("connection closed")
+            << QList{LoopbackReply::Closed()} << 5 << DownloadEnding::Failed << 0 << 1;
         QTest::newRow("nothing listens") << QList<LoopbackReply>{} << 5 << DownloadEnding::Failed << 0 << 0;
-        QTest::newRow("error page")
-            << QList{page("<html>Not Found</html>", 404)} << 5 << DownloadEnding::Failed << 0 << 1;
+        QTest::newRow("error page") << QList{page("<html>Not Found</html>", 404)} << 5
+                                    << DownloadEnding::Failed << 0 << 1;
         QTest::newRow("server error with a body of kilobytes")
             << QList{page(installer, 500)} << 5 << DownloadEnding::Failed << 0 << 1;
         QTest::newRow("transfer cut short")
@@ -132,11 +133,13 @@ private slots:
 
         QTest::newRow("no signature")
             << QList{page(installer), page("Not Found", 404)} << 5 << DownloadEnding::Unsigned << 5 << 2;
-        QTest::newRow("empty signature") << QList{page(installer), page({})} << 5 << DownloadEnding::Unsigned << 5 << 2;
-        QTest::newRow("signature cut short")
-            << QList{page(installer), LoopbackReply::CutShortAfter(good, 40)} << 5 << DownloadEnding::Unsigned << 5 << 2;
+        QTest::newRow("empty signature")
+            << QList{page(installer), page({})} << 5 << DownloadEnding::Unsigned << 5 << 2;
+        QTest::newRow("signature cut short") << QList{page(installer), LoopbackReply::CutShortAfter(good, 40)}
+                                             << 5 << DownloadEnding::Unsigned << 5 << 2;
         QTest::newRow("signature from another host")
-            << QList{page(installer), LoopbackReply::Redirect(elsewhere)} << 5 << DownloadEnding::Unsigned << 5 << 2;
+            << QList{page(installer), LoopbackReply::Redirect(elsewhere)} << 5 << DownloadEnding::Unsigned
+            << 5 << 2;
         QTest::newRow("signature file one byte short")
             << QList{page(installer), page(good.chopped(1))} << 5 << DownloadEnding::BadSignature << 5 << 2;
         QTest::newRow("page instead of a signature")
@@ -145,8 +148,8 @@ private slots:
             << QList{page(installer), page(other.SignatureFile(Name, "1.01e", installer))} << 5
             << DownloadEnding::BadSignature << 5 << 2;
         QTest::newRow("signature of another file")
-            << QList{page(installer), page(SignatureOf(installer.left(5000)))} << 5 << DownloadEnding::BadSignature
-            << 5 << 2;
+            << QList{page(installer), page(SignatureOf(installer.left(5000)))} << 5
+            << DownloadEnding::BadSignature << 5 << 2;
         QTest::newRow("the running version's installer under a newer name")
             << QList{page(installer), page(Key().SignatureFile(Name, "1.00d", installer))} << 5
             << DownloadEnding::NotNewer << 5 << 2;
@@ -159,7 +162,8 @@ private slots:
         QFETCH(int, receivedKB);
         QFETCH(int, requests);
         LoopbackServer elsewhere;
-        elsewhere.Script({LoopbackReply::Page(Body(5 * 1024)), LoopbackReply::Page(SignatureOf(Body(5 * 1024)))});
+        elsewhere.Script(
+            {LoopbackReply::Page(Body(5 * 1024)), LoopbackReply::Page(SignatureOf(Body(5 * 1024)))});
         for (LoopbackReply& reply : replies)
             for (auto& header : reply.headers)
                 header.second.replace("OTHERPORT", QByteArray::number(elsewhere.Port()));
@@ -168,9 +172,9 @@ private slots:
         // An old installer of the running version and an older file of the same name go first.
         QVERIFY(TestSupport::WriteFile(TempFolder() + "Koerszicht1.00.exe", "old installer"));
         QVERIFY(TestSupport::WriteFile(TempFolder() + "Koerszicht101.exe", "older download"));
-        const std::string base = replies.isEmpty()
-                                     ? "http://127.0.0.1:" + std::to_string(TestSupport::ClosedPort()) + "/files/"
-                                     : server.UrlText(QStringLiteral("/files/"));
+        const std::string base =
+            replies.isEmpty() ? "http://127.0.0.1:" + std::to_string(TestSupport::ClosedPort()) + "/files/"
+                              : server.UrlText(QStringLiteral("/files/"));
 
         Quotes::BackgroundFetcher fetcher;
         Update::InstallerDownload download(fetcher);
@@ -319,7 +323,8 @@ private slots:
         if (heldFetch == 2) {
             QVERIFY(onPiece(installer.mid(4096).toStdString()));
             QVERIFY(fetcher.Release());
-            QCOMPARE(fetcher.Requests().back().url, std::string("http://maker.test/files/Koerszicht101.exe.sig"));
+            QCOMPARE(fetcher.Requests().back().url,
+                     std::string("http://maker.test/files/Koerszicht101.exe.sig"));
             QCOMPARE(progress.count(), 1);
             QCOMPARE(progress.last().first().toInt(), 5);
         }
