@@ -1,5 +1,4 @@
-// The installer download without a window: what it counts and keeps, what it refuses, its
-// progress through the event loop, and its cancellation.
+// The installer download: what it counts, keeps and refuses, its progress, its cancellation.
 
 #include "quotes/BackgroundFetcher.h"
 #include "testsupport/LoopbackServer.h"
@@ -105,13 +104,8 @@ private slots:
         const QByteArray elsewhere = "http://localhost:OTHERPORT/x.exe";
 
         QTest::newRow("1024 bytes count one") << signed_(Body(1024)) << 10 << DownloadEnding::Ready << 1 << 2;
-        QTest::newRow("2048 bytes count two") << signed_(Body(2048)) << 10 << DownloadEnding::Ready << 2 << 2;
         QTest::newRow("a short last read adds its whole kilobytes")
             << signed_(Body(2048 + 1500)) << 10 << DownloadEnding::Ready << 3 << 2;
-        QTest::newRow("size smaller than the real one")
-            << signed_(Body(20 * 1024)) << 3 << DownloadEnding::Ready << 20 << 2;
-        QTest::newRow("size of 0") << signed_(Body(4096)) << 0 << DownloadEnding::Ready << 4 << 2;
-
         QTest::newRow("1023 bytes count nothing")
             << signed_(Body(1023)) << 10 << DownloadEnding::Failed << 0 << 1;
         QTest::newRow("connection closed")
@@ -158,9 +152,7 @@ private slots:
         QFETCH(DownloadEnding, ending);
         QFETCH(int, receivedKB);
         QFETCH(int, requests);
-        LoopbackServer elsewhere;
-        elsewhere.Script(
-            {LoopbackReply::Page(Body(5 * 1024)), LoopbackReply::Page(SignatureOf(Body(5 * 1024)))});
+        LoopbackServer elsewhere; // it would serve whatever it is asked for
         for (LoopbackReply& reply : replies)
             for (auto& header : reply.headers)
                 header.second.replace("OTHERPORT", QByteArray::number(elsewhere.Port()));
@@ -177,10 +169,7 @@ private slots:
         Update::InstallerDownload download(fetcher);
         QSignalSpy finished(&download, &Update::InstallerDownload::finished);
         download.Start(Order(base, listedKB));
-        QVERIFY(download.Running());
         QVERIFY(finished.wait(10000));
-
-        QVERIFY(!download.Running());
         QCOMPARE(Result(finished).ending, ending);
         if (receivedKB >= 0)
             QCOMPARE(Result(finished).receivedKB, receivedKB);
@@ -221,14 +210,12 @@ private slots:
         QVERIFY(QDir::setCurrent(currentFolder.path()));
         if (dataFolder == "file")
             QVERIFY(TestSupport::WriteFile(TestSupport::DataFolder() + "Temp", "in the way"));
-        LoopbackServer server;
-        server.Serve(LoopbackReply::Page(Body(5000)));
-        Update::InstallerOrder order = Order(server.UrlText(QStringLiteral("/files/")), 5);
+        Update::InstallerOrder order = Order("http://maker.test/files/", 5);
         order.name = name.toStdString();
         if (dataFolder.isEmpty())
             order.folder.clear();
 
-        Quotes::BackgroundFetcher fetcher;
+        TestSupport::ScriptedFetcher fetcher;
         Update::InstallerDownload download(fetcher);
         QSignalSpy finished(&download, &Update::InstallerDownload::finished);
         download.Start(order);
@@ -237,7 +224,7 @@ private slots:
         QDir::setCurrent(current);
         QCOMPARE(Result(finished).ending, ending);
         QCOMPARE(QString::fromStdString(Result(finished).path), named);
-        QCOMPARE(server.RequestCount(), 0);
+        QVERIFY(fetcher.Requests().empty());
         QVERIFY(QDir(currentFolder.path()).isEmpty());
         QVERIFY(!QFile::exists(TestSupport::DataFolder() + "Koerszicht101.exe"));
         if (dataFolder == "file")
@@ -295,6 +282,7 @@ private slots:
         QSignalSpy finished(download.get(), &Update::InstallerDownload::finished);
         QSignalSpy progress(download.get(), &Update::InstallerDownload::progress);
         download->Start(Order("http://maker.test/files/", 5));
+        download->Start(Order("http://maker.test/files/", 5)); // ignored: a download runs
         QCOMPARE(fetcher.Held(), 1);
         // The pieces as the fetch's thread hands them over.
         const auto onPiece = fetcher.Requests().front().options.onPiece;
@@ -320,7 +308,6 @@ private slots:
         QCoreApplication::processEvents(); // a progress update still queued finds the download gone
         if (destroyed)
             return;
-        QVERIFY(!download->Running());
         QCOMPARE(finished.count(), 0);
         QCOMPARE(progress.count(), progressBefore);
     }

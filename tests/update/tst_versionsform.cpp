@@ -20,9 +20,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 #include <QTimer>
-#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -395,6 +393,159 @@ private slots:
         QTRY_VERIFY(form.InstallerReady);
         QCOMPARE(server.Requests().first().target, QByteArray("/files/Koerszicht%20101%23b%3F.exe"));
         QCOMPARE(server.Requests().last().target, QByteArray("/files/Koerszicht%20101%23b%3F.exe.sig"));
+    }
+
+    void laterDuringDownloadStopsIt()
+    {
+        // A slow server: the whole installer would take ten seconds. "Download Later" ends the
+        // download at once, closes the window and removes the partial file; what the transfer
+        // still read is not shown.
+        LoopbackServer server;
+        server.Script(
+            {LoopbackReply::Page(NewerList), LoopbackReply::Trickling(Body(1000 * 1024), 20, 2048)});
+        Quotes::BackgroundFetcher fetcher;
+        Update::VersionsFormSetup setup = Setup(fetcher);
+        setup.makerSite = server.UrlText(QStringLiteral("/files/"));
+        TVersionsForm form(setup);
+        QSignalSpy ended(&form, &TVersionsForm::downloadEnded);
+        form.CheckForUpdate("Koerszicht", "versie 1.00d");
+        QTRY_VERIFY(form.isVisible());
+        QElapsedTimer clock;
+        clock.start();
+        form.DownloadBtn->click();
+        QVERIFY2(clock.elapsed() < 100, QByteArray::number(clock.elapsed()));
+        // The progress reaches the gauge while the installer arrives.
+        QTRY_VERIFY(form.Gauge1->Progress() > 1);
+        QVERIFY(QFile::exists(TempFolder() + "Koerszicht101.exe"));
+        QVERIFY(form.Downloading());
+        QVERIFY(form.ExitBtn->isVisible() && form.ExitBtn->isEnabled());
+        QCOMPARE(form.ExitBtn->text(), QStringLiteral("Download Later"));
+        clock.start();
+        form.ExitBtn->click();
+
+        QVERIFY2(clock.elapsed() < 100, QByteArray::number(clock.elapsed()));
+        QVERIFY(!form.isVisible());
+        QVERIFY(!form.Downloading());
+        QCOMPARE(ended.count(), 1);
+        QVERIFY(!form.InstallerReady);
+        QVERIFY(form.ReceivedKB() < 1000);
+        QVERIFY(!QFile::exists(TempFolder() + "Koerszicht101.exe"));
+        QCOMPARE(server.RequestCount(), 2); // the list and the installer
+        const int receivedAtClose = form.ReceivedKB();
+        QTRY_COMPARE_WITH_TIMEOUT(fetcher.Running(), 0, 2000);
+        QCOMPARE(form.ReceivedKB(), receivedAtClose);
+        // The offer stands: the window shows the same lines when it is opened again.
+        QCOMPARE(form.Lines().at(5), QStringLiteral("De Downloadnaam is Koerszicht101.exe"));
+    }
+
+    // ---- The window's thread never waits for the network ----
+
+    void checkLeavesTheWindowResponsive()
+    {
+        // The list trickles in for about a second; the check returns at once, the event loop
+        // runs meanwhile, and a second check while the first runs asks nothing.
+        LoopbackServer server;
+        server.Serve(LoopbackReply::Trickling(NewerList, 10));
+        Quotes::BackgroundFetcher fetcher;
+        Update::VersionsFormSetup setup = Setup(fetcher);
+        setup.makerSite = server.UrlText(QStringLiteral("/k/"));
+        TVersionsForm form(setup);
+        QSignalSpy checked(&form, &TVersionsForm::versionChecked);
+        int ticks = 0;
+        QTimer ticker;
+        QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+        ticker.start(10);
+        QElapsedTimer clock;
+        clock.start();
+        form.CheckForUpdate("Koerszicht", "versie 1.00d");
+        QVERIFY2(clock.elapsed() < 100, QByteArray::number(clock.elapsed()));
+        QVERIFY(form.Checking());
+        form.CheckForUpdate("Koerszicht", "versie 1.00d");
+        QVERIFY(!form.isVisible());
+        QVERIFY(checked.wait(10000));
+        QVERIFY2(ticks > 20, QByteArray::number(ticks));
+        QVERIFY(form.isVisible());
+        QVERIFY(!form.Checking());
+        QCOMPARE(form.DownloadName, std::string("Koerszicht101.exe"));
+        QTest::qWait(100);
+        QCOMPARE(checked.count(), 1);
+        QCOMPARE(server.RequestCount(), 1);
+    }
+
+    void checkEndedBeforeItsList_data()
+    {
+        QTest::addColumn<bool>("destroyed");
+        QTest::newRow("window closed") << false;
+        QTest::newRow("window gone") << true;
+    }
+    void checkEndedBeforeItsList()
+    {
+        // The list arrives after the window was closed: the fetch was cancelled, nothing is shown.
+        QFETCH(bool, destroyed);
+        ScriptedFetcher fetcher;
+        fetcher.SetHolding(true);
+        fetcher.Answer(NewerList.toStdString());
+        auto form = std::make_unique<TVersionsForm>(Setup(fetcher));
+        QSignalSpy checked(form.get(), &TVersionsForm::versionChecked);
+        form->CheckForUpdate("Koerszicht", "versie 1.00d");
+        QCOMPARE(fetcher.Held(), 1);
+        if (destroyed)
+            form.reset();
+        else
+            form->close();
+        QCOMPARE(fetcher.Cancelled(), 1);
+        QVERIFY(!fetcher.Release());
+        if (destroyed)
+            return;
+        QVERIFY(!form->Checking());
+        QVERIFY(!form->isVisible());
+        QVERIFY(form->DownloadName.empty());
+        QCOMPARE(checked.count(), 0);
+        // A later check asks again.
+        form->CheckForUpdate("Koerszicht", "versie 1.00d");
+        QCOMPARE(fetcher.Held(), 1);
+        QVERIFY(fetcher.Release());
+        QVERIFY(form->isVisible());
+    }
+
+    void windowStaysOnTheScreen()
+    {
+        // The offscreen screen is 800 by 600: the design's place, 383,375 at 358 by 255, reaches below it.
+        ListFetcher fetcher(NewerList);
+        TVersionsForm form(Setup(fetcher));
+        fetcher.Settle(&TVersionsForm::CheckForUpdate, form, "Koerszicht", "versie 1.00d");
+        QVERIFY(form.isVisible());
+        const QRect area = form.screen()->availableGeometry();
+        QVERIFY2(area.contains(form.frameGeometry()), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                                     .arg(form.frameGeometry().x())
+                                                                     .arg(form.frameGeometry().y())
+                                                                     .arg(form.frameGeometry().width())
+                                                                     .arg(form.frameGeometry().height())));
+        QCOMPARE(form.size(), QSize(358, 255));
+        for (const QPushButton* button : {form.DownloadBtn, form.ExitBtn})
+            QVERIFY(area.contains(QRect(button->mapToGlobal(QPoint(0, 0)), button->size())));
+        QCOMPARE(form.pos().x(), 383); // moved up only, as far as needed
+    }
+
+    void checkAndDownloadFromTheMakerSite()
+    {
+        LoopbackServer server;
+        const QByteArray installer = Body(5 * 1024);
+        server.Script(QList<LoopbackReply>{LoopbackReply::Page(NewerList)} + Signed(installer));
+        Update::VersionsFormSetup setup = Setup();
+        setup.makerSite = server.UrlText(QStringLiteral("/maker/"));
+        TVersionsForm form(setup);
+        form.CheckForUpdate("Koerszicht", "versie 1.00d");
+        QTRY_VERIFY(form.isVisible());
+        form.DownloadBtn->click();
+        QTRY_VERIFY(form.InstallerReady);
+        const auto requests = server.Requests();
+        QCOMPARE(requests.size(), 3);
+        QCOMPARE(requests[0].target, QByteArray("/maker/versions.dat"));
+        QCOMPARE(requests[1].target, QByteArray("/maker/Koerszicht101.exe"));
+        QCOMPARE(requests[2].target, QByteArray("/maker/Koerszicht101.exe.sig"));
+        QCOMPARE(TestSupport::ReadFile(TempFolder() + "Koerszicht101.exe"), installer);
+        QCOMPARE(form.Gauge1->Progress(), 6);
     }
 
     void installerChangedAfterItsDownload()
