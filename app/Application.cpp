@@ -105,6 +105,8 @@ int RunKoerszicht(QApplication& application)
     setup.dataFolder = facts.dataFolder;
     setup.startFolder = facts.startFolder;
     setup.makerSite = sources.makerSite.toStdString();
+    // Only an installer signed with the release key is ever started.
+    setup.key = Update::ReleaseKey;
     setup.fetcher = &fetcher;
     // Closing the main window saves the settings and the history before the program quits.
     setup.quitProgram = [&mainForm] { mainForm.close(); };

@@ -20,10 +20,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <atomic>
 #include <limits>
 #include <memory>
-#include <mutex>
 
 namespace {
 constexpr int PanelHeight = 73;
@@ -44,71 +42,13 @@ QString PathFromText(const std::string& path)
 
 using Support::Text;
 
-// One installer download. While its fetch runs, the file is written by the fetch's thread
-// (the piece callback); the window's thread takes it over under the lock only to abandon it,
-// and for good once the fetch has ended. Held by the piece callback too, so it outlives the
-// window when the fetch's thread ends after it.
-struct TVersionsForm::InstallerDownload
-{
-    TVersionsForm* window = nullptr;
-    std::function<void(bool ready)> done;
-    std::string name;
-    std::string folder;
-    std::string path;
-    std::string address;
-
-    std::mutex lock; // the file and `abandoned`
-    Update::Files::File file;
-    bool abandoned = false;
-
-    // Written by the piece callback, read by the window's thread.
-    std::atomic<std::int32_t> receivedKB{0};
-    std::atomic<bool> anyPiece{false};
-    std::atomic<bool> writeFailed{false};
-    // One progress update waits in the window's event queue at a time.
-    std::atomic<bool> progressQueued{false};
-
-    // The piece callback; runs on the fetch's thread with a background fetcher.
-    bool Write(std::string_view read, const DownloadPointer& self)
-    {
-        const std::lock_guard<std::mutex> guard(lock);
-        if (abandoned)
-            return false;
-        if (!file.Write(read.data(), read.size())) {
-            writeFailed = true;
-            return false;
-        }
-        const std::int64_t counted = std::int64_t{receivedKB} + Update::CountedKB(read.size());
-        receivedKB = static_cast<std::int32_t>(std::min<std::int64_t>(counted, MaxKB));
-        anyPiece = true;
-        // Posted under the lock: once the window has abandoned the download, nothing is posted
-        // to it any more (it may be gone).
-        if (!progressQueued.exchange(true))
-            QMetaObject::invokeMethod(
-                window, [window = window, self] { window->ProgressArrived(self); }, Qt::QueuedConnection);
-        return true;
-    }
-
-    // Ends the file's use by the fetch: later pieces are refused. The file is closed, and
-    // removed unless `keep`.
-    void Abandon(bool keep)
-    {
-        const std::lock_guard<std::mutex> guard(lock);
-        abandoned = true;
-        if (!file.Close())
-            writeFailed = true;
-        if (!keep)
-            Remove();
-    }
-    void Remove() const { Update::Files::Remove(folder, name); }
-};
-
 TVersionsForm::TVersionsForm(Update::VersionsFormSetup setup, QWidget* parent)
     : QWidget(parent), ProductName(Support::ProductName), VersionText(Support::VersionText),
-      StartFolder(std::move(setup.startFolder)), QuitProgram(std::move(setup.quitProgram)),
       m_language(setup.language), m_dataFolder(std::move(setup.dataFolder)),
-      m_makerSite(std::move(setup.makerSite)), m_mainWindowOpen(std::move(setup.mainWindowOpen)),
-      m_findProcess(std::move(setup.findProcess)), m_fetcher(setup.fetcher ? setup.fetcher : &m_ownFetcher)
+      m_startFolder(std::move(setup.startFolder)), m_makerSite(std::move(setup.makerSite)), m_key(setup.key),
+      m_quitProgram(std::move(setup.quitProgram)), m_startProgram(std::move(setup.startProgram)),
+      m_mainWindowOpen(std::move(setup.mainWindowOpen)), m_findProcess(std::move(setup.findProcess)),
+      m_fetcher(setup.fetcher ? setup.fetcher : &m_ownFetcher), m_download(*m_fetcher)
 {
     setObjectName(QStringLiteral("VersionsForm"));
     QFont verdana(QStringLiteral("Verdana"));
@@ -148,12 +88,16 @@ TVersionsForm::TVersionsForm(Update::VersionsFormSetup setup, QWidget* parent)
     layout->addWidget(Memo1, 1);
     layout->addWidget(Panel1);
 
-    StartProgram = [](const QString& program, const QStringList& arguments) {
-        // Started directly, never through a shell: the name comes from the network.
-        return QProcess::startDetached(program, arguments, QString());
-    };
-    if (!QuitProgram)
-        QuitProgram = [] { QCoreApplication::quit(); };
+    if (!m_startProgram)
+        m_startProgram = [](const QString& program, const QStringList& arguments) {
+            // Started directly, never through a shell: the name comes from the network.
+            return QProcess::startDetached(program, arguments, QString());
+        };
+    if (!m_quitProgram)
+        m_quitProgram = [] { QCoreApplication::quit(); };
+    connect(&m_download, &Update::InstallerDownload::progress, this, [this](int kb) { ProgressArrived(kb); });
+    connect(&m_download, &Update::InstallerDownload::finished, this,
+            [this](const Update::DownloadResult& result) { DownloadFinished(result); });
 
     m_mainWindowWatch.setInterval(MainWindowWatchMs);
     connect(&m_mainWindowWatch, &QTimer::timeout, this, [this] { WatchMainWindow(); });
@@ -162,11 +106,8 @@ TVersionsForm::TVersionsForm(Update::VersionsFormSetup setup, QWidget* parent)
 TVersionsForm::~TVersionsForm()
 {
     CancelCheck();
-    if (m_download) {
-        m_fetcher->Cancel(m_downloadTicket);
-        m_download->Abandon(false);
-        m_download = nullptr;
-    }
+    // Ended without its signals: the window is going.
+    m_download.Cancel();
 }
 
 QString TVersionsForm::Say(Text text) const
@@ -202,14 +143,14 @@ void TVersionsForm::AddWriteFailureLine(const std::string& path)
     AddLineText(Say(Text::FileNamed) + PathFromText(path) + Say(Text::FileCannotBeWrittenEnd));
 }
 
-void TVersionsForm::AddSignatureLine(Update::SignatureCheck check)
+void TVersionsForm::AddSignatureLine(Update::SignatureCheck check, const std::string& name)
 {
     if (check == Update::SignatureCheck::Missing)
-        AddLine(DownloadName + SayText(Text::NotSignedEnd));
+        AddLine(name + SayText(Text::NotSignedEnd));
     else if (check == Update::SignatureCheck::NotNewer)
-        AddLine(DownloadName + SayText(Text::NotNewerEnd));
+        AddLine(name + SayText(Text::NotNewerEnd));
     else
-        AddLine(SayText(Text::SignatureOf) + DownloadName + SayText(Text::SignatureInvalidEnd));
+        AddLine(SayText(Text::SignatureOf) + name + SayText(Text::SignatureInvalidEnd));
 }
 
 void TVersionsForm::AddFolderRefusedLine(const std::string& folder)
@@ -219,7 +160,7 @@ void TVersionsForm::AddFolderRefusedLine(const std::string& folder)
 
 Update::InstallerExpectation TVersionsForm::Expectation() const
 {
-    return {InstallerKey, ProductName, VersionText};
+    return {m_key, ProductName, VersionText};
 }
 
 QStringList TVersionsForm::Lines() const
@@ -265,7 +206,7 @@ void TVersionsForm::StartFetch(const Quotes::FetchRequest& request, Quotes::Fetc
 void TVersionsForm::CheckForUpdate(const std::string& productName, const std::string& versionText)
 {
     // A second check would answer the same question; during a download the offer stands.
-    if (m_checking || m_download)
+    if (m_checking || Downloading())
         return;
     ProductName = productName.substr(0, MaxArgumentLength);
     VersionText = versionText.substr(0, MaxArgumentLength);
@@ -320,29 +261,15 @@ void TVersionsForm::ApplyVersionCheck(const Update::VersionCheck& check)
 
 void TVersionsForm::DownloadBtnClick()
 {
-    // A click while a download runs would start a second download beside the first.
-    if (m_download)
-        return;
-    DownloadInstaller(DownloadName, DownloadBase, [this](bool ready) {
-        if (!ready)
-            return;
-        ClearLines();
-        AddLine("");
-        AddLine(DownloadName + SayText(Text::DownloadSucceededEnd));
-        AddLine(SayText(Text::ClickInstall));
-        ExitBtn->setText(Say(Text::InstallButton));
-        DownloadBtn->hide();
-        ExitBtn->show();
-        InstallerReady = true;
-        ExitBtn->setFocus();
-    });
+    // A click while a download runs is ignored: a second download would go beside the first.
+    DownloadInstaller(DownloadName, DownloadBase);
 }
 
 void TVersionsForm::ExitBtnClick()
 {
     // During a download the button still says "Download Later": closing stops the download and
     // removes the partial file (closeEvent).
-    if (InstallerReady && !m_download)
+    if (InstallerReady && !Downloading())
         StartInstaller();
     else
         close();
@@ -357,177 +284,96 @@ std::string TVersionsForm::DownloadFolder() const
     return m_dataFolder + Update::DownloadFolderName;
 }
 
-void TVersionsForm::DownloadInstaller(const std::string& name, const std::string& base,
-                                      std::function<void(bool ready)> done)
+void TVersionsForm::DownloadInstaller(const std::string& name, const std::string& base)
 {
-    if (m_download) {
-        if (done)
-            done(false);
+    if (Downloading())
         return;
-    }
-    const auto download = std::make_shared<InstallerDownload>();
-    download->window = this;
-    download->done = std::move(done);
-    download->name = name;
-    m_download = download;
     Gauge1->show();
     Gauge1->SetRange(0, DownloadSizeKB);
     Gauge1->SetProgress(0);
-    ReceivedKB = 0;
-    InstallerSignature.clear();
-    if (!Update::IsSafeFileName(name)) {
-        AddLine(SayText(Text::DownloadOf) + name + SayText(Text::DownloadFailedEnd));
-        EndDownload(false);
-        return;
-    }
-
-    const std::string folder = DownloadFolder();
-    if (folder.empty()) {
-        AddWriteFailureLine(name);
-        EndDownload(false);
-        return;
-    }
-    // A link or anything else in the folder's place would lead the installer elsewhere.
-    const Update::Files::FolderState state = Update::Files::PrepareFolder(folder);
-    if (state != Update::Files::FolderState::Usable) {
-        if (state == Update::Files::FolderState::Refused)
-            AddFolderRefusedLine(folder);
-        else
-            AddWriteFailureLine(folder + name);
-        EndDownload(false);
-        return;
-    }
-    Update::Files::Remove(folder, Update::EarlierInstallerName(ProductName, VersionText));
-    Update::Files::Remove(folder, name);
-
-    download->folder = folder;
-    download->path = folder + name;
-    // Only as a new file: whatever took the name after its removal is not written through.
-    download->file = Update::Files::CreateNew(folder, name, Update::Files::Kind::Data);
-    if (!download->file) {
-        AddWriteFailureLine(download->path);
-        EndDownload(false);
-        return;
-    }
+    m_receivedKB = 0;
+    m_installerSignature.clear();
+    m_downloadName = name;
+    Update::InstallerOrder order;
+    order.folder = DownloadFolder();
+    order.name = name;
     // The name comes from the network: characters such as '#', '?' or a blank must not change the address.
-    download->address = base + QUrl::toPercentEncoding(FromText(name)).toStdString();
-
-    Quotes::FetchRequest request;
-    request.url = download->address;
-    request.access = Quotes::INTERNET_OPEN_TYPE_DIRECT;
-    request.options.attempts = 1;
-    request.options.cutPiecesAtZero = false;
-    request.options.keepBody = false;
-    request.options.maxBodyBytes = static_cast<std::size_t>(Update::MaxInstallerBytes(DownloadSizeKB));
-    request.options.refuseHttpErrors = true;
-    request.options.stayOnHost = true;
-    // Every piece is one read of at most 2048 bytes; only the last one may be shorter.
-    request.options.onPiece = [download](std::string_view read) { return download->Write(read, download); };
+    order.address = base + QUrl::toPercentEncoding(FromText(name)).toStdString();
+    order.signatureAddress = order.address + ".sig";
+    order.listedKB = DownloadSizeKB;
+    order.expected = Expectation();
     m_mainWindowWatch.start();
-    StartFetch(request, m_downloadTicket, [this, download](const Quotes::FetchResult& fetched) {
-        if (m_download == download)
-            InstallerArrived(download, fetched);
-    });
+    m_download.Start(std::move(order));
 }
 
-void TVersionsForm::ShowProgress(const InstallerDownload& download)
+void TVersionsForm::ProgressArrived(int receivedKB)
 {
-    ReceivedKB = download.receivedKB;
-    if (download.anyPiece)
-        Gauge1->SetProgress(static_cast<int>(std::min<std::int64_t>(std::int64_t{ReceivedKB} + 1, MaxKB)));
-}
-
-void TVersionsForm::ProgressArrived(const DownloadPointer& download)
-{
-    // Cleared first: a piece read from now on posts the next update.
-    download->progressQueued = false;
-    if (m_download != download)
-        return;
-    ShowProgress(*download);
+    m_receivedKB = receivedKB;
+    Gauge1->SetProgress(static_cast<int>(std::min<std::int64_t>(std::int64_t{receivedKB} + 1, MaxKB)));
     WatchMainWindow();
 }
 
 void TVersionsForm::WatchMainWindow()
 {
     // The program is ending: the download stops and leaves no partial file.
-    if (m_download && m_mainWindowOpen && !m_mainWindowOpen())
+    if (Downloading() && m_mainWindowOpen && !m_mainWindowOpen())
         CancelDownload();
 }
 
-void TVersionsForm::InstallerArrived(const DownloadPointer& download, const Quotes::FetchResult& fetched)
+void TVersionsForm::DownloadFinished(const Update::DownloadResult& result)
 {
-    // The fetch has ended: its thread no longer writes.
-    ShowProgress(*download);
-    download->Abandon(true);
-    const std::string failed = SayText(Text::DownloadOf) + download->name + SayText(Text::DownloadFailedEnd);
-    // An incomplete file is never offered as the installer: not whole, an error page, too long,
-    // from another host, or not written.
-    if (download->writeFailed || fetched.ending != Quotes::FetchEnding::Complete || ReceivedKB < 1) {
-        download->Remove();
-        if (download->writeFailed)
-            AddWriteFailureLine(download->path);
-        else
-            AddLine(failed);
-        EndDownload(false);
-        return;
+    using Update::DownloadEnding;
+    using Update::SignatureCheck;
+    m_mainWindowWatch.stop();
+    m_receivedKB = result.receivedKB;
+    switch (result.ending) {
+    case DownloadEnding::Ready:
+        ClearLines();
+        AddLine("");
+        AddLine(m_downloadName + SayText(Text::DownloadSucceededEnd));
+        AddLine(SayText(Text::ClickInstall));
+        ExitBtn->setText(Say(Text::InstallButton));
+        DownloadBtn->hide();
+        ExitBtn->show();
+        InstallerDownloaded(m_downloadName, result.signature);
+        ExitBtn->setFocus();
+        break;
+    case DownloadEnding::Failed:
+        AddLine(SayText(Text::DownloadOf) + m_downloadName + SayText(Text::DownloadFailedEnd));
+        break;
+    case DownloadEnding::NotWritten:
+        AddWriteFailureLine(result.path);
+        break;
+    case DownloadEnding::FolderRefused:
+        AddFolderRefusedLine(result.path);
+        break;
+    case DownloadEnding::Unsigned:
+        AddSignatureLine(SignatureCheck::Missing, m_downloadName);
+        break;
+    case DownloadEnding::BadSignature:
+        AddSignatureLine(SignatureCheck::Invalid, m_downloadName);
+        break;
+    case DownloadEnding::NotNewer:
+        AddSignatureLine(SignatureCheck::NotNewer, m_downloadName);
+        break;
     }
-
-    // Only a file signed with the release key may be started.
-    Quotes::FetchRequest request;
-    request.url = download->address + ".sig";
-    request.access = Quotes::INTERNET_OPEN_TYPE_DIRECT;
-    request.options.attempts = 1; // as the installer's own download
-    request.options.cutPiecesAtZero = false;
-    request.options.maxBodyBytes = Update::MaxSignatureFileBytes;
-    request.options.refuseHttpErrors = true;
-    request.options.stayOnHost = true;
-    StartFetch(request, m_downloadTicket, [this, download](const Quotes::FetchResult& signature) {
-        if (m_download == download)
-            SignatureArrived(download, signature);
-    });
+    emit downloadEnded(result.ending == DownloadEnding::Ready);
 }
 
-void TVersionsForm::SignatureArrived(const DownloadPointer& download, const Quotes::FetchResult& fetched)
+void TVersionsForm::InstallerDownloaded(const std::string& name, std::string signature)
 {
-    // Too long is kept as it is, and found malformed; a fetch that failed brought no signature.
-    const bool arrived =
-        fetched.ending == Quotes::FetchEnding::Complete || fetched.ending == Quotes::FetchEnding::TooLong;
-    const std::string signature = arrived ? fetched.body : std::string();
-    Update::VerifiedInstaller checked = Update::VerifyInstaller(download->folder, download->name, signature,
-                                                                Expectation(), Update::StartFrom::Installer);
-    checked.held.Close();
-    if (checked.check != Update::SignatureCheck::Valid) {
-        download->Remove();
-        if (checked.check == Update::SignatureCheck::Unreadable)
-            AddWriteFailureLine(download->path);
-        else
-            AddSignatureLine(checked.check);
-        EndDownload(false);
-        return;
-    }
-    InstallerSignature = signature;
-    EndDownload(true);
+    DownloadName = name;
+    m_installerSignature = std::move(signature);
+    InstallerReady = true;
 }
 
 void TVersionsForm::CancelDownload()
 {
-    if (!m_download)
+    if (!Downloading())
         return;
-    m_fetcher->Cancel(m_downloadTicket);
-    m_downloadTicket = Quotes::NoFetch;
-    m_download->Abandon(false);
-    ShowProgress(*m_download);
-    EndDownload(false);
-}
-
-void TVersionsForm::EndDownload(bool ready)
-{
-    const DownloadPointer download = std::move(m_download);
-    m_download = nullptr;
+    m_download.Cancel();
     m_mainWindowWatch.stop();
-    if (download->done)
-        download->done(ready);
-    emit downloadEnded(ready);
+    emit downloadEnded(false);
 }
 
 void TVersionsForm::StartInstaller()
@@ -545,7 +391,7 @@ void TVersionsForm::StartInstaller()
     // Checked again, and started as checked: the file may have been changed since its download.
     Update::VerifiedInstaller installer =
         state == Update::Files::FolderState::Usable
-            ? Update::VerifyInstaller(folder, DownloadName, InstallerSignature, Expectation())
+            ? Update::VerifyInstaller(folder, DownloadName, m_installerSignature, Expectation())
             : Update::VerifiedInstaller{};
     if (state == Update::Files::FolderState::Refused ||
         (installer.check != Update::SignatureCheck::Valid &&
@@ -554,7 +400,7 @@ void TVersionsForm::StartInstaller()
             AddFolderRefusedLine(folder);
         } else {
             Update::Files::Remove(folder, DownloadName);
-            AddSignatureLine(installer.check);
+            AddSignatureLine(installer.check, DownloadName);
         }
         InstallerReady = false;
         // Back to the offer: a new download may bring a good file.
@@ -565,8 +411,8 @@ void TVersionsForm::StartInstaller()
     QStringList arguments;
     for (const std::string& argument : Update::InstallerArguments())
         arguments.append(FromText(argument));
-    const bool started = installer.check == Update::SignatureCheck::Valid && StartProgram &&
-                         StartProgram(PathFromText(installer.program), arguments);
+    const bool started = installer.check == Update::SignatureCheck::Valid &&
+                         m_startProgram(PathFromText(installer.program), arguments);
     if (!started) {
         // InstallerReady stays set: the next click tries again with the same file.
         Update::DiscardStart(installer);
@@ -576,13 +422,12 @@ void TVersionsForm::StartInstaller()
     installer.held.Close();
     AddLine(SayText(Text::InstallationOf) + displayName + SayText(Text::InstallationStartedEnd));
     EndCompanionProgram();
-    if (QuitProgram)
-        QuitProgram();
+    m_quitProgram();
 }
 
 void TVersionsForm::EndCompanionProgram()
 {
-    const std::string companion = Update::CompanionProgramPath(StartFolder, ProductName);
+    const std::string companion = Update::CompanionProgramPath(m_startFolder, ProductName);
     std::unique_ptr<TTerminateForm> ownFinder;
     auto findProcess = m_findProcess;
     if (!findProcess) {

@@ -6,6 +6,7 @@
 #include "quotes/BackgroundFetcher.h"
 #include "support/SystemFacts.h"
 #include "support/Texts.h"
+#include "update/InstallerDownload.h"
 #include "update/InstallerSignature.h"
 #include "update/ProcessFinder.h"
 #include "update/VersionList.h"
@@ -31,6 +32,8 @@ struct VersionsFormSetup
     std::string dataFolder;  // the per-user data folder, with its final separator
     std::string startFolder; // the current folder at start-up, with its final separator
     std::string makerSite;   // the maker's web site root, ending in "/": versions.dat and installers
+    // The key an installer's signature must verify against.
+    PublicKey key = ReleaseKey;
     // Fetches the version list, the installer and its signature; it must outlive the window.
     // The installer's pieces may be handed over on another thread (the file is written there).
     // Empty: a background fetcher of the window's own.
@@ -42,6 +45,10 @@ struct VersionsFormSetup
     std::function<bool()> mainWindowOpen;
     // The running process whose executable is `path`. Empty: the window uses a finder of its own.
     std::function<ProcessHandle(const std::string& path)> findProcess;
+    // Starts the checked installer: on Linux a copy of the checked bytes, on Windows the file
+    // itself, held open with writes denied until this returns. Empty: started directly, with
+    // no shell in between.
+    std::function<bool(const QString& program, const QStringList& arguments)> startProgram;
 };
 
 } // namespace Update
@@ -67,22 +74,7 @@ public:
     std::string DownloadName;
     std::string DownloadBase;
     std::int32_t DownloadSizeKB = 0;
-    std::int32_t ReceivedKB = 0;
     bool InstallerReady = false;
-    // The downloaded installer's signature file, checked again right before the start.
-    std::string InstallerSignature;
-    // The key an installer's signature must verify against; tests put a key of their own here.
-    Update::PublicKey InstallerKey = Update::ReleaseKey;
-    std::string StartFolder; // the current directory at start-up, with a final separator
-
-    // ---- Seams: the start of a program, the quit ----
-    // Starts the checked installer: on Linux a copy of the checked bytes, on Windows the file
-    // itself, held open with writes denied until this returns.
-    std::function<bool(const QString& program, const QStringList& arguments)> StartProgram;
-    std::function<void()> QuitProgram;
-    std::function<bool()> MainWindowOpen;
-    const class TTerminateForm* Finder = nullptr;
-    std::string MakerSite;
 
     // ---- Handlers and operations ----
     // Starts reading the version list and returns; when it arrives, the window is shown only
@@ -91,20 +83,24 @@ public:
     void CheckForUpdate(const std::string& productName, const std::string& versionText);
     void DownloadBtnClick();
     void ExitBtnClick();
-    // Starts the download of the installer and returns; `done` follows with true when the
-    // installer arrived whole (at least one kilobyte, within its listed size) and its signature
-    // verifies: the file then lies in DownloadFolder(). Otherwise the file is gone and a line
-    // says why; a cancelled download says nothing. Ignored (done with false) while a download runs.
-    void DownloadInstaller(const std::string& name, const std::string& base,
-                           std::function<void(bool ready)> done = {});
+    // Starts the download of the installer and returns; downloadEnded follows with true when
+    // the installer arrived whole (at least one kilobyte, within its listed size) and its
+    // signature verifies: the file then lies in DownloadFolder() and the window offers to
+    // install it. Otherwise the file is gone and a line says why; a cancelled download says
+    // nothing. Ignored while a download runs.
+    void DownloadInstaller(const std::string& name, const std::string& base);
     // Ends a running download at once: the fetch is cancelled and the partial file removed.
     void CancelDownload();
     void StartInstaller();
+    // The installer `name` lies checked in the download folder with `signature`, its signature
+    // file, against which it is checked again right before its start.
+    void InstallerDownloaded(const std::string& name, std::string signature);
 
     // The download folder: the data folder + "Temp/"; empty without a data folder.
     std::string DownloadFolder() const;
     bool Checking() const { return m_checking; }
-    bool Downloading() const { return m_download != nullptr; }
+    bool Downloading() const { return m_download.Running(); }
+    std::int32_t ReceivedKB() const { return m_receivedKB; }
     QStringList Lines() const;
     // Attempts of the last termination of the companion program.
     int TerminationRounds() const { return m_terminationRounds; }
@@ -133,28 +129,27 @@ private:
     void AddLine(const std::string& line);
     void AddLineText(const QString& line);
     void AddWriteFailureLine(const std::string& path);
-    void AddSignatureLine(Update::SignatureCheck check);
+    void AddSignatureLine(Update::SignatureCheck check, const std::string& name);
     void AddFolderRefusedLine(const std::string& folder);
     Update::InstallerExpectation Expectation() const;
     void EndCompanionProgram();
 
-    struct InstallerDownload;
-    using DownloadPointer = std::shared_ptr<InstallerDownload>;
     // Starts a fetch; its ticket stays in `ticket` until the continuation runs.
     void StartFetch(const Quotes::FetchRequest& request, Quotes::FetchTicket& ticket,
                     Quotes::FetchContinuation done);
     void ApplyVersionCheck(const Update::VersionCheck& check);
     void CancelCheck();
-    void InstallerArrived(const DownloadPointer& download, const Quotes::FetchResult& fetched);
-    void SignatureArrived(const DownloadPointer& download, const Quotes::FetchResult& fetched);
-    void ProgressArrived(const DownloadPointer& download);
-    void ShowProgress(const InstallerDownload& download);
+    void ProgressArrived(int receivedKB);
+    void DownloadFinished(const Update::DownloadResult& result);
     void WatchMainWindow();
-    void EndDownload(bool ready);
 
     Support::Language m_language;
     std::string m_dataFolder;
+    std::string m_startFolder;
     std::string m_makerSite;
+    Update::PublicKey m_key;
+    std::function<void()> m_quitProgram;
+    std::function<bool(const QString& program, const QStringList& arguments)> m_startProgram;
     std::function<bool()> m_mainWindowOpen;
     std::function<Update::ProcessHandle(const std::string& path)> m_findProcess;
     Quotes::BackgroundFetcher m_ownFetcher;
@@ -162,8 +157,11 @@ private:
     QStringList m_lines;
     bool m_checking = false;
     Quotes::FetchTicket m_checkTicket = Quotes::NoFetch;
-    DownloadPointer m_download; // set while a download runs, the signature's fetch included
-    Quotes::FetchTicket m_downloadTicket = Quotes::NoFetch;
+    Update::InstallerDownload m_download;
+    std::string m_downloadName; // the running or the last download's
+    std::int32_t m_receivedKB = 0;
+    // The downloaded installer's signature file, checked again right before the start.
+    std::string m_installerSignature;
     QTimer m_mainWindowWatch;
     int m_terminationRounds = 0;
 };
