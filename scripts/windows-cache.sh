@@ -76,7 +76,9 @@ kzw_mend_line() {
 # The version of an installed Debian package, or else the one apt would install, or "none".
 kzw_package_version() {
     local version
-    version=$(dpkg-query -W -f='${Version}' "$1" 2>/dev/null || true)
+    # (one line: a package installed for two architectures, as wine's i386 libraries bring, is
+    # listed twice)
+    version=$(dpkg-query -W -f='${Version}\n' "$1" 2>/dev/null | head -n 1 || true)
     if [ -z "$version" ]; then
         version=$(apt-cache policy "$1" 2>/dev/null | sed -n 's/^ *Candidate: //p' || true)
     fi
@@ -86,7 +88,7 @@ kzw_package_version() {
 # The source versions: Qt's must be the host Qt's; curl's the same as the machine's libcurl.
 kzw_source_version() {
     local version
-    version=$(dpkg-query -W -f='${source:Version}' "$1" 2>/dev/null || true)
+    version=$(dpkg-query -W -f='${source:Version}\n' "$1" 2>/dev/null | head -n 1 || true)
     echo "${version:-none}"
 }
 
