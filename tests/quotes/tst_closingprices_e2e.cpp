@@ -63,7 +63,7 @@ QByteArray ClosingList(int firstDay, int lastDay, QMap<int, QByteArray>& listed,
 void SetSources(const QString& closingPrices)
 {
     const QString closed = QStringLiteral("http://127.0.0.1:%1/").arg(TestSupport::ClosedPort());
-    QSettings ini(TestSupport::IniPath(), QSettings::IniFormat);
+    QSettings ini = TestSupport::IniFile();
     ini.setValue("Sources/ClosingPricesSite", closingPrices.isEmpty() ? closed : closingPrices);
     ini.setValue("Sources/QuoteSite", closed);
     ini.setValue("Sources/MakerSite", closed);
@@ -120,7 +120,7 @@ private slots:
         server.Serve(LoopbackReply::Page(ClosingList(starterEnd - 30, today - 1, listed, before)));
         const QString closed = QStringLiteral("http://127.0.0.1:%1/").arg(TestSupport::ClosedPort());
         {
-            QSettings ini(TestSupport::IniPath(), QSettings::IniFormat);
+            QSettings ini = TestSupport::IniFile();
             ini.setValue("Sources/ClosingPricesSite", reachable ? server.Url() : closed);
             ini.setValue("Sources/QuoteSite", closed);
             ini.setValue("Sources/MakerSite", closed);

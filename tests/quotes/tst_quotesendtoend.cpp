@@ -29,7 +29,7 @@ private slots:
                 .replace("07-06-12", QDate::currentDate().toString("dd-MM-yy").toLatin1())));
         const QString nowhere = QStringLiteral("http://127.0.0.1:%1/").arg(TestSupport::ClosedPort());
         {
-            QSettings ini(TestSupport::IniPath(), QSettings::IniFormat);
+            QSettings ini = TestSupport::IniFile();
             ini.setValue("Sources/QuoteSite", site.Url("/"));
             ini.setValue("Sources/ClosingPricesSite", nowhere);
             ini.setValue("Sources/MakerSite", nowhere);

@@ -15,7 +15,7 @@ private slots:
     void init()
     {
         TestSupport::ResetUserFolders();
-        QSettings(TestSupport::IniPath(), QSettings::IniFormat).remove("Sources");
+        TestSupport::IniFile().remove("Sources");
     }
 
     void windowValues_data()

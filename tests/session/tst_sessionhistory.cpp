@@ -106,7 +106,7 @@ private slots:
     {
         TestSupport::ResetUserFolders();
         // Not a first start: the day count is the one stored (firstStart covers the other case).
-        QSettings(TestSupport::IniPath(), QSettings::IniFormat).setValue("Defaults/Dagen", 200);
+        TestSupport::IniFile().setValue("Defaults/Dagen", 200);
         Support::Clock::Set(QDateTime(TodayDate, QTime(12, 0)));
         Support::SetRegional(Support::RegionalSettings::Dutch());
     }
@@ -296,7 +296,7 @@ private slots:
         QFETCH(int, dayCount);
         QFETCH(QString, note);
         if (!stored)
-            QSettings(TestSupport::IniPath(), QSettings::IniFormat).remove("Defaults/Dagen");
+            TestSupport::IniFile().remove("Defaults/Dagen");
         QVERIFY(TestSupport::WriteFile(HistoryPath(), FileText(Consecutive(lastDay - 400, lastDay))));
         Rig rig;
         QByteArray list;
@@ -314,8 +314,7 @@ private slots:
         QCOMPARE(rig.session.LastValuedDay(), newestListed);
         QCOMPARE(Chart::PlotNote(rig.session.LastValuedDay(), Today, Support::Language::Dutch), note);
         rig.session.StoreWindow(1, 1, 720, 540);
-        QCOMPARE(QSettings(TestSupport::IniPath(), QSettings::IniFormat).value("Defaults/Dagen").toInt(),
-                 dayCount);
+        QCOMPARE(TestSupport::IniFile().value("Defaults/Dagen").toInt(), dayCount);
     }
 
     // The back-fill at a first run, with the starter history copied: the list's days after the
@@ -351,8 +350,7 @@ private slots:
         QFETCH(EntryList, added);
         QFETCH(bool, freshCopyAfter);
         Support::Clock::Set(now);
-        QSettings(TestSupport::IniPath(), QSettings::IniFormat)
-            .setValue("Sources/ClosingPricesSite", "http://slotkoersen.test/");
+        TestSupport::IniFile().setValue("Sources/ClosingPricesSite", "http://slotkoersen.test/");
         QTemporaryDir program;
         QVERIFY(TestSupport::WriteFile(program.filePath("AEX.dat"), FileText(Stored)));
         Support::SystemFacts facts = TestSupport::Facts();
@@ -413,7 +411,7 @@ private slots:
     void backfillKeepsTrying()
     {
         {
-            QSettings ini(TestSupport::IniPath(), QSettings::IniFormat);
+            QSettings ini = TestSupport::IniFile();
             ini.setValue("Sources/ClosingPricesSources", "list");
             ini.setValue("Sources/QuoteSources", "page");
         }
@@ -484,7 +482,7 @@ private slots:
         Support::Clock::Set(MondayEvening);
         QVERIFY(TestSupport::WriteFile(HistoryPath(), FileText(Stored)));
         if (firstStart)
-            QSettings(TestSupport::IniPath(), QSettings::IniFormat).remove("Defaults/Dagen");
+            TestSupport::IniFile().remove("Defaults/Dagen");
         Rig rig;
         QSignalSpy busy(&rig.session, &Session::busyChanged);
         rig.fetcher.SetHolding(true);
@@ -521,8 +519,7 @@ private slots:
         for (const std::string& entry : Added)
             QVERIFY2(Contains(rig.Items(), entry), entry.c_str());
         // As a start with that day count stored shows it when the list comes at once.
-        QSettings(TestSupport::IniPath(), QSettings::IniFormat)
-            .setValue("Defaults/Dagen", rig.session.DayCount());
+        TestSupport::IniFile().setValue("Defaults/Dagen", rig.session.DayCount());
         Rig stored;
         stored.fetcher.Answer(List.toStdString());
         stored.fetcher.Settle(&Session::Start, stored.session);

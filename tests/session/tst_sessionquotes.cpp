@@ -97,7 +97,7 @@ private slots:
         WindowSettings window;
         window.dayCount = 35;
         ProgramSettings().WriteWindow(window);
-        QSettings(TestSupport::IniPath(), QSettings::IniFormat).setValue("Sources/QuoteSite", QuoteSite);
+        TestSupport::IniFile().setValue("Sources/QuoteSite", QuoteSite);
     }
     void cleanup() { Support::Clock::Reset(); }
 

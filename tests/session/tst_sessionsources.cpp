@@ -43,7 +43,7 @@ struct Rig
 {
     explicit Rig(const QString& sources, const QString& key)
     {
-        QSettings ini(TestSupport::IniPath(), QSettings::IniFormat);
+        QSettings ini = TestSupport::IniFile();
         ini.setValue("Sources/" + key, sources);
         // Every address on a host of its own under .test; the scripted fetcher answers.
         ini.setValue("Source-euronext-csv/Url", "http://euronext.test/csv?startdate={first:yyyy-MM-dd}"

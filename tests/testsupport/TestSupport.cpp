@@ -1,6 +1,10 @@
 #include "testsupport/TestSupport.h"
 
+#include "support/Product.h"
 #include "support/SettingsStore.h"
+#ifdef Q_OS_WIN
+#include "support/SystemInfo_win.h"
+#endif
 #include "testsupport/LoopbackServer.h"
 
 #include <QCoreApplication>
@@ -32,7 +36,19 @@ QString DataHome()
 }
 QString DataFolder()
 {
+#ifdef Q_OS_WIN
+    // On Windows the program derives its data folder from the Desktop folder, and keeps its
+    // settings in the registry: both belong to the wine prefix the tests run in, which they
+    // share and empty, so a user's own must never be taken for it.
+    if (qEnvironmentVariableIsEmpty("WINEPREFIX"))
+        qFatal(
+            "WINEPREFIX is not set: the tests run in a wine prefix of their own (scripts/build-windows.sh)");
+    const std::string folder =
+        Support::DataFolderFromDesktop(Support::Win32::ReadDesktopPath(), Support::ProductName);
+    return QDir::fromNativeSeparators(QString::fromLocal8Bit(folder.c_str()));
+#else
     return DataHome() + QStringLiteral("/Koerszicht/");
+#endif
 }
 QString IniPath()
 {
@@ -45,19 +61,24 @@ void ResetUserFolders()
         QDir(folder).removeRecursively();
         QDir().mkpath(folder);
     }
-    // Only the quote page and the closing-prices list, at the sites a test names: the default
-    // sources lie on the internet, which no test reaches.
-    QSettings ini(IniPath(), QSettings::IniFormat);
-    ini.setValue("Sources/QuoteSources", "page");
-    ini.setValue("Sources/ClosingPricesSources", "list");
+#ifdef Q_OS_WIN
+    QDir(DataFolder()).removeRecursively(); // the program makes it, as on its first start
+#endif
+    // The program's own store (the INI file in the folder just emptied; on Windows the registry
+    // key, which outlives the test): only the quote page and the closing-prices list, at the
+    // sites a test names. The default sources lie on the internet, which no test reaches.
+    const auto settings = Support::OpenSettings();
+    settings->clear();
+    settings->setValue("Sources/QuoteSources", "page");
+    settings->setValue("Sources/ClosingPricesSources", "list");
 }
 
 void PointSourcesNowhere()
 {
-    QSettings ini(IniPath(), QSettings::IniFormat);
+    const auto settings = Support::OpenSettings();
     const QString nowhere = QStringLiteral("http://127.0.0.1:%1/").arg(ClosedPort());
     for (const char* key : {"Sources/QuoteSite", "Sources/ClosingPricesSite", "Sources/MakerSite"})
-        ini.setValue(key, nowhere);
+        settings->setValue(key, nowhere);
 }
 
 QString SourceDir()
@@ -99,7 +120,12 @@ Support::SystemFacts Facts(Support::Language language)
 
 QSettings IniFile()
 {
+#ifdef Q_OS_WIN
+    return QSettings(QStringLiteral("HKEY_CURRENT_USER\\Software\\") + Support::ProductName,
+                     QSettings::NativeFormat);
+#else
     return QSettings(IniPath(), QSettings::IniFormat);
+#endif
 }
 
 void StoreDefaults(const QVariantMap& values)

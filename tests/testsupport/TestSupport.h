@@ -10,15 +10,18 @@
 
 namespace TestSupport {
 
-// Empties $XDG_CONFIG_HOME and $XDG_DATA_HOME (set per test by CTest) and creates them again;
-// the settings then name only the quote page and the list as sources.
+// Empties $XDG_CONFIG_HOME and $XDG_DATA_HOME (set per test by CTest) and creates them again,
+// and on Windows the program's data folder and registry key; the settings then name only the
+// quote page and the list as sources.
 void ResetUserFolders();
 QString ConfigHome();
 QString DataHome();
-// The data folder of the program: $XDG_DATA_HOME/Koerszicht/
+// The data folder of the program: $XDG_DATA_HOME/Koerszicht/; on Windows the one derived from
+// the Desktop folder of the wine prefix the tests run in.
 QString DataFolder();
 QString IniPath();
-// The test's settings file as it is on disk, and values put into its group "Defaults".
+// The test's settings file as it is on disk (on Windows the registry key), and values put into
+// its group "Defaults".
 QSettings IniFile();
 void StoreDefaults(const QVariantMap& values);
 // The facts a test run has: its data folder (created), the source tree's data as the program's
