@@ -1,6 +1,7 @@
 #pragma once
-// A key pair made for one test run, to sign installers as the release key would. The release
-// key's private half is nowhere near the tests.
+// A key pair made for one test run, to sign installers as the release key would, and the
+// installers the update tests sign with it. The release key's private half is nowhere near the
+// tests.
 
 #include "update/InstallerSignature.h"
 
@@ -45,5 +46,27 @@ struct SigningKey
             manifest, Sign(QByteArray::fromStdString(Update::SignedLines(manifest))).toStdString()));
     }
 };
+
+// The key of this test run.
+inline const SigningKey& RunKey()
+{
+    static const SigningKey key;
+    return key;
+}
+
+// The signature file of `installer` as the maker site serves it for version 1.01e.
+inline QByteArray SignatureOf(const QByteArray& installer, const std::string& name = "Koerszicht101.exe")
+{
+    return RunKey().SignatureFile(name, "1.01e", installer);
+}
+
+// An installer of `size` bytes, zero bytes included: the downloaded file keeps them.
+inline QByteArray InstallerBody(int size)
+{
+    QByteArray body(size, '\0');
+    for (int i = 0; i < size; ++i)
+        body[i] = static_cast<char>(i * 7 % 251);
+    return body;
+}
 
 } // namespace TestSupport

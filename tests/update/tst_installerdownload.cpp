@@ -16,37 +16,20 @@
 #include <algorithm>
 #include <memory>
 
+using TestSupport::InstallerBody;
 using TestSupport::LoopbackReply;
 using TestSupport::LoopbackServer;
+using TestSupport::RunKey;
+using TestSupport::SignatureOf;
 using Update::DownloadEnding;
 using Update::DownloadResult;
 
 namespace {
 const std::string Name = "Koerszicht101.exe";
 
-const TestSupport::SigningKey& Key()
-{
-    static const TestSupport::SigningKey key;
-    return key;
-}
-
-// The signature file of `installer` as the maker site serves it for version 1.01e.
-QByteArray SignatureOf(const QByteArray& installer)
-{
-    return Key().SignatureFile(Name, "1.01e", installer);
-}
-
 QString TempFolder()
 {
     return TestSupport::DataFolder() + QStringLiteral("Temp/");
-}
-
-QByteArray Body(int size)
-{
-    QByteArray body(size, '\0');
-    for (int i = 0; i < size; ++i)
-        body[i] = static_cast<char>(i * 7 % 251); // zero bytes included: the file keeps them
-    return body;
 }
 
 // Koerszicht101.exe of `listedKB` from `base`, for the running version 1.00d.
@@ -58,7 +41,7 @@ Update::InstallerOrder Order(const std::string& base, std::int32_t listedKB)
     order.address = base + Name;
     order.signatureAddress = order.address + ".sig";
     order.listedKB = listedKB;
-    order.expected = {Key().publicKey, "Koerszicht", "versie 1.00d"};
+    order.expected = {RunKey().publicKey, "Koerszicht", "versie 1.00d"};
     return order;
 }
 
@@ -96,18 +79,19 @@ private slots:
         const auto signed_ = [&](const QByteArray& installer) {
             return QList{page(installer), page(SignatureOf(installer))};
         };
-        const QByteArray installer = Body(5 * 1024);
+        const QByteArray installer = InstallerBody(5 * 1024);
         const QByteArray good = SignatureOf(installer);
         const TestSupport::SigningKey other;
         // "localhost" names the loopback address by another host name: a different site, one
         // that would serve a signed installer (the port is filled in by the test).
         const QByteArray elsewhere = "http://localhost:OTHERPORT/x.exe";
 
-        QTest::newRow("1024 bytes count one") << signed_(Body(1024)) << 10 << DownloadEnding::Ready << 1 << 2;
+        QTest::newRow("1024 bytes count one")
+            << signed_(InstallerBody(1024)) << 10 << DownloadEnding::Ready << 1 << 2;
         QTest::newRow("a short last read adds its whole kilobytes")
-            << signed_(Body(2048 + 1500)) << 10 << DownloadEnding::Ready << 3 << 2;
+            << signed_(InstallerBody(2048 + 1500)) << 10 << DownloadEnding::Ready << 3 << 2;
         QTest::newRow("1023 bytes count nothing")
-            << signed_(Body(1023)) << 10 << DownloadEnding::Failed << 0 << 1;
+            << signed_(InstallerBody(1023)) << 10 << DownloadEnding::Failed << 0 << 1;
         QTest::newRow("connection closed")
             << QList{LoopbackReply::Closed()} << 5 << DownloadEnding::Failed << 0 << 1;
         QTest::newRow("nothing listens") << QList<LoopbackReply>{} << 5 << DownloadEnding::Failed << 0 << 0;
@@ -118,7 +102,7 @@ private slots:
         QTest::newRow("transfer cut short")
             << QList{LoopbackReply::CutShortAfter(installer, 3000)} << 5 << DownloadEnding::Failed << -1 << 1;
         QTest::newRow("far longer than listed")
-            << QList{page(Body(5 * 1024 + 64 * 1024 + 1))} << 5 << DownloadEnding::Failed << -1 << 1;
+            << QList{page(InstallerBody(5 * 1024 + 64 * 1024 + 1))} << 5 << DownloadEnding::Failed << -1 << 1;
         QTest::newRow("redirect to another host")
             << QList{LoopbackReply::Redirect(elsewhere)} << 5 << DownloadEnding::Failed << 0 << 1;
 
@@ -133,8 +117,8 @@ private slots:
             << 5 << 2;
         QTest::newRow("signature file one byte short")
             << QList{page(installer), page(good.chopped(1))} << 5 << DownloadEnding::BadSignature << 5 << 2;
-        QTest::newRow("page instead of a signature")
-            << QList{page(installer), page(Body(3000))} << 5 << DownloadEnding::BadSignature << 5 << 2;
+        QTest::newRow("page instead of a signature") << QList{page(installer), page(InstallerBody(3000))} << 5
+                                                     << DownloadEnding::BadSignature << 5 << 2;
         QTest::newRow("signed with another key")
             << QList{page(installer), page(other.SignatureFile(Name, "1.01e", installer))} << 5
             << DownloadEnding::BadSignature << 5 << 2;
@@ -142,7 +126,7 @@ private slots:
             << QList{page(installer), page(SignatureOf(installer.left(5000)))} << 5
             << DownloadEnding::BadSignature << 5 << 2;
         QTest::newRow("the running version's installer under a newer name")
-            << QList{page(installer), page(Key().SignatureFile(Name, "1.00d", installer))} << 5
+            << QList{page(installer), page(RunKey().SignatureFile(Name, "1.00d", installer))} << 5
             << DownloadEnding::NotNewer << 5 << 2;
     }
     void endings()
@@ -237,7 +221,7 @@ private slots:
         // the first count the thread is kept busy past the receive time-out: the pieces are
         // written meanwhile and the file is whole.
         LoopbackServer server;
-        const QByteArray body = Body(64 * 1024);
+        const QByteArray body = InstallerBody(64 * 1024);
         server.Script({LoopbackReply::Trickling(body, 10, 2048), LoopbackReply::Page(SignatureOf(body))});
         Quotes::BackgroundFetcher fetcher;
         Update::InstallerDownload download(fetcher);
@@ -273,7 +257,7 @@ private slots:
         // cancelled, the file removed, later pieces refused, and nothing more is said.
         QFETCH(int, heldFetch);
         QFETCH(bool, destroyed);
-        const QByteArray installer = Body(5 * 1024);
+        const QByteArray installer = InstallerBody(5 * 1024);
         TestSupport::ScriptedFetcher fetcher;
         fetcher.SetHolding(true);
         fetcher.Answer(std::string(), Quotes::FetchEnding::Complete);

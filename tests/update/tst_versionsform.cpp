@@ -24,9 +24,12 @@
 #include <cstdio>
 #include <memory>
 
+using TestSupport::InstallerBody;
 using TestSupport::LoopbackReply;
 using TestSupport::LoopbackServer;
+using TestSupport::RunKey;
 using TestSupport::ScriptedFetcher;
+using TestSupport::SignatureOf;
 using Update::VersionCheckResult;
 
 namespace {
@@ -34,18 +37,6 @@ const QByteArray NewerList = "Beursklok,Beursklok312.exe,b,800,0\r\n"
                              "Koerszicht,Koerszicht101.exe,e,1500,0\r\n";
 
 using TestSupport::SigningKey;
-
-const SigningKey& Key()
-{
-    static const SigningKey key;
-    return key;
-}
-
-// The signature file of `installer` as the maker site serves it for version 1.01e.
-QByteArray SignatureOf(const QByteArray& installer, const std::string& name = "Koerszicht101.exe")
-{
-    return Key().SignatureFile(name, "1.01e", installer);
-}
 
 // The installer, then its signature file.
 QList<LoopbackReply> Signed(const QByteArray& installer, const std::string& name = "Koerszicht101.exe")
@@ -63,7 +54,7 @@ Update::VersionsFormSetup Setup(Support::Language language = Support::Language::
     setup.dataFolder = TestSupport::DataFolder().toStdString();
     setup.startFolder = QDir::currentPath().toStdString() + "/";
     setup.makerSite = "http://127.0.0.1:" + std::to_string(TestSupport::ClosedPort()) + "/";
-    setup.key = Key().publicKey;
+    setup.key = RunKey().publicKey;
     return setup;
 }
 
@@ -85,14 +76,6 @@ struct ListFetcher : ScriptedFetcher
 QString TempFolder()
 {
     return TestSupport::DataFolder() + QStringLiteral("Temp/");
-}
-
-QByteArray Body(int size)
-{
-    QByteArray body(size, '\0');
-    for (int i = 0; i < size; ++i)
-        body[i] = static_cast<char>(i * 7 % 251); // zero bytes included: the file keeps them
-    return body;
 }
 
 // A window ready to download `name` from the server.
@@ -305,7 +288,7 @@ private slots:
         QTest::addColumn<int>("gauge");
         QTest::addColumn<int>("percent");
 
-        const QByteArray installer = Body(5 * 1024);
+        const QByteArray installer = InstallerBody(5 * 1024);
         const auto page = [](const QByteArray& body, int status = 200) {
             return LoopbackReply::Page(body, status);
         };
@@ -316,18 +299,18 @@ private slots:
             "De handtekening van Koerszicht101.exe klopt niet: het bestand is verwijderd en "
             "wordt niet geïnstalleerd."};
 
-        QTest::newRow("downloaded") << Signed(Body(2048)) << 10 << "made"
+        QTest::newRow("downloaded") << Signed(InstallerBody(2048)) << 10 << "made"
                                     << QStringList{"", "Koerszicht101.exe is met succes gedownload",
                                                    "Klik \"Installeer\" om het progamma te installeren"}
                                     << 3 << 30;
-        QTest::newRow("too short") << QList{page(Body(900))} << 10 << "made" << failed << 1 << 10;
+        QTest::newRow("too short") << QList{page(InstallerBody(900))} << 10 << "made" << failed << 1 << 10;
         QTest::newRow("nothing arrived") << QList{page({})} << 10 << "made" << failed << 0 << 0;
         QTest::newRow("unsigned") << QList{page(installer), page("Not Found", 404)} << 5 << "made"
                                   << unsigned_ << 5 << 100;
         QTest::newRow("bad signature")
             << QList{page(installer), page(QByteArray(64, 'x'))} << 5 << "made" << bad << 5 << 100;
-        QTest::newRow("not newer") << QList{page(installer), page(Key().SignatureFile("Koerszicht101.exe",
-                                                                                      "1.00d", installer))}
+        QTest::newRow("not newer") << QList{page(installer), page(RunKey().SignatureFile("Koerszicht101.exe",
+                                                                                         "1.00d", installer))}
                                    << 5 << "made"
                                    << QStringList{"Koerszicht101.exe is niet nieuwer dan uw versie: het "
                                                   "bestand is verwijderd en wordt "
@@ -386,7 +369,7 @@ private slots:
     {
         // Characters such as '#', '?' or a blank in the name do not change the address.
         LoopbackServer server;
-        server.Script(Signed(Body(3000), "Koerszicht 101#b?.exe"));
+        server.Script(Signed(InstallerBody(3000), "Koerszicht 101#b?.exe"));
         TVersionsForm form(Setup());
         PrepareDownload(form, server, 3, "Koerszicht 101#b?.exe");
         form.DownloadBtn->click();
@@ -402,7 +385,7 @@ private slots:
         // still read is not shown.
         LoopbackServer server;
         server.Script(
-            {LoopbackReply::Page(NewerList), LoopbackReply::Trickling(Body(1000 * 1024), 20, 2048)});
+            {LoopbackReply::Page(NewerList), LoopbackReply::Trickling(InstallerBody(1000 * 1024), 20, 2048)});
         Quotes::BackgroundFetcher fetcher;
         Update::VersionsFormSetup setup = Setup(fetcher);
         setup.makerSite = server.UrlText(QStringLiteral("/files/"));
@@ -530,7 +513,7 @@ private slots:
     void checkAndDownloadFromTheMakerSite()
     {
         LoopbackServer server;
-        const QByteArray installer = Body(5 * 1024);
+        const QByteArray installer = InstallerBody(5 * 1024);
         server.Script(QList<LoopbackReply>{LoopbackReply::Page(NewerList)} + Signed(installer));
         Update::VersionsFormSetup setup = Setup();
         setup.makerSite = server.UrlText(QStringLiteral("/maker/"));
@@ -557,7 +540,7 @@ private slots:
         setup.quitProgram = [] {};
         TVersionsForm form(setup);
         form.show();
-        PlaceInstaller(form, "Koerszicht101.exe", Body(3000));
+        PlaceInstaller(form, "Koerszicht101.exe", InstallerBody(3000));
         QVERIFY(TestSupport::WriteFile(TempFolder() + "Koerszicht101.exe", "#!/bin/sh\nrm -rf ~\n"));
         form.ExitBtn->click();
         QCOMPARE(starts, 0);
@@ -699,9 +682,9 @@ private slots:
     void downloadStopsWhenTheMainWindowCloses_data()
     {
         QTest::addColumn<LoopbackReply>("reply");
-        QTest::newRow("installer arriving") << LoopbackReply::Trickling(Body(1000 * 1024), 20, 2048);
+        QTest::newRow("installer arriving") << LoopbackReply::Trickling(InstallerBody(1000 * 1024), 20, 2048);
         // No progress to notice it by: the window looks by itself.
-        QTest::newRow("server silent") << LoopbackReply::Stall(Body(1000 * 1024), 4096);
+        QTest::newRow("server silent") << LoopbackReply::Stall(InstallerBody(1000 * 1024), 4096);
     }
     void downloadStopsWhenTheMainWindowCloses()
     {
