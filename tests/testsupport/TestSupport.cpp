@@ -93,6 +93,14 @@ QString TestProgramPath()
 {
     return qEnvironmentVariable("KOERSZICHT_TEST_PROGRAM");
 }
+QString HelperProgramPath()
+{
+#ifdef Q_OS_WIN
+    return qEnvironmentVariable("KOERSZICHT_TEST_HELPER");
+#else
+    return QStringLiteral("/bin/sleep");
+#endif
+}
 
 QByteArray ReadFile(const QString& path)
 {

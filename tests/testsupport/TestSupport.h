@@ -36,6 +36,9 @@ QString SourceDir();
 QString ProgramPath();
 // The program with the test pauses (tests/testprogram/main.cpp).
 QString TestProgramPath();
+// A small program that runs until it is ended (a minute at most): /bin/sleep here, the tests'
+// own helper on Windows, which also stands in for an installer there.
+QString HelperProgramPath();
 
 QByteArray ReadFile(const QString& path);
 bool WriteFile(const QString& path, const QByteArray& contents);
