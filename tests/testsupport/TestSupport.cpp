@@ -126,6 +126,27 @@ Support::SystemFacts Facts(Support::Language language)
     return facts;
 }
 
+bool WriteHandEditedSettings(const QByteArray& text)
+{
+#ifdef Q_OS_WIN
+    QSettings settings = IniFile();
+    settings.clear();
+    QString group;
+    for (const QByteArray& raw : text.split('\n')) {
+        const QString line = QString::fromUtf8(raw).trimmed();
+        if (line.startsWith('[') && line.endsWith(']'))
+            group = line.mid(1, line.size() - 2);
+        else if (const qsizetype equals = line.indexOf('='); equals > 0)
+            settings.setValue(group + '/' + line.left(equals),
+                              QString::fromUtf8(raw.mid(raw.indexOf('=') + 1)).remove('\r'));
+    }
+    settings.sync();
+    return settings.status() == QSettings::NoError;
+#else
+    return WriteFile(IniPath(), text);
+#endif
+}
+
 QSettings IniFile()
 {
 #ifdef Q_OS_WIN

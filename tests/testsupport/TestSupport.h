@@ -40,6 +40,11 @@ QString TestProgramPath();
 // own helper on Windows, which also stands in for an installer there.
 QString HelperProgramPath();
 
+// Settings as a user writes them by hand: `text` in the form of the INI file ("[Group]" and
+// "key=value" lines), which is the settings file here; on Windows each value goes into the
+// registry as the text after "=", as typed into the registry editor.
+bool WriteHandEditedSettings(const QByteArray& text);
+
 QByteArray ReadFile(const QString& path);
 bool WriteFile(const QString& path, const QByteArray& contents);
 
