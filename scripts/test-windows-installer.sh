@@ -156,8 +156,9 @@ cp "$sites/ca.pem" /etc/ssl/certs/ca-certificates.crt
 
 settings='HKCU\Software\Koerszicht'
 setting() { wine reg add "$settings\\$1" /v "$2" /t REG_SZ /d "$3" /f >/dev/null 2>&1; }
-history=$(dirname "$(win_folder USERPROFILE)")/UserData/Koerszicht/AEX.dat
-stored() { grep -qx "$(day_number "$1") - $2" "$history" 2>/dev/null; }
+history=$(win_folder USERPROFILE)/UserData/Koerszicht/AEX.dat # beside the Desktop folder
+has_line() { tr -d '\r' <"$history" 2>/dev/null | grep -qx "$1"; } # AEX.dat's lines end in CR LF
+stored() { has_line "$(day_number "$1") - $2"; }
 asked() { grep -qF "$1" "$sites/requests"; }
 shot() { # shot NAME: the virtual screen as it is, kept beside the build
     mkdir -p "$build/screenshots"
@@ -219,7 +220,7 @@ sleep 5
 shot program-nl
 check "Dutch start: closes when asked, by itself" closes_in 60
 check "Dutch start: AEX.dat in the data folder beside the Desktop's" test -s "$history"
-check "Dutch start: the starter history kept" grep -q '^30319 - 45,38$' "$history"
+check "Dutch start: the starter history kept" has_line '30319 - 45,38'
 check "Dutch start: yesterday's close from the download" stored "$yesterday" "$(close_of "$yesterday")"
 check "Dutch start: today's quote" stored "$day" "1003,50"
 check "Dutch start: the settings in the registry" wine reg query "$settings\\Defaults"

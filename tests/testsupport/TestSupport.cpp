@@ -16,6 +16,17 @@
 namespace TestSupport {
 
 namespace {
+#ifdef Q_OS_WIN
+// Wine hands no QT_ variable of the machine on to Windows programs, so the tests' platform
+// (ctest's QT_QPA_PLATFORM=offscreen) is set here, before any test builds its application and
+// for the programs a test starts.
+const bool OffscreenPlatform = [] {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    return true;
+}();
+#endif
+
 QString FolderFromEnvironment(const char* name)
 {
     const QString folder = qEnvironmentVariable(name);
