@@ -20,8 +20,9 @@ enum class Text
     HoverDateLabel,  // before the short date
     HoverClosedDay,  // after the date of a closing day of the exchange
     AlertMenuItem,   // the handle's menu: the line's alert on or off
-                   // A trend line crossed: AlertStart + value + AlertRose/AlertFell + colour + AlertLine +
-                   // the line's value + AlertRoseEnd/AlertFellEnd.
+
+    // A trend line crossed: AlertStart + value + AlertRose/AlertFell + colour + AlertLine + the
+    // line's value + AlertRoseEnd/AlertFellEnd.
     AlertStart,
     AlertRose,
     AlertFell,
