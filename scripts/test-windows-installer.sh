@@ -157,7 +157,7 @@ cp "$sites/ca.pem" /etc/ssl/certs/ca-certificates.crt
 settings='HKCU\Software\Koerszicht'
 setting() { wine reg add "$settings\\$1" /v "$2" /t REG_SZ /d "$3" /f >/dev/null 2>&1; }
 history=$(win_folder USERPROFILE)/UserData/Koerszicht/AEX.dat # beside the Desktop folder
-has_line() { tr -d '\r' <"$history" 2>/dev/null | grep -qx "$1"; } # AEX.dat's lines end in CR LF
+has_line() { tr -d '\r' <"$history" 2>/dev/null | grep -x "$1" >/dev/null; } # AEX.dat's lines end in CR LF; grep reads to the end (pipefail)
 stored() { has_line "$(day_number "$1") - $2"; }
 asked() { grep -qF "$1" "$sites/requests"; }
 shot() { # shot NAME: the virtual screen as it is, kept beside the build
