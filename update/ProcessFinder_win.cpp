@@ -133,6 +133,7 @@ std::string ComparablePath(const std::string& path)
     while (last > first && static_cast<unsigned char>(path[last - 1]) <= ' ')
         --last;
     std::string text = path.substr(first, last - first);
+    std::replace(text.begin(), text.end(), '/', '\\');
     if (!text.empty())
         CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));
     return text;

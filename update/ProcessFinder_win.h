@@ -14,8 +14,9 @@ using Support::Win32::WinHandle;
 // The system says it belongs to the NT line (platform id 2).
 bool IsPlatformNT();
 
-// A path as it is compared: characters of code 32 and below trimmed from both ends, then
-// capitals by the system's locale.
+// A path as it is compared: characters of code 32 and below trimmed from both ends, '/' read as
+// the backslash the system writes (a path made by Qt has the former, a process's file the latter),
+// then capitals by the system's locale.
 std::string ComparablePath(const std::string& path);
 
 // A process found by its path: an open handle the caller owns, and the process's id.

@@ -36,11 +36,18 @@ private slots:
         const QByteArray starter = TestSupport::ReadFile(TestSupport::SourceDir() + "/data/AEX.dat");
         QVERIFY(TestSupport::WriteFile(start + "/AEX.dat", starter));
         // Every site on a closed local port: nothing leaves the machine.
-        QVERIFY(
-            TestSupport::WriteFile(home.path() + "/config/Koerszicht/Koerszicht.ini",
-                                   "[Sources]\nQuoteSite=http://127.0.0.1:9/\n"
-                                   "ClosingPricesSite=http://127.0.0.1:9/\nMakerSite=http://127.0.0.1:9/\n"
-                                   "QuoteSources=page\nClosingPricesSources=list\n"));
+        const QByteArray settings = "[Sources]\nQuoteSite=http://127.0.0.1:9/\n"
+                                    "ClosingPricesSite=http://127.0.0.1:9/\nMakerSite=http://127.0.0.1:9/\n"
+                                    "QuoteSources=page\nClosingPricesSources=list\n";
+#ifdef Q_OS_WIN
+        // The registry and the data folder beside the Desktop folder, of the tests' wine prefix.
+        TestSupport::ResetUserFolders();
+        QVERIFY(TestSupport::WriteHandEditedSettings(settings));
+        const QString history = TestSupport::DataFolder() + "AEX.dat";
+#else
+        QVERIFY(TestSupport::WriteFile(home.path() + "/config/Koerszicht/Koerszicht.ini", settings));
+        const QString history = home.path() + "/data/Koerszicht/AEX.dat";
+#endif
 
         QProcess program;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -56,7 +63,6 @@ private slots:
         program.start(TestSupport::ProgramPath(), {});
         QVERIFY(program.waitForStarted());
 
-        const QString history = home.path() + "/data/Koerszicht/AEX.dat";
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(history), 20000); // the first-run copy
         QTest::qWait(3000);
         QCOMPARE(program.state(), QProcess::Running);

@@ -376,7 +376,12 @@ void TestHttpClient::unknownCertificateRefused()
     QCOMPARE(DownloadPage(server.UrlText(), INTERNET_OPEN_TYPE_DIRECT), std::string());
     QCOMPARE(server.RequestCount(), 0);
 
-    // The server itself works: a client that accepts any certificate gets the page.
+    // The server itself works: a client that accepts any certificate gets the page. (Wine's
+    // Schannel cannot serve TLS, so under wine the refusal above is all that is shown.)
+#ifdef Q_OS_WIN
+    if (!qEnvironmentVariableIsEmpty("WINEPREFIX"))
+        QSKIP("wine's Schannel serves no TLS: the loopback server cannot answer a handshake");
+#endif
     QSslSocket client;
     client.setPeerVerifyMode(QSslSocket::VerifyNone);
     client.connectToHostEncrypted(QStringLiteral("127.0.0.1"), server.Port());

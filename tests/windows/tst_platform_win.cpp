@@ -797,6 +797,8 @@ void CheckComparablePath()
         {"   ", ""},
         {"", ""},
         {"c:\\in between\\x.exe", "C:\\IN BETWEEN\\X.EXE"},
+        {"C:/Program Files/Koerszicht/Koerszicht_Sched.exe",
+         "C:\\PROGRAM FILES\\KOERSZICHT\\KOERSZICHT_SCHED.EXE"},
     };
     for (const auto& [path, expected] : rows)
         Equal(std::string("comparable path of \"") + path + "\"", Update::Win32::ComparablePath(path),
