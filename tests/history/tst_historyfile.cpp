@@ -86,11 +86,11 @@ private slots:
         QTest::newRow("largest day") << QByteArray("65535 - 1\r\n") << L("65535:1") << 0;
         QTest::newRow("line without a blank: skipped") << QByteArray("100\r\n101 - 2\r\n") << L("101:2") << 1;
         QTest::newRow("bad value: a day without a value, text kept")
-            << QByteArray("100 - 1\r\n101 - abc\r\n") << EntryList{"100 - 1", "101 - abc"} << 0;
+            << QByteArray("100 - 1\r\n101 - abc\r\n") << Lines({"100 - 1", "101 - abc"}) << 0;
         QTest::newRow("leading blanks and zeros")
             << QByteArray("  0100 - 1\r\n\t101 - 2\r\n") << L("100:1 101:2") << 0;
         QTest::newRow("value blanks kept")
-            << QByteArray("100 -  312,45 \r\n") << EntryList{"100 -  312,45 "} << 0;
+            << QByteArray("100 -  312,45 \r\n") << Lines({"100 -  312,45 "}) << 0;
         QTest::newRow("binary junk") << QByteArray("\x01\x02\xff\r\n100 - 1\r\n") + QByteArray(2, '\0') +
                                             "\r\n"
                                      << L("100:1") << 2;
@@ -237,7 +237,7 @@ private slots:
 
     void writeIsCrLfAndReadsBackTheSame()
     {
-        const EntryList entries = EntryList{"100 - 1", "101 - 2,50", "102 -  312,45 ", "103 - 0,0"};
+        const EntryList entries = Lines({"100 - 1", "101 - 2,50", "102 -  312,45 ", "103 - 0,0"});
         QCOMPARE(WriteHistoryFile(Path(), entries), WriteStatus::Written);
         QCOMPARE(TestSupport::ReadFile(QString::fromStdString(Path())),
                  QByteArray("100 - 1\r\n101 - 2,50\r\n102 -  312,45 \r\n103 - 0,0\r\n"));

@@ -8,15 +8,15 @@ namespace {
 QStringList ToList(const History::EntryList& items)
 {
     QStringList list;
-    for (const std::string& item : items)
-        list.append(QString::fromStdString(item));
+    for (const History::DayEntry& item : items)
+        list.append(QString::fromStdString(History::EntryLine(item)));
     return list;
 }
 History::EntryList FromList(const QStringList& list)
 {
     History::EntryList items;
     for (const QString& item : list)
-        items.push_back(item.toStdString());
+        items.push_back(History::ReadEntryLine(item.toStdString()));
     return items;
 }
 // Entries for the days `first` to `last`, each with `value`.
