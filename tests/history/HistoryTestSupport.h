@@ -76,6 +76,12 @@ inline History::EntryList Consecutive(int first, int last)
     return entries;
 }
 
+inline History::EntryList operator+(History::EntryList a, const History::EntryList& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 inline QByteArray FileText(const History::EntryList& entries)
 {
     QByteArray text;

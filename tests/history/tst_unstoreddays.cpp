@@ -58,12 +58,6 @@ EntryList Days(const EntryList& entries, int first, int last)
     return part;
 }
 
-EntryList operator+(EntryList a, const EntryList& b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
 EntryList NoValues(int first, int last)
 {
     EntryList entries;
