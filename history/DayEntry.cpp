@@ -2,16 +2,35 @@
 
 #include "support/TextFields.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace History {
 
+namespace {
+constexpr std::string_view Separator = " - ";
+} // namespace
+
 std::string EntryLine(const DayEntry& entry)
 {
-    std::string line = std::to_string(entry.day);
-    line += " - ";
-    line += entry.value;
+    std::string line(EntryLineLength(entry), ' ');
+    WriteEntryLine(line.data(), entry);
     return line;
+}
+
+std::size_t EntryLineLength(const DayEntry& entry)
+{
+    std::size_t digits = entry.day < 0 ? 2 : 1;
+    for (int rest = entry.day < 0 ? -entry.day : entry.day; rest >= 10; rest /= 10)
+        ++digits;
+    return digits + Separator.size() + entry.value.size();
+}
+
+char* WriteEntryLine(char* out, const DayEntry& entry)
+{
+    out = std::to_chars(out, out + 12, entry.day).ptr;
+    out = std::copy(Separator.begin(), Separator.end(), out);
+    return std::copy(entry.value.begin(), entry.value.end(), out);
 }
 
 DayEntry ReadEntryLine(std::string_view line)

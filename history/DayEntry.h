@@ -47,6 +47,10 @@ using EntryList = std::vector<DayEntry>;
 
 // "<day> - <value>": the line of the history file and of the list box.
 std::string EntryLine(const DayEntry& entry);
+// The line's length, and the line written to `out`, which has room for it; returns its end.
+// Writing the whole history so makes no text per line.
+std::size_t EntryLineLength(const DayEntry& entry);
+char* WriteEntryLine(char* out, const DayEntry& entry);
 // Reads a line as EntryLine writes it: the day is the whole number before the first blank
 // (NoDay when it is none in 0 ... 65535), the value the text after the first hyphen without
 // one blank in front (empty when there is no hyphen). The origin is Stored.

@@ -170,11 +170,15 @@ LoadedHistory LoadHistoryFile(const std::string& path, int latestDay)
 
 std::string HistoryFileText(const EntryList& entries)
 {
-    std::string text;
-    text.reserve(entries.size() * 16);
+    std::size_t size = 0;
+    for (const DayEntry& entry : entries)
+        size += EntryLineLength(entry) + 2;
+    std::string text(size, '\n');
+    char* out = text.data();
     for (const DayEntry& entry : entries) {
-        text += EntryLine(entry);
-        text += "\r\n";
+        out = WriteEntryLine(out, entry);
+        *out++ = '\r';
+        ++out; // the line feed stands there already
     }
     return text;
 }
