@@ -62,7 +62,7 @@ double EntryValue(const DayEntry& entry)
 
 DayEntry MakeEntry(int day, std::string_view value, Origin origin)
 {
-    return DayEntry{day, std::string(value), origin};
+    return DayEntry{day, origin, std::string(value)};
 }
 
 bool HasValue(const DayEntry& entry)

@@ -26,8 +26,8 @@ enum class Origin : unsigned char
 struct DayEntry
 {
     int day = NoDay;
-    std::string value; // as written: "312,45", "302.50", "0,0"
-    Origin origin = Origin::Stored;
+    Origin origin = Origin::Stored; // beside the day: 40 bytes an entry, not 48
+    std::string value;              // as written: "312,45", "302.50", "0,0"
 
     // Two entries are equal when they say the same: day and value text. Where the value came
     // from is not part of what an entry says; ask `origin` for that.

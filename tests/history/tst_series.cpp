@@ -235,7 +235,7 @@ private slots:
         const EntryList history = Consecutive(39700, 39990);
         const SeriesBuild build = BuildSeries(history, 100, 40000, ',',
                                               {MakeEntry(39995, "7"),   // out of order
-                                               DayEntry{NoDay, "5"},    // no day
+                                               MakeEntry(NoDay, "5"),   // no day
                                                MakeEntry(39990, "0,0"), // a day held already, without a value
                                                MakeEntry(39989, "5"),   // a day held already, a new value
                                                MakeEntry(39996, "9\r- 9,5")}); // two lines in one
