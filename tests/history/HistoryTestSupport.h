@@ -31,11 +31,6 @@ template <> inline char* toString(const History::EntryList& entries)
 }
 } // namespace QTest
 
-inline std::string S(const char* text)
-{
-    return text;
-}
-
 // An entry as its line says it; "" is no entry (day NoDay).
 inline History::DayEntry E(std::string_view line)
 {
