@@ -2,6 +2,7 @@
 
 #include "about/AboutForm.h"
 #include "app/AppIcon.h"
+#include "app/DesktopAlerts.h"
 #include "app/MainForm.h"
 #include "app/SaveFailureBox.h"
 #include "app/SignalCloser.h"
@@ -25,7 +26,7 @@
 #include <QMessageBox>
 #include <memory>
 
-int RunKoerszicht(QApplication& application)
+int RunKoerszicht(QApplication& application, std::function<void(const std::string&)> alertTap)
 {
     // A signal closes the program the normal way from the start on: before the main window
     // exists it ends the event loop (and any box shown), after that it closes the main window.
@@ -95,6 +96,9 @@ int RunKoerszicht(QApplication& application)
     };
     TMainForm mainForm(session, links);
     main = &mainForm;
+    // Trend-line alerts reach the user through the desktop, or a note in the window.
+    DesktopAlerts alerts(mainForm, std::move(alertTap));
+    session.SetAlertNotifier(&alerts);
     session.SetSaveFailureAsker(
         [&mainForm](const std::string& path) { return AskSaveFailureInBox(&mainForm, path); });
 
@@ -129,6 +133,7 @@ int RunKoerszicht(QApplication& application)
     mainForm.show();
     const int result = application.exec();
     closable = nullptr;
+    session.SetAlertNotifier(nullptr);
 
     about.reset();
     terminate.reset();

@@ -2,6 +2,7 @@
 
 #include "chart/ChartDrawing.h"
 
+#include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QHelpEvent>
 #include <QLineEdit>
@@ -72,6 +73,11 @@ void TShape::paintEvent(QPaintEvent*)
 void TShape::mousePressEvent(QMouseEvent*)
 {
     emit mousePressed();
+}
+
+void TShape::contextMenuEvent(QContextMenuEvent* event)
+{
+    emit menuRequested(event->globalPos());
 }
 
 void TShape::mouseReleaseEvent(QMouseEvent*)
@@ -157,4 +163,27 @@ bool TStatusLabel::event(QEvent* event)
         return true;
     }
     return QLabel::event(event);
+}
+
+TNote::TNote(QWidget* parent) : QLabel(parent)
+{
+    setObjectName(QStringLiteral("AlertNote"));
+    setWordWrap(true);
+    setMargin(8);
+    setAutoFillBackground(true);
+    setFrameShape(QFrame::Box);
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, QColor(255, 255, 225)); // a tooltip's yellow
+    colours.setColor(QPalette::WindowText, Qt::black);
+    setPalette(colours);
+    QFont bold = font();
+    bold.setBold(true);
+    setFont(bold);
+    setCursor(Qt::PointingHandCursor);
+    hide();
+}
+
+void TNote::mousePressEvent(QMouseEvent*)
+{
+    hide();
 }

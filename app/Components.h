@@ -54,9 +54,12 @@ signals:
     void mousePressed();
     void mouseReleased();
     void mouseMoved(QPointF screenPosition);
+    // The handle's menu is asked for (a right-click, the menu key), at a screen position.
+    void menuRequested(QPoint screenPosition);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -100,4 +103,16 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     bool event(QEvent* event) override;
+};
+
+// A note in the window (a trend-line alert where the desktop shows none): it stays until it is
+// clicked.
+class TNote : public QLabel
+{
+    Q_OBJECT
+public:
+    explicit TNote(QWidget* parent = nullptr);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
 };

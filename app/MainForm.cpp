@@ -21,6 +21,7 @@
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 
 namespace {
 
@@ -163,6 +164,7 @@ void TMainForm::CreateComponents()
     }
 
     Lines = new TrendLines(m_session, Image, {Shape3, Shape4, Shape5, Shape6, Shape7, Shape8}, this);
+    AlertNote = new TNote(Panel1);
 
     DownloadTimer = new QTimer(this);
     DownloadTimer->setObjectName(QStringLiteral("DownloadTimer"));
@@ -255,6 +257,28 @@ void TMainForm::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     LayoutPanels();
     FormResize();
+    PlaceAlertNote();
+}
+
+void TMainForm::ShowAlertNote(const QString& text)
+{
+    AlertNote->setText(text);
+    PlaceAlertNote();
+    AlertNote->show();
+    AlertNote->raise();
+}
+
+void TMainForm::PlaceAlertNote()
+{
+    // On one line where it fits, centred over the bottom of the plot area (the handles wait at its
+    // top); never wider than the chart.
+    const int frame = 2 * (AlertNote->margin() + AlertNote->frameWidth()) + 2;
+    const int wanted = AlertNote->fontMetrics().horizontalAdvance(AlertNote->text()) + frame;
+    const int width = std::max(100, std::min(wanted, Panel1->width() - 40));
+    AlertNote->setFixedWidth(width);
+    AlertNote->setFixedHeight(AlertNote->heightForWidth(width));
+    AlertNote->move((Panel1->width() - width) / 2,
+                    std::max(0, GrafiekPanel->y() + GrafiekPanel->height() - AlertNote->height() - 8));
 }
 
 void TMainForm::paintEvent(QPaintEvent* event)

@@ -64,6 +64,7 @@ public:
     TShape* Shape7 = nullptr;
     TShape* Shape8 = nullptr;
     TrendLines* Lines = nullptr; // the handles Shape3 ... Shape8 and the lines between them
+    TNote* AlertNote = nullptr;  // a trend-line alert, where the desktop shows no notification
     QTimer* DownloadTimer = nullptr;
     QTimer* UpdateTimer = nullptr;
 
@@ -96,6 +97,8 @@ public:
     // Which sources gave the quote and the closing prices, as the status line's tooltip.
     void ShowSources();
     void ShowLoadMessage(int code);
+    // A trend-line alert as a note over the chart, until it is clicked.
+    void ShowAlertNote(const QString& text);
 
     // ---- Drawing ----
     // Redraws the chart with the handles placed from their stored day and value.
@@ -113,6 +116,7 @@ private:
     void SetUpChart();
     void LayoutPanels();
     void LayOutChart();
+    void PlaceAlertNote();
 
     Session& m_session;
     MainFormLinks m_links;

@@ -1,6 +1,30 @@
 #include "app/SignalCloser.h"
 
+#include <QAbstractNativeEventFilter>
+#include <QCoreApplication>
 #include <QSocketNotifier>
+
+#ifdef Q_OS_WIN
+#include "app/SignalCloser_win.h"
+
+namespace {
+class ThreadCloseFilter : public QAbstractNativeEventFilter
+{
+public:
+    explicit ThreadCloseFilter(std::function<void()> request) : m_request(std::move(request)) {}
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override
+    {
+        if (eventType != "windows_generic_MSG" || !App::Win32::IsThreadCloseMessage(message))
+            return false;
+        m_request();
+        return true;
+    }
+
+private:
+    std::function<void()> m_request;
+};
+} // namespace
+#endif
 
 #ifdef Q_OS_UNIX
 #include <csignal>
@@ -29,7 +53,7 @@ SignalCloser::SignalCloser(QObject* parent, std::function<void()> close)
     connect(m_notifier, &QSocketNotifier::activated, this, [this] {
         char byte;
         [[maybe_unused]] const auto read = ::read(SignalPipe[1], &byte, 1);
-        m_close();
+        Request();
     });
     struct sigaction action = {};
     action.sa_handler = OnSignal;
@@ -37,7 +61,16 @@ SignalCloser::SignalCloser(QObject* parent, std::function<void()> close)
     action.sa_flags = SA_RESTART;
     for (int signal : {SIGTERM, SIGINT, SIGHUP})
         sigaction(signal, &action, nullptr);
+#elif defined(Q_OS_WIN)
+    m_threadClose = std::make_unique<ThreadCloseFilter>([this] { Request(); });
+    QCoreApplication::instance()->installNativeEventFilter(m_threadClose.get());
 #endif
+}
+
+void SignalCloser::Request()
+{
+    QMetaObject::invokeMethod(
+        this, [this] { m_close(); }, Qt::QueuedConnection);
 }
 
 SignalCloser::~SignalCloser()
@@ -50,5 +83,7 @@ SignalCloser::~SignalCloser()
     ::close(SignalPipe[0]);
     ::close(SignalPipe[1]);
     SignalPipe[0] = SignalPipe[1] = -1;
+#elif defined(Q_OS_WIN)
+    QCoreApplication::instance()->removeNativeEventFilter(m_threadClose.get());
 #endif
 }

@@ -1,10 +1,13 @@
 #pragma once
-// Turns SIGTERM, SIGINT and SIGHUP into a normal close of a window, so that its close
-// handling runs (settings and history are saved), as on a logout or shutdown.
+// Turns SIGTERM, SIGINT and SIGHUP, and on Windows a WM_CLOSE posted to the program's thread,
+// into a normal close of a window, so that its close handling runs (settings and history are
+// saved), as on a logout or shutdown.
 
 #include <QObject>
 #include <functional>
+#include <memory>
 
+class QAbstractNativeEventFilter;
 class QSocketNotifier;
 
 class SignalCloser : public QObject
@@ -16,6 +19,10 @@ public:
     ~SignalCloser() override;
 
 private:
+    // Runs the close from the event loop.
+    void Request();
+
     std::function<void()> m_close;
     QSocketNotifier* m_notifier = nullptr;
+    std::unique_ptr<QAbstractNativeEventFilter> m_threadClose;
 };

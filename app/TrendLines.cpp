@@ -6,6 +6,8 @@
 #include "support/Regional.h"
 #include "support/Texts.h"
 
+#include <QAction>
+#include <QMenu>
 #include <algorithm>
 
 namespace {
@@ -26,7 +28,29 @@ TrendLines::TrendLines(Session& session, TImage* image, const std::array<TShape*
         shape->setToolTipDuration(ToolTipMs);
         shape->move(Chart::DefaultHandlePlace(handle));
         shape->raise();
+        connect(shape, &TShape::menuRequested, this,
+                [this, handle](QPoint screenPosition) { ShowHandleMenu(handle, screenPosition); });
     }
+}
+
+void TrendLines::ShowHandleMenu(int handle, const QPoint& screenPosition)
+{
+    // The right button's press started a drag; the menu ends it.
+    Release();
+    const int line = handle / 2;
+    if (!m_menu) {
+        m_menu = new QMenu(m_image);
+        m_menu->setObjectName(QStringLiteral("HandleMenu"));
+        QAction* alert = m_menu->addAction(
+            QString::fromLatin1(Support::TextFor(Support::Text::AlertMenuItem, Support::Language::Dutch)));
+        alert->setObjectName(QStringLiteral("AlertAction"));
+        alert->setCheckable(true);
+    }
+    QAction* alert = m_menu->actions().value(0);
+    alert->disconnect(this);
+    alert->setChecked(m_session.AlertOn(line));
+    connect(alert, &QAction::toggled, this, [this, line](bool on) { m_session.SetAlertOn(line, on); });
+    m_menu->popup(screenPosition);
 }
 
 void TrendLines::ChartDrawn(const Chart::ChartScale& scale)

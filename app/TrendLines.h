@@ -11,6 +11,7 @@
 #include <QPoint>
 #include <array>
 
+class QMenu;
 class Session;
 class TImage;
 class TShape;
@@ -55,6 +56,12 @@ public:
     // Erases the line where it was drawn (unless fresh) and draws it between its handles.
     void DrawLine(int line);
 
+    // The handle's menu at a screen position: one checked item, "Waarschuw bij doorbreken",
+    // that switches the alert of the handle's line. A right-click is no drag.
+    void ShowHandleMenu(int handle, const QPoint& screenPosition);
+    // The menu last shown (for tests and screenshots); null before the first.
+    QMenu* HandleMenu() const { return m_menu; }
+
 private:
     Session& m_session;
     TImage* m_image;
@@ -66,4 +73,5 @@ private:
     std::array<QPoint, LineCount> m_to{};
     bool m_dragging = false;
     bool m_lineBusy = false;
+    QMenu* m_menu = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "chart/HoverText.h"
 
 #include "support/Clock.h"
+#include "support/ExchangeCalendar.h"
 #include "support/TextFields.h"
 #include "support/Texts.h"
 
@@ -39,15 +40,19 @@ int SeriesHeightAtX(const History::EntryList& items, const ChartScale& scale, in
 }
 
 namespace {
-// Label + value text + CR LF + date label + date.
+// Label + value text + CR LF + date label + date, and on a closing day of the exchange a note.
 QString HoverText(const std::string& valueText, int day, const Support::RegionalSettings& regional,
                   Support::Language language)
 {
     using Support::Text;
-    return QString::fromLatin1(Support::TextFor(Text::HoverValueLabel, language)) +
-           QString::fromLatin1(valueText) + QStringLiteral("\r\n") +
-           QString::fromLatin1(Support::TextFor(Text::HoverDateLabel, language)) +
-           regional.ShortDate(Support::DateOfDay(day));
+    const QDate date = Support::DateOfDay(day);
+    QString text = QString::fromLatin1(Support::TextFor(Text::HoverValueLabel, language)) +
+                   QString::fromLatin1(valueText) + QStringLiteral("\r\n") +
+                   QString::fromLatin1(Support::TextFor(Text::HoverDateLabel, language)) +
+                   regional.ShortDate(date);
+    if (Support::Exchange()->IsClosingDay(date))
+        text += QString::fromLatin1(Support::TextFor(Text::HoverClosedDay, language));
+    return text;
 }
 } // namespace
 

@@ -9,23 +9,38 @@ int ThirdFridayOfMonth(int year, int month)
     return ((6 - first) + 7) % 7 + 15;
 }
 
-QDate NextThirdFriday(const QDate& today)
+namespace {
+// The third Friday, with the March exception, before any closing day is stepped over.
+QDate RuleDay(int year, int month)
+{
+    int day = ThirdFridayOfMonth(year, month);
+    if (day == 21 && month == 3)
+        day = 20;
+    return {year, month, day};
+}
+QDate MarkedDay(int year, int month, const Support::ExchangeCalendar& calendar)
+{
+    return calendar.TradingDayOnOrBefore(RuleDay(year, month));
+}
+} // namespace
+
+QDate NextThirdFriday(const QDate& today, const Support::ExchangeCalendar& calendar)
 {
     if (!today.isValid())
         return {};
     int year = today.year();
     int month = today.month();
-    int day = ThirdFridayOfMonth(year, month);
-    if (day < today.day()) {
-        if (++month > 12) {
-            month = 1;
-            ++year;
-        }
-        day = ThirdFridayOfMonth(year, month);
+    const QDate marked = MarkedDay(year, month, calendar);
+    // The month's third Friday itself has not passed on that day (the March marker stays on
+    // the 20th on the 21st); a marker moved before a closed Friday has passed once it lies behind.
+    const bool moved = marked != RuleDay(year, month);
+    if (ThirdFridayOfMonth(year, month) >= today.day() && !(moved && marked < today))
+        return marked;
+    if (++month > 12) {
+        month = 1;
+        ++year;
     }
-    if (day == 21 && month == 3)
-        day = 20;
-    return {year, month, day};
+    return MarkedDay(year, month, calendar);
 }
 
 } // namespace Chart

@@ -10,6 +10,7 @@
 #include "quotes/QuotePage.h"
 #include "quotes/QuoteSeries.h"
 #include "quotes/StatusLine.h"
+#include "support/ExchangeCalendar.h"
 #include "support/TextFields.h"
 
 #include <algorithm>
@@ -44,6 +45,8 @@ void CheckQuote(const Quotes::Quote& quote)
     const int minute = quote.moment.time().hour() * 60 + quote.moment.time().minute();
     Fuzz::Check(weekday >= Qt::Monday && weekday <= Qt::Friday, "a quote's moment falls on a weekday",
                 quote.momentText);
+    Fuzz::Check(Support::Exchange()->IsTradingDay(quote.moment.date()),
+                "a quote's moment falls on a trading day", quote.momentText);
     Fuzz::Check(minute >= 8 * 60 + 30 && minute <= 18 * 60, "a quote's moment lies in trading hours",
                 quote.momentText);
     Fuzz::Check(quote.momentText.size() == 16 && quote.momentText[2] == '-' && quote.momentText[5] == '-' &&

@@ -47,17 +47,25 @@ std::string ClosingPricesUrl(std::string_view siteRoot)
     return url;
 }
 
-int BackfillReferenceDay(const QDateTime& now)
+int BackfillReferenceDay(const QDateTime& now, const Support::ExchangeCalendar& calendar)
 {
-    const int today = Support::DayNumber(now.date());
-    return now.time().hour() < 20 ? today - 1 : today;
+    const QDate today = now.date();
+    const QDate reference = now.time().hour() < 20 ? today.addDays(-1) : today;
+    // Weekend days stay as they were (the weekday rules of BackfillDue reckon with them).
+    if (!calendar.IsClosingDay(reference))
+        return Support::DayNumber(reference);
+    return Support::DayNumber(calendar.TradingDayOnOrBefore(reference));
 }
 
-bool BackfillDue(int lastDay, const QDateTime& now)
+bool BackfillDue(int lastDay, const QDateTime& now, const Support::ExchangeCalendar& calendar)
 {
     if (lastDay < 0)
         return true;
-    const int reference = BackfillReferenceDay(now);
+    const int reference = BackfillReferenceDay(now, calendar);
+    // Closing days right after the newest stored day have no close to miss (bounded: a user's
+    // list that closes everything ends somewhere).
+    for (int step = 0; step < 366 && calendar.IsClosingDay(Support::DateOfDay(lastDay + 1)); ++step)
+        ++lastDay;
     switch (Support::DateOfDay(lastDay).dayOfWeek()) {
     case Qt::Saturday:
         return lastDay + 2 < reference;

@@ -4,6 +4,7 @@
 
 #include "history/DayEntry.h"
 #include "history/Plausibility.h"
+#include "support/ExchangeCalendar.h"
 #include "support/SystemFacts.h"
 
 #include <QDateTime>
@@ -37,11 +38,16 @@ struct ClosingPricesReading
 std::string ClosingPricesUrl(std::string_view siteRoot);
 
 // A day's close counts as available from 20:00. The back-fill is due when the newest stored
-// day lies before the newest available close, weekends taken into account. `lastDay` is
-// History::NoDay when nothing is stored: then it is always due.
-bool BackfillDue(int lastDay, const QDateTime& now);
-// The newest day whose close is available at `now`: today from 20:00, else the day before.
-int BackfillReferenceDay(const QDateTime& now);
+// day lies before the newest available close, weekends taken into account; closing days of the
+// exchange have no close, so they never count as missing: the days after the newest stored day
+// that are closing days count as stored. `lastDay` is History::NoDay when nothing is stored:
+// then it is always due.
+bool BackfillDue(int lastDay, const QDateTime& now,
+                 const Support::ExchangeCalendar& calendar = *Support::Exchange());
+// The newest day whose close is available at `now`: today from 20:00, else the day before; a
+// closing day steps back to the trading day before it.
+int BackfillReferenceDay(const QDateTime& now,
+                         const Support::ExchangeCalendar& calendar = *Support::Exchange());
 
 // The day number of a "yymmdd" date (20yy); History::NoDay when the text is not six digits of
 // a real date that fits a 16-bit day number.

@@ -8,16 +8,18 @@
 namespace Quotes {
 
 namespace {
-constexpr int OpeningMinute = 9 * 60;       // 540: 09:00 itself is not yet due
-constexpr int ClosingMinute = 17 * 60 + 35; // 1055: 17:35 is no longer due
+constexpr int OpeningMinute = 9 * 60; // 540: 09:00 itself is not yet due
+// Minute fetches go on for five minutes after the close: up to 17:34, 14:09 on a half day.
+constexpr int AfterCloseMinutes = 5;
 constexpr int BackOffMinutes[] = {1, 2, 5, 15, 60};
 } // namespace
 
-bool InTradingHours(const QDateTime& now)
+bool InTradingHours(const QDateTime& now, const Support::ExchangeCalendar& calendar)
 {
     const int minute = now.time().hour() * 60 + now.time().minute();
-    const bool weekday = now.date().dayOfWeek() <= Qt::Friday;
-    return weekday && minute > OpeningMinute && minute < ClosingMinute;
+    const QDate date = now.date();
+    return calendar.IsTradingDay(date) && minute > OpeningMinute &&
+           minute < calendar.ClosingMinute(date) + AfterCloseMinutes;
 }
 
 int RetryDelayMinutes(const QDateTime& now, int failures)
@@ -53,12 +55,13 @@ bool BackfillRetryDue(const QDateTime& now, const QuoteRetry& retry)
     return WaitedFor(now, retry, delay);
 }
 
-bool DownloadDue(const QDateTime& now, const QDateTime& lastDownload)
+bool DownloadDue(const QDateTime& now, const QDateTime& lastDownload,
+                 const Support::ExchangeCalendar& calendar)
 {
     const int today = Support::DayNumber(now.date());
     if (!lastDownload.isValid() || Support::DayNumber(lastDownload.date()) < today)
         return true;
-    return InTradingHours(now);
+    return InTradingHours(now, calendar);
 }
 
 } // namespace Quotes

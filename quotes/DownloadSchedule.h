@@ -1,17 +1,21 @@
 #pragma once
-// When the quote is fetched: every minute on weekdays from 09:01 up to and including 17:34,
-// and otherwise once per calendar day, retried until a fetch of that day succeeds; failed
-// fetches outside trading hours are retried less and less often.
+// When the quote is fetched: every minute on trading days from 09:01 up to and including 17:34
+// (14:09 on a half day: five minutes after the close), and otherwise once per calendar day,
+// retried until a fetch of that day succeeds; failed fetches outside trading hours are retried
+// less and less often. A closing day of the exchange counts as a Saturday.
+
+#include "support/ExchangeCalendar.h"
 
 #include <QDateTime>
 
 namespace Quotes {
 
 // `lastDownload` is the moment of the last successful download; invalid when there was none.
-bool DownloadDue(const QDateTime& now, const QDateTime& lastDownload);
+bool DownloadDue(const QDateTime& now, const QDateTime& lastDownload,
+                 const Support::ExchangeCalendar& calendar = *Support::Exchange());
 
-// Inside trading hours (the minutes of the minute-by-minute fetch on a weekday).
-bool InTradingHours(const QDateTime& now);
+// Inside trading hours (the minutes of the minute-by-minute fetch on a trading day).
+bool InTradingHours(const QDateTime& now, const Support::ExchangeCalendar& calendar = *Support::Exchange());
 
 // After `failures` failed fetches in a row (none: 0), how long the next one waits after the start
 // of the last: in trading hours a minute, as the schedule has it; outside them 1, 2, 5, 15 and

@@ -128,7 +128,7 @@ std::optional<QDateTime> ReadQuoteMoment(std::string_view date, std::string_view
     return QDateTime(quoteDate, quoteTime);
 }
 
-QDateTime ToTradingHours(const QDateTime& moment)
+QDateTime ToTradingHours(const QDateTime& moment, const Support::ExchangeCalendar& calendar)
 {
     QDate date = moment.date();
     QTime time = moment.time();
@@ -138,9 +138,7 @@ QDateTime ToTradingHours(const QDateTime& moment)
         date = date.addDays(-1);
         time = QTime(CloseHour, 0, time.second(), time.msec());
     }
-    while (date.dayOfWeek() >= Qt::Saturday)
-        date = date.addDays(-1);
-    return QDateTime(date, time);
+    return QDateTime(calendar.TradingDayOnOrBefore(date), time);
 }
 
 namespace {

@@ -3,6 +3,7 @@
 // its date and time, moved into trading hours.
 
 #include "history/Plausibility.h"
+#include "support/ExchangeCalendar.h"
 
 #include <QDateTime>
 
@@ -35,8 +36,10 @@ QuotePieces CutQuote(std::string_view text);
 std::optional<QDateTime> ReadQuoteMoment(std::string_view date, std::string_view time);
 
 // After 17:30 the quote counts as the close at 18:00; before 08:30 as the close of the
-// previous day; a weekend goes back to Friday. Seconds stay.
-QDateTime ToTradingHours(const QDateTime& moment);
+// previous day; a weekend or a closing day of the exchange goes back to the trading day before.
+// Seconds stay.
+QDateTime ToTradingHours(const QDateTime& moment,
+                         const Support::ExchangeCalendar& calendar = *Support::Exchange());
 
 // The index value as a page prints it, read as "<digits>" or "<digits>,<one or two digits>";
 // empty when it is no such number. Blanks, tabs and non-breaking spaces (also as "&nbsp;" or

@@ -27,6 +27,19 @@ installer=$build/$(basename "$installer")
 # Where wine does not run on this machine itself (no wine32 beside the amd64 packages, as on our
 # Debian machines), this script runs again, whole, inside the i386 tree of scripts/wine32.sh,
 # which has wine and Xvfb, with the repository and the build folder bound in.
+# The screenshots of the program's window, taken as X window dumps, as PNG files to look at.
+show_screenshots() {
+    local dump
+    for dump in "$build"/screenshots/*.xwd; do
+        [ -f "$dump" ] || continue
+        if command -v convert >/dev/null && convert "xwd:$dump" "${dump%.xwd}.png" 2>/dev/null; then
+            rm -f "$dump"
+            echo "screenshot: ${dump%.xwd}.png"
+        else
+            echo "screenshot: $dump"
+        fi
+    done
+}
 host_wine_runs() {
     command -v wine >/dev/null && [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
 }
@@ -45,7 +58,23 @@ if ! host_wine_runs; then
         echo "test-windows-installer: the i386 tree could not be made" >&2
         exit 1
     fi
-    exec "$root/scripts/wine32.sh" run "$root" "$build" -- env KOERSZICHT_IN_WINE32_TREE=1 bash "$root/scripts/test-windows-installer.sh" "$build"
+    tree_status=0
+    "$root/scripts/wine32.sh" run "$root" "$build" -- env KOERSZICHT_IN_WINE32_TREE=1 KOERSZICHT_PRIVATE_MOUNTS=1 \
+        bash "$root/scripts/test-windows-installer.sh" "$build" || tree_status=$?
+    show_screenshots
+    exit $tree_status
+fi
+# The local certificate authority of the https check goes into the machine's certificate store
+# in a mount namespace of this run's own.
+if [ "${KOERSZICHT_PRIVATE_MOUNTS:-0}" != 1 ]; then
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "test-windows-installer: root rights are needed (the https check trusts a local authority for its own run only)" >&2
+        exit $cannot_test
+    fi
+    status=0
+    KOERSZICHT_PRIVATE_MOUNTS=1 unshare --mount --propagation private -- bash "$0" "$build" || status=$?
+    show_screenshots
+    exit $status
 fi
 if ! command -v Xvfb >/dev/null && [ "$(id -u)" -eq 0 ]; then
     DEBIAN_FRONTEND=noninteractive timeout 600 apt-get install -y -qq --no-install-recommends xvfb >/dev/null 2>&1 || true
@@ -60,13 +89,15 @@ export WINEPREFIX="$work/prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES=
 unset WAYLAND_DISPLAY
 xvfb=
 cleanup() {
+    [ -z "${sources_pid:-}" ] || kill "$sources_pid" 2>/dev/null || true
     wineserver -k 2>/dev/null || true
     [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
     rm -rf "$work"
 }
 trap cleanup EXIT
 display=:$((90 + $$ % 100))
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+mkdir -p "$work/screen"
+Xvfb "$display" -screen 0 1280x800x24 -fbdir "$work/screen" -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 export DISPLAY=$display
 timeout 300 wineboot --init >/dev/null 2>&1 || true
@@ -96,15 +127,127 @@ check "update install: an uninstaller" test -f "$programs/uninstall.exe"
 check "update install: no Start menu entry (/noicons)" test ! -e "$link"
 check "update install: the uninstall key under HKCU" has_key
 
-# 2. The program starts from there and keeps running until it is asked to close.
-(cd "$programs" && timeout 120 wine ./koerszicht.exe >/dev/null 2>&1) &
-started=$!
-sleep 20
+# 2. The installed program as a user starts it, first in Dutch, then in English, with its quote
+#    and history from loopback sites in the shapes the real ones answer (tests/windows/sources.py):
+#    over plain http, then over https with a certificate of a local authority that this machine's
+#    certificate store (which wine reads) trusts for the run only, then from a site that never
+#    answers. Asked to close as Windows asks (WM_CLOSE, what taskkill without /F sends), it closes
+#    by itself. The clock is set to a Wednesday, 9 December 2026, in trading hours.
+day=2026-12-09
+day_number() { echo $(($(date -ud "$1" +%s) / 86400 + 25569)); }
+starter_end=$(tail -n 1 "$root/data/AEX.dat" | cut -d' ' -f1)
+if [ "$starter_end" -ge "$(day_number $day)" ]; then
+    echo "test-windows-installer: the starter history reaches $day; move the checks' day on" >&2
+    exit 1
+fi
+sites=$work/sites
+mkdir -p "$sites"
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Koerszicht test authority" \
+    -keyout "$sites/ca.key" -out "$sites/ca.pem" 2>/dev/null
+openssl req -newkey rsa:2048 -nodes -subj "/CN=127.0.0.1" -keyout "$sites/site.key" -out "$sites/site.csr" 2>/dev/null
+printf 'subjectAltName=IP:127.0.0.1\nbasicConstraints=CA:FALSE\nextendedKeyUsage=serverAuth\n' >"$sites/site.ext"
+openssl x509 -req -in "$sites/site.csr" -CA "$sites/ca.pem" -CAkey "$sites/ca.key" -CAcreateserial -days 2 \
+    -extfile "$sites/site.ext" -out "$sites/site.pem" 2>/dev/null
+# Wine's certificate store takes its roots from /etc/ssl/certs; this run's mount namespace has
+# the local authority there, and nothing of it outlives the run.
+mkdir -p /etc/ssl/certs
+mount -t tmpfs tmpfs /etc/ssl/certs
+cp "$sites/ca.pem" /etc/ssl/certs/ca-certificates.crt
+
+settings='HKCU\Software\Koerszicht'
+setting() { wine reg add "$settings\\$1" /v "$2" /t REG_SZ /d "$3" /f >/dev/null 2>&1; }
+history=$(win_folder USERPROFILE)/UserData/Koerszicht/AEX.dat # beside the Desktop folder
+has_line() { tr -d '\r' <"$history" 2>/dev/null | grep -x "$1" >/dev/null; } # AEX.dat's lines end in CR LF; grep reads to the end (pipefail)
+stored() { has_line "$(day_number "$1") - $2"; }
+asked() { grep -qF "$1" "$sites/requests"; }
+shot() { # shot NAME: the virtual screen as it is, kept beside the build
+    mkdir -p "$build/screenshots"
+    cp "$work/screen/Xvfb_screen0" "$build/screenshots/$1.xwd"
+}
+sources_pid=
+serve() { # serve PRICE HH:MM: the sites, with today's quote at that time
+    [ -z "$sources_pid" ] || kill "$sources_pid" 2>/dev/null || true
+    rm -f "$sites/ports"
+    python3 "$root/tests/windows/sources.py" --ports "$sites/ports" --log "$sites/requests" --price "$1" \
+        --moment "$(TZ=Europe/Amsterdam date -d "$day $2" +%s)" --last "$(date -d "$day - 1 day" +%F)" \
+        --cert "$sites/site.pem" --key "$sites/site.key" &
+    sources_pid=$!
+    for _ in $(seq 50); do [ -s "$sites/ports" ] && break; sleep 0.2; done
+    read -r http_port https_port stalled_port <"$sites/ports"
+}
+use_sites() { # use_sites http|https PORT
+    setting Sources QuoteSources yahoo-chart
+    setting Sources ClosingPricesSources euronext-csv
+    setting Sources MakerSite "http://127.0.0.1:1/"
+    setting Source-yahoo-chart Url "$1://127.0.0.1:$2/chart"
+    setting Source-euronext-csv Url "$1://127.0.0.1:$2/csv?start={first:yyyy-MM-dd}&end={last:yyyy-MM-dd}"
+}
+program=
+start_program() { # start_program LOCALE HH:MM
+    : >"$sites/requests"
+    wineserver -k 2>/dev/null || true
+    wineserver -w
+    (cd "$programs" && LC_ALL=$1 KOERSZICHT_CLOCK_START="${day}T$2:00" exec timeout 300 wine ./koerszicht.exe \
+        >"$work/program.log" 2>&1) &
+    program=$!
+}
+wait_for() { # wait_for SECONDS COMMAND...
+    local limit=$((SECONDS + $1))
+    while [ $SECONDS -lt $limit ]; do "${@:2}" && return 0; sleep 1; done
+    return 1
+}
 # (wmic, not tasklist: the tasklist of Debian 12's wine lists nothing; wmic writes UTF-16)
 running() { wine wmic process get name 2>/dev/null | tr -d '\0\r' | grep -qix 'koerszicht.exe *'; }
-check "the installed program is running" running
-timeout 30 wine taskkill /IM koerszicht.exe >/dev/null 2>&1 || true
-wait $started || true
+closes_in() { # closes_in SECONDS: asked to close, the program ends by itself, with status 0
+    wine taskkill /IM koerszicht.exe >/dev/null 2>&1 || true
+    local limit=$((SECONDS + $1))
+    while [ $SECONDS -lt $limit ] && kill -0 "$program" 2>/dev/null; do sleep 1; done
+    kill -0 "$program" 2>/dev/null && return 1
+    wait "$program"
+}
+yesterday=$(date -d "$day - 1 day" +%F)
+close_of() { python3 -c "import datetime as d; n=(d.date.fromisoformat('$1')-d.date(1899,12,30)).days; print(f'{1000+(n%13)*1.5:.2f}'.replace('.', ','))"; }
+
+# 2a. Dutch, over http: the first start fills the history and stores today's quote.
+step=$SECONDS
+serve 1003.50 10:14
+use_sites http "$http_port"
+start_program nl_NL.UTF-8 10:15
+check "Dutch start: the quote asked over http" wait_for 120 asked "http /chart"
+check "Dutch start: the history asked over http" asked "http /csv?start="
+check "Dutch start: the program is running" running
+sleep 5
+shot program-nl
+check "Dutch start: closes when asked, by itself" closes_in 60
+check "Dutch start: AEX.dat in the data folder beside the Desktop's" test -s "$history"
+check "Dutch start: the starter history kept" has_line '30319 - 45,38'
+check "Dutch start: yesterday's close from the download" stored "$yesterday" "$(close_of "$yesterday")"
+check "Dutch start: today's quote" stored "$day" "1003,50"
+check "Dutch start: the settings in the registry" wine reg query "$settings\\Defaults"
+echo "     (Dutch start over http: $((SECONDS - step)) s)"
+
+# 2b. English, over https: the second start reads the history back and stores the new quote.
+step=$SECONDS
+serve 1004.75 11:14
+use_sites https "$https_port"
+start_program en_US.UTF-8 11:15
+check "English start: the quote asked over https" wait_for 120 asked "https /chart"
+sleep 5
+shot program-en
+check "English start: closes when asked, by itself" closes_in 60
+check "English start: yesterday's close read back" stored "$yesterday" "$(close_of "$yesterday")"
+check "English start: today's quote over https" stored "$day" "1004,75"
+echo "     (English start over https: $((SECONDS - step)) s)"
+
+# 2c. A site that takes the connection and never answers: the window still closes when asked.
+step=$SECONDS
+setting Source-yahoo-chart Url "http://127.0.0.1:$stalled_port/chart"
+start_program nl_NL.UTF-8 12:15
+check "stalled site: the quote asked" wait_for 120 asked "stalled connection"
+check "stalled site: closes when asked, by itself" closes_in 30
+check "stalled site: the stored quote kept" stored "$day" "1004,75"
+echo "     (stalled site: $((SECONDS - step)) s)"
+kill "$sources_pid" 2>/dev/null || true
 
 # 3. Uninstall: nothing of it is left, a file of the user's in the folder stays.
 timeout 300 wine "$programs/uninstall.exe" /S

@@ -2,7 +2,8 @@
 # Runs 32-bit Windows programs under wine on a Debian amd64 machine whose archive cannot serve the
 # i386 packages of wine32 beside the amd64 ones. Instead of i386 packages on the machine itself it
 # keeps a small i386 Debian 12 tree, made with debootstrap from the machine's own archive (main
-# suite only), with wine, wine32, Xvfb, fonts, tzdata, the locales our Windows checks use and ctest.
+# suite only), with wine, wine32, Xvfb, fonts, tzdata, the locales our Windows checks use, ctest,
+# python3 and openssl.
 #
 #   scripts/wine32.sh setup                     makes the tree once (about 1.5 minutes) or finds it
 #                                               ready; prints its path
@@ -28,8 +29,10 @@ set -euo pipefail
 cannot=77
 tree=${KOERSZICHT_WINE32_ROOT:-/var/cache/koerszicht-wine32/root}
 suite=bookworm
-# cmake for ctest: scripts/build-windows.sh --tests runs the core tests under wine with it.
-packages=(wine wine32 xvfb xauth fonts-dejavu-core fonts-liberation locales tzdata cmake)
+# cmake for ctest: scripts/build-windows.sh --tests runs the core tests under wine with it;
+# python3 and openssl serve the loopback quote and history sites (http and https) of
+# scripts/test-windows-installer.sh.
+packages=(wine wine32 xvfb xauth fonts-dejavu-core fonts-liberation locales tzdata cmake python3 openssl)
 locales=(nl_NL.UTF-8 nl_BE.UTF-8 af_ZA.UTF-8 en_US.UTF-8 de_DE.UTF-8)
 recipe="$suite i386: ${packages[*]}; locales: ${locales[*]}"
 marker=$tree/.koerszicht-wine32-ready

@@ -172,6 +172,40 @@ Chart::StoredHandle ProgramSettings::ReadHandle(int handle) const
     return stored;
 }
 
+QString ProgramSettings::AlertKey(int line)
+{
+    static const char* const names[] = {"Waarschuw-Groen", "Waarschuw-Rood", "Waarschuw-Blauw"};
+    return QString::fromLatin1(names[std::clamp(line, 0, 2)]);
+}
+
+bool ProgramSettings::ReadAlertOn(int line) const
+{
+    const auto settings = Support::OpenSettings();
+    settings->beginGroup(DefaultsGroup);
+    return settings->value(AlertKey(line), true).toBool();
+}
+
+void ProgramSettings::WriteAlertOn(int line, bool on)
+{
+    const auto settings = Support::OpenSettings();
+    settings->beginGroup(DefaultsGroup);
+    settings->setValue(AlertKey(line), on);
+}
+
+Support::ExchangeCalendar ProgramSettings::ReadExchangeCalendar(std::vector<std::string>* bad) const
+{
+    const auto settings = Support::OpenSettings();
+    settings->beginGroup(QStringLiteral("Beurs"));
+    // One date reads as a text, several (comma-separated in the INI file) as a list.
+    const auto list = [&settings](const char* key) {
+        std::vector<std::string> entries;
+        for (const QString& entry : settings->value(QLatin1String(key)).toStringList())
+            entries.push_back(entry.toStdString());
+        return entries;
+    };
+    return Support::ExchangeCalendar::WithLists(list("Gesloten"), list("Open"), bad);
+}
+
 void ProgramSettings::WriteHandle(int handle, const Chart::StoredHandle& stored)
 {
     const auto settings = Support::OpenSettings();

@@ -7,6 +7,7 @@
 
 #include "chart/Handles.h"
 #include "quotes/QuoteSources.h"
+#include "support/ExchangeCalendar.h"
 
 #include <QSettings>
 #include <QString>
@@ -68,6 +69,15 @@ public:
     std::vector<Quotes::SourceDefinition> ReadQuoteSources() const;
     std::vector<Quotes::SourceDefinition> ReadClosingPricesSources() const;
 
+    // Whether line 0 (green), 1 (red) or 2 (blue) warns when crossed (Waarschuw-Groen,
+    // Waarschuw-Rood, Waarschuw-Blauw in "Defaults"); on when absent.
+    bool ReadAlertOn(int line) const;
+    void WriteAlertOn(int line, bool on);
+    static QString AlertKey(int line);
+    // The exchange's calendar with the user's lists of group "Beurs": "Gesloten" (closing days
+    // added) and "Open" (exceptions), each a list of yyyy-mm-dd. Bad entries are passed over
+    // and named in `bad`.
+    Support::ExchangeCalendar ReadExchangeCalendar(std::vector<std::string>* bad = nullptr) const;
     // The key names of handle 0 ... 5 ("Shape3-Left" ... "Shape8-Top").
     static QString HandleLeftKey(int handle);
     static QString HandleTopKey(int handle);

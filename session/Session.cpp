@@ -10,6 +10,7 @@
 #include "support/Clock.h"
 #include "support/Folders.h"
 #include "support/Regional.h"
+#include "support/TextFields.h"
 #include "support/Trace.h"
 
 #include <QFileInfo>
@@ -87,6 +88,16 @@ void Session::Start()
     for (int handle = 0; handle < Chart::HandleCount; ++handle) {
         m_handles[handle] = m_settings.ReadHandle(handle);
         m_handleStored[handle] = !m_handles[handle].IsEmpty();
+    }
+    for (int line = 0; line < LineCount; ++line)
+        m_alertOn[line] = m_settings.ReadAlertOn(line);
+    // The exchange's closing days with the user's own; everything that reasons about trading
+    // days asks this calendar from here on.
+    std::vector<std::string> badDays;
+    Support::SetExchange(m_settings.ReadExchangeCalendar(&badDays));
+    for (const std::string& bad : badDays) {
+        qWarning("Beurs: passed over %s", bad.c_str());
+        Support::WriteTrace("MainForm.Create - Beurs: overgeslagen " + bad);
     }
     m_thirdFriday = Chart::NextThirdFriday(Support::Clock::Today());
 
@@ -457,6 +468,7 @@ void Session::ApplyQuote(const Quotes::Quote& quote)
     m_quote.percent = quote.pieces.percent;
     emit statusChanged(Quotes::QuoteStatus(quote, m_quote.previousValue));
     m_quote.previousValue = m_quote.value;
+    CheckLineAlerts(Support::TextToFloat(m_quote.value));
     if (!ofToday) {
         Support::WriteTrace("MainForm.DownloadQuote - koers van " + m_quote.date +
                             " niet in de geschiedenis: geen koers van vandaag");
@@ -501,9 +513,64 @@ bool Session::HandleStored(int handle) const
 
 void Session::StoreHandle(int handle, const Chart::StoredHandle& position)
 {
+    const Chart::StoredHandle& kept = m_handles.at(static_cast<std::size_t>(handle));
+    if (kept.day != position.day || kept.valueText != position.valueText)
+        m_alerts.at(static_cast<std::size_t>(handle / 2)).Rearm();
     m_handles.at(static_cast<std::size_t>(handle)) = position;
     m_handleStored.at(static_cast<std::size_t>(handle)) = true;
     m_settings.WriteHandle(handle, position);
+}
+
+void Session::SetAlertOn(int line, bool on)
+{
+    const auto at = static_cast<std::size_t>(line);
+    if (m_alertOn.at(at) == on)
+        return;
+    m_alertOn.at(at) = on;
+    m_alerts.at(at).Rearm();
+    m_settings.WriteAlertOn(line, on);
+}
+
+std::optional<Chart::LineEnds> Session::LineEndsOf(int line) const
+{
+    const int first = 2 * line;
+    if (!HandleStored(first) || !HandleStored(first + 1))
+        return std::nullopt;
+    const Chart::StoredHandle& from = Handle(first);
+    const Chart::StoredHandle& to = Handle(first + 1);
+    return Chart::LineEnds{from.day, Support::TextToFloat(from.valueText.toStdString()), to.day,
+                           Support::TextToFloat(to.valueText.toStdString())};
+}
+
+void Session::CheckLineAlerts(double current)
+{
+    const int today = Support::TodayDayNumber();
+    std::optional<double> previous = m_previousQuoteValue;
+    if (!previous) {
+        const History::Anchor anchor = History::QuoteAnchor(m_history, m_unstored, m_series.Items(), today);
+        if (anchor.Valid())
+            previous = anchor.value;
+    }
+    m_previousQuoteValue = current;
+    if (!previous)
+        return;
+    for (int line = 0; line < LineCount; ++line) {
+        if (!m_alertOn[line])
+            continue;
+        const std::optional<Chart::LineEnds> ends = LineEndsOf(line);
+        const std::optional<double> lineValue = ends ? Chart::LineValueOnDay(*ends, today) : std::nullopt;
+        if (!lineValue)
+            continue;
+        const Chart::Crossing crossing = m_alerts[line].Check(*previous, current, *lineValue);
+        if (crossing == Chart::Crossing::None)
+            continue;
+        const std::string text =
+            Chart::AlertText(crossing, line, current, *lineValue, Support::Language::Dutch);
+        qInfo("%s", text.c_str());
+        Support::WriteTrace("MainForm.DownloadQuote - " + text);
+        if (m_alertNotifier)
+            m_alertNotifier->Notify(text);
+    }
 }
 
 int Session::NewestRealDay() const

@@ -6,6 +6,7 @@
 // signals, and the main window shows that and forwards the user's actions to it.
 
 #include "chart/Handles.h"
+#include "chart/LineAlerts.h"
 #include "history/HistoryFile.h"
 #include "history/SeriesModel.h"
 #include "history/UnstoredDays.h"
@@ -18,6 +19,7 @@
 #include "quotes/SourceChain.h"
 #include "quotes/SourceCooldowns.h"
 #include "quotes/StatusLine.h"
+#include "session/AlertNotifier.h"
 #include "session/ClosingSave.h"
 #include "session/ProgramSettings.h"
 #include "support/SystemFacts.h"
@@ -119,8 +121,19 @@ public:
     const Chart::StoredHandle& Handle(int handle) const;
     // A position is stored for the handle (read at start or stored in this run).
     bool HandleStored(int handle) const;
-    // Keeps the position and writes it to the settings.
+    // Keeps the position and writes it to the settings. A position that differs from the one
+    // kept re-arms the line's alert.
     void StoreHandle(int handle, const Chart::StoredHandle& position);
+
+    // ---- Trend-line alerts ----
+    static constexpr int LineCount = Chart::HandleCount / 2;
+    // The line (0 green, 1 red, 2 blue) warns when a quote crosses it; stored in the settings.
+    bool AlertOn(int line) const { return m_alertOn.at(static_cast<std::size_t>(line)); }
+    void SetAlertOn(int line, bool on);
+    // Where the warnings go; none: they are only traced.
+    void SetAlertNotifier(AlertNotifier* notifier) { m_alertNotifier = notifier; }
+    // The line's ends as days and values; nothing while a handle has no stored position.
+    std::optional<Chart::LineEnds> LineEndsOf(int line) const;
 
     // ---- Closing ----
     // The window's bounds and the day count to the settings, with the sites users can edit.
@@ -209,6 +222,9 @@ private:
                     const QDateTime& asked);
     void ApplyQuote(const Quotes::Quote& quote);
     void QuoteFailed(const QDateTime& asked);
+    // At each quote taken: warns for every line with its alert on that `current` has crossed
+    // since the previous quote of the run (at the first, the newest real close before today).
+    void CheckLineAlerts(double current);
     void CancelFetches();
     // Sends busyChanged when Busy() differs from what was last sent.
     void TellBusy();
@@ -250,6 +266,10 @@ private:
     QDate m_thirdFriday;
     std::array<Chart::StoredHandle, Chart::HandleCount> m_handles{};
     std::array<bool, Chart::HandleCount> m_handleStored{};
+    std::array<Chart::LineAlert, LineCount> m_alerts{};
+    std::array<bool, LineCount> m_alertOn{true, true, true};
+    std::optional<double> m_previousQuoteValue; // of this run
+    AlertNotifier* m_alertNotifier = nullptr;
     SaveFailureAsker m_askSaveFailure;
     bool m_chartPaintRequested = true;
     bool m_reloadHandles = true;

@@ -18,8 +18,22 @@ enum class Text
     HandleHint,
     HoverValueLabel, // before the value text, which brings its own leading blank
     HoverDateLabel,  // before the short date
-    DownloadFailed,  // the status line after a failed quote download
-    QuoteSourceTip,  // + source name: the status line's tooltip
+    HoverClosedDay,  // after the date of a closing day of the exchange
+    AlertMenuItem,   // the handle's menu: the line's alert on or off
+
+    // A trend line crossed: AlertStart + value + AlertRose/AlertFell + colour + AlertLine + the
+    // line's value + AlertRoseEnd/AlertFellEnd.
+    AlertStart,
+    AlertRose,
+    AlertFell,
+    AlertGreen,
+    AlertRed,
+    AlertBlue,
+    AlertLine,
+    AlertRoseEnd,
+    AlertFellEnd,
+    DownloadFailed, // the status line after a failed quote download
+    QuoteSourceTip, // + source name: the status line's tooltip
     BackfillSourceTip,
     RestingSourceTip, // + source name + RestingUntilTip + time: a source that refused rests
     RestingUntilTip,

@@ -251,6 +251,14 @@ void TestChartScale::thirdFriday_data()
     QTest::newRow("passed in February, March starts on a Saturday")
         << QDate(2014, 2, 25) << QDate(2014, 3, 20);
     QTest::newRow("month starting on a Saturday, not March") << QDate(2012, 9, 1) << QDate(2012, 9, 21);
+    // April 2025: the third Friday is Good Friday; the options expired on Thursday 17 April.
+    QTest::newRow("April 2025: the Thursday before Good Friday") << QDate(2025, 4, 1) << QDate(2025, 4, 17);
+    QTest::newRow("April 2025, on that Thursday") << QDate(2025, 4, 17) << QDate(2025, 4, 17);
+    QTest::newRow("April 2025, on Good Friday: May's") << QDate(2025, 4, 18) << QDate(2025, 5, 16);
+    QTest::newRow("passed in March 2025: April's Thursday") << QDate(2025, 3, 22) << QDate(2025, 4, 17);
+    QTest::newRow("April 2022: Good Friday on the 15th too") << QDate(2022, 4, 1) << QDate(2022, 4, 14);
+    QTest::newRow("April 2026: Good Friday the 3rd, the third Friday open")
+        << QDate(2026, 4, 1) << QDate(2026, 4, 17);
 }
 
 void TestChartScale::thirdFriday()

@@ -5,6 +5,7 @@
 #include "support/SettingsStore.h"
 #include "testsupport/TestSupport.h"
 
+#include <QSettings>
 #include <QTest>
 
 namespace {
@@ -142,10 +143,17 @@ void TestHandles::storedRoundTrip()
     for (int handle = 0; handle < Chart::HandleCount; ++handle)
         settings.WriteHandle(handle,
                              Chart::StoreHandle(QPoint(196, 135) + QPoint(2 * handle, 0), scale, ','));
+#ifdef Q_OS_WIN
+    const QSettings stored = TestSupport::IniFile();
+    QCOMPARE(stored.value("Defaults/Shape3-Left").toString(), QStringLiteral("41100"));
+    QCOMPARE(stored.value("Defaults/Shape3-Top").toString(), QStringLiteral("500,2500"));
+    QCOMPARE(stored.value("Defaults/Shape8-Left").toString(), QStringLiteral("41105"));
+#else
     const QByteArray ini = TestSupport::ReadFile(TestSupport::IniPath());
     QVERIFY2(ini.contains("Shape3-Left=41100"), ini.constData());
     QVERIFY2(ini.contains("Shape3-Top=\"500,2500\""), ini.constData());
     QVERIFY2(ini.contains("Shape8-Left=41105"), ini.constData());
+#endif
     for (int handle = 0; handle < Chart::HandleCount; ++handle) {
         const auto stored = settings.ReadHandle(handle);
         const auto placed = Chart::PlaceHandle(handle, stored, scale);
@@ -219,7 +227,7 @@ void TestHandles::handEditedValues()
     QFETCH(QByteArray, lines);
     QFETCH(int, day);
     QFETCH(QString, value);
-    QVERIFY(TestSupport::WriteFile(TestSupport::IniPath(), "[Defaults]\n" + lines));
+    QVERIFY(TestSupport::WriteHandEditedSettings("[Defaults]\n" + lines));
     const auto stored = ProgramSettings().ReadHandle(0);
     QCOMPARE(stored.day, day);
     QCOMPARE(stored.valueText, value);

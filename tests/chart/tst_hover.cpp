@@ -23,6 +23,7 @@ private slots:
     void seriesHeightIsOneItemLeft();
     void plotText_data();
     void plotText();
+    void plotTextOnClosingDay();
     void listText_data();
     void listText();
     void emptySeries();
@@ -72,6 +73,21 @@ void TestHover::plotText_data()
     QTest::newRow("English labels") << false << true << 70 << "Price:  507,34\r\nDate: 6/14/2012";
 }
 
+// Under the plot area too: ten days around Easter 2025, Good Friday at x = 10.
+void TestHover::plotTextOnClosingDay()
+{
+    const auto items = ChartTest::MakeSeries(45764, 10, [](int k) { return 900.0 + k; });
+    const auto scale = Chart::MakeScale(items, 100, 80);
+    const auto text = [&](int x) {
+        return Chart::PlotHoverText(items, scale, x, Support::RegionalSettings::Dutch(),
+                                    Support::Language::Dutch);
+    };
+    QVERIFY2(text(10).endsWith("Datum: 18-4-2025, beurs gesloten"), qPrintable(text(10)));
+    QVERIFY2(text(0).endsWith("Datum: 17-4-2025"), qPrintable(text(0)));
+    QVERIFY2(text(40).endsWith("Datum: 21-4-2025, beurs gesloten"), qPrintable(text(40)));
+    QVERIFY2(text(50).endsWith("Datum: 22-4-2025"), qPrintable(text(50)));
+}
+
 void TestHover::plotText()
 {
     QFETCH(bool, dutch);
@@ -96,6 +112,17 @@ void TestHover::listText_data()
                                << "Koers:\r\nDatum: 12-6-2012";
     QTest::newRow("no day") << "abc - 512"
                             << "";
+    // A closing day of the exchange says so; a weekend day and a half day do not.
+    QTest::newRow("Good Friday 2025") << "45765 - 0,0"
+                                      << "Koers: 0,0\r\nDatum: 18-4-2025, beurs gesloten";
+    QTest::newRow("Easter Monday 2025") << "45768 - 0,0"
+                                        << "Koers: 0,0\r\nDatum: 21-4-2025, beurs gesloten";
+    QTest::newRow("the Saturday between") << "45766 - 0,0"
+                                          << "Koers: 0,0\r\nDatum: 19-4-2025";
+    QTest::newRow("Maundy Thursday") << "45764 - 912,45"
+                                     << "Koers: 912,45\r\nDatum: 17-4-2025";
+    QTest::newRow("Christmas Eve, a half day") << "46015 - 912,45"
+                                               << "Koers: 912,45\r\nDatum: 24-12-2025";
 }
 
 void TestHover::listText()

@@ -74,6 +74,59 @@ private slots:
         QTest::newRow("Thursday stored, Friday 20:00") << Thursday7June2012 << At(2012, 6, 8, 20, 0) << true;
         QTest::newRow("stored day after today") << Sunday10June2012 << At(2012, 6, 1, 21, 0) << false;
         QTest::newRow("nothing stored") << int(History::NoDay) << At(2012, 6, 8, 10, 0) << true;
+
+        // Closing days have no close: they are never missing, and the reference day steps back
+        // over them. Easter 2025: Good Friday 18 April and Easter Monday 21 April are closed.
+        const auto day = [](int year, int month, int d) { return Support::DayNumber(QDate(year, month, d)); };
+        QTest::newRow("Maundy Thursday stored, Good Friday 20:00")
+            << day(2025, 4, 17) << At(2025, 4, 18, 20, 0) << false;
+        QTest::newRow("Maundy Thursday stored, Saturday 10:00")
+            << day(2025, 4, 17) << At(2025, 4, 19, 10, 0) << false;
+        QTest::newRow("Maundy Thursday stored, Easter Monday 21:00")
+            << day(2025, 4, 17) << At(2025, 4, 21, 21, 0) << false;
+        QTest::newRow("Maundy Thursday stored, Tuesday 10:00: reference Thursday")
+            << day(2025, 4, 17) << At(2025, 4, 22, 10, 0) << false;
+        QTest::newRow("Maundy Thursday stored, Tuesday 20:00")
+            << day(2025, 4, 17) << At(2025, 4, 22, 20, 0) << true;
+        QTest::newRow("Wednesday before Easter stored, Easter Monday 21:00: Thursday missing")
+            << day(2025, 4, 16) << At(2025, 4, 21, 21, 0) << true;
+        QTest::newRow("Easter Sunday stored, Easter Monday 21:00")
+            << day(2025, 4, 20) << At(2025, 4, 21, 21, 0) << false;
+        // Christmas 2025: the half day Wednesday 24, closed on Thursday 25 and Friday 26.
+        QTest::newRow("Christmas Eve stored, Boxing Day 21:00")
+            << day(2025, 12, 24) << At(2025, 12, 26, 21, 0) << false;
+        QTest::newRow("Christmas Eve stored, Saturday 10:00")
+            << day(2025, 12, 24) << At(2025, 12, 27, 10, 0) << false;
+        QTest::newRow("Christmas Eve stored, Monday 20:00")
+            << day(2025, 12, 24) << At(2025, 12, 29, 20, 0) << true;
+        QTest::newRow("23 December stored, Boxing Day 21:00: the half day missing")
+            << day(2025, 12, 23) << At(2025, 12, 26, 21, 0) << true;
+        QTest::newRow("New Year's Eve stored, New Year's Day 21:00")
+            << day(2025, 12, 31) << At(2026, 1, 1, 21, 0) << false;
+        QTest::newRow("New Year's Eve stored, 2 January 10:00")
+            << day(2025, 12, 31) << At(2026, 1, 2, 10, 0) << false;
+        QTest::newRow("New Year's Eve stored, 2 January 20:00")
+            << day(2025, 12, 31) << At(2026, 1, 2, 20, 0) << true;
+    }
+
+    void referenceDay_data()
+    {
+        QTest::addColumn<QDateTime>("now");
+        QTest::addColumn<QDate>("reference");
+        QTest::newRow("Tuesday 19:59") << At(2012, 6, 12, 19, 59) << QDate(2012, 6, 11);
+        QTest::newRow("Tuesday 20:00") << At(2012, 6, 12, 20, 0) << QDate(2012, 6, 12);
+        QTest::newRow("Monday 10:00: Sunday") << At(2012, 6, 11, 10, 0) << QDate(2012, 6, 10);
+        QTest::newRow("Good Friday 21:00: Thursday") << At(2025, 4, 18, 21, 0) << QDate(2025, 4, 17);
+        QTest::newRow("Tuesday after Easter 10:00: Thursday") << At(2025, 4, 22, 10, 0) << QDate(2025, 4, 17);
+        QTest::newRow("Saturday after Christmas: the half day")
+            << At(2025, 12, 27, 10, 0) << QDate(2025, 12, 24);
+        QTest::newRow("Christmas Eve 20:00") << At(2025, 12, 24, 20, 0) << QDate(2025, 12, 24);
+    }
+    void referenceDay()
+    {
+        QFETCH(QDateTime, now);
+        QFETCH(QDate, reference);
+        QCOMPARE(Support::DateOfDay(Quotes::BackfillReferenceDay(now)), reference);
     }
     void dueRule()
     {

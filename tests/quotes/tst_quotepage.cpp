@@ -181,6 +181,16 @@ void TestQuotePage::tradingHours_data()
     QTest::newRow("Sunday early: Friday 18:00") << At(2012, 6, 10, 7, 0) << At(2012, 6, 8, 18, 0);
     QTest::newRow("Saturday just after midnight") << At(2012, 6, 9, 0, 10) << At(2012, 6, 8, 18, 0);
     QTest::newRow("Saturday evening") << At(2012, 6, 9, 20, 0) << At(2012, 6, 8, 18, 0);
+    // Closing days of the exchange are stepped over as weekends are.
+    QTest::newRow("Good Friday: Thursday, time unchanged")
+        << At(2025, 4, 18, 12, 0) << At(2025, 4, 17, 12, 0);
+    QTest::newRow("Easter Monday early: Thursday 18:00") << At(2025, 4, 21, 8, 29) << At(2025, 4, 17, 18, 0);
+    QTest::newRow("Easter Monday noon: Thursday") << At(2025, 4, 21, 12, 0) << At(2025, 4, 17, 12, 0);
+    QTest::newRow("Boxing Day on a Friday: the half day before")
+        << At(2025, 12, 26, 12, 0) << At(2025, 12, 24, 12, 0);
+    QTest::newRow("2 January early: New Year's Eve 18:00") << At(2026, 1, 2, 8, 0) << At(2025, 12, 31, 18, 0);
+    QTest::newRow("1 May on a Friday: Thursday") << At(2026, 5, 1, 10, 0) << At(2026, 4, 30, 10, 0);
+    QTest::newRow("Tuesday after Easter stays") << At(2025, 4, 22, 10, 0) << At(2025, 4, 22, 10, 0);
 }
 
 void TestQuotePage::tradingHours()

@@ -241,7 +241,7 @@ private slots:
     void handEditedList()
     {
         QVERIFY(
-            TestSupport::WriteFile(TestSupport::IniPath(), "[Sources]\nQuoteSources=page, yahoo-chart\n"));
+            TestSupport::WriteHandEditedSettings("[Sources]\nQuoteSources=page, yahoo-chart\n"));
         const std::vector<Quotes::SourceDefinition> read = ProgramSettings().ReadQuoteSources();
         QCOMPARE(read.size(), 2u);
         QCOMPARE(read[0].kind, Quotes::SourceKind::Page);

@@ -2,10 +2,13 @@
 // through the environment. The shipped program reads no such setting.
 //   KOERSZICHT_TEST_HISTORY_WRITE_PAUSE_MS=<ms>  every history write pauses half-way, so that a
 //                                                test can kill the program inside the write
+//   KOERSZICHT_TEST_ALERT_LOG=<file>             every trend-line alert is also appended to the
+//                                                file, one line each
 #include "app/Application.h"
 #include "history/HistoryFile.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QThread>
 #include <QtDebug>
 
@@ -29,5 +32,12 @@ int main(int argc, char* argv[])
         historyWritePauseMs = static_cast<unsigned long>(pause);
         History::SetWritePause(PauseHistoryWrite);
     }
-    return RunKoerszicht(application);
+    const QString alertLog = qEnvironmentVariable("KOERSZICHT_TEST_ALERT_LOG");
+    if (alertLog.isEmpty())
+        return RunKoerszicht(application);
+    return RunKoerszicht(application, [alertLog](const std::string& text) {
+        QFile log(alertLog);
+        if (log.open(QIODevice::Append))
+            log.write(QByteArray::fromStdString(text) + '\n');
+    });
 }

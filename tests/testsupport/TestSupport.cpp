@@ -16,6 +16,17 @@
 namespace TestSupport {
 
 namespace {
+#ifdef Q_OS_WIN
+// Wine hands no QT_ variable of the machine on to Windows programs, so the tests' platform
+// (ctest's QT_QPA_PLATFORM=offscreen) is set here, before any test builds its application and
+// for the programs a test starts.
+const bool OffscreenPlatform = [] {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    return true;
+}();
+#endif
+
 QString FolderFromEnvironment(const char* name)
 {
     const QString folder = qEnvironmentVariable(name);
@@ -93,6 +104,14 @@ QString TestProgramPath()
 {
     return qEnvironmentVariable("KOERSZICHT_TEST_PROGRAM");
 }
+QString HelperProgramPath()
+{
+#ifdef Q_OS_WIN
+    return qEnvironmentVariable("KOERSZICHT_TEST_HELPER");
+#else
+    return QStringLiteral("/bin/sleep");
+#endif
+}
 
 QByteArray ReadFile(const QString& path)
 {
@@ -116,6 +135,27 @@ Support::SystemFacts Facts(Support::Language language)
     facts.startFolder = QDir::currentPath().toLocal8Bit().toStdString() + "/";
     facts.programFolder = QCoreApplication::applicationDirPath().toLocal8Bit().toStdString();
     return facts;
+}
+
+bool WriteHandEditedSettings(const QByteArray& text)
+{
+#ifdef Q_OS_WIN
+    QSettings settings = IniFile();
+    settings.clear();
+    QString group;
+    for (const QByteArray& raw : text.split('\n')) {
+        const QString line = QString::fromUtf8(raw).trimmed();
+        if (line.startsWith('[') && line.endsWith(']'))
+            group = line.mid(1, line.size() - 2);
+        else if (const qsizetype equals = line.indexOf('='); equals > 0)
+            settings.setValue(group + '/' + line.left(equals),
+                              QString::fromUtf8(raw.mid(raw.indexOf('=') + 1)).remove('\r'));
+    }
+    settings.sync();
+    return settings.status() == QSettings::NoError;
+#else
+    return WriteFile(IniPath(), text);
+#endif
 }
 
 QSettings IniFile()

@@ -36,6 +36,14 @@ QString SourceDir();
 QString ProgramPath();
 // The program with the test pauses (tests/testprogram/main.cpp).
 QString TestProgramPath();
+// A small program that runs until it is ended (a minute at most): /bin/sleep here, the tests'
+// own helper on Windows, which also stands in for an installer there.
+QString HelperProgramPath();
+
+// Settings as a user writes them by hand: `text` in the form of the INI file ("[Group]" and
+// "key=value" lines), which is the settings file here; on Windows each value goes into the
+// registry as the text after "=", as typed into the registry editor.
+bool WriteHandEditedSettings(const QByteArray& text);
 
 QByteArray ReadFile(const QString& path);
 bool WriteFile(const QString& path, const QByteArray& contents);

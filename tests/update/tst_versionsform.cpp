@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -633,8 +634,15 @@ private slots:
         Update::VersionsFormSetup setup = Setup();
         setup.quitProgram = [&] { ++quits; };
         TVersionsForm form(setup);
+#ifdef Q_OS_WIN
+        // A real program, which writes the arguments it gets where its environment says.
+        qputenv("KOERSZICHT_TEST_ARGUMENTS_FILE", QDir::toNativeSeparators(marker).toLocal8Bit());
+        const auto unset = qScopeGuard([] { qunsetenv("KOERSZICHT_TEST_ARGUMENTS_FILE"); });
+        PlaceInstaller(form, "Koerszicht101.exe", TestSupport::ReadFile(TestSupport::HelperProgramPath()));
+#else
         PlaceInstaller(form, "Koerszicht101.exe",
                        "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + marker.toUtf8() + "'\n");
+#endif
         QFile::setPermissions(TempFolder() + "Koerszicht101.exe", QFile::ReadOwner | QFile::WriteOwner);
         form.ExitBtn->click();
         QCOMPARE(quits, 1);
@@ -653,7 +661,7 @@ private slots:
         QFETCH(bool, running);
         QTemporaryDir startFolder;
         const QString companion = startFolder.path() + QStringLiteral("/Koerszicht_Sched.exe");
-        QVERIFY(QFile::copy(QStringLiteral("/bin/sleep"), companion));
+        QVERIFY(QFile::copy(TestSupport::HelperProgramPath(), companion));
         QProcess process;
         if (running) {
             process.start(companion, {QStringLiteral("60")});

@@ -1,0 +1,184 @@
+// The trend-line alerts in the main window: the handle's menu with its checked item
+// "Waarschuw bij doorbreken", which switches the line's alert and stores the switch; and the
+// note in the window where the desktop has no tray to show a notification (as offscreen).
+#include "app/DesktopAlerts.h"
+#include "app/TrendLines.h"
+#include "support/Clock.h"
+#include "support/Regional.h"
+#include "support/SettingsStore.h"
+#include "testsupport/MainFormRig.h"
+#include "testsupport/TestSupport.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QSystemTrayIcon>
+#include <QtTest>
+
+namespace {
+
+const QDate Today(2026, 3, 4);
+
+// Two months of values around 1000 up to yesterday, today's and the 31 days after it.
+History::EntryList Series()
+{
+    History::EntryList items;
+    const int today = Support::DayNumber(Today);
+    for (int day = today - 60; day <= today + 31; ++day) {
+        const double value = day < today ? 1000.0 + (day % 11) * 2.5 - (today - day) * 0.4 : 1001.0;
+        items.push_back(std::to_string(day) + " - " +
+                        QString::number(value, 'f', 2).replace('.', ',').toStdString());
+    }
+    return items;
+}
+
+struct Window
+{
+    Window() : rig(fetcher) {}
+    TestSupport::ScriptedFetcher fetcher;
+    TestSupport::MainFormRig rig;
+};
+
+QVariant Stored(const QString& key)
+{
+    const auto settings = Support::OpenSettings();
+    return settings->value("Defaults/" + key);
+}
+
+// The window as the screen shows it, with a popup (a menu) drawn where it stands.
+QImage Screen(QWidget& window, QWidget* popup = nullptr)
+{
+    QImage shot = window.grab().toImage();
+    if (popup) {
+        QPainter painter(&shot);
+        painter.drawPixmap(window.mapFromGlobal(popup->pos()), popup->grab());
+    }
+    return shot;
+}
+
+// Saved where KOERSZICHT_SCREENSHOTS names a folder (to look at them); otherwise not.
+void Keep(const QImage& shot, const QString& name)
+{
+    const QString folder = qEnvironmentVariable("KOERSZICHT_SCREENSHOTS");
+    if (!folder.isEmpty())
+        QVERIFY(shot.save(folder + "/" + name));
+}
+
+} // namespace
+
+class TestMainFormAlerts : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        TestSupport::ResetUserFolders();
+        TestSupport::PointSourcesNowhere();
+        Support::SetRegional(Support::RegionalSettings::Dutch());
+        Support::Clock::Set(QDateTime(Today, QTime(20, 0)));
+    }
+    void cleanup() { m_window.reset(); }
+
+    // A right-click on a red handle: its menu shows the item checked (on by default); choosing
+    // it switches the red line's alert off and stores Waarschuw-Rood; the green line keeps its.
+    void handleMenuSwitchesTheAlert()
+    {
+        QVERIFY(Open());
+        TMainForm& form = m_window->rig.form;
+        Session& session = m_window->rig.session;
+        const QPoint at(5, 5);
+        QMouseEvent press(QEvent::MouseButtonPress, at, form.Shape6->mapToGlobal(at), Qt::RightButton,
+                          Qt::RightButton, Qt::NoModifier);
+        QApplication::sendEvent(form.Shape6, &press);
+        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at, form.Shape6->mapToGlobal(at));
+        QApplication::sendEvent(form.Shape6, &menuEvent);
+        QMenu* menu = form.Lines->HandleMenu();
+        QVERIFY(menu);
+        QTRY_VERIFY(menu->isVisible());
+        QVERIFY(!form.Lines->Dragging()); // the right button's press started no drag
+        QCOMPARE(menu->actions().size(), 1);
+        QAction* alert = menu->actions().first();
+        QCOMPARE(alert->text(), QString("Waarschuw bij doorbreken"));
+        QVERIFY(alert->isCheckable());
+        QVERIFY(alert->isChecked());
+        Keep(Screen(form, menu), "handle-menu.png");
+
+        alert->trigger();
+        menu->hide();
+        QVERIFY(!session.AlertOn(1));
+        QVERIFY(session.AlertOn(0));
+        QVERIFY(session.AlertOn(2));
+        QCOMPARE(Stored("Waarschuw-Rood").toBool(), false);
+        QVERIFY(!Stored("Waarschuw-Groen").isValid());
+
+        // The green handle's menu shows the green line's switch; the red one's shows it off.
+        QContextMenuEvent green(QContextMenuEvent::Mouse, at, form.Shape3->mapToGlobal(at));
+        QApplication::sendEvent(form.Shape3, &green);
+        QVERIFY(form.Lines->HandleMenu()->actions().first()->isChecked());
+        form.Lines->HandleMenu()->hide();
+        QContextMenuEvent red(QContextMenuEvent::Mouse, at, form.Shape5->mapToGlobal(at));
+        QApplication::sendEvent(form.Shape5, &red);
+        QVERIFY(!form.Lines->HandleMenu()->actions().first()->isChecked());
+        form.Lines->HandleMenu()->actions().first()->trigger(); // on again
+        form.Lines->HandleMenu()->hide();
+        QVERIFY(session.AlertOn(1));
+        QCOMPARE(Stored("Waarschuw-Rood").toBool(), true);
+    }
+
+    // Stored switches are read at start.
+    void storedSwitchesAreRead()
+    {
+        {
+            const auto settings = Support::OpenSettings();
+            settings->setValue("Defaults/Waarschuw-Blauw", false);
+        }
+        QVERIFY(Open());
+        QVERIFY(m_window->rig.session.AlertOn(0));
+        QVERIFY(m_window->rig.session.AlertOn(1));
+        QVERIFY(!m_window->rig.session.AlertOn(2));
+    }
+
+    // Without a system tray (offscreen has none) the alert is a note at the top of the chart,
+    // until it is clicked; a tap hears it too.
+    void noteInTheWindow()
+    {
+        QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
+        QVERIFY(Open());
+        TMainForm& form = m_window->rig.form;
+        QStringList heard;
+        DesktopAlerts alerts(form,
+                             [&heard](const std::string& text) { heard << QString::fromStdString(text); });
+        const std::string text = "De AEX (912,45) is boven de rode lijn (910,20) gekomen.";
+        alerts.Notify(text);
+        QCOMPARE(heard, QStringList{QString::fromStdString(text)});
+        QVERIFY(form.AlertNote->isVisible());
+        QCOMPARE(form.AlertNote->text(), QString::fromStdString(text));
+        // Over the plot area, inside the window.
+        const QRect note(form.AlertNote->mapTo(&form, QPoint(0, 0)), form.AlertNote->size());
+        QVERIFY(form.rect().contains(note));
+        QVERIFY(
+            note.intersects(QRect(form.GrafiekPanel->mapTo(&form, QPoint(0, 0)), form.GrafiekPanel->size())));
+        Keep(Screen(form), "alert-note.png");
+        QTest::mouseClick(form.AlertNote, Qt::LeftButton);
+        QVERIFY(!form.AlertNote->isVisible());
+    }
+
+private:
+    bool Open()
+    {
+        m_window = std::make_unique<Window>();
+        TMainForm& form = m_window->rig.form;
+        form.DownloadTimer->stop();
+        form.UpdateTimer->stop();
+        m_window->rig.session.Series().SetItems(Series());
+        form.resize(720, 540);
+        form.show();
+        return QTest::qWaitForWindowExposed(&form) &&
+               QTest::qWaitFor([&] { return m_window->rig.session.Painted(); });
+    }
+    std::unique_ptr<Window> m_window;
+};
+
+QTEST_MAIN(TestMainFormAlerts)
+#include "tst_mainformalerts.moc"
