@@ -240,8 +240,7 @@ private slots:
     // A list edited by hand without quotes reads as QSettings' list; it is the same list.
     void handEditedList()
     {
-        QVERIFY(
-            TestSupport::WriteHandEditedSettings("[Sources]\nQuoteSources=page, yahoo-chart\n"));
+        QVERIFY(TestSupport::WriteHandEditedSettings("[Sources]\nQuoteSources=page, yahoo-chart\n"));
         const std::vector<Quotes::SourceDefinition> read = ProgramSettings().ReadQuoteSources();
         QCOMPARE(read.size(), 2u);
         QCOMPARE(read[0].kind, Quotes::SourceKind::Page);
