@@ -129,7 +129,7 @@ void InstallStarterHistory()
         return;
     for (const auto& entry : WanderingSeries(16000))
         if (History::EntryDay(entry) <= Support::TodayDayNumber())
-            file.write(QByteArray::fromStdString(entry) + "\r\n");
+            file.write(QByteArray::fromStdString(History::EntryLine(entry)) + "\r\n");
 }
 
 // From creating the main window (settings, history, series) to its first painted chart. The

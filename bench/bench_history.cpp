@@ -63,7 +63,7 @@ void WriteAEX(benchmark::State& state)
     SeriesModel series;
     LoadedHistory loaded;
     const SeriesBuild build = Load(loaded, series);
-    const UnstoredDays unstored{loaded.heldBack, build.obtained, build.filled, build.departed};
+    const UnstoredDays unstored{loaded.heldBack, build.obtained, build.departed};
     for (auto _ : state) {
         state.PauseTiming();
         EntryList history = loaded.history;

@@ -73,7 +73,8 @@ Support::SystemFacts PrepareHistory(const char* source)
     if (file.open(QIODevice::WriteOnly)) {
         const int today = Support::TodayDayNumber();
         for (int day = today - 400; day <= today - 28; ++day)
-            file.write(QByteArray::fromStdString(History::MakeEntry(day, "905,25")) + "\r\n");
+            file.write(QByteArray::fromStdString(History::EntryLine(History::MakeEntry(day, "905,25"))) +
+                       "\r\n");
     }
     return facts;
 }

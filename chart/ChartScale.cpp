@@ -25,13 +25,10 @@ bool IsDigit(char c)
 
 // The common form of a value, blanks, digits and a separator with digits after it, read
 // directly; anything else goes through History::EntryValue, which reads the same forms alike.
-double ReadValue(std::string_view entry)
+double ReadValue(const History::DayEntry& entry)
 {
     constexpr std::size_t Longest = 30;
-    const auto hyphen = entry.find('-');
-    if (hyphen == std::string_view::npos)
-        return 0.0;
-    std::string_view text = entry.substr(hyphen + 1);
+    std::string_view text = entry.value;
     while (!text.empty() && text.front() == ' ')
         text.remove_prefix(1);
     char buffer[Longest + 1];

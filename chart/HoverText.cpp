@@ -10,6 +10,12 @@
 namespace Chart {
 
 namespace {
+// The text after the line's hyphen: the value with the blank before it; empty without a value text.
+std::string AfterHyphen(const History::DayEntry& entry)
+{
+    return entry.value.empty() ? std::string() : " " + entry.value;
+}
+
 // The item under x, `shift` items further right, held to the series.
 std::size_t ItemAtX(const History::EntryList& items, const ChartScale& scale, int x, int shift)
 {
@@ -23,7 +29,7 @@ std::string ValueTextAtX(const History::EntryList& items, const ChartScale& scal
 {
     if (items.empty())
         return {};
-    return Support::TextAfter('-', items[ItemAtX(items, scale, x, 0)]);
+    return AfterHyphen(items[ItemAtX(items, scale, x, 0)]);
 }
 
 int SeriesHeightAtX(const History::EntryList& items, const ChartScale& scale, int x)
@@ -58,13 +64,13 @@ QString PlotHoverText(const History::EntryList& items, const ChartScale& scale, 
     return HoverText(" " + ValueTextAtX(items, scale, x), day, regional, language);
 }
 
-QString ListHoverText(const std::string& entry, const Support::RegionalSettings& regional,
+QString ListHoverText(const History::DayEntry& entry, const Support::RegionalSettings& regional,
                       Support::Language language)
 {
     const int day = History::EntryDay(entry);
     if (day < 0)
         return {};
-    return HoverText(Support::TextAfter('-', entry), day, regional, language);
+    return HoverText(AfterHyphen(entry), day, regional, language);
 }
 
 } // namespace Chart

@@ -23,7 +23,7 @@ QString PlotHoverText(const History::EntryList& items, const ChartScale& scale, 
                       const Support::RegionalSettings& regional, Support::Language language);
 // "Koers:" + value text + CR LF + "Datum: " + the short date of the entry's day; empty for an
 // entry without a readable day.
-QString ListHoverText(const std::string& entry, const Support::RegionalSettings& regional,
+QString ListHoverText(const History::DayEntry& entry, const Support::RegionalSettings& regional,
                       Support::Language language);
 
 } // namespace Chart

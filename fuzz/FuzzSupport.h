@@ -2,6 +2,8 @@
 // Shared by the fuzz targets: a fixed clock and regional settings, a reader that takes the
 // leading bytes of an input as parameters, and a check that stops the run with a message.
 
+#include "history/DayEntry.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -27,6 +29,12 @@ inline void Check(bool holds, const char* what, std::string_view detail = {})
 {
     if (!holds)
         Fail(what, detail);
+}
+
+inline void Check(bool holds, const char* what, const History::DayEntry& entry)
+{
+    if (!holds)
+        Fail(what, History::EntryLine(entry));
 }
 
 // Takes parameters from the front of the input; what is left is the data.

@@ -68,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QImage outer(width + 2 * Chart::PlotOffset, height + 2 * Chart::PlotOffset, QImage::Format_RGB32);
     Chart::DrawChart(plot, outer, series, scale, Chart::NextThirdFriday(QDate(2012, 6, 7)),
                      Support::Regional());
-    const UnstoredDays unstored{loaded.heldBack, build.obtained, build.filled, build.departed};
+    const UnstoredDays unstored{loaded.heldBack, build.obtained, build.departed};
     const int lastValued = LastValuedDay(loaded.history, unstored, build.items);
     const QString note = Chart::PlotNote(lastValued, today, Support::Language::Dutch);
     Fuzz::Check(note.isEmpty() == (lastValued != NoDay && today - lastValued <= Chart::StaleAfterDays),

@@ -24,7 +24,7 @@ bool IsDigit(char c)
 
 void CheckEntries(const EntryList& entries, int lastDay, int today)
 {
-    for (const std::string& entry : entries) {
+    for (const DayEntry& entry : entries) {
         const int day = EntryDay(entry);
         Fuzz::Check(day != NoDay, "a listed entry has a day", entry);
         Fuzz::Check(day > lastDay && day <= today,
@@ -34,7 +34,8 @@ void CheckEntries(const EntryList& entries, int lastDay, int today)
                     "a listed value is a short text that begins with a digit", entry);
         Fuzz::Check(ReadCentValue(value).has_value() && IsSaneValue(EntryValue(entry)),
                     "a listed value is a sane number of cents", entry);
-        Fuzz::Check(entry == MakeEntry(day, value), "a listed entry reads day, hyphen, value", entry);
+        Fuzz::Check(entry == MakeEntry(day, value) && entry.origin == Origin::Listed,
+                    "a listed entry is its day and its bare value, listed", entry);
     }
 }
 
@@ -63,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     history.resize(history.size() - HeldBackCount);
 
     // Built first from the history alone, then again with what the list gave.
-    const std::string lastStored = BuildSeries(history, 200, today, ',').lastStoredEntry;
+    const DayEntry lastStored = BuildSeries(history, 200, today, ',').lastStoredEntry;
     const bool due = Quotes::BackfillDue(EntryDay(lastStored), now);
     const Quotes::ClosingPricesReading reading =
         due ? Quotes::ReadFetchedList(page, now, TrustedValues(history)) : Quotes::ClosingPricesReading{};
@@ -81,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckEntries(later, EntryDay(lastStored), today);
     SeriesBuild build = BuildSeries(history, 200, today, ',', later);
     int previous = NoDay;
-    for (const std::string& item : build.items) {
+    for (const DayEntry& item : build.items) {
         const int day = EntryDay(item);
         Fuzz::Check(day != NoDay && day > previous, "the series is ascending, every entry with a day", item);
         Fuzz::Check(HasValue(item), "every entry of the filled series has a value", item);
@@ -91,20 +92,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     UnstoredDays unstored;
     unstored.heldBack = heldBack;
     unstored.obtained = build.obtained;
-    unstored.filled = build.filled;
     unstored.departed = build.departed;
     const EntryList appended =
         UnstoredEntries(history, build.lastStoredEntry, build.items, unstored, today, ',');
-    for (const std::string& entry : appended) {
+    for (const DayEntry& entry : appended) {
         const int day = EntryDay(entry);
         if (day > today)
             Fuzz::Check(std::find(heldBack.begin(), heldBack.end(), entry) != heldBack.end(),
                         "nothing after today is written but the file's own entries", entry);
     }
-    for (const std::string& held : heldBack) {
+    for (const DayEntry& held : heldBack) {
         if (EntryDay(held) > today)
             continue;
-        const auto at = std::find_if(appended.begin(), appended.end(), [&](const std::string& entry) {
+        const auto at = std::find_if(appended.begin(), appended.end(), [&](const DayEntry& entry) {
             return EntryDay(entry) == EntryDay(held);
         });
         Fuzz::Check(at != appended.end() && HasValue(*at), "a day of the file keeps its value", held);

@@ -20,7 +20,7 @@ namespace {
 void CheckAscending(const EntryList& entries, const char* what)
 {
     int previous = NoDay;
-    for (const std::string& entry : entries) {
+    for (const DayEntry& entry : entries) {
         const int day = EntryDay(entry);
         Fuzz::Check(day != NoDay, what, entry);
         Fuzz::Check(day > previous, what, entry);
@@ -31,7 +31,7 @@ void CheckAscending(const EntryList& entries, const char* what)
 void CheckRead(const ReadHistory& read)
 {
     int previous = NoDay;
-    for (const std::string& entry : read.entries) {
+    for (const DayEntry& entry : read.entries) {
         const int day = EntryDay(entry);
         Fuzz::Check(day != NoDay, "every read entry has a day", entry);
         Fuzz::Check(previous == NoDay || day == previous + 1, "the read history has one entry for every day",
@@ -46,9 +46,9 @@ void CheckSeries(const EntryList& items, int dayCount, const char* what)
     Fuzz::Check(items.size() <= static_cast<std::size_t>(dayCount) + 1, "the series keeps to its day count");
     // Once one day has a value, the filling gives every day one.
     const bool anyValue = std::any_of(items.begin(), items.end(),
-                                      [](const std::string& item) { return EntryValue(item) > LeastValue; });
+                                      [](const DayEntry& item) { return EntryValue(item) > LeastValue; });
     if (anyValue)
-        for (const std::string& item : items)
+        for (const DayEntry& item : items)
             Fuzz::Check(HasValue(item), "every entry of a filled series has a value", item);
 }
 
@@ -84,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     EntryList listed;
     for (std::string_view rest = added; !rest.empty();) {
         const auto end = rest.find('\n');
-        listed.emplace_back(rest.substr(0, end));
+        listed.push_back(ReadEntryLine(rest.substr(0, end)));
         rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
     }
     SeriesBuild build = BuildSeries(loaded.history, dayCount, today, separator, listed, loaded.heldBack);
@@ -103,7 +103,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     UnstoredDays unstored;
     unstored.heldBack = loaded.heldBack;
     unstored.obtained = build.obtained;
-    unstored.filled = build.filled;
     unstored.departed = build.departed;
     EntryList items = build.items;
     if (switches & 2) {
@@ -120,7 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         UnstoredEntries(loaded.history, build.lastStoredEntry, items, unstored, today, separator);
     CheckAscending(appended, "the days closing appends are ascending");
     const int stored = NewestStoredDay(loaded.history, build.lastStoredEntry);
-    for (const std::string& entry : appended) {
+    for (const DayEntry& entry : appended) {
         const int day = EntryDay(entry);
         Fuzz::Check(day > stored, "closing appends only days after the newest stored day", entry);
         if (day > today)
@@ -129,10 +128,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                         "nothing after today is written but the file's own entries", entry);
     }
     // No day of the file loses its value.
-    for (const std::string& held : loaded.heldBack) {
+    for (const DayEntry& held : loaded.heldBack) {
         if (!HasValue(held) || EntryDay(held) <= stored)
             continue;
-        const auto at = std::find_if(appended.begin(), appended.end(), [&](const std::string& entry) {
+        const auto at = std::find_if(appended.begin(), appended.end(), [&](const DayEntry& entry) {
             return EntryDay(entry) == EntryDay(held);
         });
         Fuzz::Check(at != appended.end() && HasValue(*at), "a day of the file keeps its value", held);

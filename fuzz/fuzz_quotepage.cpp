@@ -96,14 +96,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     UnstoredDays unstored;
     unstored.obtained = loaded.build.obtained;
-    unstored.filled = loaded.build.filled;
     unstored.departed = loaded.build.departed;
-    MarkObtained(unstored, items, row);
     const EntryList appended =
         UnstoredEntries(loaded.history, loaded.build.lastStoredEntry, items, unstored, today, ',');
     Fuzz::Check(!appended.empty() && EntryDay(appended.back()) == today,
                 "closing writes every day up to today");
-    for (const std::string& entry : appended)
+    for (const DayEntry& entry : appended)
         Fuzz::Check(EntryDay(entry) <= today, "nothing after today is written", entry);
     Fuzz::Check(HasValue(appended.back()), "today's quote is written with its value", appended.back());
     return 0;

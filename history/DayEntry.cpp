@@ -2,49 +2,82 @@
 
 #include "support/TextFields.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace History {
 
-int EntryDay(std::string_view entry)
+namespace {
+constexpr std::string_view Separator = " - ";
+} // namespace
+
+std::string EntryLine(const DayEntry& entry)
 {
-    const auto blank = entry.find(' ');
-    if (blank == std::string_view::npos || blank == 0)
-        return NoDay;
-    int day = 0;
-    const char* first = entry.data();
-    const char* last = entry.data() + blank;
-    const auto [end, error] = std::from_chars(first, last, day);
-    if (error != std::errc() || end != last || day < 0 || day > MaxDay)
-        return NoDay;
-    return day;
+    std::string line(EntryLineLength(entry), ' ');
+    WriteEntryLine(line.data(), entry);
+    return line;
 }
 
-double EntryValue(std::string_view entry)
+std::size_t EntryLineLength(const DayEntry& entry)
 {
-    const auto hyphen = entry.find('-');
-    return hyphen == std::string_view::npos ? 0.0 : Support::TextToFloat(entry.substr(hyphen + 1));
+    std::size_t digits = entry.day < 0 ? 2 : 1;
+    for (int rest = entry.day < 0 ? -entry.day : entry.day; rest >= 10; rest /= 10)
+        ++digits;
+    return digits + Separator.size() + entry.value.size();
 }
 
-std::string MakeEntry(int day, std::string_view value)
+char* WriteEntryLine(char* out, const DayEntry& entry)
 {
-    std::string entry = std::to_string(day);
-    entry += " - ";
-    entry += value;
+    out = std::to_chars(out, out + 12, entry.day).ptr;
+    out = std::copy(Separator.begin(), Separator.end(), out);
+    return std::copy(entry.value.begin(), entry.value.end(), out);
+}
+
+DayEntry ReadEntryLine(std::string_view line)
+{
+    DayEntry entry;
+    const auto blank = line.find(' ');
+    if (blank != std::string_view::npos && blank != 0) {
+        int day = 0;
+        const char* first = line.data();
+        const char* last = line.data() + blank;
+        const auto [end, error] = std::from_chars(first, last, day);
+        if (error == std::errc() && end == last && day >= 0 && day <= MaxDay)
+            entry.day = day;
+    }
+    const auto hyphen = line.find('-');
+    if (hyphen != std::string_view::npos) {
+        std::string_view value = line.substr(hyphen + 1);
+        if (!value.empty() && value.front() == ' ')
+            value.remove_prefix(1);
+        entry.value = std::string(value);
+    }
     return entry;
 }
 
-bool HasValue(std::string_view entry)
+double EntryValue(const DayEntry& entry)
+{
+    return Support::TextToFloat(entry.value);
+}
+
+DayEntry MakeEntry(int day, std::string_view value, Origin origin)
+{
+    return DayEntry{day, origin, std::string(value)};
+}
+
+bool HasValue(const DayEntry& entry)
 {
     return EntryValue(entry) >= LeastValue;
 }
 
-std::string ValueText(std::string_view entry)
+bool HasOwnValue(const DayEntry& entry)
 {
-    const auto hyphen = entry.find('-');
-    if (hyphen == std::string_view::npos)
-        return {};
-    std::string_view value = entry.substr(hyphen + 1);
+    return entry.origin != Origin::Filled && HasValue(entry);
+}
+
+std::string ValueText(const DayEntry& entry)
+{
+    std::string_view value = entry.value;
     while (!value.empty() && value.front() == ' ')
         value.remove_prefix(1);
     while (!value.empty() && value.back() == ' ')

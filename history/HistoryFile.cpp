@@ -7,36 +7,17 @@
 #include <QStringList>
 #include <QtDebug>
 #include <algorithm>
-#include <charconv>
 #include <utility>
 
 namespace History {
 
 namespace {
 
-struct Line
-{
-    int day;
-    std::string text;
-};
-
 std::string_view TrimLine(std::string_view line)
 {
     while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
         line.remove_prefix(1);
     return line;
-}
-
-// The day written without leading zeros, so that the text order of entries stays their day order.
-std::string CanonicalEntry(std::string_view line, int day)
-{
-    char digits[8];
-    const auto [end, error] = std::to_chars(digits, digits + sizeof digits, day);
-    const std::string_view dayText(digits, static_cast<std::size_t>(end - digits));
-    if (line.substr(0, dayText.size()) == dayText && line.size() > dayText.size() &&
-        line[dayText.size()] == ' ')
-        return std::string(line);
-    return std::string(dayText) + std::string(line.substr(line.find(' ')));
 }
 
 // Counts " - <number>" with a number of 0.1 or more, wherever it stands: how many values the
@@ -83,7 +64,7 @@ ReadHistory ReadHistoryText(std::string_view text, int latestDay)
     if (text.substr(0, ByteOrderMark.size()) == ByteOrderMark)
         text.remove_prefix(ByteOrderMark.size());
     result.valueMarks = CountValueMarks(text);
-    std::vector<Line> lines;
+    EntryList lines;
     lines.reserve(text.size() / 14 + 1);
     std::size_t position = 0;
     while (position < text.size()) {
@@ -95,31 +76,31 @@ ReadHistory ReadHistoryText(std::string_view text, int latestDay)
         if (line.empty())
             continue;
         result.anyText = true;
-        const int day = EntryDay(line);
-        if (day == NoDay || day > latestDay) {
+        DayEntry entry = ReadEntryLine(line);
+        if (entry.day == NoDay || entry.day > latestDay) {
             ++result.skippedLines;
             continue;
         }
-        if (!lines.empty() && day <= lines.back().day) {
-            Line& newest = lines.back();
-            const bool valueForEmptyDay = day == newest.day && !HasValue(newest.text) && HasValue(line);
-            if (valueForEmptyDay || day != newest.day || CanonicalEntry(line, day) != newest.text)
+        if (!lines.empty() && entry.day <= lines.back().day) {
+            DayEntry& newest = lines.back();
+            const bool valueForEmptyDay = entry.day == newest.day && !HasValue(newest) && HasValue(entry);
+            if (valueForEmptyDay || entry.day != newest.day || !(entry == newest))
                 ++result.skippedLines;
             if (valueForEmptyDay)
-                newest.text = CanonicalEntry(line, day);
+                newest = std::move(entry);
             continue;
         }
-        lines.push_back({day, CanonicalEntry(line, day)});
+        lines.push_back(std::move(entry));
     }
 
     if (!lines.empty())
         result.entries.reserve(static_cast<std::size_t>(lines.back().day - lines.front().day) + 1);
     int previous = lines.empty() ? 0 : lines.front().day - 1;
-    for (Line& line : lines) {
+    for (DayEntry& line : lines) {
         for (int day = previous + 1; day < line.day; ++day)
             result.entries.push_back(MakeEntry(day, NoValue));
-        result.entries.push_back(std::move(line.text));
         previous = line.day;
+        result.entries.push_back(std::move(line));
     }
     return result;
 }
@@ -129,7 +110,7 @@ bool LostManyValues(const ReadHistory& read)
     if (read.anyText && read.entries.empty())
         return true;
     const auto valued = std::count_if(read.entries.begin(), read.entries.end(),
-                                      [](const std::string& entry) { return HasValue(entry); });
+                                      [](const DayEntry& entry) { return HasValue(entry); });
     const long lost = read.valueMarks - static_cast<long>(valued);
     return lost >= 10 && lost * 100 >= read.valueMarks;
 }
@@ -141,6 +122,8 @@ LoadedHistory SplitHeldBack(EntryList entries, LoadStatus status)
     const auto keep = entries.size() - std::min<std::size_t>(entries.size(), HeldBackCount);
     loaded.heldBack.assign(std::make_move_iterator(entries.begin() + static_cast<std::ptrdiff_t>(keep)),
                            std::make_move_iterator(entries.end()));
+    for (DayEntry& entry : loaded.heldBack)
+        entry.origin = Origin::HeldBack;
     entries.resize(keep);
     loaded.history = std::move(entries);
     return loaded;
@@ -180,7 +163,7 @@ LoadedHistory LoadHistoryFile(const std::string& path, int latestDay)
                  "were read from it: it is kept under a name of its own before it is written again",
                  qUtf8Printable(fileName), read.valueMarks,
                  int(std::count_if(read.entries.begin(), read.entries.end(),
-                                   [](const std::string& entry) { return HasValue(entry); })));
+                                   [](const DayEntry& entry) { return HasValue(entry); })));
     }
     return SplitHeldBack(std::move(read.entries), status);
 }
@@ -188,13 +171,14 @@ LoadedHistory LoadHistoryFile(const std::string& path, int latestDay)
 std::string HistoryFileText(const EntryList& entries)
 {
     std::size_t size = 0;
-    for (const std::string& entry : entries)
-        size += entry.size() + 2;
-    std::string text;
-    text.reserve(size);
-    for (const std::string& entry : entries) {
-        text += entry;
-        text += "\r\n";
+    for (const DayEntry& entry : entries)
+        size += EntryLineLength(entry) + 2;
+    std::string text(size, '\n');
+    char* out = text.data();
+    for (const DayEntry& entry : entries) {
+        out = WriteEntryLine(out, entry);
+        *out++ = '\r';
+        ++out; // the line feed stands there already
     }
     return text;
 }

@@ -117,7 +117,7 @@ std::optional<double> ReadCentValue(std::string_view text)
 TrustedValues::TrustedValues(const EntryList& ascending)
 {
     m_values.reserve(ascending.size());
-    for (const std::string& entry : ascending)
+    for (const DayEntry& entry : ascending)
         if (const double value = EntryValue(entry); value >= LeastValue)
             Add(EntryDay(entry), value);
 }

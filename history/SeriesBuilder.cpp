@@ -11,7 +11,7 @@ namespace {
 bool IsAscending(const EntryList& items)
 {
     int previous = NoDay;
-    for (const std::string& item : items) {
+    for (const DayEntry& item : items) {
         const int day = EntryDay(item);
         if (day == NoDay || day <= previous)
             return false;
@@ -21,11 +21,9 @@ bool IsAscending(const EntryList& items)
 }
 
 // `before` is ascending by day.
-bool WasThereBefore(const std::string& item, const EntryList& before)
+bool WasThereBefore(const DayEntry& item, const EntryList& before)
 {
-    const int day = EntryDay(item);
-    const auto at = std::lower_bound(before.begin(), before.end(), day,
-                                     [](const std::string& entry, int d) { return EntryDay(entry) < d; });
+    const auto at = std::lower_bound(before.begin(), before.end(), item, EarlierDay);
     return at != before.end() && *at == item;
 }
 
@@ -41,12 +39,11 @@ void Normalize(EntryList& items, const EntryList& before)
 {
     // An entry is one line of the file: one with a line break in it would come back as two.
     std::erase_if(items,
-                  [](const std::string& item) { return item.find_first_of("\r\n") != std::string::npos; });
+                  [](const DayEntry& item) { return item.value.find_first_of("\r\n") != std::string::npos; });
     if (IsAscending(items))
         return;
-    std::erase_if(items, [](const std::string& item) { return EntryDay(item) == NoDay; });
-    std::stable_sort(items.begin(), items.end(),
-                     [](const std::string& a, const std::string& b) { return EntryDay(a) < EntryDay(b); });
+    std::erase_if(items, [](const DayEntry& item) { return EntryDay(item) == NoDay; });
+    std::stable_sort(items.begin(), items.end(), EarlierDay);
     EntryList kept;
     kept.reserve(items.size());
     for (std::size_t first = 0; first < items.size();) {
@@ -76,7 +73,8 @@ void CloseShortGaps(EntryList& items)
         for (; i < items.size(); ++i) {
             const int day = EntryDay(items[i]);
             if (day - EntryDay(items[i - 1]) >= 2) {
-                items.insert(items.begin() + static_cast<std::ptrdiff_t>(i), MakeEntry(day - 1, NoValue));
+                items.insert(items.begin() + static_cast<std::ptrdiff_t>(i),
+                             MakeEntry(day - 1, NoValue, Origin::Filled));
                 ++i;
             }
         }
@@ -89,7 +87,7 @@ void ExtendToDay(EntryList& items, int lastDay, int dayCount)
     const int first =
         items.empty() ? std::max(0, lastDay - std::max(0, dayCount) - 1) : EntryDay(items.back()) + 1;
     for (int day = first; day <= lastDay; ++day)
-        items.push_back(MakeEntry(day, NoValue));
+        items.push_back(MakeEntry(day, NoValue, Origin::Filled));
 }
 
 EntryList TrimFront(EntryList& items, int dayCount)
@@ -115,7 +113,7 @@ void FillSeries(EntryList& items, char decimalSeparator)
         days[i] = EntryDay(items[i]);
     }
     const auto copyValue = [&](int from, int to) {
-        items[to] = MakeEntry(days[to], ValueText(items[from]));
+        items[to] = MakeEntry(days[to], ValueText(items[from]), Origin::Filled);
         values[to] = values[from];
     };
 
@@ -146,7 +144,8 @@ void FillSeries(EntryList& items, char decimalSeparator)
             break;
         for (int k = lo + 1; k < hi; ++k) {
             const double value = values[lo] + (values[hi] - values[lo]) * (k - lo) / (hi - lo);
-            items[k] = MakeEntry(days[k], Support::FloatToFixed(value, 2, 2, decimalSeparator));
+            items[k] =
+                MakeEntry(days[k], Support::FloatToFixed(value, 2, 2, decimalSeparator), Origin::Filled);
             values[k] = value;
         }
         n = lo + 1;
@@ -169,51 +168,48 @@ SeriesBuild BuildSeries(const EntryList& history, int dayCount, int today, char 
 {
     SeriesBuild build;
     EntryList items = NewestEntries(history, dayCount);
-    build.lastStoredEntry = items.empty() ? std::string() : items.back();
-    const int lastStoredDay = EntryDay(build.lastStoredEntry);
+    if (!items.empty())
+        build.lastStoredEntry = items.back();
+    const int lastStoredDay = build.lastStoredEntry.day;
 
-    EntryList shownHeld; // sorted texts
-    for (const std::string& entry : heldBack) {
+    // The file holds the held-back entries: shown as they stand, they are its values, also where
+    // the back-fill's merging filled one of them in anew.
+    EntryList shownHeld;
+    for (const DayEntry& entry : heldBack) {
         const int day = EntryDay(entry);
         if (day != NoDay && day > lastStoredDay && day <= today + FutureDays && HasValue(entry))
-            shownHeld.push_back(entry);
+            shownHeld.push_back(MakeEntry(day, entry.value, Origin::HeldBack));
     }
     if (!shownHeld.empty()) {
         const EntryList before = items;
-        items.insert(items.end(), shownHeld.begin(), shownHeld.end());
+        items.insert(items.end(), std::make_move_iterator(shownHeld.begin()),
+                     std::make_move_iterator(shownHeld.end()));
         Normalize(items, before);
     }
-    std::sort(shownHeld.begin(), shownHeld.end());
 
     {
         // Normalized also with nothing listed: the history's newest entries are taken as they
         // stand, and one per day is what every later step relies on.
-        const EntryList before = items;
+        const EntryList given = items;
         items.insert(items.end(), listed.begin(), listed.end());
-        Normalize(items, before);
+        Normalize(items, given);
     }
 
-    EntryList given; // what the series held for the unstored days before the filling
-    for (const std::string& item : items) {
-        if (EntryDay(item) > lastStoredDay) {
-            given.push_back(item);
-            if (HasValue(item) && !std::binary_search(shownHeld.begin(), shownHeld.end(), item))
-                build.obtained.push_back(item);
-        }
-    }
-    std::sort(given.begin(), given.end());
+    for (const DayEntry& item : items)
+        if (EntryDay(item) > lastStoredDay && HasValue(item) && item.origin != Origin::HeldBack)
+            build.obtained.push_back(item);
 
     CloseShortGaps(items);
     ExtendToDay(items, today + FutureDays, dayCount);
-    for (std::string& removed : TrimFront(items, dayCount))
+    for (DayEntry& removed : TrimFront(items, dayCount))
         if (EntryDay(removed) > lastStoredDay)
             build.departed.push_back(std::move(removed));
     FillSeries(items, decimalSeparator);
-
-    for (const std::string& item : items)
-        if (EntryDay(item) > lastStoredDay && !std::binary_search(given.begin(), given.end(), item))
-            build.filled.push_back(item);
-    std::sort(build.filled.begin(), build.filled.end());
+    // The history's days count as the history's, whatever the filling or the closing of gaps
+    // wrote there.
+    for (DayEntry& item : items)
+        if (EntryDay(item) <= lastStoredDay && item.origin == Origin::Filled)
+            item.origin = Origin::Stored;
     build.items = std::move(items);
     return build;
 }

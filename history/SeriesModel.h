@@ -1,5 +1,5 @@
 #pragma once
-// The shown series: day entries sorted by text (so by day), displayed unchanged by the
+// The shown series: day entries ascending by day, each displayed as its line (EntryLine) by the
 // list box. Core functions work on the entry list; the model tells the view what changed.
 
 #include "history/DayEntry.h"
@@ -19,12 +19,9 @@ public:
 
     const EntryList& Items() const { return m_items; }
     int Count() const { return static_cast<int>(m_items.size()); }
-    const std::string& At(int row) const { return m_items.at(static_cast<std::size_t>(row)); }
+    const DayEntry& At(int row) const { return m_items.at(static_cast<std::size_t>(row)); }
 
     void SetItems(EntryList items);
-    void SetItem(int row, std::string entry);
-    // Adds the entry at its sorted place and returns its row.
-    int InsertSorted(std::string entry);
 
 private:
     EntryList m_items;

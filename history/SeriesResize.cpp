@@ -17,11 +17,9 @@ void Shrink(EntryList& items, std::size_t count, int newestStoredDay, EntryList&
     items.erase(items.begin(), items.begin() + remove);
     if (kept > 0 && kept < departed.size() && EntryDay(departed[kept - 1]) >= EntryDay(departed[kept])) {
         // Keep the newest entry of a day: the one that left last.
-        std::stable_sort(departed.begin(), departed.end(), [](const std::string& a, const std::string& b) {
-            return EntryDay(a) < EntryDay(b);
-        });
+        std::stable_sort(departed.begin(), departed.end(), EarlierDay);
         EntryList unique;
-        for (std::string& entry : departed) {
+        for (DayEntry& entry : departed) {
             if (!unique.empty() && EntryDay(unique.back()) == EntryDay(entry))
                 unique.back() = std::move(entry);
             else
@@ -42,9 +40,8 @@ void Grow(EntryList& items, std::size_t count, const EntryList& history, EntryLi
         departed.pop_back();
         --needed;
     }
-    const auto end =
-        std::lower_bound(history.begin(), history.end(), before,
-                         [](const std::string& entry, int day) { return EntryDay(entry) < day; });
+    const auto end = std::lower_bound(history.begin(), history.end(), before,
+                                      [](const DayEntry& entry, int day) { return EntryDay(entry) < day; });
     const auto available = static_cast<std::size_t>(end - history.begin());
     const auto taken = static_cast<std::ptrdiff_t>(std::min(needed, available));
 

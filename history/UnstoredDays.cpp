@@ -10,7 +10,7 @@
 
 namespace History {
 
-int NewestStoredDay(const EntryList& history, std::string_view lastStoredEntry)
+int NewestStoredDay(const EntryList& history, const DayEntry& lastStoredEntry)
 {
     const int fromHistory = history.empty() ? NoDay : EntryDay(history.back());
     return std::max(EntryDay(lastStoredEntry), fromHistory);
@@ -29,24 +29,21 @@ int LastValuedDay(const EntryList& history, const UnstoredDays& unstored, const 
             }
         }
     };
-    const auto any = [](const std::string&) { return true; };
+    const auto any = [](const DayEntry&) { return true; };
     newestValued(history, any);
     newestValued(unstored.heldBack, any);
-    newestValued(series, [&](const std::string& entry) {
-        return !std::binary_search(unstored.filled.begin(), unstored.filled.end(), entry);
-    });
+    newestValued(series, [](const DayEntry& entry) { return entry.origin != Origin::Filled; });
     return last;
 }
 
 EntryList ObtainedEntries(const EntryList& series, const UnstoredDays& unstored, int afterDay, int today)
 {
-    std::map<int, const std::string*> byDay;
+    std::map<int, const DayEntry*> byDay;
     // Later lists take precedence: the series is what the run holds now.
     for (const EntryList* list : {&unstored.obtained, &unstored.departed, &series}) {
-        for (const std::string& entry : *list) {
+        for (const DayEntry& entry : *list) {
             const int day = EntryDay(entry);
-            if (day != NoDay && day > afterDay && day <= today && HasValue(entry) &&
-                !std::binary_search(unstored.filled.begin(), unstored.filled.end(), entry))
+            if (day != NoDay && day > afterDay && day <= today && HasOwnValue(entry))
                 byDay[day] = &entry;
         }
     }
@@ -71,50 +68,48 @@ enum class Slot : unsigned char
 
 } // namespace
 
-EntryList UnstoredEntries(const EntryList& history, std::string_view lastStoredEntry, const EntryList& series,
+EntryList UnstoredEntries(const EntryList& history, const DayEntry& lastStoredEntry, const EntryList& series,
                           const UnstoredDays& unstored, int today, char decimalSeparator)
 {
-    const auto isObtained = [&](const std::string& entry) {
-        return HasValue(entry) && !std::binary_search(unstored.filled.begin(), unstored.filled.end(), entry);
-    };
+    const auto isObtained = [](const DayEntry& entry) { return HasOwnValue(entry); };
 
     const int stored = NewestStoredDay(history, lastStoredEntry);
     int first = stored == NoDay ? INT_MAX : stored + 1;
     if (stored == NoDay) {
         // No history: begin with the first day anything is known of.
-        for (const std::string& entry : unstored.heldBack)
+        for (const DayEntry& entry : unstored.heldBack)
             if (EntryDay(entry) != NoDay)
                 first = std::min(first, EntryDay(entry));
         for (const EntryList* list : {&unstored.obtained, &unstored.departed, &series})
-            for (const std::string& entry : *list)
+            for (const DayEntry& entry : *list)
                 if (EntryDay(entry) != NoDay && isObtained(entry))
                     first = std::min(first, EntryDay(entry));
     }
     int last = today;
-    for (const std::string& entry : unstored.heldBack)
+    for (const DayEntry& entry : unstored.heldBack)
         last = std::max(last, EntryDay(entry));
     last = std::min(last, MaxDay);
     if (first > last)
         return {};
 
     const auto size = static_cast<std::size_t>(last - first + 1);
-    std::vector<const std::string*> obtained(size, nullptr);
-    std::vector<const std::string*> held(size, nullptr);
+    std::vector<const DayEntry*> obtained(size, nullptr);
+    std::vector<const DayEntry*> held(size, nullptr);
     // Later lists take precedence: the series is what the run holds now.
     for (const EntryList* list : {&unstored.obtained, &unstored.departed, &series}) {
-        for (const std::string& entry : *list) {
+        for (const DayEntry& entry : *list) {
             const int day = EntryDay(entry);
             if (day >= first && day <= last && isObtained(entry))
                 obtained[static_cast<std::size_t>(day - first)] = &entry;
         }
     }
-    for (const std::string& entry : unstored.heldBack) {
+    for (const DayEntry& entry : unstored.heldBack) {
         const int day = EntryDay(entry);
         if (day >= first && day <= last)
             held[static_cast<std::size_t>(day - first)] = &entry;
     }
 
-    std::vector<const std::string*> kept(size, nullptr);
+    std::vector<const DayEntry*> kept(size, nullptr);
     std::vector<Slot> dayKinds(size, Slot::Absent);
     for (std::size_t i = 0; i < size; ++i) {
         const int day = first + static_cast<int>(i);
@@ -165,9 +160,10 @@ EntryList UnstoredEntries(const EntryList& history, std::string_view lastStoredE
             const int day = first + static_cast<int>(i);
             if (fill) {
                 const double value = lowValue + (highValue - lowValue) * (day - lowDay) / (highDay - lowDay);
-                entries.push_back(MakeEntry(day, Support::FloatToFixed(value, 2, 2, decimalSeparator)));
+                entries.push_back(
+                    MakeEntry(day, Support::FloatToFixed(value, 2, 2, decimalSeparator), Origin::Filled));
             } else {
-                entries.push_back(MakeEntry(day, NoValue));
+                entries.push_back(MakeEntry(day, NoValue, Origin::Filled));
             }
         }
     }
@@ -202,6 +198,9 @@ void HoldBackUnreal(EntryList& history, EntryList& heldBack, int today)
     if (newestReal < file.size()) {
         const std::size_t cut = newestReal + 1 > HeldBackCount ? newestReal + 1 - HeldBackCount : 0;
         if (cut < history.size()) {
+            for (auto entry = history.begin() + static_cast<std::ptrdiff_t>(cut); entry != history.end();
+                 ++entry)
+                entry->origin = Origin::HeldBack;
             heldBack.insert(heldBack.begin(),
                             std::make_move_iterator(history.begin() + static_cast<std::ptrdiff_t>(cut)),
                             std::make_move_iterator(history.end()));
@@ -212,7 +211,7 @@ void HoldBackUnreal(EntryList& history, EntryList& heldBack, int today)
     for (std::size_t i = 0; i < heldBack.size(); ++i) {
         const int day = EntryDay(heldBack[i]);
         if (day != NoDay && day <= today && kinds[offset + i] == ValueKind::Implausible)
-            heldBack[i] = MakeEntry(day, NoValue);
+            heldBack[i] = MakeEntry(day, NoValue, Origin::HeldBack);
     }
 }
 
@@ -232,11 +231,11 @@ EntryList MergeListed(EntryList& history, EntryList& heldBack, const EntryList& 
     std::vector<bool> replaced(file.size(), false);
     const auto indexOf = [&](int day) -> std::size_t {
         const auto at = std::lower_bound(file.begin(), file.end(), day,
-                                         [](const std::string& entry, int d) { return EntryDay(entry) < d; });
+                                         [](const DayEntry& entry, int d) { return EntryDay(entry) < d; });
         return at != file.end() && EntryDay(*at) == day ? static_cast<std::size_t>(at - file.begin())
                                                         : file.size();
     };
-    for (const std::string& entry : listed) {
+    for (const DayEntry& entry : listed) {
         const int day = EntryDay(entry);
         if (day == NoDay || !HasValue(entry))
             continue;
@@ -274,7 +273,8 @@ EntryList MergeListed(EntryList& history, EntryList& heldBack, const EntryList& 
                 // A value that stays the same to the cent keeps its text.
                 if (kinds[k] == ValueKind::FilledIn && std::abs(value - EntryValue(file[k])) < 0.005)
                     continue;
-                file[k] = MakeEntry(day, Support::FloatToFixed(value, 2, 2, decimalSeparator));
+                file[k] =
+                    MakeEntry(day, Support::FloatToFixed(value, 2, 2, decimalSeparator), Origin::Filled);
             }
         }
         a = b;
@@ -287,27 +287,25 @@ EntryList MergeListed(EntryList& history, EntryList& heldBack, const EntryList& 
         else if (!replaced[i])
             heldBack[i - history.size()] = std::move(file[i]);
     }
-    std::stable_sort(later.begin(), later.end(),
-                     [](const std::string& x, const std::string& y) { return EntryDay(x) < EntryDay(y); });
-    later.erase(
-        std::unique(later.begin(), later.end(),
-                    [](const std::string& x, const std::string& y) { return EntryDay(x) == EntryDay(y); }),
-        later.end());
+    std::stable_sort(later.begin(), later.end(), EarlierDay);
+    later.erase(std::unique(later.begin(), later.end(),
+                            [](const DayEntry& x, const DayEntry& y) { return EntryDay(x) == EntryDay(y); }),
+                later.end());
     return later;
 }
 
 Anchor QuoteAnchor(const EntryList& history, const UnstoredDays& unstored, const EntryList& series, int day)
 {
     // Day by day, the newest source wins: the series over the held-back entries over the history.
-    std::vector<std::pair<int, const std::string*>> valued;
+    std::vector<std::pair<int, const DayEntry*>> valued;
     valued.reserve(history.size() + unstored.heldBack.size() + series.size());
-    for (const std::string& entry : history)
+    for (const DayEntry& entry : history)
         valued.emplace_back(EntryDay(entry), &entry);
-    for (const std::string& entry : unstored.heldBack)
+    for (const DayEntry& entry : unstored.heldBack)
         if (HasValue(entry))
             valued.emplace_back(EntryDay(entry), &entry);
-    for (const std::string& entry : series)
-        if (HasValue(entry) && !std::binary_search(unstored.filled.begin(), unstored.filled.end(), entry))
+    for (const DayEntry& entry : series)
+        if (HasOwnValue(entry))
             valued.emplace_back(EntryDay(entry), &entry);
     std::stable_sort(valued.begin(), valued.end(),
                      [](const auto& x, const auto& y) { return x.first < y.first; });
@@ -321,15 +319,6 @@ Anchor QuoteAnchor(const EntryList& history, const UnstoredDays& unstored, const
         ascending.push_back(*valued[i].second);
     }
     return TrustedValues(ascending).Newest();
-}
-
-void MarkObtained(UnstoredDays& unstored, const EntryList& series, int fromRow)
-{
-    for (std::size_t row = static_cast<std::size_t>(std::max(fromRow, 0)); row < series.size(); ++row) {
-        const auto [first, last] =
-            std::equal_range(unstored.filled.begin(), unstored.filled.end(), series[row]);
-        unstored.filled.erase(first, last);
-    }
 }
 
 } // namespace History

@@ -5,27 +5,21 @@
 #include "history/DayEntry.h"
 #include "history/Plausibility.h"
 
-#include <string_view>
-
 namespace History {
 
-// Kept by the session from loading to closing, beside the history and the shown series.
+// Kept by the session from loading to closing, beside the history and the shown series. What
+// the filling wrote is told by an entry's origin (Origin::Filled), wherever the entry is.
 struct UnstoredDays
 {
     EntryList heldBack; // the file's newest entries, left out of the history at loading
     EntryList obtained; // ascending: entries with a value that the back-fill gave at loading
-    EntryList filled;   // sorted texts the filling of the series wrote: no values of their own
     EntryList departed; // ascending: entries after the newest stored day that a smaller day
                         // count took out of the series
 };
 
-// A quote download wrote real values into series[fromRow] and after: those entries are no
-// longer fill, even where a value's text equals what the filling had written there.
-void MarkObtained(UnstoredDays& unstored, const EntryList& series, int fromRow);
-
 // The newest stored day: the later of the day of lastStoredEntry and the history's last day;
 // NoDay when neither is a day.
-int NewestStoredDay(const EntryList& history, std::string_view lastStoredEntry);
+int NewestStoredDay(const EntryList& history, const DayEntry& lastStoredEntry);
 
 // The entries to append to the history at closing, one for every day after the newest stored
 // day up to today, ascending. A day takes, in this order:
@@ -37,7 +31,7 @@ int NewestStoredDay(const EntryList& history, std::string_view lastStoredEntry);
 //   weekend, holidays); "0,0" across a longer gap, or when there is no value on one side, so
 //   that a gap is never stored as a straight line of made-up closes.
 // Days after today are not written, except the file's own entries (they stay as they were).
-EntryList UnstoredEntries(const EntryList& history, std::string_view lastStoredEntry, const EntryList& series,
+EntryList UnstoredEntries(const EntryList& history, const DayEntry& lastStoredEntry, const EntryList& series,
                           const UnstoredDays& unstored, int today, char decimalSeparator);
 
 // The entries with a value of this run (from the back-fill or a quote) for the days after

@@ -131,7 +131,8 @@ ClosingPricesReading TakeListedCloses(const std::vector<ListedClose>& closes, in
         if (!value || !History::IsPlausible(*value, day, anchor) || !addedDays.insert(day).second)
             continue;
         lastTaken = {day, *value};
-        reading.entries.push_back(History::MakeEntry(day, Support::PointToComma(close.value)));
+        reading.entries.push_back(
+            History::MakeEntry(day, Support::PointToComma(close.value), History::Origin::Listed));
     }
     if (!closes.empty() && Support::TextToFloat(closes.back().value) < LowestClose)
         reading.code = BackfillCode::ZeroValue;

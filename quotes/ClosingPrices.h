@@ -30,7 +30,7 @@ inline constexpr const char* ClosingPricesSeries = "aex-index";
 struct ClosingPricesReading
 {
     BackfillCode code = BackfillCode::Done;
-    History::EntryList entries; // in list order; the caller puts each at its sorted place
+    History::EntryList entries; // in list order, Origin::Listed; the caller puts each at its place
 };
 
 // The list's address under the site root (which ends in "/"):

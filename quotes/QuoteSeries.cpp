@@ -5,8 +5,8 @@
 namespace Quotes {
 
 namespace {
-// The cut value comes with blanks around it; an entry holds the bare number, or the
-// readers that take the text after an entry's last blank would find nothing.
+// The cut value comes with blanks around it; an entry holds the bare number, as the filling
+// copies it.
 std::string_view Bare(std::string_view value)
 {
     const auto first = value.find_first_not_of(' ');
@@ -42,7 +42,7 @@ int WriteQuoteIntoSeries(History::EntryList& items, int today, const std::string
         row = 0;
     }
     for (std::size_t k = static_cast<std::size_t>(row); k < items.size(); ++k)
-        items[k] = History::MakeEntry(day++, Bare(value));
+        items[k] = History::MakeEntry(day++, Bare(value), History::Origin::Quoted);
     return row;
 }
 

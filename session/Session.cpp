@@ -261,12 +261,12 @@ void Session::BackfillArrived(const Quotes::ClosingPricesReading& reading)
     // newest entries, shown as they stand, are not this run's.
     History::EntryList own;
     if (!loading && !reading.entries.empty()) {
-        for (std::string& entry : History::ObtainedEntries(m_series.Items(), m_unstored, lastDay, today))
-            if (std::find(m_unstored.heldBack.begin(), m_unstored.heldBack.end(), entry) ==
-                m_unstored.heldBack.end())
+        for (History::DayEntry& entry :
+             History::ObtainedEntries(m_series.Items(), m_unstored, lastDay, today))
+            if (entry.origin != History::Origin::HeldBack)
                 own.push_back(std::move(entry));
     }
-    for (const std::string& entry : reading.entries)
+    for (const History::DayEntry& entry : reading.entries)
         m_newestClose = std::max(m_newestClose, History::EntryDay(entry));
     // Listed days that the history holds without a real value get theirs there; the later days
     // go into the series.
@@ -298,10 +298,10 @@ void Session::BackfillArrived(const Quotes::ClosingPricesReading& reading)
     if (reading.entries.empty())
         return;
     History::EntryList merged = listed;
-    for (std::string& entry : own) {
+    for (History::DayEntry& entry : own) {
         const int day = History::EntryDay(entry);
         if (std::none_of(listed.begin(), listed.end(),
-                         [day](const std::string& close) { return History::EntryDay(close) == day; }))
+                         [day](const History::DayEntry& close) { return History::EntryDay(close) == day; }))
             merged.push_back(std::move(entry));
     }
     BuildShownSeries(merged);
@@ -320,7 +320,6 @@ void Session::BuildShownSeries(const History::EntryList& listed)
                              Support::Regional().decimalSeparator, listed, m_unstored.heldBack);
     m_lastStoredEntry = build.lastStoredEntry;
     m_unstored.obtained = std::move(build.obtained);
-    m_unstored.filled = std::move(build.filled);
     m_unstored.departed = std::move(build.departed);
     m_series.SetItems(std::move(build.items));
     emit seriesChanged();
@@ -484,7 +483,6 @@ void Session::ApplyQuote(const Quotes::Quote& quote)
         History::EntryDay(items.front()) > History::NewestStoredDay(m_history, m_lastStoredEntry))
         KeepDeparted(items.front());
     const int today = Quotes::WriteQuoteIntoSeries(items, day, m_quote.value, m_rollPending);
-    History::MarkObtained(m_unstored, items, today);
     m_rollPending = false;
     m_quote.lastDownload = Support::Clock::Now();
     m_series.SetItems(std::move(items));
@@ -493,14 +491,11 @@ void Session::ApplyQuote(const Quotes::Quote& quote)
     emit seriesChanged();
 }
 
-void Session::KeepDeparted(const std::string& entry)
+void Session::KeepDeparted(const History::DayEntry& entry)
 {
     History::EntryList& departed = m_unstored.departed;
-    const int day = History::EntryDay(entry);
-    const auto at =
-        std::lower_bound(departed.begin(), departed.end(), day,
-                         [](const std::string& kept, int d) { return History::EntryDay(kept) < d; });
-    if (at != departed.end() && History::EntryDay(*at) == day)
+    const auto at = std::lower_bound(departed.begin(), departed.end(), entry, History::EarlierDay);
+    if (at != departed.end() && History::EntryDay(*at) == History::EntryDay(entry))
         *at = entry;
     else
         departed.insert(at, entry);

@@ -152,7 +152,7 @@ public:
     // ---- What the window shows ----
     History::SeriesModel& Series() { return m_series; }
     const History::SeriesModel& Series() const { return m_series; }
-    const std::string& LastStoredEntry() const { return m_lastStoredEntry; }
+    const History::DayEntry& LastStoredEntry() const { return m_lastStoredEntry; }
     History::LoadStatus HistoryFileStatus() const { return m_fileStatus; }
     std::string HistoryFilePath() const;
     bool Created() const { return m_created; }
@@ -230,7 +230,7 @@ private:
     void TellBusy();
     void SelectTodayRow();
     // Keeps an entry the series lost in `departed` (ascending by day, one per day).
-    void KeepDeparted(const std::string& entry);
+    void KeepDeparted(const History::DayEntry& entry);
 
     Support::SystemFacts m_facts;
     ProgramSettings& m_settings;
@@ -238,7 +238,7 @@ private:
 
     History::EntryList m_history;
     History::SeriesModel m_series;
-    std::string m_lastStoredEntry;
+    History::DayEntry m_lastStoredEntry;
     History::UnstoredDays m_unstored;
     History::LoadStatus m_fileStatus = History::LoadStatus::Missing;
     std::string m_keptBackup; // the history's kept backup, once a write has made it

@@ -27,8 +27,8 @@ History::EntryList Series()
     const int today = Support::DayNumber(Today);
     for (int day = today - 60; day <= today + 31; ++day) {
         const double value = day < today ? 1000.0 + (day % 11) * 2.5 - (today - day) * 0.4 : 1001.0;
-        items.push_back(std::to_string(day) + " - " +
-                        QString::number(value, 'f', 2).replace('.', ',').toStdString());
+        items.push_back(
+            History::MakeEntry(day, QString::number(value, 'f', 2).replace('.', ',').toStdString()));
     }
     return items;
 }

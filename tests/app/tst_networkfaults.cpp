@@ -141,8 +141,8 @@ private slots:
         QVERIFY(written.entries.size() >= stored.size());
         QVERIFY(std::equal(stored.begin(), stored.end(), written.entries.begin()));
         QCOMPARE(History::EntryDay(written.entries.back()), Today);
-        for (const std::string& entry : written.entries)
-            QVERIFY2(History::EntryDay(entry) <= Today, entry.c_str());
+        for (const History::DayEntry& entry : written.entries)
+            QVERIFY2(History::EntryDay(entry) <= Today, History::EntryLine(entry).c_str());
     }
 };
 

@@ -327,7 +327,7 @@ void TestChartDrawing::guards()
     QFETCH(bool, lineDrawn);
     History::EntryList items;
     for (const QString& entry : entries)
-        items.push_back(entry.toStdString());
+        items.push_back(History::ReadEntryLine(entry.toStdString()));
     const Drawn drawn = Draw(items, QDate());
     QCOMPARE(drawn.plot.pixel(1, 0), Black);
     QCOMPARE(CountInRect(drawn.plot, drawn.plot.rect(), QColor(Qt::magenta).rgb()), 0);

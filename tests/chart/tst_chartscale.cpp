@@ -65,11 +65,11 @@ void TestChartScale::readSeriesAsEntries_data()
 void TestChartScale::readSeriesAsEntries()
 {
     QFETCH(QString, entry);
-    const std::string text = entry.toStdString();
-    const Chart::SeriesData series = Chart::ReadSeries({text});
+    const History::DayEntry read = History::ReadEntryLine(entry.toStdString());
+    const Chart::SeriesData series = Chart::ReadSeries({read});
     QCOMPARE(series.size(), std::size_t(1));
-    QCOMPARE(series.days.front(), History::EntryDay(text));
-    QCOMPARE(series.values.front(), History::EntryValue(text));
+    QCOMPARE(series.days.front(), History::EntryDay(read));
+    QCOMPARE(series.values.front(), History::EntryValue(read));
 }
 
 void TestChartScale::workedScale()
@@ -212,7 +212,7 @@ void TestChartScale::scaleGuards()
     QFETCH(double, chartMax);
     History::EntryList items;
     for (const QString& entry : entries)
-        items.push_back(entry.toStdString());
+        items.push_back(History::ReadEntryLine(entry.toStdString()));
     const ChartScale scale = Chart::MakeScale(items, 400, 300);
     QCOMPARE(scale.HasDays, hasDays);
     QCOMPARE(scale.HasValues, hasValues);

@@ -129,8 +129,8 @@ void TestHover::listText()
 {
     QFETCH(QString, entry);
     QFETCH(QString, text);
-    QCOMPARE(Chart::ListHoverText(entry.toStdString(), Support::RegionalSettings::Dutch(),
-                                  Support::Language::Dutch),
+    QCOMPARE(Chart::ListHoverText(History::ReadEntryLine(entry.toStdString()),
+                                  Support::RegionalSettings::Dutch(), Support::Language::Dutch),
              text);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // Short notation for day entries in the history tests: L("100:1 101:0,0 102:2,5") is the list
-// {"100 - 1", "101 - 0,0", "102 - 2,5"}.
+// of the lines {"100 - 1", "101 - 0,0", "102 - 2,5"}; Lines({...}) and E("100 - 1") read lines.
 
 #include "history/DayEntry.h"
 
@@ -10,6 +10,7 @@
 #include <QTest>
 
 Q_DECLARE_METATYPE(std::string)
+Q_DECLARE_METATYPE(History::DayEntry)
 Q_DECLARE_METATYPE(History::EntryList)
 
 namespace QTest {
@@ -17,18 +18,37 @@ template <> inline char* toString(const std::string& text)
 {
     return QTest::toString(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
 }
+template <> inline char* toString(const History::DayEntry& entry)
+{
+    return QTest::toString(History::EntryLine(entry));
+}
 template <> inline char* toString(const History::EntryList& entries)
 {
     QStringList texts;
-    for (const std::string& entry : entries)
-        texts << QString::fromLatin1(entry.data(), static_cast<qsizetype>(entry.size()));
+    for (const History::DayEntry& entry : entries)
+        texts << QString::fromStdString(History::EntryLine(entry));
     return QTest::toString(QLatin1Char('[') + texts.join(QStringLiteral(" | ")) + QLatin1Char(']'));
 }
 } // namespace QTest
 
-inline std::string S(const char* text)
+// An entry as its line says it; "" is no entry (day NoDay).
+inline History::DayEntry E(std::string_view line)
 {
-    return text;
+    return line.empty() ? History::DayEntry{} : History::ReadEntryLine(line);
+}
+
+inline History::EntryList Lines(std::initializer_list<std::string_view> lines)
+{
+    History::EntryList entries;
+    for (const std::string_view line : lines)
+        entries.push_back(History::ReadEntryLine(line));
+    return entries;
+}
+
+// The line, for a failure message.
+inline QByteArray LineOf(const History::DayEntry& entry)
+{
+    return QByteArray::fromStdString(History::EntryLine(entry));
 }
 
 inline History::EntryList L(const char* days)
@@ -51,10 +71,16 @@ inline History::EntryList Consecutive(int first, int last)
     return entries;
 }
 
+inline History::EntryList operator+(History::EntryList a, const History::EntryList& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 inline QByteArray FileText(const History::EntryList& entries)
 {
     QByteArray text;
-    for (const std::string& entry : entries)
-        text += QByteArray::fromStdString(entry) + "\r\n";
+    for (const History::DayEntry& entry : entries)
+        text += LineOf(entry) + "\r\n";
     return text;
 }

@@ -18,7 +18,7 @@ EntryList Lines(const QByteArray& text)
     EntryList lines;
     for (const QByteArray& line : text.split('\n'))
         if (!line.isEmpty())
-            lines.push_back(line.chopped(line.endsWith('\r') ? 1 : 0).toStdString());
+            lines.push_back(ReadEntryLine(line.chopped(line.endsWith('\r') ? 1 : 0).toStdString()));
     return lines;
 }
 } // namespace

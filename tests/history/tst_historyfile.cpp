@@ -1,6 +1,7 @@
 // Reading and writing AEX.dat.
 #include "HistoryTestSupport.h"
 #include "history/HistoryFile.h"
+#include "history/SeriesModel.h"
 #include "testsupport/TestSupport.h"
 
 #include <QDir>
@@ -41,6 +42,65 @@ private:
     }
 
 private slots:
+    // A day entry's line, made and read only by the history file and the list box's model.
+    void entryLine_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<int>("day");
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<double>("number");
+        QTest::addColumn<QByteArray>("written");
+        QTest::newRow("a close") << QByteArray("41067 - 312,45") << 41067 << QByteArray("312,45") << 312.45
+                                 << QByteArray("41067 - 312,45");
+        QTest::newRow("a point") << QByteArray("40909 - 302.50") << 40909 << QByteArray("302.50") << 302.5
+                                 << QByteArray("40909 - 302.50");
+        QTest::newRow("no value") << QByteArray("41067 - 0,0") << 41067 << QByteArray("0,0") << 0.0
+                                  << QByteArray("41067 - 0,0");
+        QTest::newRow("blanks in the value kept")
+            << QByteArray("100 -  312,45 ") << 100 << QByteArray(" 312,45 ") << 312.45
+            << QByteArray("100 -  312,45 ");
+        QTest::newRow("a bad value") << QByteArray("101 - abc") << 101 << QByteArray("abc") << 0.0
+                                     << QByteArray("101 - abc");
+        QTest::newRow("no hyphen: no value")
+            << QByteArray("100 5,0") << 100 << QByteArray() << 0.0 << QByteArray("100 - ");
+        QTest::newRow("no blank after the hyphen")
+            << QByteArray("100 -5") << 100 << QByteArray("5") << 5.0 << QByteArray("100 - 5");
+        QTest::newRow("leading zeros")
+            << QByteArray("0100 - 1") << 100 << QByteArray("1") << 1.0 << QByteArray("100 - 1");
+        QTest::newRow("no day") << QByteArray("abc - 2") << int(NoDay) << QByteArray("2") << 2.0
+                                << QByteArray();
+        QTest::newRow("day beyond 16 bits")
+            << QByteArray("65536 - 1") << int(NoDay) << QByteArray("1") << 1.0 << QByteArray();
+    }
+    void entryLine()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(int, day);
+        QFETCH(double, number);
+        QFETCH(QByteArray, written);
+        const DayEntry entry = ReadEntryLine(line.toStdString());
+        QCOMPARE(entry.day, day);
+        QTEST(QByteArray::fromStdString(entry.value), "value");
+        QCOMPARE(EntryValue(entry), number);
+        QCOMPARE(HasValue(entry), number >= LeastValue);
+        QVERIFY(entry.origin == Origin::Stored);
+        if (day == NoDay)
+            return;
+        QCOMPARE(LineOf(entry), written);
+        SeriesModel model;
+        model.SetItems({entry});
+        QCOMPARE(model.data(model.index(0), Qt::DisplayRole).toByteArray(), written);
+    }
+
+    // An entry says its day and value; where the value came from is asked apart.
+    void entriesCompareByDayAndValue()
+    {
+        QVERIFY(MakeEntry(5, "1,5", Origin::Quoted) == MakeEntry(5, "1,5", Origin::Filled));
+        QVERIFY(!(MakeEntry(5, "1,5") == MakeEntry(5, "1,50")));
+        QVERIFY(EarlierDay(MakeEntry(9999, "1"), MakeEntry(10000, "1"))); // not by text
+        QVERIFY(!HasOwnValue(MakeEntry(5, "1,5", Origin::Filled)) && HasOwnValue(MakeEntry(5, "1,5")));
+    }
+
     void readHistoryText_data()
     {
         QTest::addColumn<QByteArray>("text");
@@ -86,11 +146,11 @@ private slots:
         QTest::newRow("largest day") << QByteArray("65535 - 1\r\n") << L("65535:1") << 0;
         QTest::newRow("line without a blank: skipped") << QByteArray("100\r\n101 - 2\r\n") << L("101:2") << 1;
         QTest::newRow("bad value: a day without a value, text kept")
-            << QByteArray("100 - 1\r\n101 - abc\r\n") << EntryList{"100 - 1", "101 - abc"} << 0;
+            << QByteArray("100 - 1\r\n101 - abc\r\n") << Lines({"100 - 1", "101 - abc"}) << 0;
         QTest::newRow("leading blanks and zeros")
             << QByteArray("  0100 - 1\r\n\t101 - 2\r\n") << L("100:1 101:2") << 0;
         QTest::newRow("value blanks kept")
-            << QByteArray("100 -  312,45 \r\n") << EntryList{"100 -  312,45 "} << 0;
+            << QByteArray("100 -  312,45 \r\n") << Lines({"100 -  312,45 "}) << 0;
         QTest::newRow("binary junk") << QByteArray("\x01\x02\xff\r\n100 - 1\r\n") + QByteArray(2, '\0') +
                                             "\r\n"
                                      << L("100:1") << 2;
@@ -237,7 +297,7 @@ private slots:
 
     void writeIsCrLfAndReadsBackTheSame()
     {
-        const EntryList entries = EntryList{"100 - 1", "101 - 2,50", "102 -  312,45 ", "103 - 0,0"};
+        const EntryList entries = Lines({"100 - 1", "101 - 2,50", "102 -  312,45 ", "103 - 0,0"});
         QCOMPARE(WriteHistoryFile(Path(), entries), WriteStatus::Written);
         QCOMPARE(TestSupport::ReadFile(QString::fromStdString(Path())),
                  QByteArray("100 - 1\r\n101 - 2,50\r\n102 -  312,45 \r\n103 - 0,0\r\n"));

@@ -143,8 +143,8 @@ private slots:
         const EntryList entries = ReadHistoryText(file.toStdString()).entries;
         QCOMPARE(int(entries.size()), 15745);
         const TrustedValues trusted(entries);
-        for (const std::string& entry : entries)
-            QVERIFY2(trusted.IsTrusted(EntryDay(entry)), entry.c_str());
+        for (const DayEntry& entry : entries)
+            QVERIFY2(trusted.IsTrusted(EntryDay(entry)), LineOf(entry));
 
         const QList<QByteArray> rows =
             TestSupport::ReadFile(TestSupport::SourceDir() + "/data/aex-daily-close.csv").split('\n');

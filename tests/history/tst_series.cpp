@@ -10,7 +10,7 @@ namespace {
 std::vector<int> Days(const EntryList& items)
 {
     std::vector<int> days;
-    for (const std::string& item : items)
+    for (const DayEntry& item : items)
         days.push_back(EntryDay(item));
     return days;
 }
@@ -23,9 +23,17 @@ EntryList DaysOnly(std::initializer_list<int> days)
     return items;
 }
 
-bool Contains(const EntryList& items, const std::string& entry)
+bool Contains(const EntryList& items, std::string_view line)
 {
-    return std::find(items.begin(), items.end(), entry) != items.end();
+    return std::find(items.begin(), items.end(), ReadEntryLine(line)) != items.end();
+}
+
+// Whether the filling wrote the entry of `line`'s day, with that value.
+bool Filled(const EntryList& items, std::string_view line)
+{
+    const DayEntry entry = ReadEntryLine(line);
+    const auto at = std::find(items.begin(), items.end(), entry);
+    return at != items.end() && at->origin == Origin::Filled;
 }
 } // namespace
 
@@ -59,8 +67,8 @@ private slots:
         QFETCH(std::vector<int>, days);
         CloseShortGaps(items);
         QCOMPARE(Days(items), days);
-        for (const std::string& item : items)
-            QVERIFY(item.ends_with(" - 5") || item.ends_with(" - 0,0"));
+        for (const DayEntry& item : items)
+            QVERIFY(item.value == "5" || (item.value == "0,0" && item.origin == Origin::Filled));
     }
 
     void fillSeries_data()
@@ -78,10 +86,10 @@ private slots:
         QTest::newRow("below 0.1 is no value") << L("1:10 2:0,05 3:20") << ',' << L("1:10 2:15,00 3:20");
         QTest::newRow("no value at all stays") << L("1:0,0 2:0,0") << ',' << L("1:0,0 2:0,0");
         QTest::newRow("a bad value is no value")
-            << EntryList{"1 - 4", "2 - abc", "3 - 6"} << ',' << L("1:4 2:5,00 3:6");
+            << Lines({"1 - 4", "2 - abc", "3 - 6"}) << ',' << L("1:4 2:5,00 3:6");
         QTest::newRow("a quote value is copied without its blanks")
-            << EntryList{"1 - 0,0", "2 -  312,45 ", "3 - 0,0"} << ','
-            << EntryList{"1 - 312,45", "2 -  312,45 ", "3 - 312,45"};
+            << Lines({"1 - 0,0", "2 -  312,45 ", "3 - 0,0"}) << ','
+            << Lines({"1 - 312,45", "2 -  312,45 ", "3 - 312,45"});
         QTest::newRow("empty") << EntryList{} << ',' << EntryList{};
     }
 
@@ -90,8 +98,11 @@ private slots:
         QFETCH(EntryList, items);
         QFETCH(char, separator);
         QFETCH(EntryList, filled);
+        const EntryList before = items;
         FillSeries(items, separator);
         QCOMPARE(items, filled);
+        for (std::size_t i = 0; i < items.size(); ++i)
+            QCOMPARE(items[i].origin == Origin::Filled, !(items[i] == before[i]));
     }
 
     void todayRow_data()
@@ -142,7 +153,7 @@ private slots:
         QCOMPARE(EntryDay(build.items.back()), today + FutureDays);
         QCOMPARE(EntryDay(build.items[TodayRow(build.items, today)]), today);
         QCOMPARE(TodayRow(build.items, today), count - 32);
-        QCOMPARE(build.lastStoredEntry, history.empty() ? std::string() : history.back());
+        QCOMPARE(build.lastStoredEntry, history.empty() ? DayEntry() : history.back());
         for (std::size_t i = 1; i < build.items.size(); ++i)
             QCOMPARE(EntryDay(build.items[i]), EntryDay(build.items[i - 1]) + 1);
         // The days after the history carry its last value, and count as filled in. A history
@@ -151,7 +162,9 @@ private slots:
         const std::string last = reached ? ValueText(history.back()) : "0,0";
         QCOMPARE(build.items.back(), MakeEntry(today + FutureDays, last));
         QVERIFY(build.obtained.empty());
-        QCOMPARE(int(build.filled.size()), history.empty() ? count : std::min(count, gapDays + 32));
+        QCOMPARE(int(std::count_if(build.items.begin(), build.items.end(),
+                                   [](const DayEntry& item) { return item.origin == Origin::Filled; })),
+                 history.empty() ? count : std::min(count, gapDays + 32));
     }
 
     // Without a connection the file's newest days show their stored values, not the fill of the
@@ -184,15 +197,14 @@ private slots:
         QFETCH(EntryList, obtained);
         const EntryList history = L("96:300 97:301 98:302 99:303 100:300");
         const SeriesBuild build = BuildSeries(history, 40, 106, ',', listed, heldBack);
-        QCOMPARE(build.lastStoredEntry, S("100 - 300"));
+        QCOMPARE(build.lastStoredEntry, E("100 - 300"));
         const auto first = std::find_if(build.items.begin(), build.items.end(),
-                                        [](const std::string& item) { return EntryDay(item) == 101; });
+                                        [](const DayEntry& item) { return EntryDay(item) == 101; });
         QVERIFY(first != build.items.end());
         QCOMPARE(EntryList(first, first + 6), shownTail);
         QCOMPARE(build.obtained, obtained);
-        for (const std::string& held : heldBack)
-            QVERIFY2(!std::binary_search(build.filled.begin(), build.filled.end(), held) || !HasValue(held),
-                     held.c_str());
+        for (const DayEntry& held : heldBack)
+            QVERIFY2(!Filled(build.items, EntryLine(held)) || !HasValue(held), LineOf(held));
     }
 
     // The file's newest ten days are derived again: from the back-fill, and from the filling.
@@ -208,15 +220,14 @@ private slots:
                                               {MakeEntry(39991, "401,89"), MakeEntry(39994, "404,89")});
         QCOMPARE(build.lastStoredEntry, loaded.history.back());
         QCOMPARE(EntryDay(build.lastStoredEntry), 39989);
-        for (const std::string& item : build.items)
-            QVERIFY2(!item.ends_with(" - 999"), item.c_str());
+        for (const DayEntry& item : build.items)
+            QVERIFY2(item.value != "999", LineOf(item));
         QVERIFY(Contains(build.items, "39992 - 402,89")); // the weekend, interpolated
         QVERIFY(Contains(build.items, "39993 - 403,89"));
         QVERIFY(Contains(build.items, "39990 - 400,89")); // between the last stored day and Friday
-        QCOMPARE(build.obtained, EntryList({"39991 - 401,89", "39994 - 404,89"}));
-        QVERIFY(std::is_sorted(build.filled.begin(), build.filled.end()));
-        QVERIFY(std::binary_search(build.filled.begin(), build.filled.end(), "39992 - 402,89"));
-        QVERIFY(!std::binary_search(build.filled.begin(), build.filled.end(), "39994 - 404,89"));
+        QCOMPARE(build.obtained, L("39991:401,89 39994:404,89"));
+        QVERIFY(Filled(build.items, "39992 - 402,89"));
+        QVERIFY(!Filled(build.items, "39994 - 404,89"));
     }
 
     void backfillOrderAndDuplicatesAreMended()
@@ -224,15 +235,15 @@ private slots:
         const EntryList history = Consecutive(39700, 39990);
         const SeriesBuild build = BuildSeries(history, 100, 40000, ',',
                                               {MakeEntry(39995, "7"),   // out of order
-                                               "not an entry",          // no day
+                                               MakeEntry(NoDay, "5"),   // no day
                                                MakeEntry(39990, "0,0"), // a day held already, without a value
                                                MakeEntry(39989, "5"),   // a day held already, a new value
-                                               "39996 9\r- 9,5"});      // two lines in one
+                                               MakeEntry(39996, "9\r- 9,5")}); // two lines in one
         QVERIFY(Contains(build.items, "39995 - 7"));
         QVERIFY(Contains(build.items, "39990 - 399,90"));
         QVERIFY(Contains(build.items, "39989 - 5"));
-        for (const std::string& item : build.items)
-            QVERIFY2(item.find('\r') == std::string::npos, item.c_str());
+        for (const DayEntry& item : build.items)
+            QVERIFY2(item.value.find('\r') == std::string::npos, LineOf(item));
         for (std::size_t i = 1; i < build.items.size(); ++i)
             QVERIFY(EntryDay(build.items[i]) > EntryDay(build.items[i - 1]));
     }

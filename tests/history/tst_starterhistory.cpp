@@ -25,7 +25,8 @@ private slots:
         QVERIFY(!m_file.isEmpty());
         for (const QByteArray& line : m_file.split('\n'))
             if (!line.isEmpty())
-                m_lines.push_back(line.chopped(line.endsWith('\r') ? 1 : 0).toStdString());
+                m_lines.push_back(
+                    History::ReadEntryLine(line.chopped(line.endsWith('\r') ? 1 : 0).toStdString()));
     }
 
     void everyLineEndsWithCrLf()
@@ -40,9 +41,10 @@ private slots:
         const ReadHistory read = ReadHistoryText(std::string_view(m_file.constData(), m_file.size()));
         QCOMPARE(read.skippedLines, 0);
         QCOMPARE(read.entries, m_lines); // nothing to fill in: no day is missing
+        QCOMPARE(QByteArray::fromStdString(HistoryFileText(read.entries)), m_file); // written back unchanged
         QCOMPARE(EntryDay(m_lines.front()), Support::DayNumber(QDate(1983, 1, 3)));
         QCOMPARE(EntryDay(m_lines.back()), Support::DayNumber(QDate(2026, 2, 10)));
-        QCOMPARE(m_lines.back(), std::string("46063 - 1004,14"));
+        QCOMPARE(m_lines.back(), E("46063 - 1004,14"));
     }
 
     // Trading days carry their close; the other days read exactly as the program's filling writes them.

@@ -12,9 +12,12 @@
 using namespace History;
 
 namespace {
-EntryList Sorted(EntryList entries)
+// The entries of `entries` that `filled` names are the filling's.
+EntryList MarkFilled(EntryList entries, const EntryList& filled)
 {
-    std::sort(entries.begin(), entries.end());
+    for (DayEntry& entry : entries)
+        if (std::find(filled.begin(), filled.end(), entry) != filled.end())
+            entry.origin = Origin::Filled;
     return entries;
 }
 
@@ -25,7 +28,7 @@ EntryList RunAndClose(const EntryList& file, int today, int dayCount, const Entr
 {
     LoadedHistory loaded = SplitHeldBack(file, LoadStatus::Read);
     SeriesBuild build = BuildSeries(loaded.history, dayCount, today, ',', backfill);
-    UnstoredDays unstored{loaded.heldBack, build.obtained, build.filled, build.departed};
+    UnstoredDays unstored{loaded.heldBack, build.obtained, build.departed};
     if (changedDayCount > 0)
         ResizeSeriesItems(build.items, changedDayCount, loaded.history,
                           NewestStoredDay(loaded.history, build.lastStoredEntry), unstored.departed);
@@ -49,16 +52,10 @@ EntryList Closes(int first, int last)
 EntryList Days(const EntryList& entries, int first, int last)
 {
     EntryList part;
-    for (const std::string& entry : entries)
+    for (const DayEntry& entry : entries)
         if (EntryDay(entry) >= first && EntryDay(entry) <= last)
             part.push_back(entry);
     return part;
-}
-
-EntryList operator+(EntryList a, const EntryList& b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
 }
 
 EntryList NoValues(int first, int last)
@@ -78,7 +75,7 @@ EntryList StartAndClose(const EntryList& file, int today, const EntryList& liste
     const int lastStored = loaded.history.empty() ? NoDay : EntryDay(loaded.history.back());
     const EntryList later = MergeListed(loaded.history, loaded.heldBack, listed, lastStored, ',');
     SeriesBuild build = BuildSeries(loaded.history, 200, today, ',', later, loaded.heldBack);
-    const UnstoredDays unstored{loaded.heldBack, build.obtained, build.filled, build.departed};
+    const UnstoredDays unstored{loaded.heldBack, build.obtained, build.departed};
     return loaded.history +
            UnstoredEntries(loaded.history, build.lastStoredEntry, build.items, unstored, today, ',');
 }
@@ -103,7 +100,7 @@ private slots:
     void unstoredEntries_data()
     {
         QTest::addColumn<EntryList>("history");
-        QTest::addColumn<std::string>("lastStored");
+        QTest::addColumn<DayEntry>("lastStored");
         QTest::addColumn<EntryList>("series");
         QTest::addColumn<EntryList>("heldBack");
         QTest::addColumn<EntryList>("obtained");
@@ -113,68 +110,67 @@ private slots:
         QTest::addColumn<EntryList>("expected");
 
         QTest::newRow("offline: the file's days come back, later days 0,0")
-            << L("100:1") << S("100 - 1") << L("100:1 101:1 102:1 103:1 104:1") << L("101:2 102:3")
+            << L("100:1") << E("100 - 1") << L("100:1 101:1 102:1 103:1 104:1") << L("101:2 102:3")
             << EntryList{} << L("101:1 102:1 103:1 104:1") << EntryList{} << 103 << L("101:2 102:3 103:0,0");
         QTest::newRow("a back-filled value replaces the file's")
-            << L("100:1") << S("100 - 1") << L("100:1 101:7 102:1") << L("101:2 102:3") << L("101:7")
+            << L("100:1") << E("100 - 1") << L("100:1 101:7 102:1") << L("101:2 102:3") << L("101:7")
             << L("102:1") << EntryList{} << 102 << L("101:7 102:3");
         QTest::newRow("today's downloaded value, as it stands")
-            << L("100:300") << S("100 - 300")
-            << EntryList{"100 - 300", "101 - 300", "102 -  310,00 ", "103 -  310,00 "} << EntryList{}
-            << EntryList{} << L("101:300") << EntryList{} << 102
-            << EntryList{"101 - 305,00", "102 -  310,00 "};
+            << L("100:300") << E("100 - 300")
+            << Lines({"100 - 300", "101 - 300", "102 -  310,00 ", "103 -  310,00 "}) << EntryList{}
+            << EntryList{} << L("101:300") << EntryList{} << 102 << Lines({"101 - 305,00", "102 -  310,00 "});
         QTest::newRow("days without a value interpolated as the series fills them")
-            << L("100:10") << S("100 - 10") << L("100:10 101:1 102:1 103:40") << EntryList{} << L("103:40")
+            << L("100:10") << E("100 - 10") << L("100:10 101:1 102:1 103:40") << EntryList{} << L("103:40")
             << L("101:1 102:1") << EntryList{} << 103 << L("101:20,00 102:30,00 103:40");
         QTest::newRow("a gap of weekdays before a quote stays 0,0: no straight line stored")
-            << L("100:10") << S("100 - 10") << L("100:10 101:1 102:1 103:1 104:1 105:1 106:40") << EntryList{}
+            << L("100:10") << E("100 - 10") << L("100:10 101:1 102:1 103:1 104:1 105:1 106:40") << EntryList{}
             << L("106:40") << L("101:1 102:1 103:1 104:1 105:1") << EntryList{} << 106
             << L("101:0,0 102:0,0 103:0,0 104:0,0 105:0,0 106:40");
         QTest::newRow("a file day without a value is filled")
-            << L("100:3") << S("100 - 3") << L("100:3") << L("101:0,0 102:5") << EntryList{} << EntryList{}
+            << L("100:3") << E("100 - 3") << L("100:3") << L("101:0,0 102:5") << EntryList{} << EntryList{}
             << EntryList{} << 102 << L("101:4,00 102:5");
         QTest::newRow("days after today are never written")
-            << L("100:1") << S("100 - 1") << L("100:1 101:5 102:5 103:5") << EntryList{} << EntryList{}
+            << L("100:1") << E("100 - 1") << L("100:1 101:5 102:5 103:5") << EntryList{} << EntryList{}
             << EntryList{} << EntryList{} << 101 << L("101:5");
         QTest::newRow("the file's days after today stay")
-            << L("100:1") << S("100 - 1") << L("100:1") << L("101:2 102:3 103:0,0") << EntryList{}
+            << L("100:1") << E("100 - 1") << L("100:1") << L("101:2 102:3 103:0,0") << EntryList{}
             << EntryList{} << EntryList{} << 101 << L("101:2 102:3 103:0,0");
         QTest::newRow("last stored entry trimmed away: found by its day")
-            << L("100:1") << S("100 - 1") << L("103:1 104:1") << L("101:2") << EntryList{} << L("103:1 104:1")
+            << L("100:1") << E("100 - 1") << L("103:1 104:1") << L("101:2") << EntryList{} << L("103:1 104:1")
             << EntryList{} << 104 << L("101:2 102:0,0 103:0,0 104:0,0");
         QTest::newRow("last stored entry rewritten by the filling")
-            << L("99:4 100:0,0") << S("100 - 0,0") << L("99:4 100:4 101:4") << EntryList{} << EntryList{}
+            << L("99:4 100:0,0") << E("100 - 0,0") << L("99:4 100:4 101:4") << EntryList{} << EntryList{}
             << L("101:4") << EntryList{} << 101 << L("101:0,0");
         QTest::newRow("taken away by a smaller day count: still written")
-            << L("100:1") << S("100 - 1") << L("104:4") << EntryList{} << EntryList{} << EntryList{}
+            << L("100:1") << E("100 - 1") << L("104:4") << EntryList{} << EntryList{} << EntryList{}
             << L("101:2 102:2 103:3") << 104 << L("101:2 102:2 103:3 104:4");
         QTest::newRow("back-filled at loading, trimmed at once: still written")
-            << L("100:1") << S("100 - 1") << L("104:9") << EntryList{} << L("101:2 103:4") << L("104:9")
+            << L("100:1") << E("100 - 1") << L("104:9") << EntryList{} << L("101:2 103:4") << L("104:9")
             << EntryList{} << 104 << L("101:2 102:3,00 103:4 104:0,0");
         QTest::newRow("filled values taken away do not count")
-            << L("100:1") << S("100 - 1") << L("103:3") << L("101:5") << EntryList{} << L("101:1 102:1")
+            << L("100:1") << E("100 - 1") << L("103:3") << L("101:5") << EntryList{} << L("101:1 102:1")
             << L("101:1 102:1") << 103 << L("101:5 102:4,00 103:3");
         QTest::newRow("no history: from the first day known")
-            << EntryList{} << S("") << L("50:0,0 51:0,0 52:0,0 53:0,0") << L("50:1 51:2") << EntryList{}
+            << EntryList{} << E("") << L("50:0,0 51:0,0 52:0,0 53:0,0") << L("50:1 51:2") << EntryList{}
             << L("50:0,0 51:0,0 52:0,0 53:0,0") << EntryList{} << 53 << L("50:1 51:2 52:0,0 53:0,0");
         QTest::newRow("no history, a downloaded value")
-            << EntryList{} << S("") << L("52:0,0 53:6") << EntryList{} << EntryList{} << L("52:0,0")
+            << EntryList{} << E("") << L("52:0,0 53:6") << EntryList{} << EntryList{} << L("52:0,0")
             << EntryList{} << 53 << L("53:6");
         QTest::newRow("nothing known")
-            << EntryList{} << S("") << L("52:0,0 53:0,0") << EntryList{} << EntryList{} << L("52:0,0 53:0,0")
+            << EntryList{} << E("") << L("52:0,0 53:0,0") << EntryList{} << EntryList{} << L("52:0,0 53:0,0")
             << EntryList{} << 53 << EntryList{};
         QTest::newRow("stored up to today already")
-            << L("100:1 101:2") << S("100 - 1") << L("101:2") << EntryList{} << EntryList{} << EntryList{}
+            << L("100:1 101:2") << E("100 - 1") << L("101:2") << EntryList{} << EntryList{} << EntryList{}
             << EntryList{} << 101 << EntryList{};
         QTest::newRow("entries without a day are passed over")
-            << L("100:1") << S("100 - 1") << EntryList{"", "101 - 3", "x"} << EntryList{} << EntryList{}
+            << L("100:1") << E("100 - 1") << Lines({"", "101 - 3", "x"}) << EntryList{} << EntryList{}
             << EntryList{} << EntryList{} << 101 << L("101:3");
     }
 
     void unstoredEntries()
     {
         QFETCH(EntryList, history);
-        QFETCH(std::string, lastStored);
+        QFETCH(DayEntry, lastStored);
         QFETCH(EntryList, series);
         QFETCH(EntryList, heldBack);
         QFETCH(EntryList, obtained);
@@ -182,8 +178,9 @@ private slots:
         QFETCH(EntryList, departed);
         QFETCH(int, today);
         QFETCH(EntryList, expected);
-        const UnstoredDays unstored{heldBack, obtained, Sorted(filled), departed};
-        QCOMPARE(UnstoredEntries(history, lastStored, series, unstored, today, ','), expected);
+        const UnstoredDays unstored{heldBack, MarkFilled(obtained, filled), MarkFilled(departed, filled)};
+        QCOMPARE(UnstoredEntries(history, lastStored, MarkFilled(series, filled), unstored, today, ','),
+                 expected);
     }
 
     void lastValuedDay_data()
@@ -195,24 +192,19 @@ private slots:
         QTest::addColumn<int>("expected");
         QTest::newRow("nothing") << EntryList{} << EntryList{} << EntryList{} << EntryList{} << int(NoDay);
         QTest::newRow("only days without a value")
-            << EntryList{"41060 - 0,0", "41061 - 0,05"} << EntryList{"41062 - 0,0"}
-            << EntryList{"41063 - 0,0"} << EntryList{} << int(NoDay);
+            << L("41060:0,0 41061:0,05") << L("41062:0,0") << L("41063:0,0") << EntryList{} << int(NoDay);
         QTest::newRow("the history's, under trailing 0,0 days")
-            << EntryList{"41059 - 300,1", "41060 - 0,0", "41061 - 0,0"} << EntryList{} << EntryList{}
-            << EntryList{} << 41059;
+            << L("41059:300,1 41060:0,0 41061:0,0") << EntryList{} << EntryList{} << EntryList{} << 41059;
         QTest::newRow("a held-back day is newer")
-            << EntryList{"41059 - 300,1"} << EntryList{"41060 - 301", "41061 - 0,0"} << EntryList{}
-            << EntryList{} << 41060;
+            << L("41059:300,1") << L("41060:301 41061:0,0") << EntryList{} << EntryList{} << 41060;
         QTest::newRow("the filling's values do not count")
-            << EntryList{"41059 - 300,1"} << EntryList{}
-            << EntryList{"41059 - 300,1", "41060 - 300,1", "41061 - 300,1"}
-            << EntryList{"41060 - 300,1", "41061 - 300,1"} << 41059;
+            << L("41059:300,1") << EntryList{} << L("41059:300,1 41060:300,1 41061:300,1")
+            << L("41060:300,1 41061:300,1") << 41059;
         QTest::newRow("a quote in the series")
-            << EntryList{"41059 - 300,1"} << EntryList{}
-            << EntryList{"41059 - 300,1", "41060 - 300,1", "41061 - 302,4", "41062 - 302,4"}
-            << EntryList{"41060 - 300,1", "41062 - 302,4"} << 41061;
+            << L("41059:300,1") << EntryList{} << L("41059:300,1 41060:300,1 41061:302,4 41062:302,4")
+            << L("41060:300,1 41062:302,4") << 41061;
         QTest::newRow("a line without a day is passed over")
-            << EntryList{"41059 - 300,1", "garbage 5"} << EntryList{} << EntryList{} << EntryList{} << 41059;
+            << Lines({"41059 - 300,1", "garbage 5"}) << EntryList{} << EntryList{} << EntryList{} << 41059;
     }
     void lastValuedDay()
     {
@@ -221,8 +213,8 @@ private slots:
         QFETCH(EntryList, series);
         QFETCH(EntryList, filled);
         QFETCH(int, expected);
-        const UnstoredDays unstored{heldBack, {}, Sorted(filled), {}};
-        QCOMPARE(LastValuedDay(history, unstored, series), expected);
+        const UnstoredDays unstored{heldBack, {}, {}};
+        QCOMPARE(LastValuedDay(history, unstored, MarkFilled(series, filled)), expected);
     }
 
     void holdBackUnreal_data()
@@ -327,8 +319,7 @@ private slots:
         QFETCH(EntryList, series);
         QFETCH(EntryList, filled);
         QFETCH(double, anchor);
-        const UnstoredDays unstored{{}, {}, Sorted(filled), {}};
-        const Anchor found = QuoteAnchor(history, unstored, series, 46057);
+        const Anchor found = QuoteAnchor(history, {}, MarkFilled(series, filled), 46057);
         QCOMPARE(found.Valid() ? found.value : 0.0, anchor);
     }
 
@@ -358,8 +349,8 @@ private slots:
         const EntryList online = StartAndClose(offline, today, listed);
         QCOMPARE(EntryDay(online.back()), today);
         QCOMPARE(EntryList(online.begin(), online.begin() + static_cast<std::ptrdiff_t>(file.size())), file);
-        for (const std::string& close : listed)
-            QVERIFY2(std::find(online.begin(), online.end(), close) != online.end(), close.c_str());
+        for (const DayEntry& close : listed)
+            QVERIFY2(std::find(online.begin(), online.end(), close) != online.end(), LineOf(close));
         // A weekend lies on the line from the Friday to the Monday.
         for (std::size_t i = file.size(); i < online.size(); ++i) {
             const int day = EntryDay(online[i]);
@@ -369,7 +360,7 @@ private slots:
             const double from = EntryValue(online[friday]);
             const double to = EntryValue(online[friday + 3]);
             const double expected = from + (to - from) * double(i - friday) / 3.0;
-            QVERIFY2(std::abs(EntryValue(online[i]) - expected) < 0.006, online[i].c_str());
+            QVERIFY2(std::abs(EntryValue(online[i]) - expected) < 0.006, LineOf(online[i]));
         }
         // Only today, without a quote, has no value yet.
         const std::vector<ValueKind> kinds = ValueKinds(online);
@@ -380,14 +371,12 @@ private slots:
     void aQuoteEqualToTheFillIsKept()
     {
         // Today's quote has the very text that the trailing fill had written for today.
-        const EntryList history = {"41065 - 305,5"};
-        const EntryList series = {"41065 - 305,5", "41066 - 305,5", "41067 - 305,5"};
-        UnstoredDays unstored{{}, {}, Sorted({"41066 - 305,5", "41067 - 305,5"}), {}};
-        QCOMPARE(UnstoredEntries(history, "41065 - 305,5", series, unstored, 41067, ','),
-                 (EntryList{"41066 - 0,0", "41067 - 0,0"}));
-        MarkObtained(unstored, series, 2);
-        QCOMPARE(UnstoredEntries(history, "41065 - 305,5", series, unstored, 41067, ','),
-                 (EntryList{"41066 - 305,50", "41067 - 305,5"}));
+        const EntryList history = L("41065:305,5");
+        EntryList series = MarkFilled(L("41065:305,5 41066:305,5 41067:305,5"), L("41066:305,5 41067:305,5"));
+        QCOMPARE(UnstoredEntries(history, history.back(), series, {}, 41067, ','), L("41066:0,0 41067:0,0"));
+        series.back().origin = Origin::Quoted;
+        QCOMPARE(UnstoredEntries(history, history.back(), series, {}, 41067, ','),
+                 L("41066:305,50 41067:305,5"));
     }
 
     void scenarios_data()
@@ -424,16 +413,16 @@ private slots:
 
         const EntryList written = RunAndClose(file, today, dayCount, closes, changedDayCount);
         VerifyKeepsEveryDay(file, written, today);
-        for (const std::string& close : closes)
+        for (const DayEntry& close : closes)
             QVERIFY(std::find(written.begin(), written.end(), close) != written.end());
         // The file's own days keep their values unless a close replaced them.
         for (std::size_t i = 0; i < file.size(); ++i)
-            QVERIFY2(written[i] == file[i] || written[i].ends_with(" - 777"), written[i].c_str());
+            QVERIFY2(written[i] == file[i] || written[i].value == "777", LineOf(written[i]));
         // Read back, the same days.
         QCOMPARE(ReadHistoryText(HistoryFileText(written)).entries, written);
         // Closing twice appends nothing more.
         const UnstoredDays none;
-        QCOMPARE(UnstoredEntries(written, "", {}, none, today, ','), EntryList{});
+        QCOMPARE(UnstoredEntries(written, {}, {}, none, today, ','), EntryList{});
     }
 };
 

@@ -25,8 +25,8 @@ QDateTime At(int year, int month, int day, int hour, int minute)
 QStringList Texts(const History::EntryList& entries)
 {
     QStringList texts;
-    for (const std::string& entry : entries)
-        texts << QString::fromLatin1(entry);
+    for (const History::DayEntry& entry : entries)
+        texts << QString::fromStdString(History::EntryLine(entry));
     return texts;
 }
 
@@ -314,8 +314,11 @@ private slots:
             Quotes::ReadClosingPrices(page.toStdString(), lastDay, Today);
         QCOMPARE(reading.code, code);
         QCOMPARE(Texts(reading.entries), entries);
-        for (const std::string& entry : reading.entries)
-            QVERIFY2(entry.find_first_of("\r\n") == std::string::npos, entry.c_str());
+        for (const History::DayEntry& entry : reading.entries) {
+            QVERIFY2(entry.value.find_first_of("\r\n") == std::string::npos,
+                     History::EntryLine(entry).c_str());
+            QVERIFY(entry.origin == History::Origin::Listed);
+        }
     }
 
     void plausibleReading_data()

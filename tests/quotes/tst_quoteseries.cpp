@@ -1,32 +1,17 @@
 // A new quote written into the shown series.
+#include "history/HistoryTestSupport.h"
 #include "quotes/QuoteSeries.h"
 
-#include <QStringList>
-#include <QTest>
-
 namespace {
-QStringList ToList(const History::EntryList& items)
-{
-    QStringList list;
-    for (const std::string& item : items)
-        list.append(QString::fromStdString(item));
-    return list;
-}
-History::EntryList FromList(const QStringList& list)
-{
-    History::EntryList items;
-    for (const QString& item : list)
-        items.push_back(item.toStdString());
-    return items;
-}
 // Entries for the days `first` to `last`, each with `value`.
-QStringList Days(int first, int last, const QString& value)
+History::EntryList Days(int first, int last, const char* value)
 {
-    QStringList list;
+    History::EntryList list;
     for (int day = first; day <= last; ++day)
-        list.append(QStringLiteral("%1 - %2").arg(day).arg(value));
+        list.push_back(History::MakeEntry(day, value));
     return list;
 }
+
 } // namespace
 
 class TestQuoteSeries : public QObject
@@ -40,14 +25,14 @@ private slots:
 
 void TestQuoteSeries::write_data()
 {
-    QTest::addColumn<QStringList>("items");
+    QTest::addColumn<History::EntryList>("items");
     QTest::addColumn<int>("today");
     QTest::addColumn<QString>("value");
     QTest::addColumn<bool>("roll");
-    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<History::EntryList>("expected");
     QTest::addColumn<int>("row");
 
-    const QStringList loaded = Days(100, 102, "300,00") + Days(103, 106, "0,0");
+    const History::EntryList loaded = Days(100, 102, "300,00") + Days(103, 106, "0,0");
     QTest::newRow("today and later get the value")
         << loaded << 103 << "312,45" << false << Days(100, 102, "300,00") + Days(103, 106, "312,45") << 3;
     QTest::newRow("the first download rolls a day")
@@ -66,33 +51,37 @@ void TestQuoteSeries::write_data()
         << Days(103, 105, "0,0") << 103 << "312,45" << true << Days(103, 105, "312,45") << 0;
     QTest::newRow("a single entry rolled")
         << Days(103, 103, "0,0") << 103 << "312,45" << true << Days(103, 103, "312,45") << 0;
-    QTest::newRow("empty series") << QStringList() << 103 << "312,45" << true << QStringList() << -1;
+    QTest::newRow("empty series") << History::EntryList{} << 103 << "312,45" << true << History::EntryList{}
+                                  << -1;
 }
 
 void TestQuoteSeries::write()
 {
-    QFETCH(QStringList, items);
+    QFETCH(History::EntryList, items);
     QFETCH(int, today);
     QFETCH(QString, value);
     QFETCH(bool, roll);
-    QFETCH(QStringList, expected);
+    QFETCH(History::EntryList, expected);
     QFETCH(int, row);
 
-    History::EntryList series = FromList(items);
+    History::EntryList series = items;
     QCOMPARE(Quotes::WriteQuoteIntoSeries(series, today, value.toStdString(), roll), row);
-    QCOMPARE(ToList(series), expected);
+    QCOMPARE(series, expected);
+    // What the quote wrote is told apart from the filling by its origin, whatever its text.
+    for (int k = 0; k < int(series.size()); ++k)
+        QCOMPARE(series[k].origin == History::Origin::Quoted, k >= row);
 }
 
 void TestQuoteSeries::downloadsInARow()
 {
     // Only the first download after loading rolls; the count then stays.
-    History::EntryList series = FromList(Days(100, 102, "300,00") + Days(103, 134, "0,0"));
+    History::EntryList series = Days(100, 102, "300,00") + Days(103, 134, "0,0");
     const std::size_t loaded = series.size();
     Quotes::WriteQuoteIntoSeries(series, 103, "310,00", true);
     Quotes::WriteQuoteIntoSeries(series, 103, "311,00", false);
     Quotes::WriteQuoteIntoSeries(series, 103, "312,00", false);
     QCOMPARE(series.size(), loaded);
-    QCOMPARE(ToList(series), Days(101, 102, "300,00") + Days(103, 135, "312,00"));
+    QCOMPARE(series, Days(101, 102, "300,00") + Days(103, 135, "312,00"));
 }
 
 QTEST_GUILESS_MAIN(TestQuoteSeries)

@@ -383,7 +383,9 @@ void TestSourceReaders::seriesTaken()
     const SourceSeries read = ReadCsvSeries(Fetched(Fixture("euronext-aex.csv")));
     const ClosingPricesReading taken = TakeListedCloses(read.closes, 46108, 46113);
     QCOMPARE(taken.code, BackfillCode::Done);
-    QCOMPARE(taken.entries, (History::EntryList{"46111 - 925,13", "46112 - 928,30", "46113 - 928,97"}));
+    QCOMPARE(taken.entries,
+             (History::EntryList{History::MakeEntry(46111, "925,13"), History::MakeEntry(46112, "928,30"),
+                                 History::MakeEntry(46113, "928,97")}));
 
     const ClosingPricesReading nothing = TakeListedCloses({}, 46108, 46113);
     QCOMPARE(nothing.code, BackfillCode::Done);

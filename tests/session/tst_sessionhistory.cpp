@@ -37,11 +37,11 @@ EntryList ReadLines(const QByteArray& text)
     EntryList lines;
     for (const QByteArray& line : text.split('\n'))
         if (!line.isEmpty())
-            lines.push_back(line.chopped(1).toStdString());
+            lines.push_back(ReadEntryLine(line.chopped(1).toStdString()));
     return lines;
 }
 
-bool Contains(const EntryList& entries, const std::string& entry)
+bool Contains(const EntryList& entries, const DayEntry& entry)
 {
     return std::find(entries.begin(), entries.end(), entry) != entries.end();
 }
@@ -63,7 +63,7 @@ struct Rig
         });
     }
     const EntryList& Items() const { return session.Series().Items(); }
-    std::string Selected() const { return row >= 0 && row < int(Items().size()) ? Items()[row] : "none"; }
+    DayEntry Selected() const { return row >= 0 && row < int(Items().size()) ? Items()[row] : DayEntry{}; }
 
     TestSupport::ScriptedFetcher fetcher;
     ProgramSettings settings;
@@ -190,12 +190,12 @@ private slots:
                 // The file's days in the series' reach stand as stored; when its newest is among
                 // them, the days after it up to today show that value carried forward.
                 const int first = EntryDay(rig.Items().front());
-                for (const std::string& entry : keeps)
+                for (const DayEntry& entry : keeps)
                     if (EntryDay(entry) >= first)
-                        QVERIFY2(Contains(rig.Items(), entry), entry.c_str());
-                const std::string newest = keeps.back();
+                        QVERIFY2(Contains(rig.Items(), entry), LineOf(entry));
+                const DayEntry newest = keeps.back();
                 if (EntryDay(newest) >= first && EntryDay(newest) < Today) {
-                    const std::string value = newest.substr(newest.find(" - ") + 3);
+                    const std::string value = newest.value;
                     QVERIFY(Contains(rig.Items(), MakeEntry(EntryDay(newest) + 1, value)));
                     QCOMPARE(rig.Selected(), MakeEntry(Today, value));
                 }
@@ -243,9 +243,9 @@ private slots:
             QVERIFY(!after.empty());
             QCOMPARE(EntryDay(after.back()), Today);
         }
-        for (const std::string& entry : read)
+        for (const DayEntry& entry : read)
             if (HasValue(entry) && EntryDay(entry) <= Today)
-                QVERIFY2(Contains(after, entry), entry.c_str());
+                QVERIFY2(Contains(after, entry), LineOf(entry));
         if (!keeps.empty()) {
             QCOMPARE(EntryList(after.begin(), after.begin() + std::ptrdiff_t(keeps.size())), keeps);
             for (std::size_t i = keeps.size(); i < after.size(); ++i) // offline: no value was obtained
@@ -367,15 +367,15 @@ private slots:
             QCOMPARE(request.access, Quotes::INTERNET_OPEN_TYPE_DIRECT); // never through the user's proxy
             QCOMPARE(request.options.totalTimeoutMs, Session::ListFetchBoundMs);
         }
-        for (const std::string& entry : Added)
-            QVERIFY2(Contains(rig.Items(), entry) == Contains(added, entry), entry.c_str());
+        for (const DayEntry& entry : Added)
+            QVERIFY2(Contains(rig.Items(), entry) == Contains(added, entry), LineOf(entry));
         QCOMPARE(rig.interval, 1000); // the quote schedule starts when the back-fill is over
 
         QCOMPARE(rig.session.CloseHistory(CloseKind::User), HistorySave::Written);
         const EntryList written = ReadLines(TestSupport::ReadFile(HistoryPath()));
         QCOMPARE(EntryList(written.begin(), written.begin() + std::ptrdiff_t(Stored.size())), Stored);
-        for (const std::string& entry : added)
-            QVERIFY2(Contains(written, entry), entry.c_str());
+        for (const DayEntry& entry : added)
+            QVERIFY2(Contains(written, entry), LineOf(entry));
     }
 
     // A list that arrives after loading has returned: the file's days are shown at once, the
@@ -393,14 +393,14 @@ private slots:
         QCOMPARE(shown, 1);
         QCOMPARE(rig.interval, -1);
         QCOMPARE(EntryDay(rig.Items().back()), Support::DayNumber(MondayEvening.date()) + 31);
-        for (const std::string& entry : Added)
-            QVERIFY2(!Contains(rig.Items(), entry), entry.c_str());
+        for (const DayEntry& entry : Added)
+            QVERIFY2(!Contains(rig.Items(), entry), LineOf(entry));
 
         QVERIFY(rig.fetcher.Release());
         QCOMPARE(shown, 2);
         QCOMPARE(rig.interval, 1000);
-        for (const std::string& entry : Added)
-            QVERIFY2(Contains(rig.Items(), entry), entry.c_str());
+        for (const DayEntry& entry : Added)
+            QVERIFY2(Contains(rig.Items(), entry), LineOf(entry));
         QVERIFY(rig.codes.isEmpty());
     }
 
@@ -438,8 +438,8 @@ private slots:
         QCOMPARE(rig.fetcher.Requests().size(), asked + 1);
         QCOMPARE(rig.fetcher.Requests().back().url.substr(rig.fetcher.Requests().back().url.size() - 9),
                  std::string("aex-index"));
-        for (const std::string& entry : Added)
-            QVERIFY2(Contains(rig.Items(), entry), entry.c_str());
+        for (const DayEntry& entry : Added)
+            QVERIFY2(Contains(rig.Items(), entry), LineOf(entry));
         QVERIFY(Contains(rig.Items(), MakeEntry(41068, "313,00")));
         QVERIFY(Contains(rig.Items(), MakeEntry(41071, "314,00")));
         QVERIFY(Contains(rig.Items(), MakeEntry(today, "315,00")));
@@ -453,9 +453,9 @@ private slots:
 
         QCOMPARE(rig.session.CloseHistory(CloseKind::User), HistorySave::Written);
         const EntryList written = ReadLines(TestSupport::ReadFile(HistoryPath()));
-        for (const std::string& entry :
+        for (const DayEntry& entry :
              {MakeEntry(41067, "312,45"), MakeEntry(41071, "314,00"), MakeEntry(today, "316,00")})
-            QVERIFY2(Contains(written, entry), entry.c_str());
+            QVERIFY2(Contains(written, entry), LineOf(entry));
     }
 
     // What happens while the list is on its way: no quote is fetched and the schedule does not
@@ -507,8 +507,8 @@ private slots:
             QCOMPARE(rig.session.CloseHistory(CloseKind::Unattended), HistorySave::Written);
             const EntryList written = ReadLines(TestSupport::ReadFile(HistoryPath()));
             QVERIFY(std::equal(Stored.begin(), Stored.end(), written.begin()));
-            for (const std::string& entry : Added)
-                QVERIFY2(!Contains(written, entry), entry.c_str());
+            for (const DayEntry& entry : Added)
+                QVERIFY2(!Contains(written, entry), LineOf(entry));
             QCOMPARE(rig.interval, -1);
             return;
         }
@@ -516,8 +516,8 @@ private slots:
         QCOMPARE(busy, QList<QVariantList>({{true}, {false}}));
         QCOMPARE(rig.interval, 1000);
         QCOMPARE(rig.session.DayCount(), dayCount > 0 ? dayCount : 200);
-        for (const std::string& entry : Added)
-            QVERIFY2(Contains(rig.Items(), entry), entry.c_str());
+        for (const DayEntry& entry : Added)
+            QVERIFY2(Contains(rig.Items(), entry), LineOf(entry));
         // As a start with that day count stored shows it when the list comes at once.
         TestSupport::IniFile().setValue("Defaults/Dagen", rig.session.DayCount());
         Rig stored;

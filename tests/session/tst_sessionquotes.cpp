@@ -36,8 +36,8 @@ QStringList Days(int first, int last, const QString& value)
 QStringList Items(const Session& session)
 {
     QStringList list;
-    for (const std::string& item : session.Series().Items())
-        list << item.c_str();
+    for (const History::DayEntry& item : session.Series().Items())
+        list << QString::fromStdString(History::EntryLine(item));
     return list;
 }
 

@@ -75,7 +75,8 @@ struct Rig
     bool Shows(const QByteArray& entry) const
     {
         const auto& items = session.Series().Items();
-        return std::find(items.begin(), items.end(), entry.toStdString()) != items.end();
+        return std::find(items.begin(), items.end(), History::ReadEntryLine(entry.toStdString())) !=
+               items.end();
     }
     TestSupport::ScriptedFetcher fetcher;
     ProgramSettings settings;
