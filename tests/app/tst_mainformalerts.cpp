@@ -126,19 +126,6 @@ private slots:
         QCOMPARE(Stored("Waarschuw-Rood").toBool(), true);
     }
 
-    // Stored switches are read at start.
-    void storedSwitchesAreRead()
-    {
-        {
-            const auto settings = Support::OpenSettings();
-            settings->setValue("Defaults/Waarschuw-Blauw", false);
-        }
-        QVERIFY(Open());
-        QVERIFY(m_window->rig.session.AlertOn(0));
-        QVERIFY(m_window->rig.session.AlertOn(1));
-        QVERIFY(!m_window->rig.session.AlertOn(2));
-    }
-
     // Without a system tray (offscreen has none) the alert is a note at the top of the chart,
     // until it is clicked; a tap hears it too.
     void noteInTheWindow()
