@@ -26,7 +26,7 @@
 #include <QMessageBox>
 #include <memory>
 
-int RunKoerszicht(QApplication& application, std::function<void(const std::string&)> alertTap)
+int RunKoerszicht(QApplication& application, RunOptions options)
 {
     // A signal closes the program the normal way from the start on: before the main window
     // exists it ends the event loop (and any box shown), after that it closes the main window.
@@ -97,7 +97,7 @@ int RunKoerszicht(QApplication& application, std::function<void(const std::strin
     TMainForm mainForm(session, links);
     main = &mainForm;
     // Trend-line alerts reach the user through the desktop, or a note in the window.
-    DesktopAlerts alerts(mainForm, std::move(alertTap));
+    DesktopAlerts alerts(mainForm, std::move(options.alertTap));
     session.SetAlertNotifier(&alerts);
     session.SetSaveFailureAsker(
         [&mainForm](const std::string& path) { return AskSaveFailureInBox(&mainForm, path); });
@@ -110,7 +110,7 @@ int RunKoerszicht(QApplication& application, std::function<void(const std::strin
     setup.startFolder = facts.startFolder;
     setup.makerSite = sources.makerSite.toStdString();
     // Only an installer signed with the release key is ever started.
-    setup.key = Update::ReleaseKey;
+    setup.key = options.installerKey;
     setup.fetcher = &fetcher;
     // Closing the main window saves the settings and the history before the program quits.
     setup.quitProgram = [&mainForm] { mainForm.close(); };

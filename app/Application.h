@@ -2,11 +2,20 @@
 // Process start: the system facts, the application title, the five windows in their
 // order, and the message loop.
 
+#include "update/InstallerSignature.h"
+
 #include <functional>
 #include <string>
 
 class QApplication;
 
-// `alertTap`, when given, hears every trend-line alert besides the desktop (the tests' program
-// records them).
-int RunKoerszicht(QApplication& application, std::function<void(const std::string&)> alertTap = {});
+// What the tests' program changes in a run; the shipped program runs with the defaults.
+struct RunOptions
+{
+    // Hears every trend-line alert besides the desktop.
+    std::function<void(const std::string&)> alertTap;
+    // The key an installer's signature must verify against before it is started.
+    Update::PublicKey installerKey = Update::ReleaseKey;
+};
+
+int RunKoerszicht(QApplication& application, RunOptions options = {});

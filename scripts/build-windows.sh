@@ -17,7 +17,9 @@
 # may swap them), libcurl likewise, and the installer carries them all.
 # With --libraries-only it stops after step 2. With --tests it also builds the tests of the core
 # (session, history, chart, quotes, update) for Windows and runs them under wine: wine of this
-# machine when it runs, otherwise the one in the i386 tree of scripts/wine32.sh.
+# machine when it runs, otherwise the one in the i386 tree of scripts/wine32.sh; and it makes
+# update-check/Koerszicht<next version>.exe there, for the update check of
+# scripts/test-windows-installer.sh.
 # Exit status: 0 when built (and with --tests: the tests passed), 1 when a build step or a test
 # fails, 77 when the packages cannot be installed or, with --tests, wine cannot run here.
 set -euo pipefail
@@ -286,6 +288,14 @@ core_tests="$(sed -n 's/^koerszicht_add_test(\([a-z_0-9]*\) .*/\1/p' \
 echo "Building the tests of the core for Windows:" $core_tests
 # shellcheck disable=SC2086
 nice -n 19 cmake --build "$build" --parallel "$jobs" --target $core_tests koerszicht_testprogram process_helper_win
+# For the update check of scripts/test-windows-installer.sh: the same files in an installer of
+# the next version, as the maker site would offer it (the check signs it with a key of its own).
+digits=${version//./}
+next=$((10#$digits + 1))
+mkdir -p "$build/update-check"
+rm -f "$build"/update-check/*.exe
+(cd "$build" && makensis -V2 -NOCD -DOUTFILE="$build/update-check/Koerszicht$next.exe" \
+    -DVERSION="${next:0:1}.${next:1}a" "$root/packaging/windows/koerszicht.nsi")
 winpath() { echo "Z:${1//\//\\}"; }
 gcc_libs=$(dirname "$(gcc_dll libstdc++-6.dll)")
 wine_path="$(winpath "$KZW_QT/bin");$(winpath "$KZW_CURL/bin");$(winpath "$gcc_libs");$(winpath /usr/i686-w64-mingw32/lib)"

@@ -101,6 +101,11 @@ Xvfb "$display" -screen 0 1280x800x24 -fbdir "$work/screen" -nolisten tcp >/dev/
 xvfb=$!
 export DISPLAY=$display
 timeout 300 wineboot --init >/dev/null 2>&1 || true
+# The program's fonts, Verdana and Arial, are not among wine's: DejaVu Sans and the metric
+# twin Liberation Sans stand in, as fontconfig makes them do on Linux.
+for font in "Verdana=DejaVu Sans" "Arial=Liberation Sans"; do
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${font%%=*}" /t REG_SZ /d "${font#*=}" /f >/dev/null 2>&1 || true
+done
 wineserver -w
 
 status=0
@@ -141,7 +146,7 @@ if [ "$starter_end" -ge "$(day_number $day)" ]; then
     exit 1
 fi
 sites=$work/sites
-mkdir -p "$sites"
+mkdir -p "$sites/maker"
 openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Koerszicht test authority" \
     -keyout "$sites/ca.key" -out "$sites/ca.pem" 2>/dev/null
 openssl req -newkey rsa:2048 -nodes -subj "/CN=127.0.0.1" -keyout "$sites/site.key" -out "$sites/site.csr" 2>/dev/null
@@ -170,7 +175,7 @@ serve() { # serve PRICE HH:MM: the sites, with today's quote at that time
     rm -f "$sites/ports"
     python3 "$root/tests/windows/sources.py" --ports "$sites/ports" --log "$sites/requests" --price "$1" \
         --moment "$(TZ=Europe/Amsterdam date -d "$day $2" +%s)" --last "$(date -d "$day - 1 day" +%F)" \
-        --cert "$sites/site.pem" --key "$sites/site.key" &
+        --cert "$sites/site.pem" --key "$sites/site.key" --maker "$sites/maker" &
     sources_pid=$!
     for _ in $(seq 50); do [ -s "$sites/ports" ] && break; sleep 0.2; done
     read -r http_port https_port stalled_port <"$sites/ports"
@@ -183,12 +188,12 @@ use_sites() { # use_sites http|https PORT
     setting Source-euronext-csv Url "$1://127.0.0.1:$2/csv?start={first:yyyy-MM-dd}&end={last:yyyy-MM-dd}"
 }
 program=
-start_program() { # start_program LOCALE HH:MM
+start_program() { # start_program LOCALE HH:MM [VARIABLE=VALUE...]
     : >"$sites/requests"
     wineserver -k 2>/dev/null || true
     wineserver -w
-    (cd "$programs" && LC_ALL=$1 KOERSZICHT_CLOCK_START="${day}T$2:00" exec timeout 300 wine ./koerszicht.exe \
-        >"$work/program.log" 2>&1) &
+    (cd "$programs" && exec env LC_ALL="$1" KOERSZICHT_CLOCK_START="${day}T$2:00" "${@:3}" timeout 300 \
+        wine ./koerszicht.exe >"$work/program.log" 2>&1) &
     program=$!
 }
 wait_for() { # wait_for SECONDS COMMAND...
@@ -247,6 +252,127 @@ check "stalled site: the quote asked" wait_for 120 asked "stalled connection"
 check "stalled site: closes when asked, by itself" closes_in 30
 check "stalled site: the stored quote kept" stored "$day" "1004,75"
 echo "     (stalled site: $((SECONDS - step)) s)"
+
+# 2d. The update, as a user takes it: ten seconds after the start the program finds a newer
+#     version on the maker site and shows its window; the user clicks the download, then the
+#     installation. The installed program is the tests' build of it (the same program, with the
+#     key the installer must be signed with given by KOERSZICHT_TEST_INSTALLER_KEY: the release
+#     key's private half is not here); the newer installer carries the shipped program, so a
+#     replaced koerszicht.exe shows that the installer did its work. The companion program is
+#     the tests' helper under the companion's name. First an installer signed with another
+#     key, which is never started; then one signed with the right key.
+newer=$(ls "$build"/update-check/Koerszicht[0-9]*.exe 2>/dev/null | head -n 1 || true)
+tests_program=$build/tests/koerszicht_testprogram.exe
+helper=$build/tests/windows/process_helper_win.exe
+if [ -z "$newer" ] || [ ! -f "$tests_program" ] || [ ! -f "$helper" ]; then
+    echo "skip the update checks: scripts/build-windows.sh --tests makes what they need"
+else
+    step=$SECONDS
+    newer_name=$(basename "$newer")
+    digits=${newer_name//[^0-9]/}
+    newer_version=${digits:0:1}.${digits:1}a
+    cp "$newer" "$sites/maker/"
+    printf 'The versions of the programs of the maker, one line each\r\nKoerszicht,%s,a,%d,0\r\n' \
+        "$newer_name" $((($(stat -c %s "$newer") + 1023) / 1024)) >"$sites/maker/versions.dat"
+    signing_key() { # signing_key FILE: a new Ed25519 key; its public half as 64 hex digits
+        openssl genpkey -algorithm ed25519 -out "$1" 2>/dev/null
+        openssl pkey -in "$1" -pubout -outform DER | tail -c 32 | od -An -v -tx1 | tr -d ' \n'
+    }
+    public=$(signing_key "$work/test.key")
+    signing_key "$work/other.key" >/dev/null
+    sign() { "$root/scripts/release-key.sh" sign "$1" Koerszicht "$newer_version" "$sites/maker/$newer_name" >/dev/null; }
+    cp "$tests_program" "$programs/koerszicht.exe"
+    cp "$helper" "$programs/Koerszicht_Sched.exe"
+    data=$(dirname "$history")
+    setting Source-yahoo-chart Url "http://127.0.0.1:$http_port/chart"
+    setting Sources MakerSite "http://127.0.0.1:$http_port/maker/"
+    update_window() { xdotool search --onlyvisible --name "^Koerszicht - Update\$" 2>/dev/null | head -n 1 | grep .; }
+    click() { # click BUTTON: DownloadBtn or ExitBtn, in the update window's bottom panel
+        local window x
+        window=$(update_window)
+        [ -n "$window" ] || return 1
+        eval "$(xdotool getwindowgeometry --shell "$window")"
+        if [ "$1" = DownloadBtn ]; then x=81; else x=260; fi
+        xdotool mousemove --window "$window" "$x" $((HEIGHT - 73 + 48)) click 1
+    }
+    installed_version() { wine reg query "$key" /v DisplayVersion 2>/dev/null | tr -d '\r' | awk '/DisplayVersion/ { print $3 }'; }
+    companion_running() { wine wmic process get name 2>/dev/null | tr -d '\0\r' | grep -qix 'koerszicht_sched.exe *'; }
+    companion_gone() { ! companion_running; }
+
+    sign "$work/other.key"
+    start_program nl_NL.UTF-8 13:15 KOERSZICHT_TEST_INSTALLER_KEY="$public" \
+        KOERSZICHT_TEST_ARGUMENTS_FILE="$(winepath -w "$work")\\handed.txt"
+    check "update, wrong key: the version list asked" wait_for 90 asked "http /maker/versions.dat"
+    check "update, wrong key: the update window shown" wait_for 30 update_window >/dev/null
+    sleep 2
+    check "update, wrong key: the download clicked" click DownloadBtn
+    check "update, wrong key: the signature fetched" wait_for 60 asked "http /maker/$newer_name.sig"
+    sleep 3
+    shot update-refused
+    check "update, wrong key: the installer removed, never started" \
+        bash -c '[ ! -e "$1" ] && [ "$2" = "$3" ]' _ "$data/Temp/$newer_name" "$(installed_version)" 1.00d
+    check "update, wrong key: the program runs on" running
+
+    # The About box's mail and web buttons hand their addresses to the shell: the handlers of
+    # mailto and http in this prefix are the tests' helper, which writes down what it gets.
+    handed=$work/handed.txt
+    handler="\"$(winepath -w "$programs/Koerszicht_Sched.exe")\" \"%1\""
+    for scheme in mailto http; do
+        wine reg add "HKCR\\$scheme\\shell\\open\\command" /ve /t REG_SZ /d "$handler" /f >/dev/null 2>&1
+    done
+    window_named() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1 | grep .; }
+    click_in() { # click_in TITLE X Y, X counted from the right edge when negative
+        local window x
+        window=$(window_named "$1")
+        [ -n "$window" ] || return 1
+        eval "$(xdotool getwindowgeometry --shell "$window")"
+        x=$2
+        [ "$x" -ge 0 ] || x=$((WIDTH + x))
+        xdotool mousemove --window "$window" "$x" "$3" click 1
+    }
+    main_title='Koerszicht, versie 1.00d - \[AEX-Index\]'
+    about_title="$main_title - Informatie"
+    handed_line() { tr -d '\r' <"$handed" 2>/dev/null | head -n 1; }
+    check "About: the box opened from the main window" click_in "$main_title" -21 19
+    check "About: the box shown" wait_for 30 window_named "$about_title" >/dev/null
+    sleep 1
+    shot about-nl
+    click_in "$about_title" 75 231
+    check "About: the mail button reaches the shell's mailto handler" wait_for 30 test -s "$handed"
+    check "About: ... with the composed mail" bash -c 'case "$1" in "mailto:info@koerszicht.example?Subject=Programma%20Koerszicht,%20versie%201.00d&Body=Beste%20makers%20van%20Koerszicht,%0D%0A"*) ;; *) echo "     handed: $1"; exit 1 ;; esac' _ "$(handed_line)"
+    rm -f "$handed"
+    click_in "$about_title" 297 231
+    check "About: the web button reaches the shell's http handler" wait_for 30 test -s "$handed"
+    check "About: ... with the download page on the maker site" \
+        test "$(handed_line)" = "http://127.0.0.1:$http_port/maker/downloads_n.php#Koerszicht"
+    click_in "$about_title" 185 231
+    check "About: closed with OK" wait_for 10 bash -c '! xdotool search --onlyvisible --name "$1" >/dev/null 2>&1' _ "^$about_title\$"
+    check "update, wrong key: closes when asked, by itself" closes_in 60
+
+    sign "$work/test.key"
+    start_program nl_NL.UTF-8 13:30 KOERSZICHT_TEST_INSTALLER_KEY="$public"
+    check "update: the update window shown" wait_for 90 update_window >/dev/null
+    sleep 2
+    click DownloadBtn
+    check "update: the installer and its signature fetched" wait_for 60 asked "http /maker/$newer_name.sig"
+    sleep 3
+    shot update-ready
+    (cd "$programs" && exec wine ./Koerszicht_Sched.exe >/dev/null 2>&1) &
+    check "update: the companion program running" wait_for 30 companion_running
+    check "update: the installation clicked" click ExitBtn
+    check "update: the program ends by itself" bash -c 'for _ in $(seq 60); do kill -0 "$1" 2>/dev/null || exit 0; sleep 1; done; exit 1' _ "$program"
+    program_status=0
+    wait "$program" || program_status=$?
+    check "update: ... with status 0" test $program_status -eq 0
+    check "update: the companion program ended" companion_gone
+    wineserver -w # the installer, started by the program, ends
+    check "update: the installer replaced the program" cmp -s "$build/deploy/koerszicht.exe" "$programs/koerszicht.exe"
+    check "update: the newer version registered" test "$(installed_version)" = "$newer_version"
+    check "update: no Start menu entry (/noicons)" test ! -e "$link"
+    check "update: the history written on the way out" stored "$day" "1004,75"
+    rm -f "$programs/Koerszicht_Sched.exe"
+    echo "     (update: $((SECONDS - step)) s)"
+fi
 kill "$sources_pid" 2>/dev/null || true
 
 # 3. Uninstall: nothing of it is left, a file of the user's in the folder stays.

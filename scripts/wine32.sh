@@ -31,8 +31,8 @@ tree=${KOERSZICHT_WINE32_ROOT:-/var/cache/koerszicht-wine32/root}
 suite=bookworm
 # cmake for ctest: scripts/build-windows.sh --tests runs the core tests under wine with it;
 # python3 and openssl serve the loopback quote and history sites (http and https) of
-# scripts/test-windows-installer.sh.
-packages=(wine wine32 xvfb xauth fonts-dejavu-core fonts-liberation locales tzdata cmake python3 openssl)
+# scripts/test-windows-installer.sh, where xdotool clicks the update window's buttons.
+packages=(wine wine32 xvfb xauth fonts-dejavu-core fonts-liberation locales tzdata cmake python3 openssl xdotool)
 locales=(nl_NL.UTF-8 nl_BE.UTF-8 af_ZA.UTF-8 en_US.UTF-8 de_DE.UTF-8)
 recipe="$suite i386: ${packages[*]}; locales: ${locales[*]}"
 marker=$tree/.koerszicht-wine32-ready

@@ -62,7 +62,29 @@ Function .onInit
   ; /SP- needs nothing.
 FunctionEnd
 
+; Started by the program's update path, the installer runs while the program is still closing:
+; it saves its settings and history first. A running program's files cannot be replaced, so
+; the installer waits until koerszicht.exe can be opened for writing, for at most a minute;
+; after that the files are written all the same, and one still in use is reported.
+Function WaitForProgramEnd
+  StrCpy $R2 0
+  ${DoUntil} $R2 >= 120
+    ${IfNot} ${FileExists} "$INSTDIR\koerszicht.exe"
+      Return
+    ${EndIf}
+    ClearErrors
+    FileOpen $R3 "$INSTDIR\koerszicht.exe" a
+    ${IfNot} ${Errors}
+      FileClose $R3
+      Return
+    ${EndIf}
+    Sleep 500
+    IntOp $R2 $R2 + 1
+  ${Loop}
+FunctionEnd
+
 Section "Koerszicht"
+  Call WaitForProgramEnd
   !include "files-install.nsh"
   SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\uninstall.exe"

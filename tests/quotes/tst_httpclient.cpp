@@ -366,6 +366,12 @@ void TestHttpClient::requestHeaders()
 
 void TestHttpClient::unknownCertificateRefused()
 {
+    // Under wine the loopback server cannot answer a handshake (wine's Schannel serves no TLS),
+    // so a refusal would show nothing, and the failed server side keeps the test from ending.
+#ifdef Q_OS_WIN
+    if (!qEnvironmentVariableIsEmpty("WINEPREFIX"))
+        QSKIP("wine's Schannel serves no TLS: the loopback server cannot answer a handshake");
+#endif
     const QString folder = TestSupport::SourceDir() + QStringLiteral("/tests/data/tls/");
     const TestSupport::LoopbackTls identity{TestSupport::ReadFile(folder + "selfsigned-cert.pem"),
                                             TestSupport::ReadFile(folder + "selfsigned-key.pem")};
@@ -376,12 +382,7 @@ void TestHttpClient::unknownCertificateRefused()
     QCOMPARE(DownloadPage(server.UrlText(), INTERNET_OPEN_TYPE_DIRECT), std::string());
     QCOMPARE(server.RequestCount(), 0);
 
-    // The server itself works: a client that accepts any certificate gets the page. (Wine's
-    // Schannel cannot serve TLS, so under wine the refusal above is all that is shown.)
-#ifdef Q_OS_WIN
-    if (!qEnvironmentVariableIsEmpty("WINEPREFIX"))
-        QSKIP("wine's Schannel serves no TLS: the loopback server cannot answer a handshake");
-#endif
+    // The server itself works: a client that accepts any certificate gets the page.
     QSslSocket client;
     client.setPeerVerifyMode(QSslSocket::VerifyNone);
     client.connectToHostEncrypted(QStringLiteral("127.0.0.1"), server.Port());

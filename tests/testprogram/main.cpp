@@ -4,6 +4,9 @@
 //                                                test can kill the program inside the write
 //   KOERSZICHT_TEST_ALERT_LOG=<file>             every trend-line alert is also appended to the
 //                                                file, one line each
+//   KOERSZICHT_TEST_INSTALLER_KEY=<64 hex digits> the public key an installer's signature must
+//                                                verify against, in place of the release key
+//                                                (whose private half signs only real releases)
 #include "app/Application.h"
 #include "history/HistoryFile.h"
 
@@ -11,6 +14,7 @@
 #include <QFile>
 #include <QThread>
 #include <QtDebug>
+#include <algorithm>
 
 namespace {
 
@@ -32,12 +36,23 @@ int main(int argc, char* argv[])
         historyWritePauseMs = static_cast<unsigned long>(pause);
         History::SetWritePause(PauseHistoryWrite);
     }
+    RunOptions options;
     const QString alertLog = qEnvironmentVariable("KOERSZICHT_TEST_ALERT_LOG");
-    if (alertLog.isEmpty())
-        return RunKoerszicht(application);
-    return RunKoerszicht(application, [alertLog](const std::string& text) {
-        QFile log(alertLog);
-        if (log.open(QIODevice::Append))
-            log.write(QByteArray::fromStdString(text) + '\n');
-    });
+    if (!alertLog.isEmpty())
+        options.alertTap = [alertLog](const std::string& text) {
+            QFile log(alertLog);
+            if (log.open(QIODevice::Append))
+                log.write(QByteArray::fromStdString(text) + '\n');
+        };
+    const QByteArray key = qgetenv("KOERSZICHT_TEST_INSTALLER_KEY");
+    if (!key.isEmpty()) {
+        const QByteArray bytes = QByteArray::fromHex(key);
+        if (key.size() != 2 * static_cast<qsizetype>(options.installerKey.size()) ||
+            bytes.toHex() != key.toLower()) {
+            qCritical("KOERSZICHT_TEST_INSTALLER_KEY is not 64 hexadecimal digits");
+            return 2;
+        }
+        std::copy(bytes.begin(), bytes.end(), options.installerKey.begin());
+    }
+    return RunKoerszicht(application, std::move(options));
 }

@@ -5,6 +5,8 @@ Serves, on 127.0.0.1, in the shapes the real services answer:
   /chart               the chart endpoint: today's quote (--price at --moment, seconds since 1970)
   /csv?start=&end=     the exchange's download: a close for every weekday from start to end,
                        never past --last (yyyy-mm-dd), newest first
+  /maker/<name>        the maker site: the files of the folder --maker (the version list, the
+                       installers and their signatures), read anew at each request
 over plain http, over https with --cert/--key when given, and a third port that takes every
 connection and never answers (a stalled server). The chosen ports go to --ports as one line
 "http https stalled"; every request is appended to --log as "<scheme> <path>".
@@ -14,6 +16,7 @@ import argparse
 import datetime
 import http.server
 import json
+import os
 import signal
 import socket
 import ssl
@@ -58,6 +61,7 @@ def main():
     parser.add_argument("--last", type=datetime.date.fromisoformat, required=True)
     parser.add_argument("--cert")
     parser.add_argument("--key")
+    parser.add_argument("--maker")
     options = parser.parse_args()
     log_lock = threading.Lock()
 
@@ -79,6 +83,14 @@ def main():
                     self.send_error(400)
                     return
                 body, kind = download(start, end), "text/csv"
+            elif url.path.startswith("/maker/") and options.maker:
+                name = urllib.parse.unquote(url.path[len("/maker/"):])
+                path = os.path.join(options.maker, name)
+                if "/" in name or name.startswith(".") or not os.path.isfile(path):
+                    self.send_error(404)
+                    return
+                with open(path, "rb") as served:
+                    body, kind = served.read(), "application/octet-stream"
             else:
                 self.send_error(404)
                 return
