@@ -13,7 +13,6 @@ namespace Quotes {
 struct StatusLine;
 }
 
-class QFrame;
 class QLabel;
 class QListView;
 class QMenu;
@@ -89,6 +88,7 @@ public:
     // A trend-line alert as a note over the chart, until it is clicked.
     void ShowAlertNote(const QString& text);
 
+    // ---- Drawing ----
     void DrawGraph() { Panel1->DrawGraph(); }
 
 protected:
