@@ -2,13 +2,16 @@
 
 #include "chart/ChartDrawing.h"
 
-#include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QHelpEvent>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
+
+QString ToolTipText(QString hint)
+{
+    return hint.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+}
 
 TImage::TImage(QWidget* parent) : QWidget(parent)
 {
@@ -34,11 +37,6 @@ void TImage::paintEvent(QPaintEvent*)
         painter.fillRect(rect(), palette().window());
     else
         painter.drawImage(QPoint(0, 0), m_bitmap);
-}
-
-void TImage::mouseMoveEvent(QMouseEvent* event)
-{
-    emit mouseMoved(event->position().toPoint(), event->globalPosition().toPoint());
 }
 
 TShape::TShape(Kind kind, QWidget* parent) : QWidget(parent), m_kind(kind)
@@ -68,26 +66,6 @@ void TShape::paintEvent(QPaintEvent*)
     } else {
         painter.fillRect(rect(), m_pen); // a 1-pixel rectangle is its pen
     }
-}
-
-void TShape::mousePressEvent(QMouseEvent*)
-{
-    emit mousePressed();
-}
-
-void TShape::contextMenuEvent(QContextMenuEvent* event)
-{
-    emit menuRequested(event->globalPos());
-}
-
-void TShape::mouseReleaseEvent(QMouseEvent*)
-{
-    emit mouseReleased();
-}
-
-void TShape::mouseMoveEvent(QMouseEvent* event)
-{
-    emit mouseMoved(event->globalPosition());
 }
 
 TSpinEdit::TSpinEdit(QWidget* parent) : QSpinBox(parent) {}

@@ -1,7 +1,7 @@
 #pragma once
-// Small widgets that the main window is built from: an image that shows a bitmap, a circle
-// or rectangle shape with a pen colour, a spin box that never selects its text and a label
-// that ends its text with an ellipsis where it is cut.
+// Small widgets that the main window is built from: an image that shows a bitmap (its mouse
+// moves tracked), a circle or rectangle shape with a pen colour, a spin box that never selects its text and a
+// label that ends its text with an ellipsis where it is cut.
 
 #include <QImage>
 #include <QLabel>
@@ -10,6 +10,8 @@
 
 // How long the main window's tooltips stay: the handles', the list's, the chart's, the button's.
 inline constexpr int ToolTipMs = 10000;
+// Tooltips break lines at LF; the hint texts keep the program's CR LF.
+QString ToolTipText(QString hint);
 
 // Shows its bitmap at its top-left corner; the bitmap is kept in device pixels so that it
 // stays sharp on a hi-DPI screen.
@@ -24,13 +26,8 @@ public:
     // Sizes the bitmap (in logical pixels) to the widget; keeps the drawing when unchanged.
     void SizeBitmapToImage();
 
-signals:
-    // The mouse moved over the image: in its client area and on the screen.
-    void mouseMoved(QPoint position, QPoint screenPosition);
-
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
     QImage m_bitmap;
@@ -50,19 +47,8 @@ public:
     void SetPenColor(const QColor& color);
     QColor PenColor() const { return m_pen; }
 
-signals:
-    void mousePressed();
-    void mouseReleased();
-    void mouseMoved(QPointF screenPosition);
-    // The handle's menu is asked for (a right-click, the menu key), at a screen position.
-    void menuRequested(QPoint screenPosition);
-
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
     Kind m_kind;

@@ -1,8 +1,8 @@
 #include "app/MainForm.h"
 
 #include "app/AppIcon.h"
+#include "app/ChartView.h"
 #include "app/StatusLineLayout.h"
-#include "app/TrendLines.h"
 #include "quotes/ClosingPrices.h"
 #include "quotes/StatusLine.h"
 #include "session/Session.h"
@@ -144,26 +144,8 @@ void TMainForm::CreateComponents()
     ListBox->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListBox->setToolTipDuration(ToolTipMs);
 
-    Panel1 = new QWidget(this);
+    Panel1 = new ChartView(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
-    Image1 = new TImage(Panel1);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    GrafiekPanel = new QFrame(Panel1);
-    GrafiekPanel->setObjectName(QStringLiteral("GrafiekPanel"));
-    GrafiekPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    GrafiekPanel->setLineWidth(1);
-    Image = new TImage(GrafiekPanel);
-    Image->setObjectName(QStringLiteral("Image"));
-    Image->move(1, 1);
-
-    TShape** shapes[] = {&Shape1, &Shape2, &Shape3, &Shape4, &Shape5, &Shape6, &Shape7, &Shape8};
-    for (int i = 0; i < 8; ++i) {
-        *shapes[i] = new TShape(i < 2 ? TShape::Kind::Rectangle : TShape::Kind::Circle, GrafiekPanel);
-        (*shapes[i])->setObjectName(QStringLiteral("Shape%1").arg(i + 1));
-        (*shapes[i])->setToolTipDuration(ToolTipMs);
-    }
-
-    Lines = new TrendLines(m_session, Image, {Shape3, Shape4, Shape5, Shape6, Shape7, Shape8}, this);
     AlertNote = new TNote(Panel1);
 
     DownloadTimer = new QTimer(this);
@@ -191,6 +173,11 @@ void TMainForm::FormCreate()
     SetUpChart();
 
     m_session.Start();
+    ChartView::StoredHandles handles;
+    for (int handle = 0; handle < Chart::HandleCount; ++handle)
+        if (m_session.HandleStored(handle))
+            handles[handle] = m_session.Handle(handle);
+    Panel1->setHandles(handles);
     const WindowSettings& stored = m_session.StoredWindow();
     move(stored.left, stored.top);
     resize(stored.width, stored.height);
@@ -208,19 +195,15 @@ void TMainForm::LayoutPanels()
                            std::max(0, h - TopPanelHeight));
     ListBox->setGeometry(0, 0, ListPanel->width(), ListPanel->height());
     Panel1->setGeometry(0, TopPanelHeight, std::max(0, w - ListPanelWidth), std::max(0, h - TopPanelHeight));
-    Image1->setGeometry(1, 1, std::max(1, Panel1->width() - 2), std::max(1, Panel1->height() - 2));
 }
 
 void TMainForm::FormResize()
 {
     Support::TraceScope trace("MainForm.FormResize");
-    if (m_session.Created() && m_session.Painted()) {
-        // A drag not yet saved survives the reload that follows.
-        Lines->SaveHandles();
-        LayOutChart();
-        m_session.SetReloadHandles(true);
-        RequestChartPaint();
-    }
+    // A drag not yet saved survives the drawing for the new size, which places every handle
+    // from its stored day and value.
+    if (m_session.Created() && Panel1->Painted())
+        SaveHandles();
 
     QLabel* status[] = {AEXLabel, KoersLabel, TimeLabel};
     const Support::Text marketClosed[] = {Support::Text::MarketClosedStart, Support::Text::MarketClosedMiddle,
@@ -244,12 +227,6 @@ void TMainForm::FormResize()
                                status[i]->sizeHint().height());
         status[i]->update();
     }
-}
-
-void TMainForm::RequestChartPaint()
-{
-    m_session.SetChartPaintRequested(true);
-    update();
 }
 
 void TMainForm::resizeEvent(QResizeEvent* event)
@@ -277,23 +254,15 @@ void TMainForm::PlaceAlertNote()
     const int width = std::max(100, std::min(wanted, Panel1->width() - 40));
     AlertNote->setFixedWidth(width);
     AlertNote->setFixedHeight(AlertNote->heightForWidth(width));
-    AlertNote->move((Panel1->width() - width) / 2,
-                    std::max(0, GrafiekPanel->y() + GrafiekPanel->height() - AlertNote->height() - 8));
-}
-
-void TMainForm::paintEvent(QPaintEvent* event)
-{
-    QWidget::paintEvent(event);
-    if (m_session.ChartPaintRequested()) {
-        m_session.SetChartPaintRequested(false);
-        FormPaint();
-    }
+    AlertNote->move(
+        (Panel1->width() - width) / 2,
+        std::max(0, Panel1->GrafiekPanel->y() + Panel1->GrafiekPanel->height() - AlertNote->height() - 8));
 }
 
 void TMainForm::FormClose()
 {
     m_session.StoreWindow(y(), x(), width(), height());
-    Lines->SaveHandles();
+    SaveHandles();
     m_session.CloseHistory(m_session.UnattendedClose() || qApp->isSavingSession() ? CloseKind::Unattended
                                                                                   : CloseKind::User);
 }
@@ -337,20 +306,15 @@ void TMainForm::DownloadTimerTimer()
 {
     if (!m_session.DownloadDue())
         return;
-    if (Lines->AnyHandleMoved())
-        Lines->SaveHandles();
+    if (Panel1->AnyHandleMoved())
+        SaveHandles();
     m_session.Download();
 }
 
 void TMainForm::SeriesChanged()
 {
-    // Before the first paint the chart has no layout yet: that paint draws it.
-    if (!m_session.Painted()) {
-        RequestChartPaint();
-        return;
-    }
-    Lines->SaveHandles();
-    RedrawChartFully();
+    SaveHandles();
+    Panel1->setSeries(m_session.Series().Items(), m_session.ThirdFridayDate(), m_session.LastValuedDay());
 }
 
 void TMainForm::RowSelected(int row, bool centred)

@@ -3,6 +3,7 @@
 // right and the chart with its trend lines. It holds its components and handlers; what the
 // program knows and does lives in the session, which the handlers forward to.
 
+#include "app/ChartView.h"
 #include "app/Components.h"
 
 #include <QWidget>
@@ -12,14 +13,13 @@ namespace Quotes {
 struct StatusLine;
 }
 
-class QFrame;
 class QLabel;
 class QListView;
+class QMenu;
 class QSpinBox;
 class QTimer;
 class QToolButton;
 class Session;
-class TrendLines;
 
 // The windows and actions the main window reaches from its handlers.
 struct MainFormLinks
@@ -51,19 +51,7 @@ public:
     QToolButton* AboutButton = nullptr;
     QWidget* ListPanel = nullptr;
     QListView* ListBox = nullptr;
-    QWidget* Panel1 = nullptr;
-    TImage* Image1 = nullptr;
-    QFrame* GrafiekPanel = nullptr;
-    TImage* Image = nullptr;
-    TShape* Shape1 = nullptr;
-    TShape* Shape2 = nullptr;
-    TShape* Shape3 = nullptr;
-    TShape* Shape4 = nullptr;
-    TShape* Shape5 = nullptr;
-    TShape* Shape6 = nullptr;
-    TShape* Shape7 = nullptr;
-    TShape* Shape8 = nullptr;
-    TrendLines* Lines = nullptr; // the handles Shape3 ... Shape8 and the lines between them
+    ChartView* Panel1 = nullptr; // the chart with Image1, GrafiekPanel, Image, Shape1 ... Shape8
     TNote* AlertNote = nullptr;  // a trend-line alert, where the desktop shows no notification
     QTimer* DownloadTimer = nullptr;
     QTimer* UpdateTimer = nullptr;
@@ -71,7 +59,7 @@ public:
     // ---- Handlers ----
     void FormCreate();
     void FormResize();
-    void FormPaint();
+    void FormPaint() { Panel1->FormPaint(); }
     void FormClose();
     // Closes the window for a signal or the session's end: nobody is there to answer a question.
     void CloseUnattended();
@@ -79,16 +67,16 @@ public:
     void AboutButtonClick();
     void UpdateTimerTimer();
     void DownloadTimerTimer();
-    void ShapeMouseDown();
-    void ShapeMouseUp();
-    void Shape3MouseMove(const QPointF& screenPosition);
-    void Shape4MouseMove(const QPointF& screenPosition);
-    void Shape5MouseMove(const QPointF& screenPosition);
-    void Shape6MouseMove(const QPointF& screenPosition);
-    void Shape7MouseMove(const QPointF& screenPosition);
-    void Shape8MouseMove(const QPointF& screenPosition);
-    // Serves Image and ListBox; `position` is in the sender's client area (for ListBox, its viewport).
-    void ImageMouseMove(QWidget* sender, QPoint position, QPoint screenPosition);
+    // The hover read-out of the list: `position` is in its viewport. It ends the plot's.
+    void ListBoxMouseMove(QPoint position, QPoint screenPosition);
+    // The handle's menu at a screen position: one checked item, "Waarschuw bij doorbreken",
+    // that switches the alert of the handle's line.
+    void ShowHandleMenu(int handle, QPoint screenPosition);
+    // The menu last shown (for tests and screenshots); null before the first.
+    QMenu* HandleMenu() const { return m_handleMenu; }
+    // Stores the day and value of every dragged handle and of every handle without a stored
+    // position; the others keep theirs.
+    void SaveHandles();
 
     // ---- What the session reports ----
     void SeriesChanged();
@@ -101,23 +89,20 @@ public:
     void ShowAlertNote(const QString& text);
 
     // ---- Drawing ----
-    // Redraws the chart with the handles placed from their stored day and value.
-    void RedrawChartFully();
-    void DrawGraph();
-    void RequestChartPaint();
+    void DrawGraph() { Panel1->DrawGraph(); }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateComponents();
     void SetUpChart();
     void LayoutPanels();
-    void LayOutChart();
     void PlaceAlertNote();
 
     Session& m_session;
     MainFormLinks m_links;
+    QMenu* m_handleMenu = nullptr;
 };

@@ -147,7 +147,7 @@ void BM_StartupToFirstChart(benchmark::State& state)
         form->DownloadTimer->stop();
         form->UpdateTimer->stop();
         form->show();
-        while (!session->Painted())
+        while (!form->Panel1->Painted())
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         state.PauseTiming();
         state.counters["items"] = session->Series().Count();

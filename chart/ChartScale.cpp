@@ -10,7 +10,6 @@ namespace Chart {
 namespace {
 // Far beyond any pixel or day, yet safe to add and subtract in an int.
 constexpr double PixelLimit = 1.0e9;
-constexpr double NoValue = 0.1;
 // A series whose values are all equal is shown this many points above and below them.
 constexpr double FlatRangeMargin = 1.0;
 
@@ -93,7 +92,7 @@ double ChartScale::YToValue(std::uint16_t y) const
     if (ValueScale <= 0.0)
         return 0.0;
     const double value = (static_cast<double>(ChartBottom) - y) / ValueScale + ChartMin;
-    return value < NoValue ? 0.0 : value;
+    return value < LeastValue ? 0.0 : value;
 }
 
 int TickUnitFor(double range)
@@ -126,7 +125,7 @@ ChartScale MakeScale(const SeriesData& series, int width, int height)
     for (const double value : series.values) {
         min = std::min(min, value);
         max = std::max(max, value);
-        anyValue = anyValue || value >= NoValue;
+        anyValue = anyValue || value >= LeastValue;
     }
     if (anyValue) {
         const double range = max - min;

@@ -14,6 +14,9 @@ namespace Chart {
 // non-finite values are held to a range that any pixel or day computation can take.
 int Nearest(double value);
 
+// Values below this are no value: a pixel row that stands for one reads as 0.
+inline constexpr double LeastValue = 0.1;
+
 class ChartScale
 {
 public:
@@ -39,7 +42,7 @@ public:
     // Height above the bottom edge; the pixel row is ChartBottom - ValueToY(value).
     int ValueToY(double value) const;
     int XToDay(std::uint16_t x) const;
-    // The value of a pixel row; 0 when it is below 0.1.
+    // The value of a pixel row; 0 when it is below LeastValue.
     double YToValue(std::uint16_t y) const;
 };
 

@@ -14,6 +14,16 @@ std::uint16_t ToUnsigned16(int value)
     return static_cast<std::uint16_t>(std::clamp(value, 0, 65535));
 }
 
+double PixelsPerDay(const ChartScale& scale)
+{
+    return scale.DayScale > 0.0 ? scale.DayScale : 1.0;
+}
+
+double PixelsPerPoint(const ChartScale& scale)
+{
+    return scale.ValueScale > 0.0 ? scale.ValueScale : 1.0;
+}
+
 } // namespace
 
 QPoint DefaultHandlePlace(int handle)
@@ -58,13 +68,31 @@ HandlePlace PlaceHandle(int handle, const StoredHandle& stored, const ChartScale
     return result;
 }
 
+HandlePosition PositionAt(QPoint place, const ChartScale& scale)
+{
+    const std::uint16_t x = ToUnsigned16(place.x() + HandleOffset);
+    const std::uint16_t y = ToUnsigned16(place.y() + HandleOffset);
+    // Computed as XToDay and YToValue do, before their rounding.
+    return {x / PixelsPerDay(scale) + scale.FirstDay,
+            (static_cast<double>(scale.ChartBottom) - y) / PixelsPerPoint(scale) + scale.ChartMin};
+}
+
+QPoint PlaceOf(const HandlePosition& position, const ChartScale& scale)
+{
+    return {Nearest((position.day - scale.FirstDay) * PixelsPerDay(scale)) - HandleOffset,
+            scale.ChartBottom - Nearest((position.value - scale.ChartMin) * PixelsPerPoint(scale)) -
+                HandleOffset};
+}
+
 StoredHandle StoreHandle(QPoint place, const ChartScale& scale, char decimalSeparator)
 {
-    StoredHandle stored;
-    stored.day = scale.XToDay(ToUnsigned16(place.x() + HandleOffset));
-    const double value = scale.YToValue(ToUnsigned16(place.y() + HandleOffset));
-    stored.valueText = QString::fromLatin1(Support::FloatToFixed(value, 2, 4, decimalSeparator));
-    return stored;
+    return StoreHandle(PositionAt(place, scale), decimalSeparator);
+}
+
+StoredHandle StoreHandle(const HandlePosition& position, char decimalSeparator)
+{
+    const double value = position.value < LeastValue ? 0.0 : position.value;
+    return {Nearest(position.day), QString::fromLatin1(Support::FloatToFixed(value, 2, 4, decimalSeparator))};
 }
 
 } // namespace Chart

@@ -38,8 +38,24 @@ struct HandlePlace
 // chart, up to its last day (31 days after today) and its right edge, comes back to it.
 HandlePlace PlaceHandle(int handle, const StoredHandle& stored, const ChartScale& scale);
 
-// The day and value under a handle's reference point; the value with four decimals and
-// `decimalSeparator`, a value below 0.1 as zero.
+// A dragged handle's day and value as the chart holds them: the day with the fraction of a
+// day its pixel stands for, the value unrounded, so that the handle stays on the very pixel it
+// was dragged to until it is stored.
+struct HandlePosition
+{
+    double day = 0.0;
+    double value = 0.0;
+};
+// The position under a handle's reference point, and the place it puts the handle back on.
+// Without a day or value range a pixel counts as a day or a point: a handle still follows the
+// mouse on an empty chart, where nothing is stored.
+HandlePosition PositionAt(QPoint place, const ChartScale& scale);
+QPoint PlaceOf(const HandlePosition& position, const ChartScale& scale);
+
+// A position rounded as it is stored: the nearest day, the value with four decimals and
+// `decimalSeparator`, a value below LeastValue as zero.
+StoredHandle StoreHandle(const HandlePosition& position, char decimalSeparator);
+// The stored day and value under a handle's reference point (for a scale with days and values).
 StoredHandle StoreHandle(QPoint place, const ChartScale& scale, char decimalSeparator);
 
 } // namespace Chart

@@ -166,20 +166,8 @@ public:
     int NewestRealDay() const;
     const Support::SystemFacts& Facts() const { return m_facts; }
 
-    // ---- Redraw flags ----
-    // The chart is to be painted completely at the window's next paint.
-    bool ChartPaintRequested() const { return m_chartPaintRequested; }
-    void SetChartPaintRequested(bool requested) { m_chartPaintRequested = requested; }
-    // The next drawing of the chart places the handles from their stored day and value.
-    bool ReloadHandles() const { return m_reloadHandles; }
-    void SetReloadHandles(bool reload) { m_reloadHandles = reload; }
-    // The chart has been painted once, with the handles placed for the window's real layout.
-    bool Painted() const { return m_painted; }
-    void SetPainted() { m_painted = true; }
-
 signals:
-    // The series changed: the chart is redrawn completely, the handles placed from their
-    // stored day and value.
+    // The series changed (and with it what the chart shows).
     void seriesChanged();
     // The list's current row; `centred`: scrolled to the middle of the list.
     void rowSelected(int row, bool centred);
@@ -271,9 +259,6 @@ private:
     std::optional<double> m_previousQuoteValue; // of this run
     AlertNotifier* m_alertNotifier = nullptr;
     SaveFailureAsker m_askSaveFailure;
-    bool m_chartPaintRequested = true;
-    bool m_reloadHandles = true;
-    bool m_painted = false;
     bool m_unattendedClose = false;
     bool m_closing = false;
 };

@@ -65,7 +65,7 @@ private slots:
         QCOMPARE(form.AboutButton->toolTip(), QString("Over..."));
         QCOMPARE(form.windowTitle(), QString("Koerszicht, versie 1.00d - [AEX-Index]"));
         QVERIFY(window.rig.session.Created());
-        QVERIFY(!window.rig.session.Painted());
+        QVERIFY(!form.Panel1->Painted());
     }
 
     void englishHint()

@@ -2,7 +2,6 @@
 // "Waarschuw bij doorbreken", which switches the line's alert and stores the switch; and the
 // note in the window where the desktop has no tray to show a notification (as offscreen).
 #include "app/DesktopAlerts.h"
-#include "app/TrendLines.h"
 #include "support/Clock.h"
 #include "support/Regional.h"
 #include "support/SettingsStore.h"
@@ -87,16 +86,21 @@ private slots:
         QVERIFY(Open());
         TMainForm& form = m_window->rig.form;
         Session& session = m_window->rig.session;
-        const QPoint at(5, 5);
-        QMouseEvent press(QEvent::MouseButtonPress, at, form.Shape6->mapToGlobal(at), Qt::RightButton,
-                          Qt::RightButton, Qt::NoModifier);
-        QApplication::sendEvent(form.Shape6, &press);
-        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at, form.Shape6->mapToGlobal(at));
-        QApplication::sendEvent(form.Shape6, &menuEvent);
-        QMenu* menu = form.Lines->HandleMenu();
+        // A right-click: the press, then the menu.
+        const auto rightClick = [&form](int handle) {
+            TShape* shape = form.Panel1->HandleShape(handle);
+            const QPoint at(5, 5);
+            QMouseEvent press(QEvent::MouseButtonPress, at, shape->mapToGlobal(at), Qt::RightButton,
+                              Qt::RightButton, Qt::NoModifier);
+            QApplication::sendEvent(shape, &press);
+            QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at, shape->mapToGlobal(at));
+            QApplication::sendEvent(shape, &menuEvent);
+            return form.HandleMenu();
+        };
+        QMenu* menu = rightClick(3);
         QVERIFY(menu);
         QTRY_VERIFY(menu->isVisible());
-        QVERIFY(!form.Lines->Dragging()); // the right button's press started no drag
+        QVERIFY(!form.Panel1->Dragging()); // the right button's press started no drag
         QCOMPARE(menu->actions().size(), 1);
         QAction* alert = menu->actions().first();
         QCOMPARE(alert->text(), QString("Waarschuw bij doorbreken"));
@@ -113,15 +117,11 @@ private slots:
         QVERIFY(!Stored("Waarschuw-Groen").isValid());
 
         // The green handle's menu shows the green line's switch; the red one's shows it off.
-        QContextMenuEvent green(QContextMenuEvent::Mouse, at, form.Shape3->mapToGlobal(at));
-        QApplication::sendEvent(form.Shape3, &green);
-        QVERIFY(form.Lines->HandleMenu()->actions().first()->isChecked());
-        form.Lines->HandleMenu()->hide();
-        QContextMenuEvent red(QContextMenuEvent::Mouse, at, form.Shape5->mapToGlobal(at));
-        QApplication::sendEvent(form.Shape5, &red);
-        QVERIFY(!form.Lines->HandleMenu()->actions().first()->isChecked());
-        form.Lines->HandleMenu()->actions().first()->trigger(); // on again
-        form.Lines->HandleMenu()->hide();
+        QVERIFY(rightClick(0)->actions().first()->isChecked());
+        menu->hide();
+        QVERIFY(!rightClick(2)->actions().first()->isChecked());
+        menu->actions().first()->trigger(); // on again
+        menu->hide();
         QVERIFY(session.AlertOn(1));
         QCOMPARE(Stored("Waarschuw-Rood").toBool(), true);
     }
@@ -144,8 +144,8 @@ private slots:
         // Over the plot area, inside the window.
         const QRect note(form.AlertNote->mapTo(&form, QPoint(0, 0)), form.AlertNote->size());
         QVERIFY(form.rect().contains(note));
-        QVERIFY(
-            note.intersects(QRect(form.GrafiekPanel->mapTo(&form, QPoint(0, 0)), form.GrafiekPanel->size())));
+        QVERIFY(note.intersects(
+            QRect(form.Panel1->GrafiekPanel->mapTo(&form, QPoint(0, 0)), form.Panel1->GrafiekPanel->size())));
         Keep(Screen(form), "alert-note.png");
         QTest::mouseClick(form.AlertNote, Qt::LeftButton);
         QVERIFY(!form.AlertNote->isVisible());
@@ -159,10 +159,10 @@ private:
         form.DownloadTimer->stop();
         form.UpdateTimer->stop();
         m_window->rig.session.Series().SetItems(Series());
+        form.SeriesChanged();
         form.resize(720, 540);
         form.show();
-        return QTest::qWaitForWindowExposed(&form) &&
-               QTest::qWaitFor([&] { return m_window->rig.session.Painted(); });
+        return QTest::qWaitForWindowExposed(&form) && QTest::qWaitFor([&] { return form.Panel1->Painted(); });
     }
     std::unique_ptr<Window> m_window;
 };

@@ -193,6 +193,8 @@ void TestHandles::everySavedPlaceComesBack()
     for (int x = 1; x < plot.width(); ++x) {
         for (int y = 1; y < plot.height(); y += 7) {
             const QPoint place(x - 4, y - 4); // the reference point where the cursor let go
+            // Dragged there, the handle stays on its pixel until it is stored.
+            QCOMPARE(Chart::PlaceOf(Chart::PositionAt(place, scale), scale), place);
             const Chart::StoredHandle stored = Chart::StoreHandle(place, scale, ',');
             const Chart::HandlePlace placed = Chart::PlaceHandle(3, stored, scale);
             QVERIFY2(placed.fromStore, qPrintable(QString("%1,%2: day %3 (today %4), %5")

@@ -4,7 +4,6 @@
 // history cannot be saved.
 #include "HistoryTestSupport.h"
 #include "app/SaveFailureBox.h"
-#include "app/TrendLines.h"
 #include "history/HistoryFile.h"
 #include "support/Clock.h"
 #include "support/Regional.h"
@@ -75,8 +74,8 @@ private slots:
         form.resize(720, 540);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QTRY_VERIFY(rig.session.Painted());
-        QVERIFY(form.Lines->Scale().HasValues);
+        QTRY_VERIFY(form.Panel1->Painted());
+        QVERIFY(form.Panel1->Scale().HasValues);
         // Centred once the list is laid out (its items are 18 pixels high).
         QTRY_VERIFY(qAbs(form.ListBox->visualRect(form.ListBox->currentIndex()).center().y() -
                          form.ListBox->viewport()->height() / 2) <= 18);

@@ -2,7 +2,6 @@
 // dragged trend-line end is stored before one goes out, and the labels show the session's status.
 #include "app/Components.h"
 #include "app/MainForm.h"
-#include "app/TrendLines.h"
 #include "history/SeriesBuilder.h"
 #include "session/ProgramSettings.h"
 #include "support/Clock.h"
@@ -67,12 +66,12 @@ private slots:
         form.DownloadTimer->stop();
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QTRY_VERIFY(rig.session.Painted());
+        QTRY_VERIFY(form.Panel1->Painted());
         QCOMPARE(rig.session.Handle(2).day, Today - 2);
-        form.Lines->Press();
-        form.Lines->MoveHandle(
-            2, form.Shape5->mapToGlobal(QPoint(Chart::HandleOffset + 60, Chart::HandleOffset)));
-        form.Lines->Release();
+        TShape* handle = form.Panel1->HandleShape(2);
+        QTest::mousePress(handle, Qt::LeftButton);
+        QTest::mouseMove(handle, QPoint(Chart::HandleOffset + 60, Chart::HandleOffset));
+        QTest::mouseRelease(handle, Qt::LeftButton);
 
         const std::size_t fetches = site.Requests().size();
         site.Answer(page.toStdString());
@@ -82,7 +81,7 @@ private slots:
         QTRY_COMPARE(site.Held(), 1);
         QVERIFY(rig.session.Handle(2).day > Today - 2);
         QCOMPARE(ProgramSettings().ReadHandle(2).day, rig.session.Handle(2).day);
-        QVERIFY(!form.Lines->AnyHandleMoved());
+        QVERIFY(!form.Panel1->AnyHandleMoved());
         QCOMPARE(form.cursor().shape(), Qt::BusyCursor);
         site.SetHolding(false);
         QVERIFY(site.Release());
