@@ -1,7 +1,10 @@
 #include "support/TextFields.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
+#include <cstdint>
+#include <optional>
 
 namespace Support {
 
@@ -93,9 +96,56 @@ std::string KeepNumberChars(std::string_view text)
     return FilterShortText(text, [](char c) { return IsDigit(c) || c == ',' || c == '.'; });
 }
 
+namespace {
+
+// The common text, as every history value is written: an optional leading minus, at most
+// MaxExactDigits digits and at most one separator, blanks anywhere. The digits as one whole
+// number and the power of ten are both exact in a double, so the one rounding of their quotient
+// gives the nearest double, as from_chars does, at a fraction of its cost.
+constexpr int MaxExactDigits = 15;
+constexpr std::array<double, MaxExactDigits + 1> PowersOfTen{1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+std::optional<double> ShortDecimal(std::string_view input)
+{
+    std::uint64_t number = 0;
+    int digits = 0;
+    int decimals = -1; // -1 before a separator
+    bool negative = false;
+    bool begun = false;
+    for (const char c : input) {
+        if (c == ' ')
+            continue;
+        if (c == '-' && !begun) {
+            negative = true;
+        } else if (c == ',' || c == '.') {
+            if (decimals >= 0)
+                return std::nullopt;
+            decimals = 0;
+        } else if (IsDigit(c) && digits < MaxExactDigits) {
+            number = number * 10 + static_cast<std::uint64_t>(c - '0');
+            ++digits;
+            if (decimals >= 0)
+                ++decimals;
+        } else {
+            return std::nullopt;
+        }
+        begun = true;
+    }
+    if (digits == 0)
+        return std::nullopt;
+    const double value =
+        static_cast<double>(number) / PowersOfTen.at(static_cast<std::size_t>(std::max(decimals, 0)));
+    return negative ? -value : value;
+}
+
+} // namespace
+
 double TextToFloat(std::string_view input)
 {
-    // One pass over the text: a start reads every value of the history more than once.
+    // A start reads every value of the history: most of them take the short way.
+    if (const std::optional<double> value = ShortDecimal(input))
+        return *value;
     std::string own;
     own.reserve(input.size());
     bool comma = false;

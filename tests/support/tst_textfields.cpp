@@ -3,6 +3,10 @@
 #include "support/TextFields.h"
 
 #include <QTest>
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <random>
 #include <string>
 
 using namespace Support;
@@ -151,6 +155,29 @@ private slots:
         QFETCH(std::string, text);
         QFETCH(double, value);
         QCOMPARE(TextToFloat(text), value);
+    }
+
+    // Every text of digits and one separator reads as the nearest double, bit for bit as the
+    // standard conversion gives it: long ones, many decimals, zeros and a minus included.
+    void textToFloatIsTheNearestDouble()
+    {
+        std::mt19937_64 random(20261210);
+        for (int i = 0; i < 200000; ++i) {
+            const int length = 1 + static_cast<int>(random() % 17);
+            std::string text = random() % 5 == 0 ? "-" : "";
+            const int point = static_cast<int>(random() % (length + 1));
+            for (int position = 0; position < length; ++position) {
+                if (position == point)
+                    text += random() % 2 ? ',' : '.';
+                text += static_cast<char>('0' + random() % 10);
+            }
+            std::string standard = text;
+            std::replace(standard.begin(), standard.end(), ',', '.');
+            double expected = 0.0;
+            std::from_chars(standard.data(), standard.data() + standard.size(), expected);
+            const double read = TextToFloat(text);
+            QVERIFY2(std::memcmp(&read, &expected, sizeof read) == 0, text.c_str());
+        }
     }
 
     void textToFloatIgnoresTheRegionalSeparator()
