@@ -196,6 +196,7 @@ start_program() { # start_program LOCALE HH:MM [VARIABLE=VALUE...]
         wine ./koerszicht.exe >"$work/program.log" 2>&1) &
     program=$!
 }
+quietly() { "$@" >/dev/null; }
 wait_for() { # wait_for SECONDS COMMAND...
     local limit=$((SECONDS + $1))
     while [ $SECONDS -lt $limit ]; do "${@:2}" && return 0; sleep 1; done
@@ -303,7 +304,7 @@ else
     start_program nl_NL.UTF-8 13:15 KOERSZICHT_TEST_INSTALLER_KEY="$public" \
         KOERSZICHT_TEST_ARGUMENTS_FILE="$(winepath -w "$work")\\handed.txt"
     check "update, wrong key: the version list asked" wait_for 90 asked "http /maker/versions.dat"
-    check "update, wrong key: the update window shown" wait_for 30 update_window >/dev/null
+    check "update, wrong key: the update window shown" wait_for 30 quietly update_window
     sleep 2
     check "update, wrong key: the download clicked" click DownloadBtn
     check "update, wrong key: the signature fetched" wait_for 60 asked "http /maker/$newer_name.sig"
@@ -334,7 +335,7 @@ else
     about_title="$main_title - Informatie"
     handed_line() { tr -d '\r' <"$handed" 2>/dev/null | head -n 1; }
     check "About: the box opened from the main window" click_in "$main_title" -21 19
-    check "About: the box shown" wait_for 30 window_named "$about_title" >/dev/null
+    check "About: the box shown" wait_for 30 quietly window_named "$about_title"
     sleep 1
     shot about-nl
     click_in "$about_title" 75 231
@@ -351,7 +352,7 @@ else
 
     sign "$work/test.key"
     start_program nl_NL.UTF-8 13:30 KOERSZICHT_TEST_INSTALLER_KEY="$public"
-    check "update: the update window shown" wait_for 90 update_window >/dev/null
+    check "update: the update window shown" wait_for 90 quietly update_window
     sleep 2
     click DownloadBtn
     check "update: the installer and its signature fetched" wait_for 60 asked "http /maker/$newer_name.sig"
