@@ -316,8 +316,6 @@ private slots:
         QTest::addColumn<EntryList>("added");
         QTest::addColumn<bool>("freshCopyAfter");
         QTest::newRow("list read") << List << MondayEvening << 0 << Added << false;
-        QTest::newRow("list with CR LF")
-            << QByteArray(List).replace("\n", "\r\n") << MondayEvening << 0 << Added << false;
         // The newest day of the history (the ten held back aside), 41055, has its close.
         QTest::newRow("not due: no fetch")
             << List << QDateTime(Support::DateOfDay(41056), QTime(19, 59)) << -1 << EntryList{} << true;

@@ -238,7 +238,6 @@ private slots:
     void quoteOfAnotherDay_data()
     {
         QTest::addColumn<QString>("date");
-        QTest::newRow("long ago") << "10-09-01";
         QTest::newRow("before the newest close") << "05-06-12";
         QTest::newRow("tomorrow") << "08-06-12";
     }
