@@ -1,6 +1,6 @@
 // The session's trend-line alerts at each quote: what goes through the seam, once per
-// crossing, again after a handle moved; lines whose alert is off stay silent; the settings Waarschuw-*; and
-// the user's closing days of group "Beurs" put in force.
+// crossing, again after a handle moved; lines whose alert is off stay silent; the settings
+// Waarschuw-*; and the user's closing days of group "Beurs" put in force.
 #include "session/Session.h"
 #include "support/Clock.h"
 #include "testsupport/ScriptedFetcher.h"
