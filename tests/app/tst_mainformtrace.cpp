@@ -81,8 +81,6 @@ private slots:
         QTest::newRow("history loading")
             << QByteArray("MainForm.ReadAEX") << QByteArrayList()
             << QByteArrayList{"MainForm.ReadAEX - slotkoersen van list: Fout 1; Geen internetverbinding"};
-        QTest::newRow("chart drawing")
-            << QByteArray("MainForm.DrawGraph") << QByteArrayList() << QByteArrayList();
         QTest::newRow("painting draws the chart one level deeper")
             << QByteArray("MainForm.FormPaint")
             << QByteArrayList{" MainForm.DrawGraph - begin", " MainForm.DrawGraph - einde"}
@@ -97,7 +95,6 @@ private slots:
         const QHash<QByteArray, std::function<void(TestSupport::MainFormRig&)>> operations = {
             {"MainForm.FormResize", [](TestSupport::MainFormRig& rig) { rig.form.FormResize(); }},
             {"MainForm.ReadAEX", [](TestSupport::MainFormRig& rig) { rig.session.ReadAEX(); }},
-            {"MainForm.DrawGraph", [](TestSupport::MainFormRig& rig) { rig.form.DrawGraph(); }},
             {"MainForm.FormPaint", [](TestSupport::MainFormRig& rig) { rig.form.FormPaint(); }},
         };
         TestSupport::ScriptedFetcher fetcher;

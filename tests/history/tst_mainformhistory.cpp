@@ -146,7 +146,6 @@ private slots:
         const QByteArray list = "120604: 309.00\n120605: 310.00\n120606: 311.50\n120607: 312.45\n";
         QTest::newRow("list read") << list << false << QString();
         QTest::newRow("1") << QByteArray() << false << "Fout 1; Geen internetverbinding";
-        QTest::newRow("4") << list + "120608: 0\n" << false << "Fout 4; AEX-Koers = 0,0";
         QTest::newRow("main window closed before the message") << QByteArray() << true << QString();
     }
     void loadMessage()

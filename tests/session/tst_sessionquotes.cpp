@@ -140,16 +140,12 @@ private slots:
         const auto fails = [](const char* tag, const QByteArray& page, int earlier = 1) {
             QTest::newRow(tag) << earlier << 42 << page << FailedLine << QStringList();
         };
+        // Which pages do not read: tst_quotepage; here one of them, and a value far off the
+        // history the session holds it against.
         fails("nothing came", QByteArray());
         fails("an error page", "<h1>503 Service Unavailable</h1>");
-        fails("an invalid time", page(" 312,45 (+1,20) 0,39%", "99:15"));
-        fails("a value of zero", page(" 0,0 (+1,20) 0,39%"));
-        fails("a value of words", page(" --- (+1,20) 0,39%"));
         fails("65536,00 after days of 300,00", page(" 65536,00 (+1,20) 0,39%"));
-        fails("twenty digits", page(" 99999999999999999999,99 (+1,20) 0,39%"));
-        fails("22 decimals", page(" 312,4500000000000000000000 (+1,20) 0,39%"));
         fails("first download, nothing came", QByteArray(), 0);
-        fails("first download, a value of words", page(" --- (+1,20) 0,39%"), 0);
     }
     void download()
     {
@@ -242,7 +238,6 @@ private slots:
     void quoteOfAnotherDay_data()
     {
         QTest::addColumn<QString>("date");
-        QTest::newRow("long ago") << "10-09-01";
         QTest::newRow("before the newest close") << "05-06-12";
         QTest::newRow("tomorrow") << "08-06-12";
     }
