@@ -70,6 +70,8 @@ int RunKoerszicht(QApplication& application, RunOptions options)
     // Every fetch runs off the window's thread; the fetcher outlives everything that fetches.
     Quotes::BackgroundFetcher fetcher;
     Session session(facts, settings, fetcher);
+    // The history is read while the windows are made.
+    session.PrefetchHistory();
 
     // The five windows, in their order; the main window reaches the others through its links.
     TMessageForm* message = nullptr;

@@ -122,14 +122,41 @@ void Session::Start()
     m_created = true;
 }
 
+namespace {
+
+// AEX.dat's days up to `today` + the future ones, with the newest unreal ones held back.
+History::LoadedHistory ReadHistoryFile(const std::string& path, int today)
+{
+    History::LoadedHistory loaded = History::LoadHistoryFile(path, today + History::FutureDays);
+    History::HoldBackUnreal(loaded.history, loaded.heldBack, today);
+    return loaded;
+}
+
+} // namespace
+
+void Session::PrefetchHistory()
+{
+    const std::string path = HistoryFilePath();
+    if (!QFileInfo::exists(QString::fromLocal8Bit(path)))
+        return;
+    m_prefetchedToday = Support::TodayDayNumber();
+    m_prefetched = std::async(std::launch::async, ReadHistoryFile, path, m_prefetchedToday);
+}
+
 void Session::ReadAEX()
 {
     Support::TraceScope trace("MainForm.ReadAEX");
     const int today = Support::TodayDayNumber();
 
-    History::LoadedHistory loaded = History::LoadHistoryFile(HistoryFilePath(), today + History::FutureDays);
+    std::optional<History::LoadedHistory> prefetched;
+    if (m_prefetched.valid()) {
+        History::LoadedHistory read = m_prefetched.get();
+        if (m_prefetchedToday == today)
+            prefetched = std::move(read);
+    }
+    History::LoadedHistory loaded =
+        prefetched ? std::move(*prefetched) : ReadHistoryFile(HistoryFilePath(), today);
     m_fileStatus = loaded.status;
-    History::HoldBackUnreal(loaded.history, loaded.heldBack, today);
     m_history = std::move(loaded.history);
     m_unstored = {};
     m_unstored.heldBack = std::move(loaded.heldBack);

@@ -28,6 +28,7 @@
 #include <QDateTime>
 #include <QObject>
 #include <array>
+#include <future>
 #include <optional>
 #include <string>
 #include <utility>
@@ -73,6 +74,10 @@ public:
     ~Session() override;
 
     // ---- Loading ----
+    // Starts reading AEX.dat on a thread of its own, so that it is read while the windows are
+    // made; Start's ReadAEX takes what it read (and reads again if the day changed meanwhile).
+    // Nothing on a first run: the starter history is copied in first.
+    void PrefetchHistory();
     // The stored day count and trend-line ends, the starter history on a first run, the
     // leftovers of an interrupted save removed, and the history loaded (ReadAEX).
     void Start();
@@ -229,6 +234,8 @@ private:
     History::DayEntry m_lastStoredEntry;
     History::UnstoredDays m_unstored;
     History::LoadStatus m_fileStatus = History::LoadStatus::Missing;
+    std::future<History::LoadedHistory> m_prefetched; // PrefetchHistory's read, until ReadAEX
+    int m_prefetchedToday = History::NoDay;
     std::string m_keptBackup; // the history's kept backup, once a write has made it
     WindowSettings m_window;
     int m_dayCount = DefaultDayCount;

@@ -5,6 +5,7 @@
 #include "chart/ChartScale.h"
 #include "history/HistoryFile.h"
 #include "history/HistoryTestSupport.h"
+#include "history/SeriesBuilder.h"
 #include "session/Session.h"
 #include "support/Clock.h"
 #include "support/Regional.h"
@@ -111,6 +112,37 @@ private slots:
         Support::SetRegional(Support::RegionalSettings::Dutch());
     }
     void cleanup() { Support::Clock::Reset(); }
+
+    // The history read while the windows are made is the one loading shows, unless the day
+    // changed meanwhile: then the file is read again for the new day (a line 31 days ahead of
+    // the new day was beyond the old day's reach).
+    void prefetchedRead_data()
+    {
+        QTest::addColumn<int>("daysBefore"); // how long before today the read began
+        QTest::newRow("the same day") << 0;
+        QTest::newRow("the day before") << 1;
+    }
+    void prefetchedRead()
+    {
+        QFETCH(int, daysBefore);
+        const DayEntry ahead = MakeEntry(Today + History::FutureDays, "4,61");
+        EntryList days = Consecutive(Today - 300, Today - 3);
+        days.push_back(ahead);
+        QVERIFY(TestSupport::WriteFile(HistoryPath(), FileText(days)));
+        EntryList unprefetched;
+        {
+            Rig rig;
+            rig.fetcher.Settle(&Session::Start, rig.session);
+            unprefetched = rig.Items();
+        }
+        Support::Clock::Set(QDateTime(TodayDate.addDays(-daysBefore), QTime(23, 59)));
+        Rig rig;
+        rig.session.PrefetchHistory();
+        Support::Clock::Set(QDateTime(TodayDate, QTime(12, 0)));
+        rig.fetcher.Settle(&Session::Start, rig.session);
+        QCOMPARE(rig.Items(), unprefetched);
+        QVERIFY(Contains(rig.Items(), ahead));
+    }
 
     // What loading makes of AEX.dat, what a change of the day count shows, and what closing
     // writes, offline. Every day of the file with a value keeps it; the written file runs one
