@@ -43,7 +43,10 @@ QImage AppArtworkImage(int side)
 QIcon AppIcon()
 {
     QIcon icon;
-    for (int side : {16, 22, 24, 32, 44, 48, 64, 128, 256})
+    // The sizes window systems and trays take, up to twice the usual at high pixel densities;
+    // the desktop's larger icons come from the installed icon theme (app/icons) or, on Windows,
+    // from the program file. Every size is painted at the start.
+    for (int side : {16, 22, 24, 32, 48, 64})
         icon.addPixmap(QPixmap::fromImage(AppArtworkImage(side)));
     return icon;
 }

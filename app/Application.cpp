@@ -3,6 +3,7 @@
 #include "about/AboutForm.h"
 #include "app/AppIcon.h"
 #include "app/DesktopAlerts.h"
+#include "app/FirstPaint.h"
 #include "app/MainForm.h"
 #include "app/SaveFailureBox.h"
 #include "app/SignalCloser.h"
@@ -24,7 +25,12 @@
 #include <QApplication>
 #include <QIcon>
 #include <QMessageBox>
+#include <QTimer>
 #include <memory>
+
+namespace {
+constexpr int HeldFetchesMs = 2000;
+} // namespace
 
 int RunKoerszicht(QApplication& application, RunOptions options)
 {
@@ -69,6 +75,8 @@ int RunKoerszicht(QApplication& application, RunOptions options)
     const Sources sources = settings.ReadSources();
     // Every fetch runs off the window's thread; the fetcher outlives everything that fetches.
     Quotes::BackgroundFetcher fetcher;
+    // The first fetches wait until the window is on the screen (below).
+    fetcher.Hold();
     Session session(facts, settings, fetcher);
     // The history is read while the windows are made.
     session.PrefetchHistory();
@@ -131,6 +139,10 @@ int RunKoerszicht(QApplication& application, RunOptions options)
                             leftover.toLocal8Bit().toStdString());
 
     closable = &mainForm;
+    AfterFirstPaint(mainForm, [&fetcher] { fetcher.Release(); });
+    // A window that is not painted (started minimised) holds them no longer than this.
+    QTimer::singleShot(HeldFetchesMs, &mainForm, [&fetcher] { fetcher.Release(); });
+    // Measured before the fetches start.
     ProbeStartup(mainForm, [&mainForm] { mainForm.close(); });
     mainForm.show();
     const int result = application.exec();

@@ -118,8 +118,7 @@ void ChartView::resizeEvent(QResizeEvent* event)
     GrafiekPanel->setGeometry(PlotMargin, PlotMargin, std::max(0, width() - 2 * PlotMargin),
                               std::max(0, height() - 2 * PlotMargin));
     Image->setGeometry(1, 1, GrafiekPanel->width(), GrafiekPanel->height());
-    Image->SizeBitmapToImage();
-    Image1->SizeBitmapToImage();
+    // The bitmaps take the new size when they are drawn, before they are painted.
     m_drawPending = true;
     update();
 }

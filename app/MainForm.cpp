@@ -2,6 +2,7 @@
 
 #include "app/AppIcon.h"
 #include "app/ChartView.h"
+#include "app/FirstPaint.h"
 #include "app/StatusLineLayout.h"
 #include "quotes/ClosingPrices.h"
 #include "quotes/StatusLine.h"
@@ -79,14 +80,14 @@ TMainForm::TMainForm(Session& session, MainFormLinks links, QWidget* parent)
             [this](Quotes::BackfillCode code) { ShowLoadMessage(static_cast<int>(code)); });
     connect(&m_session, &Session::downloadTimerSet, DownloadTimer,
             [this](int intervalMs) { DownloadTimer->start(Support::Clock::RealMs(intervalMs)); });
-    // While a fetch runs the arrow carries an hourglass; the window answers as always, and the
-    // chart keeps its own cross for dragging.
     connect(&m_session, &Session::sourcesChanged, this, [this] { ShowSources(); });
-    connect(&m_session, &Session::busyChanged, this, [this](bool busy) {
-        if (busy)
-            setCursor(Qt::BusyCursor);
-        else
-            unsetCursor();
+    // While a fetch runs the arrow carries an hourglass; the window answers as always, and the
+    // chart keeps its own cross for dragging. The hourglass follows the session from the
+    // window's first paint on: the cursor theme is read then, not on the way to the shown
+    // window (the first fetches wait for that paint too).
+    AfterFirstPaint(*this, [this] {
+        connect(&m_session, &Session::busyChanged, this, [this](bool busy) { ShowBusy(busy); });
+        ShowBusy(m_session.Busy());
     });
     FormCreate();
 }
@@ -186,6 +187,14 @@ void TMainForm::FormCreate()
     UpdateTimer->start();
 }
 
+void TMainForm::ShowBusy(bool busy)
+{
+    if (busy)
+        setCursor(Qt::BusyCursor);
+    else
+        unsetCursor();
+}
+
 void TMainForm::LayoutPanels()
 {
     const int w = width();
@@ -248,7 +257,10 @@ void TMainForm::ShowAlertNote(const QString& text)
 void TMainForm::PlaceAlertNote()
 {
     // On one line where it fits, centred over the bottom of the plot area (the handles wait at its
-    // top); never wider than the chart.
+    // top); never wider than the chart. A note without text has no height yet: it is placed
+    // when it gets one.
+    if (AlertNote->text().isEmpty())
+        return;
     const int frame = 2 * (AlertNote->margin() + AlertNote->frameWidth()) + 2;
     const int wanted = AlertNote->fontMetrics().horizontalAdvance(AlertNote->text()) + frame;
     const int width = std::max(100, std::min(wanted, Panel1->width() - 40));

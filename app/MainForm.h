@@ -100,6 +100,7 @@ private:
     void CreateComponents();
     void SetUpChart();
     void LayoutPanels();
+    void ShowBusy(bool busy);
     void PlaceAlertNote();
 
     Session& m_session;

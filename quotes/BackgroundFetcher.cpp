@@ -2,6 +2,7 @@
 
 #include <QMetaObject>
 #include <QThread>
+#include <utility>
 
 namespace Quotes {
 
@@ -25,10 +26,17 @@ FetchTicket BackgroundFetcher::Fetch(const FetchRequest& request, FetchContinuat
     Job& job = m_jobs[ticket];
     job.cancelled = std::make_shared<std::atomic<bool>>(false);
     job.done = std::move(done);
-    FetchRequest own = request;
+    job.held = request;
     const auto cancelled = job.cancelled;
-    own.options.cancelled = [cancelled] { return cancelled->load(); };
-    job.thread = std::thread([this, ticket, own = std::move(own)] {
+    job.held.options.cancelled = [cancelled] { return cancelled->load(); };
+    if (!m_holding)
+        Start(ticket, job);
+    return ticket;
+}
+
+void BackgroundFetcher::Start(FetchTicket ticket, Job& job)
+{
+    job.thread = std::thread([this, ticket, own = std::exchange(job.held, {})] {
         FetchResult result = m_transfer(own.url, own.access, own.options);
         if (!own.options.cancelled())
             Prepare(own, result);
@@ -36,7 +44,29 @@ FetchTicket BackgroundFetcher::Fetch(const FetchRequest& request, FetchContinuat
             &m_context, [this, ticket, result = std::move(result)] { Finished(ticket, result); },
             Qt::QueuedConnection);
     });
-    return ticket;
+}
+
+void BackgroundFetcher::Hold()
+{
+    m_holding = true;
+}
+
+void BackgroundFetcher::Release()
+{
+    Q_ASSERT(QThread::currentThread() == m_context.thread());
+    if (!std::exchange(m_holding, false))
+        return;
+    for (auto found = m_jobs.begin(); found != m_jobs.end();) {
+        Job& job = found->second;
+        if (job.thread.joinable()) {
+            ++found;
+        } else if (job.cancelled->load()) {
+            found = m_jobs.erase(found); // cancelled while held: it never runs
+        } else {
+            Start(found->first, job);
+            ++found;
+        }
+    }
 }
 
 void BackgroundFetcher::Cancel(FetchTicket ticket)

@@ -31,6 +31,11 @@ public:
 
     FetchTicket Fetch(const FetchRequest& request, FetchContinuation done) override;
     void Cancel(FetchTicket ticket) override;
+    // Fetches asked while the fetcher is held wait, and start on Release() in the order they were
+    // asked: the program holds its first fetches until its window is on the screen, so that the
+    // network library is not loaded while the window is made.
+    void Hold();
+    void Release();
     // Fetches started and not yet handed to their continuation (cancelled ones until their
     // thread has ended).
     int Running() const { return static_cast<int>(m_jobs.size()); }
@@ -41,13 +46,16 @@ private:
         std::thread thread;
         std::shared_ptr<std::atomic<bool>> cancelled;
         FetchContinuation done;
+        FetchRequest held; // the request until its thread starts
     };
+    void Start(FetchTicket ticket, Job& job);
     void Finished(FetchTicket ticket, const FetchResult& result);
 
     Transfer m_transfer;
     QObject m_context; // results are posted to it, on the thread that made the fetcher
     std::map<FetchTicket, Job> m_jobs;
     FetchTicket m_lastTicket = NoFetch;
+    bool m_holding = false;
 };
 
 } // namespace Quotes

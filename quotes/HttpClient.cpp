@@ -1,6 +1,6 @@
 #include "quotes/HttpClient.h"
 
-#include <curl/curl.h>
+#include "quotes/CurlFunctions.h"
 
 #include <algorithm>
 #include <array>
@@ -19,30 +19,29 @@ using SteadyClock = std::chrono::steady_clock;
 constexpr std::size_t PieceSize = 2048;
 constexpr long MaxRedirects = 10;
 
-// libcurl's global set-up is not thread-safe on its own; a function-local static runs it once.
-bool GlobalInit()
+// libcurl's functions; only called once Curl() has given them (Fetch and HostOf check).
+const CurlFunctions& Lib()
 {
-    static const bool ready = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-    return ready;
+    return *Curl();
 }
 
 struct EasyDeleter
 {
-    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+    void operator()(CURL* handle) const { Lib().easyCleanup(handle); }
 };
 struct ListDeleter
 {
-    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+    void operator()(curl_slist* list) const { Lib().slistFreeAll(list); }
 };
 struct UrlDeleter
 {
-    void operator()(CURLU* url) const { curl_url_cleanup(url); }
+    void operator()(CURLU* url) const { Lib().urlCleanup(url); }
 };
 
 long ResponseCode(CURL* handle)
 {
     long status = 0;
-    curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
+    Lib().easyGetinfo(handle, CURLINFO_RESPONSE_CODE, &status);
     return status;
 }
 
@@ -101,7 +100,7 @@ private:
     bool OnOwnHost() const
     {
         const char* current = nullptr;
-        if (curl_easy_getinfo(m_handle, CURLINFO_EFFECTIVE_URL, &current) != CURLE_OK || !current)
+        if (Lib().easyGetinfo(m_handle, CURLINFO_EFFECTIVE_URL, &current) != CURLE_OK || !current)
             return false;
         return HostOf(current) == m_host;
     }
@@ -167,7 +166,7 @@ private:
 
 struct MultiDeleter
 {
-    void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
+    void operator()(CURLM* multi) const { Lib().multiCleanup(multi); }
 };
 
 // Drives the transfer itself so that a stall is noticed within a poll interval of the
@@ -179,27 +178,27 @@ bool Run(CURL* handle, const Transfer& transfer, const DownloadOptions& options,
          std::optional<SteadyClock::time_point> deadline, bool& cancelled)
 {
     constexpr int PollMs = 50;
-    const std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
-    if (!multi || curl_multi_add_handle(multi.get(), handle) != CURLM_OK)
+    const std::unique_ptr<CURLM, MultiDeleter> multi(Lib().multiInit());
+    if (!multi || Lib().multiAddHandle(multi.get(), handle) != CURLM_OK)
         return false;
     int running = 1;
-    while (curl_multi_perform(multi.get(), &running) == CURLM_OK && running > 0 && !transfer.Stalled()) {
+    while (Lib().multiPerform(multi.get(), &running) == CURLM_OK && running > 0 && !transfer.Stalled()) {
         if (options.cancelled && options.cancelled()) {
             cancelled = true;
             break;
         }
         if (deadline && SteadyClock::now() >= *deadline)
             break;
-        if (curl_multi_poll(multi.get(), nullptr, 0, PollMs, nullptr) != CURLM_OK)
+        if (Lib().multiPoll(multi.get(), nullptr, 0, PollMs, nullptr) != CURLM_OK)
             break;
     }
     bool complete = false;
     int queued = 0;
-    while (const CURLMsg* message = curl_multi_info_read(multi.get(), &queued)) {
+    while (const CURLMsg* message = Lib().multiInfoRead(multi.get(), &queued)) {
         if (message->msg == CURLMSG_DONE && message->easy_handle == handle)
             complete = message->data.result == CURLE_OK;
     }
-    curl_multi_remove_handle(multi.get(), handle);
+    Lib().multiRemoveHandle(multi.get(), handle);
     return complete;
 }
 
@@ -218,7 +217,7 @@ std::string RetryAfter(CURL* handle)
 {
     constexpr std::size_t LongestValue = 64;
     curl_header* header = nullptr;
-    if (curl_easy_header(handle, "Retry-After", 0, CURLH_HEADER, -1, &header) != CURLHE_OK || !header ||
+    if (Lib().easyHeader(handle, "Retry-After", 0, CURLH_HEADER, -1, &header) != CURLHE_OK || !header ||
         !header->value)
         return {};
     const std::string value(header->value);
@@ -228,50 +227,50 @@ std::string RetryAfter(CURL* handle)
 AttemptResult Attempt(const std::string& url, AccessType access, const DownloadOptions& options,
                       curl_slist* headers, std::optional<SteadyClock::time_point> deadline, std::string& body)
 {
-    std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
+    std::unique_ptr<CURL, EasyDeleter> easy(Lib().easyInit());
     if (!easy)
         return {};
     CURL* handle = easy.get();
     const std::string host = HostOf(url);
     Transfer transfer(handle, host, options, body);
 
-    curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(handle, CURLOPT_MAXREDIRS, MaxRedirects);
+    Lib().easySetopt(handle, CURLOPT_URL, url.c_str());
+    Lib().easySetopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
+    Lib().easySetopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    Lib().easySetopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
+    Lib().easySetopt(handle, CURLOPT_MAXREDIRS, MaxRedirects);
     // An agent with a line break would smuggle in a header of its own, as a header line would.
     const bool agentSafe = options.userAgent.find_first_of("\r\n") == std::string::npos;
-    curl_easy_setopt(handle, CURLOPT_USERAGENT, agentSafe ? options.userAgent.c_str() : UserAgent);
-    curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers);
-    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(handle, CURLOPT_FRESH_CONNECT, 1L);
-    curl_easy_setopt(handle, CURLOPT_FORBID_REUSE, 1L);
-    curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
+    Lib().easySetopt(handle, CURLOPT_USERAGENT, agentSafe ? options.userAgent.c_str() : UserAgent);
+    Lib().easySetopt(handle, CURLOPT_HTTPHEADER, headers);
+    Lib().easySetopt(handle, CURLOPT_NOSIGNAL, 1L);
+    Lib().easySetopt(handle, CURLOPT_FRESH_CONNECT, 1L);
+    Lib().easySetopt(handle, CURLOPT_FORBID_REUSE, 1L);
+    Lib().easySetopt(handle, CURLOPT_SSL_VERIFYPEER, 1L);
+    Lib().easySetopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
     // A name lookup that has not answered when the attempt ends is left to finish on its own
     // instead of being waited for: a resolver that never answers must not outlast the bounds.
-    curl_easy_setopt(handle, CURLOPT_QUICK_EXIT, 1L);
+    Lib().easySetopt(handle, CURLOPT_QUICK_EXIT, 1L);
     // Name lookup, TCP and TLS set-up together; the threaded resolver keeps the lookup inside it.
     if (options.connectTimeoutMs > 0)
-        curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options.connectTimeoutMs));
+        Lib().easySetopt(handle, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options.connectTimeoutMs));
     // No proxy at all, whatever the environment says; the preconfigured access leaves libcurl
     // to honour http_proxy, https_proxy and no_proxy.
     if (access == INTERNET_OPEN_TYPE_DIRECT)
-        curl_easy_setopt(handle, CURLOPT_PROXY, "");
+        Lib().easySetopt(handle, CURLOPT_PROXY, "");
     if (deadline) {
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - SteadyClock::now());
-        curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS,
+        Lib().easySetopt(handle, CURLOPT_TIMEOUT_MS,
                          static_cast<long>(std::max<std::int64_t>(left.count(), 1)));
     }
 
-    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &Transfer::OnBody);
-    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &transfer);
-    curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, &Transfer::OnHeader);
-    curl_easy_setopt(handle, CURLOPT_HEADERDATA, &transfer);
-    curl_easy_setopt(handle, CURLOPT_PREREQFUNCTION, &Transfer::OnConnected);
-    curl_easy_setopt(handle, CURLOPT_PREREQDATA, &transfer);
+    Lib().easySetopt(handle, CURLOPT_WRITEFUNCTION, &Transfer::OnBody);
+    Lib().easySetopt(handle, CURLOPT_WRITEDATA, &transfer);
+    Lib().easySetopt(handle, CURLOPT_HEADERFUNCTION, &Transfer::OnHeader);
+    Lib().easySetopt(handle, CURLOPT_HEADERDATA, &transfer);
+    Lib().easySetopt(handle, CURLOPT_PREREQFUNCTION, &Transfer::OnConnected);
+    Lib().easySetopt(handle, CURLOPT_PREREQDATA, &transfer);
 
     bool cancelled = false;
     const bool ranToItsEnd = Run(handle, transfer, options, deadline, cancelled);
@@ -301,13 +300,15 @@ AttemptResult Attempt(const std::string& url, AccessType access, const DownloadO
 
 std::string HostOf(const std::string& url)
 {
-    const std::unique_ptr<CURLU, UrlDeleter> parsed(curl_url());
+    if (!Curl())
+        return {};
+    const std::unique_ptr<CURLU, UrlDeleter> parsed(Lib().url());
     char* host = nullptr;
-    if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK ||
-        curl_url_get(parsed.get(), CURLUPART_HOST, &host, 0) != CURLUE_OK || !host)
+    if (!parsed || Lib().urlSet(parsed.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK ||
+        Lib().urlGet(parsed.get(), CURLUPART_HOST, &host, 0) != CURLUE_OK || !host)
         return {};
     std::string text(host);
-    curl_free(host);
+    Lib().free(host);
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return text;
@@ -322,7 +323,7 @@ FetchResult Fetch(const std::string& url, AccessType access, const DownloadOptio
 {
     FetchResult fetched;
     std::string& body = fetched.body;
-    if (!GlobalInit())
+    if (!Curl())
         return fetched;
 
     curl_slist* list = nullptr;
@@ -332,9 +333,9 @@ FetchResult Fetch(const std::string& url, AccessType access, const DownloadOptio
         if (header.find_first_of("\r\n") == std::string::npos)
             lines.push_back(header);
     for (const std::string& header : lines) {
-        curl_slist* longer = curl_slist_append(list, header.c_str());
+        curl_slist* longer = Lib().slistAppend(list, header.c_str());
         if (!longer) {
-            curl_slist_free_all(list);
+            Lib().slistFreeAll(list);
             return fetched;
         }
         list = longer;

@@ -1,12 +1,10 @@
 #include "update/InstallerSignature.h"
 
+#include "update/SodiumFunctions.h"
 #include "update/VersionList.h"
 
 #include <algorithm>
 #include <charconv>
-#include <new>
-
-#include <sodium.h>
 
 namespace Update {
 
@@ -24,12 +22,6 @@ namespace {
 constexpr std::size_t Sha256Digits = 64;
 constexpr const char* Keys[] = {"product", "version", "file", "size", "sha256", "signature"};
 constexpr std::size_t LineCount = std::size(Keys);
-
-crypto_hash_sha256_state* State(std::array<unsigned char, 128>& storage)
-{
-    static_assert(sizeof(crypto_hash_sha256_state) <= 128 && alignof(crypto_hash_sha256_state) <= 16);
-    return std::launder(reinterpret_cast<crypto_hash_sha256_state*>(storage.data()));
-}
 
 std::string Hex(const unsigned char* bytes, std::size_t count)
 {
@@ -150,23 +142,15 @@ std::optional<ParsedSignatureFile> ParseSignatureFile(std::string_view file)
     return parsed;
 }
 
-InstallerDigest::InstallerDigest()
-{
-    crypto_hash_sha256_init(new (m_state.data()) crypto_hash_sha256_state);
-}
-
 void InstallerDigest::Add(std::string_view bytes)
 {
-    crypto_hash_sha256_update(State(m_state), reinterpret_cast<const unsigned char*>(bytes.data()),
-                              bytes.size());
+    m_hash.addData(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
     m_size += bytes.size();
 }
 
 std::string InstallerDigest::Hex()
 {
-    std::array<unsigned char, crypto_hash_sha256_BYTES> digest{};
-    crypto_hash_sha256_final(State(m_state), digest.data());
-    return Update::Hex(digest.data(), digest.size());
+    return m_hash.result().toHex().toStdString();
 }
 
 SignatureCheck CheckSignatureFile(std::string_view file, std::string_view fileName,
@@ -178,10 +162,11 @@ SignatureCheck CheckSignatureFile(std::string_view file, std::string_view fileNa
     if (!parsed)
         return SignatureCheck::Malformed;
     // Without a working library nothing verifies.
-    if (sodium_init() < 0 ||
-        crypto_sign_verify_detached(reinterpret_cast<const unsigned char*>(parsed->signature.data()),
-                                    reinterpret_cast<const unsigned char*>(parsed->signedLines.data()),
-                                    parsed->signedLines.size(), expected.key.data()) != 0)
+    const SodiumFunctions* sodium = Sodium();
+    if (!sodium ||
+        sodium->signVerifyDetached(reinterpret_cast<const unsigned char*>(parsed->signature.data()),
+                                   reinterpret_cast<const unsigned char*>(parsed->signedLines.data()),
+                                   parsed->signedLines.size(), expected.key.data()) != 0)
         return SignatureCheck::Invalid;
     const ReleaseManifest& signedFor = parsed->manifest;
     if (signedFor.product != expected.product)

@@ -15,6 +15,7 @@
 // Every line ends with a line feed, the keys stand in this order, one blank after each;
 // nothing else is allowed. scripts/release-key.sh makes the key pair and writes the file.
 
+#include <QCryptographicHash>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -87,14 +88,13 @@ std::optional<ParsedSignatureFile> ParseSignatureFile(std::string_view file);
 class InstallerDigest
 {
 public:
-    InstallerDigest();
     void Add(std::string_view bytes);
     std::uint64_t Size() const { return m_size; }
     // Small hexadecimal digits; ends the digest.
     std::string Hex();
 
 private:
-    alignas(16) std::array<unsigned char, 128> m_state{};
+    QCryptographicHash m_hash{QCryptographicHash::Sha256};
     std::uint64_t m_size = 0;
 };
 

@@ -1,8 +1,7 @@
 #include "update/VerifiedInstaller.h"
 
+#include <QRandomGenerator>
 #include <array>
-
-#include <sodium.h>
 
 namespace Update {
 
@@ -13,12 +12,9 @@ constexpr int CopyAttempts = 8;
 
 std::string StartCopyName(std::string_view installerName)
 {
-    std::array<unsigned char, 8> random{};
-    if (sodium_init() >= 0)
-        randombytes_buf(random.data(), random.size());
-    std::array<char, 2 * random.size() + 1> hex{};
-    sodium_bin2hex(hex.data(), hex.size(), random.data(), random.size());
-    return "run-" + std::string(hex.data()) + "-" + std::string(installerName);
+    const quint64 random = QRandomGenerator::system()->generate64();
+    return "run-" + QByteArray::number(random, 16).rightJustified(16, '0').toStdString() + "-" +
+           std::string(installerName);
 }
 
 VerifiedInstaller VerifyInstaller(const std::string& folder, const std::string& name,

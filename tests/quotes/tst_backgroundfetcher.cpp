@@ -4,6 +4,7 @@
 #include "testsupport/LoopbackServer.h"
 
 #include <QElapsedTimer>
+#include <QMutex>
 #include <QThread>
 #include <QtTest>
 
@@ -117,6 +118,40 @@ private slots:
         QCOMPARE_LT(clock.elapsed(), PromptMs);
         QTest::qWait(50);
         QCOMPARE(calls, 0);
+    }
+
+    // Fetches asked while the fetcher is held start on the release; one cancelled meanwhile never
+    // runs and never answers.
+    void heldFetchesStartOnRelease()
+    {
+        QMutex lock;
+        QStringList transferred;
+        BackgroundFetcher fetcher([&](const std::string& url, AccessType, const DownloadOptions&) {
+            const QMutexLocker locked(&lock);
+            transferred << QString::fromStdString(url);
+            return FetchResult{};
+        });
+        fetcher.Hold();
+        QStringList answered;
+        FetchTicket tickets[3] = {};
+        for (int i = 0; i < 3; ++i) {
+            FetchRequest request;
+            request.url = "http://127.0.0.1/" + std::to_string(i);
+            tickets[i] = fetcher.Fetch(
+                request, [&answered, i](const FetchResult&) { answered << QString::number(i); });
+        }
+        fetcher.Cancel(tickets[1]);
+        QTest::qWait(50);
+        QVERIFY(transferred.isEmpty());
+        QCOMPARE(fetcher.Running(), 3);
+        fetcher.Release();
+        QTRY_COMPARE(answered.size(), 2);
+        answered.sort();
+        QCOMPARE(answered, QStringList({"0", "2"}));
+        QCOMPARE(fetcher.Running(), 0);
+        const QMutexLocker locked(&lock);
+        transferred.sort();
+        QCOMPARE(transferred, QStringList({"http://127.0.0.1/0", "http://127.0.0.1/2"}));
     }
 
     // The request's bound holds on a worker as on the caller's thread.
