@@ -1,4 +1,5 @@
 // The main window's creation, layout and closing, and the settings that persist between runs.
+#include "app/FirstPaint.h"
 #include "app/MainForm.h"
 #include "app/StatusLineLayout.h"
 #include "quotes/StatusLine.h"
@@ -54,6 +55,23 @@ private slots:
         Support::Clock::Set(QDateTime(QDate(2026, 2, 11), QTime(12, 0)));
     }
     void cleanup() { Support::Clock::Reset(); }
+
+    // What waits for the window (the first fetches, the busy cursor) runs once, after its first
+    // paint and not before.
+    void afterFirstPaint()
+    {
+        QWidget window;
+        int runs = 0;
+        AfterFirstPaint(window, [&runs] { ++runs; });
+        QTest::qWait(20);
+        QCOMPARE(runs, 0);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_COMPARE(runs, 1);
+        window.repaint();
+        QTest::qWait(20);
+        QCOMPARE(runs, 1);
+    }
 
     void firstStartDefaults()
     {
