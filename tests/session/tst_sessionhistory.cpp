@@ -536,7 +536,7 @@ private slots:
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("answers"); // R: retry once the folder is writable again,
                                               // r: retry as it is, C: close without saving
-        QTest::newRow("user closes, tries again") << int(CloseKind::User) << "R";
+        // Tried again once the folder is writable, after a retry that failed once more.
         QTest::newRow("fails twice, then written") << int(CloseKind::User) << "rR";
         QTest::newRow("user closes without saving") << int(CloseKind::User) << "C";
         QTest::newRow("signal or logout") << int(CloseKind::Unattended) << "";
