@@ -93,18 +93,6 @@ private slots:
         QCOMPARE(form.AboutButton->toolTip(), QString("About..."));
     }
 
-    // The stored values as they are read (bounds included: tst_programsettings).
-    void storedBounds()
-    {
-        TestSupport::StoreDefaults(
-            {{"Top", 30}, {"Left", 40}, {"Width", 800}, {"Height", 600}, {"Dagen", 301}});
-        Window window;
-        TMainForm& form = window.form;
-        QCOMPARE(form.pos(), QPoint(40, 30));
-        QCOMPARE(form.size(), QSize(800, 600));
-        QCOMPARE(form.SpinEdit->value(), 301);
-    }
-
     void spinBoxLimits()
     {
         Window window;
@@ -264,6 +252,8 @@ private slots:
         QCOMPARE(form.TimeLabel->text(), QString("Het downloaden van de AEX is niet gelukt."));
     }
 
+    // The next window opens where the last one closed, with its day count (the stored values as
+    // they are read, bounds included: tst_programsettings).
     void closingStoresAndRestartRestores()
     {
         {

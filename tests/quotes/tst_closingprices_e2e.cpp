@@ -62,11 +62,9 @@ QByteArray ClosingList(int firstDay, int lastDay, QMap<int, QByteArray>& listed,
 
 void SetSources(const QString& closingPrices)
 {
-    const QString closed = QStringLiteral("http://127.0.0.1:%1/").arg(TestSupport::ClosedPort());
-    QSettings ini = TestSupport::IniFile();
-    ini.setValue("Sources/ClosingPricesSite", closingPrices.isEmpty() ? closed : closingPrices);
-    ini.setValue("Sources/QuoteSite", closed);
-    ini.setValue("Sources/MakerSite", closed);
+    TestSupport::PointSourcesNowhere();
+    if (!closingPrices.isEmpty())
+        TestSupport::IniFile().setValue("Sources/ClosingPricesSite", closingPrices);
 }
 
 // Starts the program in `folder`, waits until it has asked `server` for the list (when given)
@@ -95,16 +93,10 @@ class TestClosingPricesEndToEnd : public QObject
 private slots:
     void init() { TestSupport::ResetUserFolders(); }
 
-    void daysReachTheHistoryFile_data()
-    {
-        QTest::addColumn<bool>("reachable");
-        QTest::newRow("list of the days since the history ends") << true;
-        QTest::newRow("closing-prices site unreachable") << false;
-    }
+    // The starter history with the list of the days since it ends. (Without the list the
+    // starter's days stay as they are: tst_historyendtoend.)
     void daysReachTheHistoryFile()
     {
-        QFETCH(bool, reachable);
-
         QTemporaryDir folder;
         const QByteArray starter = TestSupport::ReadFile(TestSupport::SourceDir() + "/data/AEX.dat");
         QVERIFY(!starter.isEmpty());
@@ -118,28 +110,9 @@ private slots:
         QMap<int, QByteArray> listed;
         LoopbackServer server;
         server.Serve(LoopbackReply::Page(ClosingList(starterEnd - 30, today - 1, listed, before)));
-        const QString closed = QStringLiteral("http://127.0.0.1:%1/").arg(TestSupport::ClosedPort());
-        {
-            QSettings ini = TestSupport::IniFile();
-            ini.setValue("Sources/ClosingPricesSite", reachable ? server.Url() : closed);
-            ini.setValue("Sources/QuoteSite", closed);
-            ini.setValue("Sources/MakerSite", closed);
-        }
-
-        QProcess program;
-        program.setWorkingDirectory(folder.path());
-        program.setProcessChannelMode(QProcess::ForwardedChannels);
-        program.start(TestSupport::ProgramPath(), {});
-        QVERIFY(program.waitForStarted(10000));
-        if (reachable)
-            QTRY_COMPARE_WITH_TIMEOUT(server.RequestCount(), 1, 20000);
-        QTest::qWait(2000);
-        program.terminate(); // SIGTERM; on Windows WM_CLOSE
-        QVERIFY(program.waitForFinished(30000));
-        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(program.exitCode(), 0);
-        if (reachable)
-            QCOMPARE(server.Requests().first().target, QByteArray("/Beurs/Slotkoersen/.a/aex-index"));
+        SetSources(server.Url());
+        RunOnce(folder.path(), &server);
+        QCOMPARE(server.Requests().first().target, QByteArray("/Beurs/Slotkoersen/.a/aex-index"));
 
         const History after =
             ReadHistory(TestSupport::ReadFile(TestSupport::DataFolder() + "AEX.dat"), faults);
@@ -150,18 +123,13 @@ private slots:
         // are kept as they were.
         for (int day = before.firstKey(); day <= starterEnd - 10; ++day)
             QCOMPARE(after.value(day), before.value(day));
-        if (reachable) {
-            for (auto it = listed.begin(); it != listed.end(); ++it)
-                if (it.key() > starterEnd - 10)
-                    QVERIFY2(after.value(it.key()) == it.value(),
-                             qPrintable(QStringLiteral("day %1: %2, listed %3")
-                                            .arg(it.key())
-                                            .arg(QString::fromLatin1(after.value(it.key())),
-                                                 QString::fromLatin1(it.value()))));
-        } else {
-            for (int day = starterEnd - 9; day <= starterEnd; ++day)
-                QCOMPARE(after.value(day), before.value(day));
-        }
+        for (auto it = listed.begin(); it != listed.end(); ++it)
+            if (it.key() > starterEnd - 10)
+                QVERIFY2(after.value(it.key()) == it.value(),
+                         qPrintable(QStringLiteral("day %1: %2, listed %3")
+                                        .arg(it.key())
+                                        .arg(QString::fromLatin1(after.value(it.key())),
+                                             QString::fromLatin1(it.value()))));
     }
 
     // A start without a connection writes the days since the starter history ends without a

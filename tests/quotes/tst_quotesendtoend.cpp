@@ -27,13 +27,8 @@ private slots:
             TestSupport::ReadFile(TestSupport::SourceDir() +
                                   QStringLiteral("/tests/data/quotes/quote-page.html"))
                 .replace("07-06-12", QDate::currentDate().toString("dd-MM-yy").toLatin1())));
-        const QString nowhere = QStringLiteral("http://127.0.0.1:%1/").arg(TestSupport::ClosedPort());
-        {
-            QSettings ini = TestSupport::IniFile();
-            ini.setValue("Sources/QuoteSite", site.Url("/"));
-            ini.setValue("Sources/ClosingPricesSite", nowhere);
-            ini.setValue("Sources/MakerSite", nowhere);
-        }
+        TestSupport::PointSourcesNowhere();
+        TestSupport::IniFile().setValue("Sources/QuoteSite", site.Url("/"));
         const int today = Support::DayNumber(QDate::currentDate());
         QByteArray history;
         for (int day = today - 60; day < today; ++day)

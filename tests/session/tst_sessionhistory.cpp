@@ -396,32 +396,6 @@ private slots:
             QVERIFY2(Contains(written, entry), LineOf(entry));
     }
 
-    // A list that arrives after loading has returned: the file's days are shown at once, the
-    // listed days when the list lands, and only then does the quote schedule start.
-    void backfillArrivesLater()
-    {
-        Support::Clock::Set(MondayEvening);
-        QVERIFY(TestSupport::WriteFile(HistoryPath(), FileText(Stored)));
-        Rig rig;
-        int shown = 0;
-        QObject::connect(&rig.session, &Session::seriesChanged, [&] { ++shown; });
-        rig.fetcher.SetHolding(true);
-        rig.fetcher.Answer(List.toStdString());
-        rig.session.Start();
-        QCOMPARE(shown, 1);
-        QCOMPARE(rig.interval, -1);
-        QCOMPARE(EntryDay(rig.Items().back()), Support::DayNumber(MondayEvening.date()) + 31);
-        for (const DayEntry& entry : Added)
-            QVERIFY2(!Contains(rig.Items(), entry), LineOf(entry));
-
-        QVERIFY(rig.fetcher.Release());
-        QCOMPARE(shown, 2);
-        QCOMPARE(rig.interval, 1000);
-        for (const DayEntry& entry : Added)
-            QVERIFY2(Contains(rig.Items(), entry), LineOf(entry));
-        QVERIFY(rig.codes.isEmpty());
-    }
-
     // A run that starts without a connection and goes on for the day: the back-fill is tried
     // again on the schedule's ticks (its failure shown once), fills the gap when the list answers
     // without touching the day's quote, and from 20:00 brings the day's official close, which
@@ -476,10 +450,11 @@ private slots:
             QVERIFY2(Contains(written, entry), LineOf(entry));
     }
 
-    // What happens while the list is on its way: no quote is fetched and the schedule does not
-    // start; a day count the user sets is shown at once and kept when the list lands (also on a
-    // first start, whose longer count it replaces); closing cancels the fetch and saves the
-    // history as loaded.
+    // What happens while the list is on its way, after loading has returned: the file's days are
+    // shown at once, no quote is fetched and the schedule does not start; the listed days are
+    // shown when the list lands, and only then does the schedule start. A day count the user sets
+    // meanwhile is shown at once and kept when the list lands (also on a first start, whose longer
+    // count it replaces); closing cancels the fetch and saves the history as loaded.
     void whileTheBackfillRuns_data()
     {
         QTest::addColumn<bool>("firstStart");
@@ -503,11 +478,16 @@ private slots:
             TestSupport::IniFile().remove("Defaults/Dagen");
         Rig rig;
         QSignalSpy busy(&rig.session, &Session::busyChanged);
+        QSignalSpy shown(&rig.session, &Session::seriesChanged);
         rig.fetcher.SetHolding(true);
         rig.fetcher.Answer(List.toStdString());
         rig.session.Start();
         QVERIFY(rig.session.BackfillRunning());
         QCOMPARE(busy, QList<QVariantList>{{true}});
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(EntryDay(rig.Items().back()), Support::DayNumber(MondayEvening.date()) + 31);
+        for (const DayEntry& entry : Added)
+            QVERIFY2(!Contains(rig.Items(), entry), LineOf(entry));
         QVERIFY(!rig.session.DownloadDue());
         rig.session.DownloadQuote();
         QCOMPARE(rig.fetcher.Requests().size(), 1u);
@@ -530,9 +510,12 @@ private slots:
             QCOMPARE(rig.interval, -1);
             return;
         }
+        const int shownBefore = int(shown.size());
         QVERIFY(rig.fetcher.Release());
+        QCOMPARE(shown.size(), shownBefore + 1);
         QCOMPARE(busy, QList<QVariantList>({{true}, {false}}));
         QCOMPARE(rig.interval, 1000);
+        QVERIFY(rig.codes.isEmpty());
         QCOMPARE(rig.session.DayCount(), dayCount > 0 ? dayCount : 200);
         for (const DayEntry& entry : Added)
             QVERIFY2(Contains(rig.Items(), entry), LineOf(entry));
@@ -553,7 +536,7 @@ private slots:
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("answers"); // R: retry once the folder is writable again,
                                               // r: retry as it is, C: close without saving
-        QTest::newRow("user closes, tries again") << int(CloseKind::User) << "R";
+        // Tried again once the folder is writable, after a retry that failed once more.
         QTest::newRow("fails twice, then written") << int(CloseKind::User) << "rR";
         QTest::newRow("user closes without saving") << int(CloseKind::User) << "C";
         QTest::newRow("signal or logout") << int(CloseKind::Unattended) << "";
