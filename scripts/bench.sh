@@ -20,18 +20,23 @@ done
 
 # The start-up beside a bare Qt Widgets window built with the same Qt: the time from the launch
 # to the first painted window and the peak memory by then (app/StartupProbe.h), medians of
-# alternating starts on a virtual X screen. The program starts with the starter history, its
-# sources pointed at a closed port.
+# alternating starts on a virtual X screen. The program starts as a new user's would, in folders
+# of its own (the benchmarks above leave a history and settings behind), with the starter
+# history and its sources pointed at a closed port.
 # No session bus, and none launched: without this the bus library forks and execs a launcher
 # (which fails here) when Qt's accessibility bridge first asks for the bus, a cost of the bench
 # machine that no desktop has. Both starts are measured so.
 echo "== start-up beside a bare Qt window"
 export DBUS_SESSION_BUS_ADDRESS=disabled:
+home="$home/start-up"
+export HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data"
+mkdir -p "$home"
 ensure_packages xvfb
 display=:$((90 + RANDOM % 9))
 Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill $xvfb 2>/dev/null; rm -rf "$home"' EXIT
+# (errexit holds inside the trap too: a kill of the server already ended must not fail the run)
+trap 'kill $xvfb 2>/dev/null || true; rm -rf "$(dirname "$home")"' EXIT
 sleep 1
 probe() { # command...: prints "<ms> <kB>"
     DISPLAY=$display QT_QPA_PLATFORM=xcb KOERSZICHT_STARTUP_PROBE=$(date +%s%N) "$@" 2>/dev/null |
