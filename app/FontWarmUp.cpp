@@ -1,16 +1,20 @@
 #include "app/FontWarmUp.h"
 
+#include <QtGlobal>
+
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
 #include "support/RuntimeLibrary.h"
+#endif
 
 FontWarmUp::FontWarmUp()
 {
 #if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
     m_thread = std::thread([] {
-        // Qt has loaded the library already; this finds it. FcInit loads the configuration once
+        // Qt's libraries have loaded fontconfig already; nothing of Qt is used on this thread,
+        // which runs before the application object exists. FcInit loads the configuration once
         // for the process, and Qt's own call then finds it loaded.
-        QLibrary fontconfig;
         int (*init)() = nullptr;
-        if (Support::OpenLibrary(fontconfig, "fontconfig", 1) && Support::Resolve(fontconfig, init, "FcInit"))
+        if (Support::Resolve(RTLD_DEFAULT, init, "FcInit"))
             init();
     });
 #endif

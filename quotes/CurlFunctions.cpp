@@ -1,6 +1,8 @@
 #include "quotes/CurlFunctions.h"
 
+#ifdef KOERSZICHT_CURL_FILE
 #include "support/RuntimeLibrary.h"
+#endif
 
 #include <QtGlobal>
 #include <optional>
@@ -12,10 +14,10 @@ namespace {
 std::optional<CurlFunctions> Open()
 {
     CurlFunctions f;
-#ifdef KOERSZICHT_CURL_NAME
-    static QLibrary library;
+#ifdef KOERSZICHT_CURL_FILE
+    void* const library = Support::OpenLibrary(KOERSZICHT_CURL_FILE);
     using Support::Resolve;
-    if (!Support::OpenLibrary(library, KOERSZICHT_CURL_NAME, KOERSZICHT_CURL_MAJOR) ||
+    if (!library ||
         !(Resolve(library, f.globalInit, "curl_global_init") &&
           Resolve(library, f.easyInit, "curl_easy_init") &&
           Resolve(library, f.easySetopt, "curl_easy_setopt") &&
@@ -33,7 +35,7 @@ std::optional<CurlFunctions> Open()
           Resolve(library, f.slistFreeAll, "curl_slist_free_all") && Resolve(library, f.url, "curl_url") &&
           Resolve(library, f.urlSet, "curl_url_set") && Resolve(library, f.urlGet, "curl_url_get") &&
           Resolve(library, f.urlCleanup, "curl_url_cleanup") && Resolve(library, f.free, "curl_free"))) {
-        qWarning("libcurl could not be opened (%s): nothing is fetched", qPrintable(library.errorString()));
+        qWarning("libcurl could not be opened (%s): nothing is fetched", Support::LibraryError());
         return std::nullopt;
     }
 #else

@@ -1,28 +1,36 @@
 #pragma once
-// A library opened while the program runs rather than by the loader before `main`: the network
-// and signature libraries pull in some two dozen others whose loading and relocation took a
-// fifth of the start-up, for work that comes later and off the window's thread.
-// Its users keep a table of function pointers, each with the type of the function it stands
-// for, filled once on first use; where the build links the library itself (the Windows build)
-// the table is filled from the linked functions.
+// A library opened while the program runs rather than by the loader before `main` (Linux): the
+// network and signature libraries pull in some two dozen others whose loading and relocation
+// took a fifth of the start-up, for work that comes later and off the window's thread. Their
+// users keep a table of function pointers, each with the type of the function it stands for,
+// filled once on first use; the Windows build links the libraries and fills the tables from them.
+//
+// The system's loader is called directly, not through QLibrary: the libraries are opened on
+// worker threads, some before the application object exists, where a QObject must not be made.
 
-#include <QLibrary>
+#include <dlfcn.h>
 
 namespace Support {
 
-// Sets `function` to the library's `symbol`; false when the library has no such symbol.
-template <class Function> bool Resolve(QLibrary& library, Function& function, const char* symbol)
+// Opens the library file `name` ("libcurl.so.4") for the rest of the run; nullptr when it
+// cannot, and then LibraryError() says why.
+inline void* OpenLibrary(const char* name)
 {
-    function = reinterpret_cast<Function>(library.resolve(symbol));
-    return function != nullptr;
+    return dlopen(name, RTLD_NOW | RTLD_LOCAL);
 }
 
-// Opens the library with the file name the system gives `name` in its `major` version
-// ("curl", 4: libcurl.so.4) and keeps it open for the rest of the run. False when it cannot.
-inline bool OpenLibrary(QLibrary& library, const char* name, int major)
+inline const char* LibraryError()
 {
-    library.setFileNameAndVersion(QString::fromLatin1(name), major);
-    return library.load();
+    const char* error = dlerror();
+    return error ? error : "unknown error";
+}
+
+// Sets `function` to the library's `symbol` (RTLD_DEFAULT: any library the program has loaded);
+// false when there is no such symbol.
+template <class Function> bool Resolve(void* library, Function& function, const char* symbol)
+{
+    function = reinterpret_cast<Function>(dlsym(library, symbol));
+    return function != nullptr;
 }
 
 } // namespace Support

@@ -1,6 +1,8 @@
 #include "update/SodiumFunctions.h"
 
+#ifdef KOERSZICHT_SODIUM_FILE
 #include "support/RuntimeLibrary.h"
+#endif
 
 #include <QtGlobal>
 #include <optional>
@@ -12,15 +14,13 @@ namespace {
 std::optional<SodiumFunctions> Open()
 {
     SodiumFunctions f;
-#ifdef KOERSZICHT_SODIUM_NAME
-    static QLibrary library;
+#ifdef KOERSZICHT_SODIUM_FILE
+    void* const library = Support::OpenLibrary(KOERSZICHT_SODIUM_FILE);
     using Support::Resolve;
     decltype(&::sodium_init) init = nullptr;
-    if (!Support::OpenLibrary(library, KOERSZICHT_SODIUM_NAME, KOERSZICHT_SODIUM_MAJOR) ||
-        !Resolve(library, init, "sodium_init") ||
+    if (!library || !Resolve(library, init, "sodium_init") ||
         !Resolve(library, f.signVerifyDetached, "crypto_sign_verify_detached")) {
-        qWarning("libsodium could not be opened (%s): no installer is trusted",
-                 qPrintable(library.errorString()));
+        qWarning("libsodium could not be opened (%s): no installer is trusted", Support::LibraryError());
         return std::nullopt;
     }
 #else
