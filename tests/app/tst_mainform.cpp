@@ -44,6 +44,8 @@ struct Window
 };
 } // namespace
 
+Q_DECLARE_METATYPE(Support::Language)
+
 class TestMainForm : public QObject
 {
     Q_OBJECT
@@ -73,30 +75,25 @@ private slots:
         QCOMPARE(runs, 1);
     }
 
+    void firstStartDefaults_data()
+    {
+        QTest::addColumn<Support::Language>("language");
+        QTest::addColumn<QString>("aboutHint");
+        QTest::newRow("Dutch") << Support::Language::Dutch << "Over...";
+        QTest::newRow("English") << Support::Language::English << "About...";
+    }
     void firstStartDefaults()
     {
-        Window window;
+        QFETCH(Support::Language, language);
+        Window window(language);
         TMainForm& form = window.form;
         QCOMPARE(form.pos(), QPoint(1, 1));
         QCOMPARE(form.size(), QSize(720, 540));
         QCOMPARE(form.SpinEdit->value(), 200);
-        QCOMPARE(form.AboutButton->toolTip(), QString("Over..."));
+        QTEST(form.AboutButton->toolTip(), "aboutHint");
         QCOMPARE(form.windowTitle(), QString("Koerszicht, versie 1.00d - [AEX-Index]"));
         QVERIFY(window.rig.session.Created());
         QVERIFY(!form.Panel1->Painted());
-    }
-
-    void englishHint()
-    {
-        Window window(Support::Language::English);
-        TMainForm& form = window.form;
-        QCOMPARE(form.AboutButton->toolTip(), QString("About..."));
-    }
-
-    void spinBoxLimits()
-    {
-        Window window;
-        TMainForm& form = window.form;
         QCOMPARE(form.SpinEdit->singleStep(), 7);
         // The chart needs 33 entries; the whole shipped history since 1983 fits.
         QCOMPARE(form.SpinEdit->minimum(), 35);
