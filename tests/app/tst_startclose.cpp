@@ -93,25 +93,20 @@ private slots:
         QVERIFY(QFileInfo::exists(TestSupport::IniPath()));
     }
 
-    void existingHistoryIsNotReplaced()
+    // An earlier run's files: its history is not replaced by the starter history, and the
+    // installer it started, with its signature beside it, goes. (What else the download folder
+    // may hold, and what of it stays: tst_downloadleftovers.)
+    void startWithAnEarlierRunsFiles()
     {
         QTemporaryDir folder;
         QVERIFY(TestSupport::WriteFile(folder.path() + "/AEX.dat", "46062 - 1004,14\r\n"));
         QVERIFY(TestSupport::WriteFile(TestSupport::DataFolder() + "AEX.dat", "46061 - 999,03\r\n"));
-        QCOMPARE(RunAndSignal(folder.path(), SIGTERM), 0);
-        QVERIFY(
-            TestSupport::ReadFile(TestSupport::DataFolder() + "AEX.dat").startsWith("46061 - 999,03\r\n"));
-    }
-
-    void startClearsTheDownloadFolder()
-    {
-        // The installer an earlier run started, and its signature beside it, go. (What else the
-        // folder may hold, and what of it stays: tst_downloadleftovers.)
-        QTemporaryDir folder;
         const QString temp = TestSupport::DataFolder() + "Temp/";
         QVERIFY(TestSupport::WriteFile(temp + "Koerszicht101.exe", "installer"));
         QVERIFY(TestSupport::WriteFile(temp + "Koerszicht101.exe.sig", "signature"));
         QCOMPARE(RunAndSignal(folder.path(), SIGTERM), 0);
+        QVERIFY(
+            TestSupport::ReadFile(TestSupport::DataFolder() + "AEX.dat").startsWith("46061 - 999,03\r\n"));
         QVERIFY(!QFileInfo::exists(temp + "Koerszicht101.exe"));
         QVERIFY(!QFileInfo::exists(temp + "Koerszicht101.exe.sig"));
     }
