@@ -11,7 +11,6 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <csignal>
 
 using TestSupport::LoopbackReply;
 using TestSupport::LoopbackServer;
@@ -71,7 +70,7 @@ private slots:
         QVERIFY(Started(program, folder, QDateTime(goodFriday, QTime(10, 15)), nullptr));
         QTRY_VERIFY_WITH_TIMEOUT(quotes.RequestCount() > 0, 20000);
         QTest::qWait(3500); // three and a half minutes on the program's clock
-        QVERIFY(Closed(program));
+        QVERIFY(TestSupport::ClosedNormally(program));
         QCOMPARE(quotes.RequestCount(), 1);
     }
 
@@ -105,7 +104,7 @@ private slots:
         quotes.Serve(LoopbackReply::Page(QuotePage(QDateTime(wednesday, QTime(10, 1)), "1012,00")));
         QTRY_VERIFY_WITH_TIMEOUT(quotes.RequestCount() >= 2, 20000); // two more quotes, a minute apart
         QTest::qWait(300);
-        QVERIFY(Closed(program));
+        QVERIFY(TestSupport::ClosedNormally(program));
         QCOMPARE(AlertLines(alerts),
                  QStringList{"De AEX (1010,00) is boven de groene lijn (1005,00) gekomen."});
         // The switches stay as they were set; none was written for the green line.
@@ -128,24 +127,13 @@ private:
     static bool Started(QProcess& program, QTemporaryDir& folder, const QDateTime& start,
                         const QString* alertLog)
     {
-        if (!QFile::copy(TestSupport::SourceDir() + "/data/AEX.dat", folder.path() + "/AEX.dat"))
-            return false;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("KOERSZICHT_CLOCK_START", start.toString(Qt::ISODate));
-        environment.insert("KOERSZICHT_CLOCK_SPEED", "60");
-        if (alertLog)
+        TestSupport::SetProgramClock(program, start, 60);
+        if (alertLog) {
+            QProcessEnvironment environment = program.processEnvironment();
             environment.insert("KOERSZICHT_TEST_ALERT_LOG", *alertLog);
-        program.setProcessEnvironment(environment);
-        program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        program.setWorkingDirectory(folder.path());
-        program.start(TestSupport::TestProgramPath(), {});
-        return program.waitForStarted(10000);
-    }
-    static bool Closed(QProcess& program)
-    {
-        ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
-        return program.waitForFinished(10000) && program.exitStatus() == QProcess::NormalExit &&
-               program.exitCode() == 0;
+            program.setProcessEnvironment(environment);
+        }
+        return TestSupport::StartWithStarterHistory(program, folder.path(), TestSupport::TestProgramPath());
     }
     static QStringList AlertLines(const QString& path)
     {
