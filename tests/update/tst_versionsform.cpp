@@ -129,12 +129,7 @@ private slots:
         QVERIFY(!form.DownloadBtn->isVisible());
         QCOMPARE(form.ExitBtn->text(), QStringLiteral("Sluit venster"));
         QCOMPARE(form.windowTitle(), QStringLiteral("Koerszicht - Update"));
-    }
-
-    void captionOnEveryShow()
-    {
-        TVersionsForm form(Setup());
-        form.show();
+        // The caption is made on every show.
         form.hide();
         form.ProductName = "Beursklok";
         form.show();
@@ -251,8 +246,8 @@ private slots:
         QTest::addColumn<QByteArray>("answer");
         QTest::addColumn<bool>("readyAfter");
         QTest::addColumn<int>("sizeAfter");
-        QTest::newRow("unreachable") << QByteArray() << true << 7;
-        // Which lists are refused: tst_versionlist; here what the window does with one.
+        // Which lists are refused, and that an empty answer reads as unreachable: tst_versionlist;
+        // here what the window does with one.
         QTest::newRow("invalid list") << QByteArray("Default.htm") << true << 7;
         QTest::newRow("not listed clears the ready flag")
             << QByteArray("Beursklok,Beursklok312.exe,b,800,0\r\nTrendmeter,Trendmeter120.exe,a,950,0\r\n")
