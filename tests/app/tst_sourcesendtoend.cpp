@@ -169,10 +169,6 @@ private slots:
         const qint64 minuteBefore = morning.toSecsSinceEpoch() - 60;
         QTest::newRow("a quote twenty times the last close, after a long gap")
             << morning << Chart(20000, 19900, minuteBefore) << QByteArray();
-        QTest::newRow("a quote of long ago")
-            << morning
-            << Chart(1010.5, 1004.14, QDateTime(QDate(2001, 9, 9), QTime(12, 0)).toSecsSinceEpoch())
-            << QByteArray();
         const QDateTime evening(QDate(2026, 3, 4), QTime(21, 0));
         QByteArray spliced = Download(Closes(Support::DayNumber(evening.date())));
         spliced.insert(spliced.size() / 2, QByteArray("\0\0;9", 4));
