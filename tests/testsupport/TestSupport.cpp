@@ -123,14 +123,18 @@ void SetProgramClock(QProcess& program, const QDateTime& start, int speed)
     program.setProcessEnvironment(environment);
 }
 
-bool StartWithStarterHistory(QProcess& program, const QString& folder, const QString& path)
+bool StartProgram(QProcess& program, const QString& folder, const QString& path)
 {
-    if (!QFile::copy(SourceDir() + "/data/AEX.dat", folder + "/AEX.dat"))
-        return false;
     program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     program.setWorkingDirectory(folder);
     program.start(path, {});
     return program.waitForStarted(10000);
+}
+
+bool StartWithStarterHistory(QProcess& program, const QString& folder, const QString& path)
+{
+    return QFile::copy(SourceDir() + "/data/AEX.dat", folder + "/AEX.dat") &&
+           StartProgram(program, folder, path);
 }
 
 bool ClosedNormally(QProcess& program)

@@ -45,8 +45,9 @@ QString HelperProgramPath();
 // The program's clock from `start` on, `speed` times as fast as the real one, set in the
 // environment `program` starts with.
 void SetProgramClock(QProcess& program, const QDateTime& start, int speed);
-// Starts `path` (the shipped program unless given) in `folder` with a copy of the shipped
-// starter history, its errors on the test's.
+// Starts `path` (the shipped program unless given) in `folder`, its errors on the test's; the
+// second with a copy of the shipped starter history there.
+bool StartProgram(QProcess& program, const QString& folder, const QString& path = ProgramPath());
 bool StartWithStarterHistory(QProcess& program, const QString& folder, const QString& path = ProgramPath());
 // Asks `program` to end as a desktop session does (SIGTERM; WM_CLOSE on Windows): it closes
 // the normal way.
