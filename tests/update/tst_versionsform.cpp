@@ -311,6 +311,8 @@ private slots:
                                                   "bestand is verwijderd en wordt "
                                                   "niet geïnstalleerd."}
                                    << 5 << 100;
+        // No download folder either: not "Temp/" in the current folder, whose files the start
+        // would remove as leftovers.
         QTest::newRow("no data folder")
             << QList{page(installer)} << 5 << "none"
             << QStringList{"Het bestand Koerszicht101.exe kan niet worden geschreven."} << 0 << 0;
@@ -715,26 +717,6 @@ private slots:
         QCOMPARE(searched, QStringList{"/opt/start/Koerszicht_Sched.exe"});
         QCOMPARE(quits, 1);
         QCOMPARE(form.TerminationRounds(), 0);
-    }
-
-    void downloadFolderFollowsTheDataFolder_data()
-    {
-        QTest::addColumn<QString>("dataFolder");
-        QTest::addColumn<QString>("downloadFolder");
-        QTest::newRow("data folder") << "/elders/Koerszicht/"
-                                     << "/elders/Koerszicht/Temp/";
-        // Not "Temp/" in the current folder, whose files the start would remove as leftovers.
-        QTest::newRow("no data folder: no download folder") << ""
-                                                            << "";
-    }
-    void downloadFolderFollowsTheDataFolder()
-    {
-        QFETCH(QString, dataFolder);
-        QFETCH(QString, downloadFolder);
-        Update::VersionsFormSetup setup = Setup();
-        setup.dataFolder = dataFolder.toStdString();
-        const TVersionsForm form(setup);
-        QCOMPARE(QString::fromStdString(form.DownloadFolder()), downloadFolder);
     }
 };
 
