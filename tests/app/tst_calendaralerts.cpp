@@ -84,15 +84,12 @@ private slots:
         list.Serve(LoopbackReply::Page(CloseList(wednesday.addDays(-1), "1000.00")));
         quotes.Serve(LoopbackReply::Page(QuotePage(QDateTime(wednesday, QTime(9, 59)), "1010,00")));
         UseSites(list, quotes);
-        {
-            QSettings ini(TestSupport::IniPath(), QSettings::IniFormat);
-            ini.setValue("Defaults/Shape3-Left", Support::DayNumber(wednesday.addDays(-2)));
-            ini.setValue("Defaults/Shape3-Top", "1005,0000");
-            ini.setValue("Defaults/Shape4-Left", Support::DayNumber(wednesday.addDays(16)));
-            ini.setValue("Defaults/Shape4-Top", "1005,0000");
-            ini.setValue("Defaults/Waarschuw-Rood", false);
-            ini.setValue("Defaults/Waarschuw-Blauw", false);
-        }
+        TestSupport::StoreDefaults({{"Shape3-Left", Support::DayNumber(wednesday.addDays(-2))},
+                                    {"Shape3-Top", "1005,0000"},
+                                    {"Shape4-Left", Support::DayNumber(wednesday.addDays(16))},
+                                    {"Shape4-Top", "1005,0000"},
+                                    {"Waarschuw-Rood", false},
+                                    {"Waarschuw-Blauw", false}});
         QTemporaryDir folder;
         const QString alerts = folder.filePath("alerts.txt");
         QProcess program;
@@ -114,11 +111,10 @@ private slots:
     }
 
 private:
+    // The quote page and the list (the sources a test's settings name) at `quotes` and `list`.
     static void UseSites(const LoopbackServer& list, const LoopbackServer& quotes)
     {
         QSettings ini(TestSupport::IniPath(), QSettings::IniFormat);
-        ini.setValue("Sources/QuoteSources", "page");
-        ini.setValue("Sources/ClosingPricesSources", "list");
         ini.setValue("Sources/QuoteSite", quotes.Url("/"));
         ini.setValue("Sources/ClosingPricesSite", list.Url("/"));
     }
