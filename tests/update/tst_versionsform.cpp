@@ -37,8 +37,6 @@ namespace {
 const QByteArray NewerList = "Beursklok,Beursklok312.exe,b,800,0\r\n"
                              "Koerszicht,Koerszicht101.exe,e,1500,0\r\n";
 
-using TestSupport::SigningKey;
-
 // The installer, then its signature file.
 QList<LoopbackReply> Signed(const QByteArray& installer, const std::string& name = "Koerszicht101.exe")
 {
