@@ -6,7 +6,6 @@
 #include "support/Clock.h"
 #include "support/SettingsStore.h"
 #include "testsupport/MainFormRig.h"
-#include "testsupport/ScriptedFetcher.h"
 #include "testsupport/TestSupport.h"
 
 #include <QLabel>
@@ -34,14 +33,6 @@ QPoint ArrowCentre(QSpinBox* spin, QStyle::SubControl arrow)
     option.stepEnabled = QAbstractSpinBox::StepUpEnabled | QAbstractSpinBox::StepDownEnabled;
     return spin->style()->subControlRect(QStyle::CC_SpinBox, &option, arrow, spin).center();
 }
-// The main window as the program builds it, over a fetcher that has no connection.
-struct Window
-{
-    explicit Window(Support::Language language = Support::Language::Dutch) : rig(fetcher, language) {}
-    TestSupport::ScriptedFetcher fetcher;
-    TestSupport::MainFormRig rig;
-    TMainForm& form = rig.form;
-};
 } // namespace
 
 Q_DECLARE_METATYPE(Support::Language)
@@ -85,7 +76,7 @@ private slots:
     void firstStartDefaults()
     {
         QFETCH(Support::Language, language);
-        Window window(language);
+        TestSupport::MainWindow window(language);
         TMainForm& form = window.form;
         QCOMPARE(form.pos(), QPoint(1, 1));
         QCOMPARE(form.size(), QSize(720, 540));
@@ -125,7 +116,7 @@ private slots:
         QFETCH(int, value);
         QFETCH(QString, typed);
         TestSupport::StoreDefaults({{"Dagen", 200}});
-        Window window;
+        TestSupport::MainWindow window;
         TMainForm& form = window.form;
         form.DownloadTimer->stop();
         form.show();
@@ -160,7 +151,7 @@ private slots:
 
     void marketClosedTextsOnFirstResize()
     {
-        Window window;
+        TestSupport::MainWindow window;
         TMainForm& form = window.form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -212,7 +203,7 @@ private slots:
     void longQuoteStopsBeforeDagenLabel()
     {
         const QByteArray value = "1.012,34 (+12,34) 1,23% ";
-        Window window;
+        TestSupport::MainWindow window;
         TMainForm& form = window.form;
         form.DownloadTimer->stop();
         form.show();
@@ -243,7 +234,7 @@ private slots:
 
     void quoteTextSurvivesResize()
     {
-        Window window;
+        TestSupport::MainWindow window;
         TMainForm& form = window.form;
         form.AEXLabel->setText("AEX: ");
         form.KoersLabel->setText("-");
@@ -259,7 +250,7 @@ private slots:
     void closingStoresAndRestartRestores()
     {
         {
-            Window window;
+            TestSupport::MainWindow window;
             TMainForm& form = window.form;
             form.move(33, 44);
             form.resize(900, 650);
@@ -277,7 +268,7 @@ private slots:
         ini.beginGroup("Sources");
         QVERIFY(ini.value("QuoteSite").toString().startsWith("http://127.0.0.1:"));
 
-        Window second;
+        TestSupport::MainWindow second;
         TMainForm& again = second.form;
         QCOMPARE(again.pos(), QPoint(33, 44));
         QCOMPARE(again.size(), QSize(900, 650));
@@ -286,7 +277,7 @@ private slots:
 
     void closeHandlingRunsOnce()
     {
-        Window window;
+        TestSupport::MainWindow window;
         TMainForm& form = window.form;
         form.close();
         {
