@@ -259,8 +259,10 @@ QStringList RemoveSaveLeftovers(const QString& folder, const QString& fileName)
 {
     QStringList removed;
     const QDir dir(folder);
-    for (const QFileInfo& info :
-         dir.entryInfoList({fileName + QStringLiteral(".*")}, QDir::Files | QDir::Hidden | QDir::System)) {
+    // Each name checked here, not by a wildcard filter: that builds a regular expression, whose
+    // stack stays with the calling thread (the start calls this on a thread of its own, and on
+    // Windows such a stack crashed that thread's exit).
+    for (const QFileInfo& info : dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System)) {
         if (info.isSymLink() || !info.isFile() || !IsSaveLeftoverName(info.fileName(), fileName))
             continue;
         if (QFile::remove(info.filePath()))
