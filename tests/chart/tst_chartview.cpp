@@ -13,7 +13,6 @@
 #include "testsupport/TestSupport.h"
 
 #include <QApplication>
-#include <QFrame>
 #include <QListView>
 #include <QMouseEvent>
 #include <QSignalSpy>

@@ -5,9 +5,7 @@
 #include "support/Clock.h"
 #include "testsupport/TestSupport.h"
 
-#include <QDir>
 #include <QProcess>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 
 using namespace History;

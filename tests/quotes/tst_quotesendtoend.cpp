@@ -6,7 +6,6 @@
 #include "testsupport/TestSupport.h"
 
 #include <QProcess>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 

@@ -5,7 +5,6 @@
 
 #include <QDateTime>
 #include <QTest>
-#include <QTimeZone>
 #include <ctime>
 
 namespace {
