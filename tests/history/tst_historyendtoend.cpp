@@ -1,6 +1,6 @@
 // The built program, started on the starter history with its own user folders and no network,
-// closed with SIGTERM: AEX.dat then holds every day of the starter file unchanged, and every
-// day up to today, none after it, CR LF throughout.
+// closed with SIGTERM: AEX.dat then holds every day of the starter file unchanged, and ends
+// today.
 #include "HistoryTestSupport.h"
 #include "support/Clock.h"
 #include "testsupport/TestSupport.h"
@@ -69,15 +69,12 @@ private slots:
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), 0);
 
-        const QByteArray written = TestSupport::ReadFile(history);
-        QCOMPARE(written.count('\n'), written.count("\r\n"));
-        QCOMPARE(written.count('\r'), written.count("\r\n"));
+        // Written as the session writes it (a line a day, CR LF: tst_sessionhistory::loadAndClose,
+        // row "the shipped history").
         const EntryList before = Lines(starter);
-        const EntryList after = Lines(written);
+        const EntryList after = Lines(TestSupport::ReadFile(history));
         QVERIFY(after.size() >= before.size());
         QCOMPARE(EntryList(after.begin(), after.begin() + before.size()), before); // the last ten included
-        for (std::size_t i = 1; i < after.size(); ++i)
-            QCOMPARE(EntryDay(after[i]), EntryDay(after[i - 1]) + 1);
         const int lastDay = EntryDay(after.back());
         QVERIFY(lastDay == Support::DayNumber(firstDay) ||
                 lastDay == Support::DayNumber(QDate::currentDate()));
