@@ -185,8 +185,6 @@ void TestChartView::firstDrawing()
         QCOMPARE(view.LineFrom(line), QPoint(28, 28 + 16 * line));
         QCOMPARE(view.LineTo(line), QPoint(44, 28 + 16 * line));
     }
-    QCOMPARE(view.HandleShape(0)->geometry(), QRect(24, 24, 11, 11));
-    QCOMPARE(view.HandleShape(5)->geometry(), QRect(40, 56, 11, 11));
     QCOMPARE(view.Image->Bitmap(), BareChart(view));
     QVERIFY(view.Image->Bitmap() != BareChart(view, false));
     QCOMPARE(view.Image->Bitmap().pixel(28, 28), qRgb(0, 128, 68)); // green over light yellow
@@ -337,17 +335,12 @@ void TestChartView::dayAndValueKeptAcrossResize()
     QCOMPARE(view.Image->Bitmap(), BareChart(view));
     // Not dragged since: the stored value is not worn down by the new pixel rounding.
     QVERIFY(view.TakeChangedHandles().empty());
-
-    // Given again, it is placed on the same pixel of the same chart.
-    m_view.reset();
-    QCOMPARE(Open(ExactSeries(), {changed.front().second}).HandleShape(0)->pos(), QPoint(196, 135));
 }
 
 void TestChartView::noScaleStoresNothing()
 {
     ChartView& view = Open({}, {Chart::StoredHandle{41100, "500,2500"}});
     QVERIFY(!view.Scale().IsValid());
-    QCOMPARE(view.HandleShape(0)->pos(), QPoint(24, 24));
     Drag(view, 0, {QPoint(100, 100)});
     QCOMPARE(view.HandleShape(0)->pos(), QPoint(100, 100) - Reference);
     QVERIFY(view.TakeChangedHandles().empty());
