@@ -23,6 +23,7 @@ private slots:
         QTest::newRow("English, United States") << 1033 << "ENU";
         QTest::newRow("German") << 1031 << "ENU";
         QTest::newRow("French, Belgium") << 2060 << "ENU";
+        QTest::newRow("French, France") << 1036 << "ENU";
         QTest::newRow("zero") << 0 << "ENU";
     }
     void language()

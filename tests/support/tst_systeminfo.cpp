@@ -11,26 +11,23 @@ class TestSystemInfo : public QObject
 {
     Q_OBJECT
 private slots:
+    // (Which language each identifier gives: tst_platformrules.)
     void languageFromLocale_data()
     {
         QTest::addColumn<QString>("locale");
         QTest::addColumn<int>("id");
-        QTest::addColumn<QString>("language");
-        QTest::newRow("nl_NL") << "nl_NL" << 1043 << "NLD";
-        QTest::newRow("nl_BE") << "nl_BE" << 2067 << "NLD";
-        QTest::newRow("af_ZA") << "af_ZA" << 1078 << "NLD";
-        QTest::newRow("en_US") << "en_US" << 1033 << "ENU";
-        QTest::newRow("de_DE") << "de_DE" << 1031 << "ENU";
-        QTest::newRow("fr_BE (Belgian, not Dutch)") << "fr_BE" << 1036 << "ENU";
-        QTest::newRow("C") << "C" << 1033 << "ENU";
+        QTest::newRow("nl_NL") << "nl_NL" << 1043;
+        QTest::newRow("nl_BE") << "nl_BE" << 2067;
+        QTest::newRow("af_ZA") << "af_ZA" << 1078;
+        QTest::newRow("en_US") << "en_US" << 1033;
+        QTest::newRow("de_DE") << "de_DE" << 1031;
+        QTest::newRow("fr_BE (Belgian, not Dutch)") << "fr_BE" << 1036;
+        QTest::newRow("C") << "C" << 1033;
     }
     void languageFromLocale()
     {
         QFETCH(QString, locale);
-        QFETCH(int, id);
-        QFETCH(QString, language);
-        QCOMPARE(LanguageIdForLocale(QLocale(locale)), id);
-        QCOMPARE(QString::fromStdString(LanguageForId(id)), language);
+        QTEST(LanguageIdForLocale(QLocale(locale)), "id");
     }
 
     void countryCodes()
