@@ -10,17 +10,6 @@
 
 using namespace History;
 
-namespace {
-EntryList Lines(const QByteArray& text)
-{
-    EntryList lines;
-    for (const QByteArray& line : text.split('\n'))
-        if (!line.isEmpty())
-            lines.push_back(ReadEntryLine(line.chopped(line.endsWith('\r') ? 1 : 0).toStdString()));
-    return lines;
-}
-} // namespace
-
 class HistoryEndToEndTest : public QObject
 {
     Q_OBJECT
@@ -71,8 +60,8 @@ private slots:
 
         // Written as the session writes it (a line a day, CR LF: tst_sessionhistory::loadAndClose,
         // row "the shipped history").
-        const EntryList before = Lines(starter);
-        const EntryList after = Lines(TestSupport::ReadFile(history));
+        const EntryList before = FileLines(starter);
+        const EntryList after = FileLines(TestSupport::ReadFile(history));
         QVERIFY(after.size() >= before.size());
         QCOMPARE(EntryList(after.begin(), after.begin() + before.size()), before); // the last ten included
         const int lastDay = EntryDay(after.back());

@@ -23,10 +23,7 @@ private slots:
     {
         m_file = TestSupport::ReadFile(TestSupport::SourceDir() + "/data/AEX.dat");
         QVERIFY(!m_file.isEmpty());
-        for (const QByteArray& line : m_file.split('\n'))
-            if (!line.isEmpty())
-                m_lines.push_back(
-                    History::ReadEntryLine(line.chopped(line.endsWith('\r') ? 1 : 0).toStdString()));
+        m_lines = FileLines(m_file);
     }
 
     void oneLinePerCalendarDay()

@@ -32,15 +32,6 @@ QString HistoryPath()
     return TestSupport::DataFolder() + "AEX.dat";
 }
 
-EntryList ReadLines(const QByteArray& text)
-{
-    EntryList lines;
-    for (const QByteArray& line : text.split('\n'))
-        if (!line.isEmpty())
-            lines.push_back(ReadEntryLine(line.chopped(1).toStdString()));
-    return lines;
-}
-
 bool Contains(const EntryList& entries, const DayEntry& entry)
 {
     return std::find(entries.begin(), entries.end(), entry) != entries.end();
@@ -156,7 +147,7 @@ private slots:
         QTest::addColumn<EntryList>("keeps"); // the file's entries: the written file begins with them
         QTest::addColumn<int>("backups");     // 1: AEX.dat.bak, 2: also the time-stamped one
         const QByteArray starter = TestSupport::ReadFile(TestSupport::SourceDir() + "/data/AEX.dat");
-        QTest::newRow("the shipped history") << starter << 201 << ReadLines(starter) << 0;
+        QTest::newRow("the shipped history") << starter << 201 << FileLines(starter) << 0;
         const EntryList offline =
             L("46060:996,58 46061:997,80 46062:999,03 46063:1004,14 46064:1001,20 46065:998,75 "
               "46066:1002,40 46067:999,00 46068:1003,10 46069:1001,00 46070:1004,00 46071:1000,50");
@@ -257,7 +248,7 @@ private slots:
         }
         const QByteArray text = TestSupport::ReadFile(HistoryPath());
         QCOMPARE(text.count('\n'), text.count("\r\n"));
-        const EntryList after = ReadLines(text);
+        const EntryList after = FileLines(text);
         const EntryList read = ReadHistoryText(file.toStdString()).entries;
         for (std::size_t i = 1; i < after.size(); ++i)
             QCOMPARE(EntryDay(after[i]), EntryDay(after[i - 1]) + 1);
@@ -385,7 +376,7 @@ private slots:
         QCOMPARE(rig.interval, 1000); // the quote schedule starts when the back-fill is over
 
         QCOMPARE(rig.session.CloseHistory(CloseKind::User), HistorySave::Written);
-        const EntryList written = ReadLines(TestSupport::ReadFile(HistoryPath()));
+        const EntryList written = FileLines(TestSupport::ReadFile(HistoryPath()));
         QCOMPARE(EntryList(written.begin(), written.begin() + std::ptrdiff_t(Stored.size())), Stored);
         for (const DayEntry& entry : added)
             QVERIFY2(Contains(written, entry), LineOf(entry));
@@ -439,7 +430,7 @@ private slots:
         QVERIFY(Contains(rig.Items(), MakeEntry(today, "316,00")));
 
         QCOMPARE(rig.session.CloseHistory(CloseKind::User), HistorySave::Written);
-        const EntryList written = ReadLines(TestSupport::ReadFile(HistoryPath()));
+        const EntryList written = FileLines(TestSupport::ReadFile(HistoryPath()));
         for (const DayEntry& entry :
              {MakeEntry(41067, "312,45"), MakeEntry(41071, "314,00"), MakeEntry(today, "316,00")})
             QVERIFY2(Contains(written, entry), LineOf(entry));
@@ -498,7 +489,7 @@ private slots:
             QCOMPARE(rig.fetcher.Cancelled(), 1);
             QCOMPARE(busy.size(), 2);
             QCOMPARE(rig.session.CloseHistory(CloseKind::Unattended), HistorySave::Written);
-            const EntryList written = ReadLines(TestSupport::ReadFile(HistoryPath()));
+            const EntryList written = FileLines(TestSupport::ReadFile(HistoryPath()));
             QVERIFY(std::equal(Stored.begin(), Stored.end(), written.begin()));
             for (const DayEntry& entry : Added)
                 QVERIFY2(!Contains(written, entry), LineOf(entry));
@@ -583,7 +574,7 @@ private slots:
         QCOMPARE(questions, QStringList(answers.size(), HistoryPath()));
         const QByteArray after = TestSupport::ReadFile(HistoryPath());
         if (written)
-            QVERIFY(after.startsWith(stored) && EntryDay(ReadLines(after).back()) == Today);
+            QVERIFY(after.startsWith(stored) && EntryDay(FileLines(after).back()) == Today);
         else
             QCOMPARE(after, stored);
         QCOMPARE(QDir(folder).entryList(QDir::Files),
