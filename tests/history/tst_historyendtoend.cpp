@@ -1,4 +1,4 @@
-// The built program, started on the starter history with its own user folders and no network,
+// The built program, started on the starter history with fresh user folders and no network,
 // closed with SIGTERM: AEX.dat then holds every day of the starter file unchanged, and ends
 // today.
 #include "HistoryTestSupport.h"
@@ -17,34 +17,15 @@ class HistoryEndToEndTest : public QObject
 private slots:
     void starterHistorySurvivesARun()
     {
-        QTemporaryDir home;
-        QVERIFY(home.isValid());
-        const QString start = home.path() + "/start";
-        const QByteArray starter = TestSupport::ReadFile(TestSupport::SourceDir() + "/data/AEX.dat");
-        QVERIFY(TestSupport::WriteFile(start + "/AEX.dat", starter));
-        // Every site on a closed local port: nothing leaves the machine.
-        const QByteArray settings = "[Sources]\nQuoteSite=http://127.0.0.1:9/\n"
-                                    "ClosingPricesSite=http://127.0.0.1:9/\nMakerSite=http://127.0.0.1:9/\n"
-                                    "QuoteSources=page\nClosingPricesSources=list\n";
-#ifdef Q_OS_WIN
-        // The registry and the data folder beside the Desktop folder, of the tests' wine prefix.
         TestSupport::ResetUserFolders();
-        QVERIFY(TestSupport::WriteHandEditedSettings(settings));
+        TestSupport::PointSourcesNowhere();
+        QTemporaryDir start;
+        const QByteArray starter = TestSupport::ReadFile(TestSupport::SourceDir() + "/data/AEX.dat");
+        QVERIFY(TestSupport::WriteFile(start.path() + "/AEX.dat", starter));
         const QString history = TestSupport::DataFolder() + "AEX.dat";
-#else
-        QVERIFY(TestSupport::WriteFile(home.path() + "/config/Koerszicht/Koerszicht.ini", settings));
-        const QString history = home.path() + "/data/Koerszicht/AEX.dat";
-#endif
 
         QProcess program;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("HOME", home.path());
-        environment.insert("XDG_CONFIG_HOME", home.path() + "/config");
-        environment.insert("XDG_DATA_HOME", home.path() + "/data");
-        environment.insert("XDG_CACHE_HOME", home.path() + "/cache");
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
-        program.setProcessEnvironment(environment);
-        program.setWorkingDirectory(start);
+        program.setWorkingDirectory(start.path());
         program.setProcessChannelMode(QProcess::ForwardedChannels);
         const QDate firstDay = QDate::currentDate();
         program.start(TestSupport::ProgramPath(), {});
