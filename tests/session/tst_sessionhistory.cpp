@@ -17,7 +17,6 @@
 #include <QtTest>
 
 #ifndef Q_OS_WIN
-#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -142,7 +141,7 @@ private slots:
     // cannot be read is left as it is; with none and nothing to write, none is made.
     void loadAndClose_data()
     {
-        QTest::addColumn<QByteArray>("file"); // "-" for none, "<folder>", "<fifo>"
+        QTest::addColumn<QByteArray>("file"); // "-" for none, "<folder>"
         QTest::addColumn<int>("count");       // of the series after loading
         QTest::addColumn<EntryList>("keeps"); // the file's entries: the written file begins with them
         QTest::addColumn<int>("backups");     // 1: AEX.dat.bak, 2: also the time-stamped one
@@ -167,7 +166,6 @@ private slots:
         QTest::newRow("missing") << QByteArray("-") << 201 << EntryList{} << 0;
         QTest::newRow("empty") << QByteArray() << 201 << EntryList{} << 0;
         QTest::newRow("a folder in its place") << QByteArray("<folder>") << 201 << EntryList{} << 0;
-        QTest::newRow("a named pipe in its place") << QByteArray("<fifo>") << 201 << EntryList{} << 0;
         // Every line is held back, and shown: from day 46001 to 31 days after today, 46104.
         QTest::newRow("ten lines") << FileText(Consecutive(46000, 46009)) << 104 << Consecutive(46000, 46009)
                                    << 0;
@@ -182,16 +180,8 @@ private slots:
         QFETCH(int, count);
         QFETCH(EntryList, keeps);
         QFETCH(int, backups);
-#ifdef Q_OS_WIN
-        if (file == "<fifo>")
-            QSKIP("no named pipes in a folder on Windows");
-#endif
         if (file == "<folder>")
             QVERIFY(QDir().mkpath(HistoryPath() + "/inside"));
-#ifndef Q_OS_WIN
-        else if (file == "<fifo>" && QDir().mkpath(TestSupport::DataFolder()))
-            QCOMPARE(mkfifo(QFile::encodeName(HistoryPath()).constData(), 0600), 0);
-#endif
         else if (file != "-")
             QVERIFY(TestSupport::WriteFile(HistoryPath(), file));
         {
