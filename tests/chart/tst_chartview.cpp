@@ -115,7 +115,6 @@ private slots:
     void noScaleStoresNothing();
     void hover_data();
     void hover();
-    void windowDrawsTheSessionsSeries();
     void windowResizeStoresAnUnsavedDrag();
     void dragCloseAndStartAgain();
     void listHover();
@@ -398,18 +397,14 @@ void TestChartView::hover()
                  "\r\nDatum: " + Support::DateOfDay(day).toString("d-M-yyyy"));
 }
 
-void TestChartView::windowDrawsTheSessionsSeries()
-{
-    const ChartView& view = *OpenWindow().Panel1;
-    QCOMPARE(view.Image->size(), ExactPlot);
-    QCOMPARE(view.Scale().DayScale, 2.0);
-    QCOMPARE(view.Scale().FirstDay, FirstDay());
-    QCOMPARE(m_window->rig.session.ThirdFridayDate(), QDate(2012, 6, 15));
-}
-
+// The window draws the session's series; a drag not yet stored is stored by a resize.
 void TestChartView::windowResizeStoresAnUnsavedDrag()
 {
     TMainForm& form = OpenWindow();
+    QCOMPARE(form.Panel1->Image->size(), ExactPlot);
+    QCOMPARE(form.Panel1->Scale().DayScale, 2.0);
+    QCOMPARE(form.Panel1->Scale().FirstDay, FirstDay());
+    QCOMPARE(m_window->rig.session.ThirdFridayDate(), QDate(2012, 6, 15));
     Drag(*form.Panel1, 3, {QPoint(300, 39)}); // day FirstDay + 150 at 525.25
     QVERIFY(form.Panel1->HandleMoved(3));
     form.resize(form.size() + ExactPlot);
