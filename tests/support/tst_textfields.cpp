@@ -61,6 +61,9 @@ private slots:
                                             << S("a\nb\n") << S("a") << S("b\n") << S("") << S("a\nb");
         QTest::newRow("other characters stay")
             << ';' << S("x\t;\ty") << S("x\t") << S("\ty") << S("\ty") << S("x\t");
+        const std::string tail(300, 'a');
+        QTest::newRow("after the last: 255 characters at most")
+            << '-' << "x-" + tail << S("x") << tail << std::string(255, 'a') << S("x");
     }
 
     void splitters()
@@ -75,12 +78,6 @@ private slots:
         QCOMPARE(TextAfter(separator, text), after);
         QCOMPARE(TextAfterLast(separator, text), afterLast);
         QCOMPARE(TextBeforeLast(separator, text), beforeLast);
-    }
-
-    void textAfterLastKeepsAtMost255Characters()
-    {
-        const std::string tail(300, 'a');
-        QCOMPARE(TextAfterLast('-', "x-" + tail), std::string(255, 'a'));
     }
 
     void filters_data()
