@@ -26,8 +26,7 @@ private slots:
     void initTestCase();
     void place_data();
     void place();
-    void placeWithoutScale();
-    void defaultsStayInsideASmallPlot();
+    void defaultPlaces();
     void store_data();
     void store();
     void storedRoundTrip();
@@ -91,22 +90,19 @@ void TestHandles::place()
     QCOMPARE(placed.fromStore, fromStore);
 }
 
-void TestHandles::placeWithoutScale()
+void TestHandles::defaultPlaces()
 {
     // An empty series gives no scale: every handle goes to its default place.
-    const auto scale = Chart::MakeScale(History::EntryList(), 402, 240);
+    const auto none = Chart::MakeScale(History::EntryList(), 402, 240);
     for (int handle = 0; handle < Chart::HandleCount; ++handle) {
-        const auto placed = Chart::PlaceHandle(handle, {FirstDay + 100, "500,25"}, scale);
+        const auto placed = Chart::PlaceHandle(handle, {FirstDay + 100, "500,25"}, none);
         QCOMPARE(placed.place, Chart::DefaultHandlePlace(handle));
         QVERIFY(!placed.fromStore);
     }
-}
-
-void TestHandles::defaultsStayInsideASmallPlot()
-{
-    const auto scale = Chart::MakeScale(ChartTest::LinearSeries(FirstDay, 201, 480, 530), 402, 30);
-    QCOMPARE(Chart::PlaceHandle(5, {}, scale).place, QPoint(40, 30));
-    QCOMPARE(Chart::PlaceHandle(0, {}, scale).place, QPoint(24, 24));
+    // On a small plot the defaults stay inside it.
+    const auto small = Chart::MakeScale(ChartTest::LinearSeries(FirstDay, 201, 480, 530), 402, 30);
+    QCOMPARE(Chart::PlaceHandle(5, {}, small).place, QPoint(40, 30));
+    QCOMPARE(Chart::PlaceHandle(0, {}, small).place, QPoint(24, 24));
 }
 
 void TestHandles::store_data()
