@@ -19,6 +19,7 @@
 #include "support/Texts.h"
 #include "support/Trace.h"
 #include "update/DownloadLeftovers.h"
+#include "update/Installer.h"
 #include "update/TerminateForm.h"
 #include "update/VersionsForm.h"
 
@@ -27,6 +28,7 @@
 #include <QMessageBox>
 #include <QTimer>
 #include <memory>
+#include <utility>
 
 namespace {
 constexpr int HeldFetchesMs = 2000;
@@ -81,11 +83,10 @@ int RunKoerszicht(QApplication& application, RunOptions options)
     // The history is read while the windows are made.
     session.PrefetchHistory();
 
-    // The five windows, in their order; the main window reaches the others through its links.
-    TMessageForm* message = nullptr;
-    TVersionsForm* versions = nullptr;
-    // The About box and the window that ends the companion program are made when first needed:
-    // nothing of them is on the way to the first shown window.
+    // The five windows; the main window reaches the others through its links. All but the main
+    // window are made when first needed: nothing of them is on the way to the first shown window.
+    std::unique_ptr<TMessageForm> message;
+    std::unique_ptr<TVersionsForm> versions;
     std::unique_ptr<TTerminateForm> terminate;
     std::unique_ptr<TAboutForm> about;
     TMainForm* main = nullptr;
@@ -95,25 +96,6 @@ int RunKoerszicht(QApplication& application, RunOptions options)
             about = std::make_unique<TAboutForm>(facts.language, sources.makerSite, main);
         about->exec();
     };
-    links.checkForUpdate = [&versions] {
-        if (versions)
-            versions->CheckForUpdate(Support::ProductName, Support::VersionText);
-    };
-    links.showMessage = [&message](int top, int left, int height, int width, const std::string& text,
-                                   int ms) {
-        if (message)
-            message->ShowMessageText(top, left, height, width, text, {}, ms);
-    };
-    TMainForm mainForm(session, links);
-    main = &mainForm;
-    // Trend-line alerts reach the user through the desktop, or a note in the window.
-    DesktopAlerts alerts(mainForm, std::move(options.alertTap));
-    session.SetAlertNotifier(&alerts);
-    session.SetSaveFailureAsker(
-        [&mainForm](const std::string& path) { return AskSaveFailureInBox(&mainForm, path); });
-
-    TMessageForm messageForm;
-    message = &messageForm;
     Update::VersionsFormSetup setup;
     setup.language = facts.language;
     setup.dataFolder = facts.dataFolder;
@@ -123,25 +105,48 @@ int RunKoerszicht(QApplication& application, RunOptions options)
     setup.key = options.installerKey;
     setup.fetcher = &fetcher;
     // Closing the main window saves the settings and the history before the program quits.
-    setup.quitProgram = [&mainForm] { mainForm.close(); };
-    setup.mainWindowOpen = [&mainForm] { return mainForm.isVisible(); };
+    setup.quitProgram = [&main] { main->close(); };
+    setup.mainWindowOpen = [&main] { return main->isVisible(); };
     setup.findProcess = [&terminate](const std::string& path) {
         if (!terminate)
             terminate = std::make_unique<TTerminateForm>();
         return terminate->FindProcess(path);
     };
-    TVersionsForm versionsForm(setup);
-    versions = &versionsForm;
-    // An installer started by an earlier run has done its work.
-    for (const QString& leftover :
-         Update::RemoveDownloadLeftovers(QString::fromLocal8Bit(versionsForm.DownloadFolder())))
-        Support::WriteTrace("Application - uit de downloadmap verwijderd: " +
-                            leftover.toLocal8Bit().toStdString());
+    links.checkForUpdate = [&versions, &setup] {
+        if (!versions)
+            versions = std::make_unique<TVersionsForm>(setup);
+        versions->CheckForUpdate(Support::ProductName, Support::VersionText);
+    };
+    links.showMessage = [&message](int top, int left, int height, int width, const std::string& text,
+                                   int ms) {
+        if (!message)
+            message = std::make_unique<TMessageForm>();
+        message->ShowMessageText(top, left, height, width, text, {}, ms);
+    };
+    TMainForm mainForm(session, links);
+    main = &mainForm;
+    // Trend-line alerts reach the user through the desktop, or a note in the window.
+    DesktopAlerts alerts(mainForm, std::move(options.alertTap));
+    session.SetAlertNotifier(&alerts);
+    session.SetSaveFailureAsker(
+        [&mainForm](const std::string& path) { return AskSaveFailureInBox(&mainForm, path); });
 
     closable = &mainForm;
-    AfterFirstPaint(mainForm, [&fetcher] { fetcher.Release(); });
-    // A window that is not painted (started minimised) holds them no longer than this.
-    QTimer::singleShot(HeldFetchesMs, &mainForm, [&fetcher] { fetcher.Release(); });
+    // Once the window is on the screen (or after a while, if it is not painted because it
+    // started minimised): the first fetches start, and the download folder is cleared.
+    bool shown = false;
+    const auto afterShown = [&shown, &fetcher, &facts] {
+        if (std::exchange(shown, true))
+            return;
+        fetcher.Release();
+        // An installer started by an earlier run has done its work.
+        for (const QString& leftover : Update::RemoveDownloadLeftovers(
+                 QString::fromLocal8Bit(Update::DownloadFolder(facts.dataFolder))))
+            Support::WriteTrace("Application - uit de downloadmap verwijderd: " +
+                                leftover.toLocal8Bit().toStdString());
+    };
+    AfterFirstPaint(mainForm, afterShown);
+    QTimer::singleShot(HeldFetchesMs, &mainForm, afterShown);
     // Measured before the fetches start.
     ProbeStartup(mainForm, [&mainForm] { mainForm.close(); });
     mainForm.show();
@@ -150,8 +155,8 @@ int RunKoerszicht(QApplication& application, RunOptions options)
     session.SetAlertNotifier(nullptr);
 
     about.reset();
+    versions.reset();
     terminate.reset();
-    versions = nullptr;
-    message = nullptr;
+    message.reset();
     return result;
 }

@@ -109,8 +109,16 @@ void Session::Start()
             Support::CopyFileTo(starter, history, true, {m_facts.daylightActive, m_facts.daylightBias});
     }
     // A save that was killed after its new file got a name leaves that file beside AEX.dat.
-    for (const QString& leftover : History::RemoveSaveLeftovers(QString::fromLocal8Bit(m_facts.dataFolder),
-                                                                QString::fromLatin1(HistoryFileName))) {
+    QStringList leftovers;
+    if (m_prefetched.valid()) {
+        Prefetched prefetched = m_prefetched.get();
+        leftovers = std::move(prefetched.leftovers);
+        m_prefetchedHistory = std::move(prefetched.history);
+    } else {
+        leftovers = History::RemoveSaveLeftovers(QString::fromLocal8Bit(m_facts.dataFolder),
+                                                 QString::fromLatin1(HistoryFileName));
+    }
+    for (const QString& leftover : leftovers) {
         qWarning("Removed %s, left over from an interrupted save of the history", qUtf8Printable(leftover));
         Support::WriteTrace("MainForm.Create - restant van een onderbroken opslag verwijderd: " +
                             leftover.toStdString());
@@ -140,7 +148,14 @@ void Session::PrefetchHistory()
     if (!QFileInfo::exists(QString::fromLocal8Bit(path)))
         return;
     m_prefetchedToday = Support::TodayDayNumber();
-    m_prefetched = std::async(std::launch::async, ReadHistoryFile, path, m_prefetchedToday);
+    m_prefetched =
+        std::async(std::launch::async, [folder = m_facts.dataFolder, path, today = m_prefetchedToday] {
+            Prefetched done;
+            done.leftovers = History::RemoveSaveLeftovers(QString::fromLocal8Bit(folder),
+                                                          QString::fromLatin1(HistoryFileName));
+            done.history = ReadHistoryFile(path, today);
+            return done;
+        });
 }
 
 void Session::ReadAEX()
@@ -148,12 +163,9 @@ void Session::ReadAEX()
     Support::TraceScope trace("MainForm.ReadAEX");
     const int today = Support::TodayDayNumber();
 
-    std::optional<History::LoadedHistory> prefetched;
-    if (m_prefetched.valid()) {
-        History::LoadedHistory read = m_prefetched.get();
-        if (m_prefetchedToday == today)
-            prefetched = std::move(read);
-    }
+    std::optional<History::LoadedHistory> prefetched = std::exchange(m_prefetchedHistory, std::nullopt);
+    if (m_prefetchedToday != today)
+        prefetched.reset();
     History::LoadedHistory loaded =
         prefetched ? std::move(*prefetched) : ReadHistoryFile(HistoryFilePath(), today);
     m_fileStatus = loaded.status;

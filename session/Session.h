@@ -27,6 +27,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QObject>
+#include <QStringList>
 #include <array>
 #include <future>
 #include <optional>
@@ -76,7 +77,8 @@ public:
     // ---- Loading ----
     // Starts reading AEX.dat on a thread of its own, so that it is read while the windows are
     // made; Start's ReadAEX takes what it read (and reads again if the day changed meanwhile).
-    // Nothing on a first run: the starter history is copied in first.
+    // The leftovers of an interrupted save are removed on that thread first. Nothing on a first
+    // run: the starter history is copied in first.
     void PrefetchHistory();
     // The stored day count and trend-line ends, the starter history on a first run, the
     // leftovers of an interrupted save removed, and the history loaded (ReadAEX).
@@ -234,7 +236,15 @@ private:
     History::DayEntry m_lastStoredEntry;
     History::UnstoredDays m_unstored;
     History::LoadStatus m_fileStatus = History::LoadStatus::Missing;
-    std::future<History::LoadedHistory> m_prefetched; // PrefetchHistory's read, until ReadAEX
+    // What PrefetchHistory's thread does: the leftovers of an interrupted save removed, AEX.dat
+    // read. Start takes it; ReadAEX takes the history.
+    struct Prefetched
+    {
+        QStringList leftovers;
+        History::LoadedHistory history;
+    };
+    std::future<Prefetched> m_prefetched;
+    std::optional<History::LoadedHistory> m_prefetchedHistory;
     int m_prefetchedToday = History::NoDay;
     std::string m_keptBackup; // the history's kept backup, once a write has made it
     WindowSettings m_window;

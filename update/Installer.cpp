@@ -69,4 +69,9 @@ int GaugePercent(std::int64_t minValue, std::int64_t maxValue, std::int64_t prog
     return static_cast<int>((clamped - minValue) * 100 / (maxValue - minValue));
 }
 
+std::string DownloadFolder(const std::string& dataFolder)
+{
+    return dataFolder.empty() ? std::string() : dataFolder + DownloadFolderName;
+}
+
 } // namespace Update

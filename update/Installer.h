@@ -16,6 +16,10 @@ std::vector<std::string> InstallerArguments();
 
 // The download folder under the data folder.
 inline constexpr const char* DownloadFolderName = "Temp/";
+// The download folder of a data folder; none without a data folder: a relative "Temp/" would
+// name a folder in whatever the current folder is, and the start's removal of leftovers would
+// empty it.
+std::string DownloadFolder(const std::string& dataFolder);
 // The installer of the running version: product + digits of the version text + ".exe".
 std::string EarlierInstallerName(std::string_view productName, std::string_view versionText);
 // The companion program that must not run while the installer does.

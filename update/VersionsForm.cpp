@@ -277,11 +277,7 @@ void TVersionsForm::ExitBtnClick()
 
 std::string TVersionsForm::DownloadFolder() const
 {
-    // Without a data folder there is none: a relative "Temp/" would name a folder in whatever
-    // the current folder is, and the start's removal of leftovers would empty it.
-    if (m_dataFolder.empty())
-        return {};
-    return m_dataFolder + Update::DownloadFolderName;
+    return Update::DownloadFolder(m_dataFolder);
 }
 
 void TVersionsForm::DownloadInstaller(const std::string& name, const std::string& base)

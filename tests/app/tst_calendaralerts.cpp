@@ -11,7 +11,6 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <csignal>
 
 using TestSupport::LoopbackReply;
 using TestSupport::LoopbackServer;
@@ -71,7 +70,7 @@ private slots:
         QVERIFY(Started(program, folder, QDateTime(goodFriday, QTime(10, 15)), nullptr));
         QTRY_VERIFY_WITH_TIMEOUT(quotes.RequestCount() > 0, 20000);
         QTest::qWait(3500); // three and a half minutes on the program's clock
-        QVERIFY(Closed(program));
+        QVERIFY(TestSupport::ClosedNormally(program));
         QCOMPARE(quotes.RequestCount(), 1);
     }
 
@@ -85,15 +84,12 @@ private slots:
         list.Serve(LoopbackReply::Page(CloseList(wednesday.addDays(-1), "1000.00")));
         quotes.Serve(LoopbackReply::Page(QuotePage(QDateTime(wednesday, QTime(9, 59)), "1010,00")));
         UseSites(list, quotes);
-        {
-            QSettings ini(TestSupport::IniPath(), QSettings::IniFormat);
-            ini.setValue("Defaults/Shape3-Left", Support::DayNumber(wednesday.addDays(-2)));
-            ini.setValue("Defaults/Shape3-Top", "1005,0000");
-            ini.setValue("Defaults/Shape4-Left", Support::DayNumber(wednesday.addDays(16)));
-            ini.setValue("Defaults/Shape4-Top", "1005,0000");
-            ini.setValue("Defaults/Waarschuw-Rood", false);
-            ini.setValue("Defaults/Waarschuw-Blauw", false);
-        }
+        TestSupport::StoreDefaults({{"Shape3-Left", Support::DayNumber(wednesday.addDays(-2))},
+                                    {"Shape3-Top", "1005,0000"},
+                                    {"Shape4-Left", Support::DayNumber(wednesday.addDays(16))},
+                                    {"Shape4-Top", "1005,0000"},
+                                    {"Waarschuw-Rood", false},
+                                    {"Waarschuw-Blauw", false}});
         QTemporaryDir folder;
         const QString alerts = folder.filePath("alerts.txt");
         QProcess program;
@@ -105,7 +101,7 @@ private slots:
         quotes.Serve(LoopbackReply::Page(QuotePage(QDateTime(wednesday, QTime(10, 1)), "1012,00")));
         QTRY_VERIFY_WITH_TIMEOUT(quotes.RequestCount() >= 2, 20000); // two more quotes, a minute apart
         QTest::qWait(300);
-        QVERIFY(Closed(program));
+        QVERIFY(TestSupport::ClosedNormally(program));
         QCOMPARE(AlertLines(alerts),
                  QStringList{"De AEX (1010,00) is boven de groene lijn (1005,00) gekomen."});
         // The switches stay as they were set; none was written for the green line.
@@ -115,11 +111,10 @@ private slots:
     }
 
 private:
+    // The quote page and the list (the sources a test's settings name) at `quotes` and `list`.
     static void UseSites(const LoopbackServer& list, const LoopbackServer& quotes)
     {
         QSettings ini(TestSupport::IniPath(), QSettings::IniFormat);
-        ini.setValue("Sources/QuoteSources", "page");
-        ini.setValue("Sources/ClosingPricesSources", "list");
         ini.setValue("Sources/QuoteSite", quotes.Url("/"));
         ini.setValue("Sources/ClosingPricesSite", list.Url("/"));
     }
@@ -128,24 +123,13 @@ private:
     static bool Started(QProcess& program, QTemporaryDir& folder, const QDateTime& start,
                         const QString* alertLog)
     {
-        if (!QFile::copy(TestSupport::SourceDir() + "/data/AEX.dat", folder.path() + "/AEX.dat"))
-            return false;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("KOERSZICHT_CLOCK_START", start.toString(Qt::ISODate));
-        environment.insert("KOERSZICHT_CLOCK_SPEED", "60");
-        if (alertLog)
+        TestSupport::SetProgramClock(program, start, 60);
+        if (alertLog) {
+            QProcessEnvironment environment = program.processEnvironment();
             environment.insert("KOERSZICHT_TEST_ALERT_LOG", *alertLog);
-        program.setProcessEnvironment(environment);
-        program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        program.setWorkingDirectory(folder.path());
-        program.start(TestSupport::TestProgramPath(), {});
-        return program.waitForStarted(10000);
-    }
-    static bool Closed(QProcess& program)
-    {
-        ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
-        return program.waitForFinished(10000) && program.exitStatus() == QProcess::NormalExit &&
-               program.exitCode() == 0;
+            program.setProcessEnvironment(environment);
+        }
+        return TestSupport::StartWithStarterHistory(program, folder.path(), TestSupport::TestProgramPath());
     }
     static QStringList AlertLines(const QString& path)
     {

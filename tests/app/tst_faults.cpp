@@ -135,16 +135,6 @@ QByteArray StarterHistory()
     return TestSupport::ReadFile(TestSupport::SourceDir() + "/data/AEX.dat");
 }
 
-// Sources on a closed local port: the back-fill and the update check fail at once.
-void WriteSettings()
-{
-    QSettings ini(TestSupport::IniPath(), QSettings::IniFormat);
-    for (const char* key : {"QuoteSite", "ClosingPricesSite", "MakerSite"})
-        ini.setValue(QStringLiteral("Sources/") + key, "http://127.0.0.1:1/");
-    ini.setValue("Sources/QuoteSources", "page");
-    ini.setValue("Sources/ClosingPricesSources", "list");
-}
-
 // As root, hands `folder` to the user nobody, who may then write there (and nowhere else).
 bool GiveToOtherUser(const QString& folder)
 {
@@ -171,7 +161,8 @@ private slots:
     {
         TestSupport::ResetUserFolders();
         QDir().mkpath(TestSupport::DataFolder());
-        WriteSettings();
+        // The back-fill and the update check fail at once.
+        TestSupport::PointSourcesNowhere();
     }
 
     void cleanup()

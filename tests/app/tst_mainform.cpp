@@ -6,7 +6,6 @@
 #include "support/Clock.h"
 #include "support/SettingsStore.h"
 #include "testsupport/MainFormRig.h"
-#include "testsupport/ScriptedFetcher.h"
 #include "testsupport/TestSupport.h"
 
 #include <QLabel>
@@ -34,15 +33,9 @@ QPoint ArrowCentre(QSpinBox* spin, QStyle::SubControl arrow)
     option.stepEnabled = QAbstractSpinBox::StepUpEnabled | QAbstractSpinBox::StepDownEnabled;
     return spin->style()->subControlRect(QStyle::CC_SpinBox, &option, arrow, spin).center();
 }
-// The main window as the program builds it, over a fetcher that has no connection.
-struct Window
-{
-    explicit Window(Support::Language language = Support::Language::Dutch) : rig(fetcher, language) {}
-    TestSupport::ScriptedFetcher fetcher;
-    TestSupport::MainFormRig rig;
-    TMainForm& form = rig.form;
-};
 } // namespace
+
+Q_DECLARE_METATYPE(Support::Language)
 
 class TestMainForm : public QObject
 {
@@ -73,34 +66,34 @@ private slots:
         QCOMPARE(runs, 1);
     }
 
+    void firstStartDefaults_data()
+    {
+        QTest::addColumn<Support::Language>("language");
+        QTest::addColumn<QString>("aboutHint");
+        QTest::newRow("Dutch") << Support::Language::Dutch << "Over...";
+        QTest::newRow("English") << Support::Language::English << "About...";
+    }
     void firstStartDefaults()
     {
-        Window window;
+        QFETCH(Support::Language, language);
+        TestSupport::MainWindow window(language);
         TMainForm& form = window.form;
         QCOMPARE(form.pos(), QPoint(1, 1));
         QCOMPARE(form.size(), QSize(720, 540));
         QCOMPARE(form.SpinEdit->value(), 200);
-        QCOMPARE(form.AboutButton->toolTip(), QString("Over..."));
+        QTEST(form.AboutButton->toolTip(), "aboutHint");
         QCOMPARE(form.windowTitle(), QString("Koerszicht, versie 1.00d - [AEX-Index]"));
         QVERIFY(window.rig.session.Created());
         QVERIFY(!form.Panel1->Painted());
-    }
-
-    void englishHint()
-    {
-        Window window(Support::Language::English);
-        TMainForm& form = window.form;
-        QCOMPARE(form.AboutButton->toolTip(), QString("About..."));
-    }
-
-    void spinBoxLimits()
-    {
-        Window window;
-        TMainForm& form = window.form;
         QCOMPARE(form.SpinEdit->singleStep(), 7);
         // The chart needs 33 entries; the whole shipped history since 1983 fits.
         QCOMPARE(form.SpinEdit->minimum(), 35);
         QCOMPARE(form.SpinEdit->maximum(), 20000);
+        // The update check waits ten seconds, once.
+        QVERIFY(form.UpdateTimer->isActive());
+        QCOMPARE(form.UpdateTimer->interval(), 10000);
+        form.UpdateTimerTimer();
+        QVERIFY(!form.UpdateTimer->isActive());
     }
 
     // The day count's text is never selected: after a click on an arrow the next key press adds
@@ -123,7 +116,7 @@ private slots:
         QFETCH(int, value);
         QFETCH(QString, typed);
         TestSupport::StoreDefaults({{"Dagen", 200}});
-        Window window;
+        TestSupport::MainWindow window;
         TMainForm& form = window.form;
         form.DownloadTimer->stop();
         form.show();
@@ -158,7 +151,7 @@ private slots:
 
     void marketClosedTextsOnFirstResize()
     {
-        Window window;
+        TestSupport::MainWindow window;
         TMainForm& form = window.form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -210,7 +203,7 @@ private slots:
     void longQuoteStopsBeforeDagenLabel()
     {
         const QByteArray value = "1.012,34 (+12,34) 1,23% ";
-        Window window;
+        TestSupport::MainWindow window;
         TMainForm& form = window.form;
         form.DownloadTimer->stop();
         form.show();
@@ -241,7 +234,7 @@ private slots:
 
     void quoteTextSurvivesResize()
     {
-        Window window;
+        TestSupport::MainWindow window;
         TMainForm& form = window.form;
         form.AEXLabel->setText("AEX: ");
         form.KoersLabel->setText("-");
@@ -257,7 +250,7 @@ private slots:
     void closingStoresAndRestartRestores()
     {
         {
-            Window window;
+            TestSupport::MainWindow window;
             TMainForm& form = window.form;
             form.move(33, 44);
             form.resize(900, 650);
@@ -275,7 +268,7 @@ private slots:
         ini.beginGroup("Sources");
         QVERIFY(ini.value("QuoteSite").toString().startsWith("http://127.0.0.1:"));
 
-        Window second;
+        TestSupport::MainWindow second;
         TMainForm& again = second.form;
         QCOMPARE(again.pos(), QPoint(33, 44));
         QCOMPARE(again.size(), QSize(900, 650));
@@ -284,7 +277,7 @@ private slots:
 
     void closeHandlingRunsOnce()
     {
-        Window window;
+        TestSupport::MainWindow window;
         TMainForm& form = window.form;
         form.close();
         {
@@ -293,16 +286,6 @@ private slots:
         }
         form.close(); // a second close must not write the settings again
         QCOMPARE(TestSupport::IniFile().value("Defaults/Dagen").toInt(), 77);
-    }
-
-    void updateTimerFiresOnce()
-    {
-        Window window;
-        TMainForm& form = window.form;
-        QVERIFY(form.UpdateTimer->isActive());
-        QCOMPARE(form.UpdateTimer->interval(), 10000);
-        form.UpdateTimerTimer();
-        QVERIFY(!form.UpdateTimer->isActive());
     }
 };
 

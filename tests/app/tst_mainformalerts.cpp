@@ -31,13 +31,6 @@ History::EntryList Series()
     return items;
 }
 
-struct Window
-{
-    Window() : rig(fetcher) {}
-    TestSupport::ScriptedFetcher fetcher;
-    TestSupport::MainFormRig rig;
-};
-
 // The window as the screen shows it, with a popup (a menu) drawn where it stands.
 QImage Screen(QWidget& window, QWidget* popup = nullptr)
 {
@@ -79,7 +72,7 @@ private slots:
     void handleMenuSwitchesTheAlert()
     {
         QVERIFY(Open());
-        TMainForm& form = m_window->rig.form;
+        TMainForm& form = m_window->form;
         Session& session = m_window->rig.session;
         // A right-click: the press, then the menu.
         const auto rightClick = [&form](int handle) {
@@ -124,7 +117,7 @@ private slots:
     {
         QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
         QVERIFY(Open());
-        TMainForm& form = m_window->rig.form;
+        TMainForm& form = m_window->form;
         QStringList heard;
         DesktopAlerts alerts(form,
                              [&heard](const std::string& text) { heard << QString::fromStdString(text); });
@@ -146,8 +139,8 @@ private slots:
 private:
     bool Open()
     {
-        m_window = std::make_unique<Window>();
-        TMainForm& form = m_window->rig.form;
+        m_window = std::make_unique<TestSupport::MainWindow>();
+        TMainForm& form = m_window->form;
         form.DownloadTimer->stop();
         form.UpdateTimer->stop();
         m_window->rig.session.Series().SetItems(Series());
@@ -156,7 +149,7 @@ private:
         form.show();
         return QTest::qWaitForWindowExposed(&form) && QTest::qWaitFor([&] { return form.Panel1->Painted(); });
     }
-    std::unique_ptr<Window> m_window;
+    std::unique_ptr<TestSupport::MainWindow> m_window;
 };
 
 QTEST_MAIN(TestMainFormAlerts)

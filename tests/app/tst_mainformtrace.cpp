@@ -5,7 +5,6 @@
 #include "support/Regional.h"
 #include "support/Trace.h"
 #include "testsupport/MainFormRig.h"
-#include "testsupport/ScriptedFetcher.h"
 #include "testsupport/TestSupport.h"
 
 #include <QFileInfo>
@@ -58,8 +57,7 @@ private slots:
     void mainWindowCreationSwitchesTheTraceOff()
     {
         TraceOn = true;
-        TestSupport::ScriptedFetcher fetcher;
-        TestSupport::MainFormRig rig(fetcher);
+        const TestSupport::MainWindow window;
         QVERIFY(!TraceOn);
         // The log goes into the data folder, and nothing was written there or beside the program.
         QCOMPARE(LogPath(), TestSupport::DataFolder() + QStringLiteral("Koerszicht.log"));
@@ -97,11 +95,10 @@ private slots:
             {"MainForm.ReadAEX", [](TestSupport::MainFormRig& rig) { rig.session.ReadAEX(); }},
             {"MainForm.FormPaint", [](TestSupport::MainFormRig& rig) { rig.form.FormPaint(); }},
         };
-        TestSupport::ScriptedFetcher fetcher;
-        TestSupport::MainFormRig rig(fetcher);
+        TestSupport::MainWindow window;
         TraceOn = true;
-        operations.value(operation)(rig);
-        fetcher.Settle();
+        operations.value(operation)(window.rig);
+        window.fetcher.Settle();
 
         QCOMPARE(LogMessages(), QByteArrayList{operation + " - begin"} + inside +
                                     QByteArrayList{operation + " - einde"} + after);

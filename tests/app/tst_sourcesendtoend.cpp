@@ -11,7 +11,6 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <csignal>
 #include <map>
 
 using TestSupport::LoopbackReply;
@@ -80,11 +79,10 @@ private slots:
              {"Source-yahoo-chart/Url", chart.Url("/chart")}});
         QTemporaryDir folder;
         QProcess program;
-        program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        QVERIFY(Started(program, folder));
+        QVERIFY(TestSupport::StartWithStarterHistory(program, folder.path()));
         QTRY_COMPARE_WITH_TIMEOUT(chart.RequestCount(), 1, 20000);
         QTest::qWait(500);
-        QVERIFY(Closed(program));
+        QVERIFY(TestSupport::ClosedNormally(program));
 
         // The download was asked from the starter history's newest kept day to today or yesterday.
         const QString target = QString::fromLatin1(exchange.Requests().value(0).target);
@@ -127,14 +125,14 @@ private slots:
         UseSources("page", "list", {{"Sources/ClosingPricesSite", site.Url("/")}});
         QTemporaryDir folder;
         QProcess program;
-        Paced(program, QDateTime(today, QTime(21, 0)), 60);
-        QVERIFY(Started(program, folder));
+        TestSupport::SetProgramClock(program, QDateTime(today, QTime(21, 0)), 60);
+        QVERIFY(TestSupport::StartWithStarterHistory(program, folder.path()));
         QTRY_VERIFY_WITH_TIMEOUT(site.RequestCount() > 0, 20000);
         QTest::qWait(1500);
         site.Serve(LoopbackReply::Page(list)); // the requests counted anew
         QTRY_VERIFY_WITH_TIMEOUT(site.RequestCount() > 0, 20000);
         QTest::qWait(500);
-        QVERIFY(Closed(program));
+        QVERIFY(TestSupport::ClosedNormally(program));
 
         const std::map<int, QString> written = WrittenHistory();
         for (const auto& [day, close] : closes)
@@ -151,11 +149,11 @@ private slots:
         UseSources("yahoo-chart", "list", {{"Source-yahoo-chart/Url", chart.Url("/chart")}});
         QTemporaryDir folder;
         QProcess program;
-        Paced(program, QDateTime(QDate(2026, 3, 4), QTime(10, 0)), 240);
-        QVERIFY(Started(program, folder));
+        TestSupport::SetProgramClock(program, QDateTime(QDate(2026, 3, 4), QTime(10, 0)), 240);
+        QVERIFY(TestSupport::StartWithStarterHistory(program, folder.path()));
         QTRY_VERIFY_WITH_TIMEOUT(chart.RequestCount() > 0, 20000);
         QTest::qWait(15000); // an hour
-        QVERIFY(Closed(program));
+        QVERIFY(TestSupport::ClosedNormally(program));
         QVERIFY2(chart.RequestCount() >= 2 && chart.RequestCount() <= 3,
                  qPrintable(QString::number(chart.RequestCount())));
     }
@@ -171,10 +169,6 @@ private slots:
         const qint64 minuteBefore = morning.toSecsSinceEpoch() - 60;
         QTest::newRow("a quote twenty times the last close, after a long gap")
             << morning << Chart(20000, 19900, minuteBefore) << QByteArray();
-        QTest::newRow("a quote of long ago")
-            << morning
-            << Chart(1010.5, 1004.14, QDateTime(QDate(2001, 9, 9), QTime(12, 0)).toSecsSinceEpoch())
-            << QByteArray();
         const QDateTime evening(QDate(2026, 3, 4), QTime(21, 0));
         QByteArray spliced = Download(Closes(Support::DayNumber(evening.date())));
         spliced.insert(spliced.size() / 2, QByteArray("\0\0;9", 4));
@@ -192,11 +186,11 @@ private slots:
                     {"Source-euronext-csv/Url", source.Url("/csv?start={first:yyyy-MM-dd}")}});
         QTemporaryDir folder;
         QProcess program;
-        Paced(program, clock, 1);
-        QVERIFY(Started(program, folder));
+        TestSupport::SetProgramClock(program, clock, 1);
+        QVERIFY(TestSupport::StartWithStarterHistory(program, folder.path()));
         QTRY_VERIFY_WITH_TIMEOUT(source.RequestCount() > 0, 20000);
         QTest::qWait(1000);
-        QVERIFY(Closed(program));
+        QVERIFY(TestSupport::ClosedNormally(program));
 
         const std::map<int, QString> honest =
             download.isEmpty() ? std::map<int, QString>{} : Closes(Support::DayNumber(clock.date()));
@@ -217,31 +211,6 @@ private:
         ini.setValue("Sources/ClosingPricesSources", closes);
         for (auto it = more.begin(); it != more.end(); ++it)
             ini.setValue(it.key(), it.value());
-    }
-    // The program in a folder of its own with the shipped starter history.
-    static bool Started(QProcess& program, QTemporaryDir& folder)
-    {
-        if (!QFile::copy(TestSupport::SourceDir() + "/data/AEX.dat", folder.path() + "/AEX.dat"))
-            return false;
-        program.setWorkingDirectory(folder.path());
-        program.start(TestSupport::ProgramPath(), {});
-        return program.waitForStarted(10000);
-    }
-    // Asked to end as a desktop session does, it closes the normal way.
-    static bool Closed(QProcess& program)
-    {
-        ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
-        return program.waitForFinished(10000) && program.exitStatus() == QProcess::NormalExit &&
-               program.exitCode() == 0;
-    }
-    // The program's clock from `start` on, `speed` times as fast as the real one.
-    static void Paced(QProcess& program, const QDateTime& start, int speed)
-    {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("KOERSZICHT_CLOCK_START", start.toString(Qt::ISODate));
-        environment.insert("KOERSZICHT_CLOCK_SPEED", QString::number(speed));
-        program.setProcessEnvironment(environment);
-        program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     }
     static std::map<int, QString> WrittenHistory()
     {

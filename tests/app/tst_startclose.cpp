@@ -27,10 +27,7 @@ private:
     static int RunAndSignal(const QString& folder, int signal)
     {
         QProcess program;
-        program.setWorkingDirectory(folder);
-        program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        program.start(TestSupport::ProgramPath(), {});
-        if (!program.waitForStarted(10000))
+        if (!TestSupport::StartProgram(program, folder))
             return -1;
         QTest::qWait(2500);
         ::kill(static_cast<pid_t>(program.processId()), signal);
@@ -93,25 +90,20 @@ private slots:
         QVERIFY(QFileInfo::exists(TestSupport::IniPath()));
     }
 
-    void existingHistoryIsNotReplaced()
+    // An earlier run's files: its history is not replaced by the starter history, and the
+    // installer it started, with its signature beside it, goes. (What else the download folder
+    // may hold, and what of it stays: tst_downloadleftovers.)
+    void startWithAnEarlierRunsFiles()
     {
         QTemporaryDir folder;
         QVERIFY(TestSupport::WriteFile(folder.path() + "/AEX.dat", "46062 - 1004,14\r\n"));
         QVERIFY(TestSupport::WriteFile(TestSupport::DataFolder() + "AEX.dat", "46061 - 999,03\r\n"));
-        QCOMPARE(RunAndSignal(folder.path(), SIGTERM), 0);
-        QVERIFY(
-            TestSupport::ReadFile(TestSupport::DataFolder() + "AEX.dat").startsWith("46061 - 999,03\r\n"));
-    }
-
-    void startClearsTheDownloadFolder()
-    {
-        // The installer an earlier run started, and its signature beside it, go. (What else the
-        // folder may hold, and what of it stays: tst_downloadleftovers.)
-        QTemporaryDir folder;
         const QString temp = TestSupport::DataFolder() + "Temp/";
         QVERIFY(TestSupport::WriteFile(temp + "Koerszicht101.exe", "installer"));
         QVERIFY(TestSupport::WriteFile(temp + "Koerszicht101.exe.sig", "signature"));
         QCOMPARE(RunAndSignal(folder.path(), SIGTERM), 0);
+        QVERIFY(
+            TestSupport::ReadFile(TestSupport::DataFolder() + "AEX.dat").startsWith("46061 - 999,03\r\n"));
         QVERIFY(!QFileInfo::exists(temp + "Koerszicht101.exe"));
         QVERIFY(!QFileInfo::exists(temp + "Koerszicht101.exe.sig"));
     }
@@ -137,10 +129,7 @@ private slots:
                                        QByteArray::number(today - 10) + " - 1004,14\r\n"));
         QTemporaryDir folder;
         QProcess program;
-        program.setWorkingDirectory(folder.path());
-        program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        program.start(TestSupport::ProgramPath(), {});
-        QVERIFY(program.waitForStarted(10000));
+        QVERIFY(TestSupport::StartProgram(program, folder.path()));
         QTRY_COMPARE_WITH_TIMEOUT(site.RequestCount(), 1, 10000);
         QTest::qWait(300);
 
@@ -171,10 +160,7 @@ private slots:
             TestSupport::WriteFile(TestSupport::DataFolder() + "Koerszicht.lock", "999999\nkoerszicht\n"));
         QTemporaryDir folder;
         QProcess first;
-        first.setWorkingDirectory(folder.path());
-        first.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        first.start(TestSupport::ProgramPath(), {});
-        QVERIFY(first.waitForStarted(10000));
+        QVERIFY(TestSupport::StartProgram(first, folder.path()));
         QTest::qWait(2500);
         QCOMPARE(first.state(), QProcess::Running);
         const QDateTime written = QFileInfo(TestSupport::DataFolder() + "AEX.dat").lastModified();
@@ -187,15 +173,10 @@ private slots:
         QTRY_VERIFY2_WITH_TIMEOUT((said += second.readAllStandardError()).contains("already running"),
                                   said.constData(), 10000);
         QCOMPARE(second.state(), QProcess::Running); // its message waits for the user
-        ::kill(static_cast<pid_t>(second.processId()), SIGTERM);
-        QVERIFY(second.waitForFinished(10000));
-        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(second.exitCode(), 0);
+        QVERIFY(TestSupport::ClosedNormally(second));
         QCOMPARE(QFileInfo(TestSupport::DataFolder() + "AEX.dat").lastModified(), written);
 
-        ::kill(static_cast<pid_t>(first.processId()), SIGTERM);
-        QVERIFY(first.waitForFinished(10000));
-        QCOMPARE(first.exitCode(), 0);
+        QVERIFY(TestSupport::ClosedNormally(first));
         QVERIFY(TestSupport::ReadFile(TestSupport::DataFolder() + "AEX.dat").startsWith(history));
         QVERIFY(!QFileInfo::exists(TestSupport::DataFolder() + "Koerszicht.lock"));
     }

@@ -79,6 +79,9 @@ private slots:
         QCOMPARE(form.Timer->interval(), 1000);
         // The memo lies in front of the panel.
         QCOMPARE(form.childAt(30, 30), form.MessageMemo->viewport());
+        // The timer stops after its first tick, showing nothing.
+        QTRY_VERIFY_WITH_TIMEOUT(!form.Timer->isActive(), 3000);
+        QVERIFY(!form.isVisible());
     }
 
     void geometry_data()
@@ -88,23 +91,29 @@ private slots:
         QTest::addColumn<QRect>("area");
         QTest::addColumn<int>("memoHeight");
         QTest::addColumn<QPoint>("position");
+        QTest::addColumn<QString>("text");
 
         const QRect mainWindow(200, 100, 825, 563);
-        QTest::newRow("one line over the main window")
-            << QByteArray(OneLine.c_str()) << QByteArray() << mainWindow << 3 * Points << QPoint(339, 340);
+        const QString one = QString::fromLatin1(OneLine);
+        QTest::newRow("one line over the main window") << QByteArray(OneLine.c_str()) << QByteArray()
+                                                       << mainWindow << 3 * Points << QPoint(339, 340) << one;
         QTest::newRow("two lines") << QByteArray(OneLine.c_str()) << QByteArray("Tweede regel") << mainWindow
-                                   << 4 * Points << QPoint(339, 334);
-        QTest::newRow("only the second line")
-            << QByteArray() << QByteArray(OneLine.c_str()) << mainWindow << 3 * Points << QPoint(339, 340);
+                                   << 4 * Points << QPoint(339, 334) << one + "\nTweede regel";
+        QTest::newRow("only the second line: the empty first one is left out")
+            << QByteArray() << QByteArray(OneLine.c_str()) << mainWindow << 3 * Points << QPoint(339, 340)
+            << one;
         QTest::newRow("both lines empty")
-            << QByteArray() << QByteArray() << mainWindow << 2 * Points << QPoint(339, 345);
+            << QByteArray() << QByteArray() << mainWindow << 2 * Points << QPoint(339, 345) << QString();
+        QTest::newRow("single-byte text")
+            << QByteArray("Koers \xe9\xe9n") << QByteArray() << mainWindow << 3 * Points << QPoint(339, 340)
+            << QStringLiteral("Koers \u00e9\u00e9n");
         // (100 - 547) / 2 and (0 - 83) / 2 round toward zero: -223 and -41.
         QTest::newRow("area smaller than the window")
             << QByteArray(OneLine.c_str()) << QByteArray() << QRect(10, 300, 100, 0) << 3 * Points
-            << QPoint(10 - 223, 300 - 41);
+            << QPoint(10 - 223, 300 - 41) << one;
         QTest::newRow("area at negative coordinates")
             << QByteArray(OneLine.c_str()) << QByteArray() << QRect(-900, -500, 826, 564) << 3 * Points
-            << QPoint(-900 + 139, -500 + 240);
+            << QPoint(-900 + 139, -500 + 240) << one;
     }
     void geometry()
     {
@@ -118,6 +127,7 @@ private slots:
         form.ShowMessageText(area.top(), area.left(), area.height(), area.width(), line1.toStdString(),
                              line2.toStdString(), 5000);
         QVERIFY(form.isVisible());
+        QTEST(form.MessageMemo->toPlainText(), "text");
         QCOMPARE(form.MessageMemo->height(), memoHeight);
         QCOMPARE(form.MessageMemo->geometry().topLeft(), QPoint(20, 18));
         QCOMPARE(form.MessageMemo->width(), 547 - 40);
@@ -127,29 +137,6 @@ private slots:
         QCOMPARE(form.Timer->interval(), 5000);
         QVERIFY(form.Timer->isActive());
         QVERIFY(!form.isModal());
-    }
-
-    void memoText_data()
-    {
-        QTest::addColumn<QByteArray>("line1");
-        QTest::addColumn<QByteArray>("line2");
-        QTest::addColumn<QString>("text");
-
-        QTest::newRow("two lines") << QByteArray("een") << QByteArray("twee") << QStringLiteral("een\ntwee");
-        QTest::newRow("empty first line is left out")
-            << QByteArray() << QByteArray("twee") << QStringLiteral("twee");
-        QTest::newRow("single-byte text")
-            << QByteArray("Koers \xe9\xe9n") << QByteArray() << QStringLiteral("Koers \u00e9\u00e9n");
-    }
-    void memoText()
-    {
-        QFETCH(QByteArray, line1);
-        QFETCH(QByteArray, line2);
-        QFETCH(QString, text);
-
-        TMessageForm form;
-        form.ShowMessageText(0, 0, 600, 800, line1.toStdString(), line2.toStdString(), 5000);
-        QCOMPARE(form.MessageMemo->toPlainText(), text);
     }
 
     void wrappedText_data()
@@ -253,13 +240,6 @@ private slots:
             QVERIFY(shown >= secondDuration);
         else
             QVERIFY2(shown < secondDuration, qPrintable(QString::number(shown)));
-    }
-
-    void designedTimerStopsAfterItsFirstTick()
-    {
-        TMessageForm form;
-        QTRY_VERIFY_WITH_TIMEOUT(!form.Timer->isActive(), 3000);
-        QVERIFY(!form.isVisible());
     }
 
     void zeroDurationHidesAtOnce()

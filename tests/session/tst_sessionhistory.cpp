@@ -104,7 +104,8 @@ private slots:
 
     // The history read while the windows are made is the one loading shows, unless the day
     // changed meanwhile: then the file is read again for the new day (a line 31 days ahead of
-    // the new day was beyond the old day's reach).
+    // the new day was beyond the old day's reach). What an interrupted save left beside it is
+    // removed and reported, read ahead or not; other files stay.
     void prefetchedRead_data()
     {
         QTest::addColumn<int>("daysBefore"); // how long before today the read began
@@ -118,12 +119,22 @@ private slots:
         EntryList days = Consecutive(Today - 300, Today - 3);
         days.push_back(ahead);
         QVERIFY(TestSupport::WriteFile(HistoryPath(), FileText(days)));
+        const QString leftover = HistoryPath() + ".AbCdEf";
+        const QString other = HistoryPath() + ".notes";
+        const auto leaveFiles = [&] {
+            QVERIFY(TestSupport::WriteFile(leftover, "1 - 2\r\n") && TestSupport::WriteFile(other, "x"));
+            QTest::ignoreMessage(QtWarningMsg,
+                                 "Removed AEX.dat.AbCdEf, left over from an interrupted save of the history");
+        };
         EntryList unprefetched;
         {
+            leaveFiles();
             Rig rig;
             rig.fetcher.Settle(&Session::Start, rig.session);
             unprefetched = rig.Items();
+            QVERIFY(!QFileInfo::exists(leftover));
         }
+        leaveFiles();
         Support::Clock::Set(QDateTime(TodayDate.addDays(-daysBefore), QTime(23, 59)));
         Rig rig;
         rig.session.PrefetchHistory();
@@ -131,6 +142,7 @@ private slots:
         rig.fetcher.Settle(&Session::Start, rig.session);
         QCOMPARE(rig.Items(), unprefetched);
         QVERIFY(Contains(rig.Items(), ahead));
+        QVERIFY(!QFileInfo::exists(leftover) && QFileInfo::exists(other));
     }
 
     // What loading makes of AEX.dat, what a change of the day count shows, and what closing

@@ -24,4 +24,13 @@ public:
     TMainForm form;
 };
 
+// The same over a fetcher of its own, which has no connection.
+struct MainWindow
+{
+    explicit MainWindow(Support::Language language = Support::Language::Dutch) : rig(fetcher, language) {}
+    ScriptedFetcher fetcher;
+    MainFormRig rig;
+    TMainForm& form = rig.form;
+};
+
 } // namespace TestSupport

@@ -113,6 +113,37 @@ QString HelperProgramPath()
 #endif
 }
 
+void SetProgramClock(QProcess& program, const QDateTime& start, int speed)
+{
+    QProcessEnvironment environment = program.processEnvironment();
+    if (environment.isEmpty())
+        environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("KOERSZICHT_CLOCK_START"), start.toString(Qt::ISODate));
+    environment.insert(QStringLiteral("KOERSZICHT_CLOCK_SPEED"), QString::number(speed));
+    program.setProcessEnvironment(environment);
+}
+
+bool StartProgram(QProcess& program, const QString& folder, const QString& path)
+{
+    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    program.setWorkingDirectory(folder);
+    program.start(path, {});
+    return program.waitForStarted(10000);
+}
+
+bool StartWithStarterHistory(QProcess& program, const QString& folder, const QString& path)
+{
+    return QFile::copy(SourceDir() + "/data/AEX.dat", folder + "/AEX.dat") &&
+           StartProgram(program, folder, path);
+}
+
+bool ClosedNormally(QProcess& program)
+{
+    program.terminate();
+    return program.waitForFinished(10000) && program.exitStatus() == QProcess::NormalExit &&
+           program.exitCode() == 0;
+}
+
 QByteArray ReadFile(const QString& path)
 {
     QFile file(path);

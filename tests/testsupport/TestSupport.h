@@ -4,6 +4,8 @@
 #include "support/SystemFacts.h"
 
 #include <QByteArray>
+#include <QDateTime>
+#include <QProcess>
 #include <QSettings>
 #include <QString>
 #include <QVariantMap>
@@ -39,6 +41,17 @@ QString TestProgramPath();
 // A small program that runs until it is ended (a minute at most): /bin/sleep here, the tests'
 // own helper on Windows, which also stands in for an installer there.
 QString HelperProgramPath();
+
+// The program's clock from `start` on, `speed` times as fast as the real one, set in the
+// environment `program` starts with.
+void SetProgramClock(QProcess& program, const QDateTime& start, int speed);
+// Starts `path` (the shipped program unless given) in `folder`, its errors on the test's; the
+// second with a copy of the shipped starter history there.
+bool StartProgram(QProcess& program, const QString& folder, const QString& path = ProgramPath());
+bool StartWithStarterHistory(QProcess& program, const QString& folder, const QString& path = ProgramPath());
+// Asks `program` to end as a desktop session does (SIGTERM; WM_CLOSE on Windows): it closes
+// the normal way.
+bool ClosedNormally(QProcess& program);
 
 // Settings as a user writes them by hand: `text` in the form of the INI file ("[Group]" and
 // "key=value" lines), which is the settings file here; on Windows each value goes into the

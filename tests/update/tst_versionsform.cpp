@@ -37,8 +37,6 @@ namespace {
 const QByteArray NewerList = "Beursklok,Beursklok312.exe,b,800,0\r\n"
                              "Koerszicht,Koerszicht101.exe,e,1500,0\r\n";
 
-using TestSupport::SigningKey;
-
 // The installer, then its signature file.
 QList<LoopbackReply> Signed(const QByteArray& installer, const std::string& name = "Koerszicht101.exe")
 {
@@ -99,6 +97,7 @@ void PlaceInstaller(TVersionsForm& form, const std::string& name, const QByteArr
 
 Q_DECLARE_METATYPE(LoopbackReply)
 Q_DECLARE_METATYPE(QList<LoopbackReply>)
+Q_DECLARE_METATYPE(Support::Language)
 
 class TestVersionsForm : public QObject
 {
@@ -128,12 +127,7 @@ private slots:
         QVERIFY(!form.DownloadBtn->isVisible());
         QCOMPARE(form.ExitBtn->text(), QStringLiteral("Sluit venster"));
         QCOMPARE(form.windowTitle(), QStringLiteral("Koerszicht - Update"));
-    }
-
-    void captionOnEveryShow()
-    {
-        TVersionsForm form(Setup());
-        form.show();
+        // The caption is made on every show.
         form.hide();
         form.ProductName = "Beursklok";
         form.show();
@@ -226,6 +220,23 @@ private slots:
         QCOMPARE(form.DownloadBase, std::string("http://maker.test/k/"));
         QCOMPARE(form.DownloadSizeKB, 1500);
         QVERIFY(!form.Gauge1->isVisible());
+
+        // The offscreen screen is 800 by 600: the design's place, 383,375 at 358 by 255, reaches
+        // below it. The window is moved up only, as far as needed.
+        const QRect area = form.screen()->availableGeometry();
+        QVERIFY2(area.contains(form.frameGeometry()), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                                     .arg(form.frameGeometry().x())
+                                                                     .arg(form.frameGeometry().y())
+                                                                     .arg(form.frameGeometry().width())
+                                                                     .arg(form.frameGeometry().height())));
+        QCOMPARE(form.size(), QSize(358, 255));
+        for (const QPushButton* button : {form.DownloadBtn, form.ExitBtn})
+            QVERIFY(area.contains(QRect(button->mapToGlobal(QPoint(0, 0)), button->size())));
+        QCOMPARE(form.pos().x(), 383);
+
+        // "Download Later" closes the window.
+        form.ExitBtn->click();
+        QVERIFY(!form.isVisible());
     }
 
     void nothingShown_data()
@@ -233,8 +244,8 @@ private slots:
         QTest::addColumn<QByteArray>("answer");
         QTest::addColumn<bool>("readyAfter");
         QTest::addColumn<int>("sizeAfter");
-        QTest::newRow("unreachable") << QByteArray() << true << 7;
-        // Which lists are refused: tst_versionlist; here what the window does with one.
+        // Which lists are refused, and that an empty answer reads as unreachable: tst_versionlist;
+        // here what the window does with one.
         QTest::newRow("invalid list") << QByteArray("Default.htm") << true << 7;
         QTest::newRow("not listed clears the ready flag")
             << QByteArray("Beursklok,Beursklok312.exe,b,800,0\r\nTrendmeter,Trendmeter120.exe,a,950,0\r\n")
@@ -257,16 +268,6 @@ private slots:
         QCOMPARE(form.InstallerReady, readyAfter);
         QCOMPARE(form.DownloadSizeKB, sizeAfter);
         QVERIFY(form.DownloadName.empty());
-    }
-
-    void laterClosesTheWindow()
-    {
-        ListFetcher fetcher(NewerList);
-        TVersionsForm form(Setup(fetcher));
-        fetcher.Settle(&TVersionsForm::CheckForUpdate, form, "Koerszicht", "versie 1.00d");
-        QVERIFY(form.isVisible());
-        form.ExitBtn->click();
-        QVERIFY(!form.isVisible());
     }
 
     // ---- The download ----
@@ -308,6 +309,8 @@ private slots:
                                                   "bestand is verwijderd en wordt "
                                                   "niet geïnstalleerd."}
                                    << 5 << 100;
+        // No download folder either: not "Temp/" in the current folder, whose files the start
+        // would remove as leftovers.
         QTest::newRow("no data folder")
             << QList{page(installer)} << 5 << "none"
             << QStringList{"Het bestand Koerszicht101.exe kan niet worden geschreven."} << 0 << 0;
@@ -491,25 +494,6 @@ private slots:
         QVERIFY(form->isVisible());
     }
 
-    void windowStaysOnTheScreen()
-    {
-        // The offscreen screen is 800 by 600: the design's place, 383,375 at 358 by 255, reaches below it.
-        ListFetcher fetcher(NewerList);
-        TVersionsForm form(Setup(fetcher));
-        fetcher.Settle(&TVersionsForm::CheckForUpdate, form, "Koerszicht", "versie 1.00d");
-        QVERIFY(form.isVisible());
-        const QRect area = form.screen()->availableGeometry();
-        QVERIFY2(area.contains(form.frameGeometry()), qPrintable(QStringLiteral("%1,%2 %3x%4")
-                                                                     .arg(form.frameGeometry().x())
-                                                                     .arg(form.frameGeometry().y())
-                                                                     .arg(form.frameGeometry().width())
-                                                                     .arg(form.frameGeometry().height())));
-        QCOMPARE(form.size(), QSize(358, 255));
-        for (const QPushButton* button : {form.DownloadBtn, form.ExitBtn})
-            QVERIFY(area.contains(QRect(button->mapToGlobal(QPoint(0, 0)), button->size())));
-        QCOMPARE(form.pos().x(), 383); // moved up only, as far as needed
-    }
-
     void checkAndDownloadFromTheMakerSite()
     {
         LoopbackServer server;
@@ -554,20 +538,41 @@ private slots:
 
     // ---- The installation ----
 
+    void installerStartFailsThenSucceeds_data()
+    {
+        QTest::addColumn<Support::Language>("language");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("Dutch") << Support::Language::Dutch << "Koerszicht101.exe"
+                               << QStringList{"",
+                                              "De installatie van Koerszicht wordt gestart.",
+                                              "Installatie is mislukt.",
+                                              "",
+                                              "De installatie van Koerszicht wordt gestart.",
+                                              "De installatie van Koerszicht is gestart."};
+        QTest::newRow("English, another product's installer")
+            << Support::Language::English << "kzsched203.exe"
+            << QStringList{
+                   "", "The installation of kzSCHED is started.", "Installation failed.",
+                   "", "The installation of kzSCHED is started.", "The installation of kzSCHED has started."};
+    }
     void installerStartFailsThenSucceeds()
     {
+        QFETCH(Support::Language, language);
+        QFETCH(QString, name);
+        QFETCH(QStringList, lines);
         QList<QByteArray> startedBytes;
         QList<bool> startedExecutable;
         bool swapped = false;
         QList<QPair<QString, QStringList>> started;
         bool startWorks = false;
-        Update::VersionsFormSetup setup = Setup();
+        Update::VersionsFormSetup setup = Setup(language);
         setup.startProgram = [&](const QString& program, const QStringList& arguments) {
             started.append({program, arguments});
             // Another file takes the installer's name after the check: the start is not affected.
             swapped = startWorks && TestSupport::WriteFile(TempFolder() + "other", "#!/bin/sh\nrm -rf ~\n") &&
                       std::rename(QFile::encodeName(TempFolder() + "other").constData(),
-                                  QFile::encodeName(TempFolder() + "Koerszicht101.exe").constData()) == 0;
+                                  QFile::encodeName(TempFolder() + name).constData()) == 0;
             startedBytes.append(TestSupport::ReadFile(program));
             startedExecutable.append(QFileInfo(program).isExecutable());
             return startWorks;
@@ -575,18 +580,16 @@ private slots:
         int quits = 0;
         setup.quitProgram = [&] { ++quits; };
         TVersionsForm form(setup);
-        PlaceInstaller(form, "Koerszicht101.exe", "#!/bin/sh\n");
+        PlaceInstaller(form, name.toStdString(), "#!/bin/sh\n");
 
         form.ExitBtn->click();
-        QCOMPARE(form.Lines(), (QStringList{"", "De installatie van Koerszicht wordt gestart.",
-                                            "Installatie is mislukt."}));
+        QCOMPARE(form.Lines(), lines.mid(0, 3));
         QVERIFY(form.InstallerReady);
         QCOMPARE(quits, 0);
 
         startWorks = true;
         form.ExitBtn->click();
-        QCOMPARE(form.Lines().mid(3), (QStringList{"", "De installatie van Koerszicht wordt gestart.",
-                                                   "De installatie van Koerszicht is gestart."}));
+        QCOMPARE(form.Lines(), lines);
         QCOMPARE(quits, 1);
         QCOMPARE(started.size(), 2);
         for (const auto& [program, arguments] : started) {
@@ -604,23 +607,6 @@ private slots:
         // The copy of the failed start is gone; the other one is the started installer's.
         QCOMPARE(QDir(TempFolder()).entryList({"run-*"}, QDir::Files).size(), 1);
 #endif
-    }
-
-    void installationLinesInEnglish()
-    {
-        bool startWorks = false;
-        Update::VersionsFormSetup setup = Setup(Support::Language::English);
-        setup.quitProgram = [] {};
-        setup.startProgram = [&](const QString&, const QStringList&) { return startWorks; };
-        TVersionsForm form(setup);
-        PlaceInstaller(form, "kzsched203.exe", "installer");
-        form.ExitBtn->click();
-        startWorks = true;
-        form.ExitBtn->click();
-        QCOMPARE(form.Lines(),
-                 (QStringList{"", "The installation of kzSCHED is started.", "Installation failed.", "",
-                              "The installation of kzSCHED is started.",
-                              "The installation of kzSCHED has started."}));
     }
 
     void installerRunsWithoutShell()
@@ -649,23 +635,14 @@ private slots:
                                   5000);
     }
 
-    void companionProgramIsEnded_data()
-    {
-        QTest::addColumn<bool>("running");
-        QTest::newRow("running companion") << true;
-        QTest::newRow("no companion") << false;
-    }
     void companionProgramIsEnded()
     {
-        QFETCH(bool, running);
         QTemporaryDir startFolder;
         const QString companion = startFolder.path() + QStringLiteral("/Koerszicht_Sched.exe");
         QVERIFY(QFile::copy(TestSupport::HelperProgramPath(), companion));
         QProcess process;
-        if (running) {
-            process.start(companion, {QStringLiteral("60")});
-            QVERIFY(process.waitForStarted());
-        }
+        process.start(companion, {QStringLiteral("60")});
+        QVERIFY(process.waitForStarted());
         Update::VersionsFormSetup setup = Setup();
         setup.startFolder = startFolder.path().toStdString() + "/";
         setup.startProgram = [](const QString&, const QStringList&) { return true; };
@@ -678,10 +655,9 @@ private slots:
         PlaceInstaller(form, "Koerszicht101.exe", "installer");
         form.ExitBtn->click();
         QVERIFY(companionGoneAtQuit);
-        QCOMPARE(form.TerminationRounds() > 0, running);
+        QVERIFY(form.TerminationRounds() > 0);
         QVERIFY(form.TerminationRounds() < TVersionsForm::MaxTerminationRounds);
-        if (running)
-            QTRY_COMPARE_WITH_TIMEOUT(process.state(), QProcess::NotRunning, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(process.state(), QProcess::NotRunning, 5000);
     }
 
     // ---- What the program's start hands the window ----
@@ -722,7 +698,7 @@ private slots:
     void startedInstallerEndsThroughTheGivenHooks()
     {
         // The companion program is searched for with the given finder, in the start folder,
-        // and the program is ended with the given function.
+        // and the program is ended with the given function; none found, without waiting.
         QStringList searched;
         int quits = 0;
         Update::VersionsFormSetup setup = Setup();
@@ -739,26 +715,6 @@ private slots:
         QCOMPARE(searched, QStringList{"/opt/start/Koerszicht_Sched.exe"});
         QCOMPARE(quits, 1);
         QCOMPARE(form.TerminationRounds(), 0);
-    }
-
-    void downloadFolderFollowsTheDataFolder_data()
-    {
-        QTest::addColumn<QString>("dataFolder");
-        QTest::addColumn<QString>("downloadFolder");
-        QTest::newRow("data folder") << "/elders/Koerszicht/"
-                                     << "/elders/Koerszicht/Temp/";
-        // Not "Temp/" in the current folder, whose files the start would remove as leftovers.
-        QTest::newRow("no data folder: no download folder") << ""
-                                                            << "";
-    }
-    void downloadFolderFollowsTheDataFolder()
-    {
-        QFETCH(QString, dataFolder);
-        QFETCH(QString, downloadFolder);
-        Update::VersionsFormSetup setup = Setup();
-        setup.dataFolder = dataFolder.toStdString();
-        const TVersionsForm form(setup);
-        QCOMPARE(QString::fromStdString(form.DownloadFolder()), downloadFolder);
     }
 };
 
