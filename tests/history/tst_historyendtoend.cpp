@@ -20,28 +20,18 @@ private slots:
         TestSupport::ResetUserFolders();
         TestSupport::PointSourcesNowhere();
         QTemporaryDir start;
-        const QByteArray starter = TestSupport::ReadFile(TestSupport::SourceDir() + "/data/AEX.dat");
-        QVERIFY(TestSupport::WriteFile(start.path() + "/AEX.dat", starter));
-        const QString history = TestSupport::DataFolder() + "AEX.dat";
-
-        QProcess program;
-        program.setWorkingDirectory(start.path());
-        program.setProcessChannelMode(QProcess::ForwardedChannels);
         const QDate firstDay = QDate::currentDate();
-        program.start(TestSupport::ProgramPath(), {});
-        QVERIFY(program.waitForStarted());
-
+        QProcess program;
+        QVERIFY(TestSupport::StartWithStarterHistory(program, start.path()));
+        const QString history = TestSupport::DataFolder() + "AEX.dat";
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(history), 20000); // the first-run copy
         QTest::qWait(3000);
         QCOMPARE(program.state(), QProcess::Running);
-        program.terminate(); // SIGTERM
-        QVERIFY(program.waitForFinished(20000));
-        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(program.exitCode(), 0);
+        QVERIFY(TestSupport::ClosedNormally(program)); // SIGTERM
 
         // Written as the session writes it (a line a day, CR LF: tst_sessionhistory::loadAndClose,
         // row "the shipped history").
-        const EntryList before = FileLines(starter);
+        const EntryList before = FileLines(TestSupport::ReadFile(TestSupport::SourceDir() + "/data/AEX.dat"));
         const EntryList after = FileLines(TestSupport::ReadFile(history));
         QVERIFY(after.size() >= before.size());
         QCOMPARE(EntryList(after.begin(), after.begin() + before.size()), before); // the last ten included

@@ -59,11 +59,8 @@ private slots:
     // starter's days stay as they are: tst_historyendtoend.)
     void daysReachTheHistoryFile()
     {
-        QTemporaryDir folder;
-        const QByteArray starter = TestSupport::ReadFile(TestSupport::SourceDir() + "/data/AEX.dat");
-        QVERIFY(!starter.isEmpty());
-        QVERIFY(TestSupport::WriteFile(folder.path() + "/AEX.dat", starter));
-        const History before = ReadHistory(starter);
+        const History before = ReadHistory(TestSupport::ReadFile(TestSupport::SourceDir() + "/data/AEX.dat"));
+        QVERIFY(!before.isEmpty());
         const int starterEnd = before.lastKey();
 
         const int today = Support::DayNumber(QDate::currentDate());
@@ -73,17 +70,12 @@ private slots:
         TestSupport::PointSourcesNowhere();
         TestSupport::IniFile().setValue("Sources/ClosingPricesSite", server.Url());
         // Closed as a logout closes it, once it has asked for the list.
+        QTemporaryDir folder;
         QProcess program;
-        program.setWorkingDirectory(folder.path());
-        program.setProcessChannelMode(QProcess::ForwardedChannels);
-        program.start(TestSupport::ProgramPath(), {});
-        QVERIFY(program.waitForStarted(10000));
+        QVERIFY(TestSupport::StartWithStarterHistory(program, folder.path()));
         QTRY_COMPARE_WITH_TIMEOUT(server.RequestCount(), 1, 20000);
         QTest::qWait(2000);
-        program.terminate(); // SIGTERM; on Windows WM_CLOSE
-        QVERIFY(program.waitForFinished(30000));
-        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(program.exitCode(), 0);
+        QVERIFY(TestSupport::ClosedNormally(program));
         QCOMPARE(server.Requests().first().target, QByteArray("/Beurs/Slotkoersen/.a/aex-index"));
 
         const History after = ReadHistory(TestSupport::ReadFile(TestSupport::DataFolder() + "AEX.dat"));
