@@ -88,14 +88,6 @@ QString StoredText(const QString& key)
     settings->beginGroup("Defaults");
     return Support::SettingText(*settings, key, "absent");
 }
-
-// The main window as the program builds it, over a fetcher that has no connection.
-struct Window
-{
-    Window() : rig(fetcher) {}
-    TestSupport::ScriptedFetcher fetcher;
-    TestSupport::MainFormRig rig;
-};
 } // namespace
 
 class TestChartView : public QObject
@@ -124,7 +116,7 @@ private:
                     const ChartView::StoredHandles& handles = {});
     TMainForm& OpenWindow(const History::EntryList& items = ExactSeries());
     std::unique_ptr<ChartView> m_view;
-    std::unique_ptr<Window> m_window;
+    std::unique_ptr<TestSupport::MainWindow> m_window; // over a fetcher that has no connection
 };
 
 void TestChartView::init()
@@ -157,8 +149,8 @@ ChartView& TestChartView::Open(const History::EntryList& items, const ChartView:
 
 TMainForm& TestChartView::OpenWindow(const History::EntryList& items)
 {
-    m_window = std::make_unique<Window>();
-    TMainForm& form = m_window->rig.form;
+    m_window = std::make_unique<TestSupport::MainWindow>();
+    TMainForm& form = m_window->form;
     // No quotes and no version check in these tests.
     form.DownloadTimer->stop();
     form.UpdateTimer->stop();
