@@ -1,6 +1,7 @@
 // The hover read-out texts and the series height near the cursor.
 #include "ChartTestData.h"
 #include "chart/HoverText.h"
+#include "history/HistoryTestSupport.h"
 #include "support/Clock.h"
 
 #include <QTest>
@@ -23,7 +24,6 @@ private slots:
     void seriesHeightIsOneItemLeft();
     void plotText_data();
     void plotText();
-    void plotTextOnClosingDay();
     void listText_data();
     void listText();
     void emptySeries();
@@ -61,38 +61,33 @@ void TestHover::seriesHeightIsOneItemLeft()
 
 void TestHover::plotText_data()
 {
-    QTest::addColumn<bool>("dutch");         // the regional settings
-    QTest::addColumn<bool>("englishLabels"); // the window's language; the main window speaks Dutch
+    QTest::addColumn<History::EntryList>("items"); // on a 100-pixel plot area
+    QTest::addColumn<bool>("dutch");               // the regional settings
+    QTest::addColumn<bool>("englishLabels");       // the window's language; the main window speaks Dutch
     QTest::addColumn<int>("x");
     QTest::addColumn<QString>("text");
     // "Koers: " and the value text with its own leading blank: two blanks after the colon.
-    QTest::newRow("Dutch") << true << false << 70 << "Koers:  507,34\r\nDatum: 14-6-2012";
-    QTest::newRow("English") << false << false << 70 << "Koers:  507,34\r\nDatum: 6/14/2012";
+    QTest::newRow("Dutch") << TenItems() << true << false << 70 << "Koers:  507,34\r\nDatum: 14-6-2012";
+    QTest::newRow("English") << TenItems() << false << false << 70 << "Koers:  507,34\r\nDatum: 6/14/2012";
     QTest::newRow("date from the scale, value from the position")
-        << true << false << 1 << "Koers:  500,34\r\nDatum: 7-6-2012";
-    QTest::newRow("English labels") << false << true << 70 << "Price:  507,34\r\nDate: 6/14/2012";
-}
-
-// Under the plot area too: ten days around Easter 2025, Good Friday at x = 10.
-void TestHover::plotTextOnClosingDay()
-{
-    const auto items = ChartTest::MakeSeries(45764, 10, [](int k) { return 900.0 + k; });
-    const auto scale = Chart::MakeScale(items, 100, 80);
-    const auto text = [&](int x) {
-        return Chart::PlotHoverText(items, scale, x, Support::RegionalSettings::Dutch(),
-                                    Support::Language::Dutch);
-    };
-    QVERIFY2(text(10).endsWith("Datum: 18-4-2025, beurs gesloten"), qPrintable(text(10)));
-    QVERIFY2(text(0).endsWith("Datum: 17-4-2025"), qPrintable(text(0)));
+        << TenItems() << true << false << 1 << "Koers:  500,34\r\nDatum: 7-6-2012";
+    QTest::newRow("English labels") << TenItems() << false << true << 70
+                                    << "Price:  507,34\r\nDate: 6/14/2012";
+    // A closing day says so over the plot as in the list: ten days around Easter 2025, Good
+    // Friday at x = 10.
+    const auto easter = ChartTest::MakeSeries(45764, 10, [](int k) { return 900.0 + k; });
+    QTest::newRow("Good Friday: the exchange closed")
+        << easter << true << false << 10 << "Koers:  901,00\r\nDatum: 18-4-2025, beurs gesloten";
+    QTest::newRow("Maundy Thursday") << easter << true << false << 0 << "Koers:  900,00\r\nDatum: 17-4-2025";
 }
 
 void TestHover::plotText()
 {
+    QFETCH(History::EntryList, items);
     QFETCH(bool, dutch);
     QFETCH(bool, englishLabels);
     QFETCH(int, x);
     QFETCH(QString, text);
-    const auto items = TenItems();
     const auto regional = dutch ? Support::RegionalSettings::Dutch() : Support::RegionalSettings::English();
     const auto language = englishLabels ? Support::Language::English : Support::Language::Dutch;
     QCOMPARE(Chart::PlotHoverText(items, Chart::MakeScale(items, 100, 80), x, regional, language), text);

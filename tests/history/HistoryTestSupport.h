@@ -1,6 +1,7 @@
 #pragma once
 // Short notation for day entries in the history tests: L("100:1 101:0,0 102:2,5") is the list
-// of the lines {"100 - 1", "101 - 0,0", "102 - 2,5"}; Lines({...}) and E("100 - 1") read lines.
+// of the lines {"100 - 1", "101 - 0,0", "102 - 2,5"}; Lines({...}) and E("100 - 1") read lines,
+// FileLines those of a file and FileText makes one.
 
 #include "history/DayEntry.h"
 
@@ -75,6 +76,18 @@ inline History::EntryList operator+(History::EntryList a, const History::EntryLi
 {
     a.insert(a.end(), b.begin(), b.end());
     return a;
+}
+
+// The entries of a file's lines as they stand, none filled in or passed over; a CR before the
+// LF is taken off.
+inline History::EntryList FileLines(const QByteArray& text)
+{
+    History::EntryList entries;
+    for (const QByteArray& line : text.split('\n'))
+        if (!line.isEmpty())
+            entries.push_back(
+                History::ReadEntryLine(line.chopped(line.endsWith('\r') ? 1 : 0).toStdString()));
+    return entries;
 }
 
 inline QByteArray FileText(const History::EntryList& entries)

@@ -295,20 +295,15 @@ private slots:
 #endif
     }
 
+    // Into a folder that is made for it.
     void writeIsCrLfAndReadsBackTheSame()
     {
+        const std::string path = Path("new/folder/AEX.dat");
         const EntryList entries = Lines({"100 - 1", "101 - 2,50", "102 -  312,45 ", "103 - 0,0"});
-        QCOMPARE(WriteHistoryFile(Path(), entries), WriteStatus::Written);
-        QCOMPARE(TestSupport::ReadFile(QString::fromStdString(Path())),
+        QCOMPARE(WriteHistoryFile(path, entries), WriteStatus::Written);
+        QCOMPARE(TestSupport::ReadFile(QString::fromStdString(path)),
                  QByteArray("100 - 1\r\n101 - 2,50\r\n102 -  312,45 \r\n103 - 0,0\r\n"));
         QCOMPARE(ReadHistoryText(HistoryFileText(entries)).entries, entries);
-    }
-
-    void writeCreatesTheFolder()
-    {
-        const std::string path = Path("new/folder/AEX.dat");
-        QCOMPARE(WriteHistoryFile(path, L("100:1")), WriteStatus::Written);
-        QCOMPARE(TestSupport::ReadFile(QString::fromStdString(path)), QByteArray("100 - 1\r\n"));
     }
 
     void backupKeepsThePreviousFile()

@@ -23,17 +23,7 @@ private slots:
     {
         m_file = TestSupport::ReadFile(TestSupport::SourceDir() + "/data/AEX.dat");
         QVERIFY(!m_file.isEmpty());
-        for (const QByteArray& line : m_file.split('\n'))
-            if (!line.isEmpty())
-                m_lines.push_back(
-                    History::ReadEntryLine(line.chopped(line.endsWith('\r') ? 1 : 0).toStdString()));
-    }
-
-    void everyLineEndsWithCrLf()
-    {
-        QVERIFY(m_file.endsWith("\r\n"));
-        QCOMPARE(m_file.count('\n'), m_file.count("\r\n"));
-        QCOMPARE(m_file.count('\r'), m_file.count("\r\n"));
+        m_lines = FileLines(m_file);
     }
 
     void oneLinePerCalendarDay()
@@ -41,7 +31,8 @@ private slots:
         const ReadHistory read = ReadHistoryText(std::string_view(m_file.constData(), m_file.size()));
         QCOMPARE(read.skippedLines, 0);
         QCOMPARE(read.entries, m_lines); // nothing to fill in: no day is missing
-        QCOMPARE(QByteArray::fromStdString(HistoryFileText(read.entries)), m_file); // written back unchanged
+        // Written back unchanged, so every line ends with CR LF as the program writes it.
+        QCOMPARE(QByteArray::fromStdString(HistoryFileText(read.entries)), m_file);
         QCOMPARE(EntryDay(m_lines.front()), Support::DayNumber(QDate(1983, 1, 3)));
         QCOMPARE(EntryDay(m_lines.back()), Support::DayNumber(QDate(2026, 2, 10)));
         QCOMPARE(m_lines.back(), E("46063 - 1004,14"));

@@ -4,10 +4,8 @@
 #include "testsupport/LoopbackServer.h"
 #include "testsupport/TestSupport.h"
 
-#include <QDir>
 #include <QMap>
 #include <QProcess>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -18,32 +16,21 @@ namespace {
 
 using History = QMap<int, QByteArray>; // day -> value text
 
-History ReadHistory(const QByteArray& file, QStringList& faults)
+// The lines' days and values (that every day has one line ending with CR LF:
+// tst_sessionhistory::loadAndClose).
+History ReadHistory(const QByteArray& file)
 {
     History history;
-    int previous = -1;
-    for (QByteArray line : file.split('\n')) {
-        if (line.isEmpty())
-            continue;
-        if (!line.endsWith('\r'))
-            faults << QStringLiteral("line without CR LF: %1").arg(QString::fromLatin1(line));
-        line.chop(1);
-        const QList<QByteArray> parts = line.split(' ');
-        bool ok = false;
-        const int day = parts.value(0).toInt(&ok);
-        if (!ok || parts.size() != 3 || parts[1] != "-")
-            faults << QStringLiteral("malformed line: %1").arg(QString::fromLatin1(line));
-        if (previous >= 0 && day != previous + 1)
-            faults << QStringLiteral("day %1 follows %2").arg(day).arg(previous);
-        previous = day;
-        history.insert(day, parts.value(2));
-    }
+    for (const QByteArray& line : file.split('\n'))
+        if (!line.isEmpty())
+            history.insert(line.left(line.indexOf(' ')).toInt(),
+                           line.mid(line.lastIndexOf(' ') + 1).trimmed());
     return history;
 }
 
 // Closing values: weekdays only, two decimals, a point as separator; the stored close where the
 // history holds the day (an official list agrees with it), after that a made-up course.
-QByteArray ClosingList(int firstDay, int lastDay, QMap<int, QByteArray>& listed, const History& stored = {})
+QByteArray ClosingList(int firstDay, int lastDay, QMap<int, QByteArray>& listed, const History& stored)
 {
     QByteArray list;
     for (int day = firstDay; day <= lastDay; ++day) {
@@ -60,31 +47,6 @@ QByteArray ClosingList(int firstDay, int lastDay, QMap<int, QByteArray>& listed,
     return list;
 }
 
-void SetSources(const QString& closingPrices)
-{
-    TestSupport::PointSourcesNowhere();
-    if (!closingPrices.isEmpty())
-        TestSupport::IniFile().setValue("Sources/ClosingPricesSite", closingPrices);
-}
-
-// Starts the program in `folder`, waits until it has asked `server` for the list (when given)
-// and closes it as a logout does.
-void RunOnce(const QString& folder, LoopbackServer* server)
-{
-    QProcess program;
-    program.setWorkingDirectory(folder);
-    program.setProcessChannelMode(QProcess::ForwardedChannels);
-    program.start(TestSupport::ProgramPath(), {});
-    QVERIFY(program.waitForStarted(10000));
-    if (server)
-        QTRY_COMPARE_WITH_TIMEOUT(server->RequestCount(), 1, 20000);
-    QTest::qWait(2000);
-    program.terminate(); // SIGTERM; on Windows WM_CLOSE
-    QVERIFY(program.waitForFinished(30000));
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(program.exitCode(), 0);
-}
-
 } // namespace
 
 class TestClosingPricesEndToEnd : public QObject
@@ -97,26 +59,26 @@ private slots:
     // starter's days stay as they are: tst_historyendtoend.)
     void daysReachTheHistoryFile()
     {
-        QTemporaryDir folder;
-        const QByteArray starter = TestSupport::ReadFile(TestSupport::SourceDir() + "/data/AEX.dat");
-        QVERIFY(!starter.isEmpty());
-        QVERIFY(TestSupport::WriteFile(folder.path() + "/AEX.dat", starter));
-        QStringList faults;
-        const History before = ReadHistory(starter, faults);
-        QVERIFY2(faults.isEmpty(), qPrintable(faults.join('\n')));
+        const History before = ReadHistory(TestSupport::ReadFile(TestSupport::SourceDir() + "/data/AEX.dat"));
+        QVERIFY(!before.isEmpty());
         const int starterEnd = before.lastKey();
 
         const int today = Support::DayNumber(QDate::currentDate());
         QMap<int, QByteArray> listed;
         LoopbackServer server;
         server.Serve(LoopbackReply::Page(ClosingList(starterEnd - 30, today - 1, listed, before)));
-        SetSources(server.Url());
-        RunOnce(folder.path(), &server);
+        TestSupport::PointSourcesNowhere();
+        TestSupport::IniFile().setValue("Sources/ClosingPricesSite", server.Url());
+        // Closed as a logout closes it, once it has asked for the list.
+        QTemporaryDir folder;
+        QProcess program;
+        QVERIFY(TestSupport::StartWithStarterHistory(program, folder.path()));
+        QTRY_COMPARE_WITH_TIMEOUT(server.RequestCount(), 1, 20000);
+        QTest::qWait(2000);
+        QVERIFY(TestSupport::ClosedNormally(program));
         QCOMPARE(server.Requests().first().target, QByteArray("/Beurs/Slotkoersen/.a/aex-index"));
 
-        const History after =
-            ReadHistory(TestSupport::ReadFile(TestSupport::DataFolder() + "AEX.dat"), faults);
-        QVERIFY2(faults.isEmpty(), qPrintable(faults.join('\n')));
+        const History after = ReadHistory(TestSupport::ReadFile(TestSupport::DataFolder() + "AEX.dat"));
         QCOMPARE(after.firstKey(), before.firstKey());
         QCOMPARE(after.lastKey(), today);
         // The starter's days, apart from the newest ones that loading takes again from the list,
@@ -130,63 +92,6 @@ private slots:
                                         .arg(it.key())
                                         .arg(QString::fromLatin1(after.value(it.key())),
                                              QString::fromLatin1(it.value()))));
-    }
-
-    // A start without a connection writes the days since the starter history ends without a
-    // value; the next start with the list gives every listed day its close, and the weekends
-    // between them are filled in anew.
-    void offlineGapFilledAtTheNextStart()
-    {
-        QTemporaryDir folder;
-        const QByteArray starter = TestSupport::ReadFile(TestSupport::SourceDir() + "/data/AEX.dat");
-        QVERIFY(TestSupport::WriteFile(folder.path() + "/AEX.dat", starter));
-        QStringList faults;
-        const History before = ReadHistory(starter, faults);
-        const int starterEnd = before.lastKey();
-        const int today = Support::DayNumber(QDate::currentDate());
-
-        SetSources({});
-        RunOnce(folder.path(), nullptr);
-        const History offline =
-            ReadHistory(TestSupport::ReadFile(TestSupport::DataFolder() + "AEX.dat"), faults);
-        QVERIFY2(faults.isEmpty(), qPrintable(faults.join('\n')));
-        QCOMPARE(offline.lastKey(), today);
-        for (int day = starterEnd + 1; day <= today; ++day)
-            QCOMPARE(offline.value(day), QByteArray("0,0"));
-
-        QMap<int, QByteArray> listed;
-        LoopbackServer server;
-        server.Serve(LoopbackReply::Page(ClosingList(starterEnd - 30, today - 1, listed, before)));
-        SetSources(server.Url());
-        RunOnce(folder.path(), &server);
-        const History online =
-            ReadHistory(TestSupport::ReadFile(TestSupport::DataFolder() + "AEX.dat"), faults);
-        QVERIFY2(faults.isEmpty(), qPrintable(faults.join('\n')));
-        QCOMPARE(online.lastKey(), today);
-        for (auto it = listed.begin(); it != listed.end(); ++it)
-            QVERIFY2(online.value(it.key()) == it.value(),
-                     qPrintable(QStringLiteral("day %1: %2, listed %3")
-                                    .arg(it.key())
-                                    .arg(QString::fromLatin1(online.value(it.key())),
-                                         QString::fromLatin1(it.value()))));
-        const auto value = [&](int day) {
-            return QByteArray(online.value(day)).replace(',', '.').toDouble();
-        };
-        for (int day = starterEnd + 1; day < today - 2; ++day) {
-            if (listed.contains(day))
-                continue;
-            // A weekend or holiday lies on the line between the listed days around it.
-            int low = day - 1;
-            while (!listed.contains(low))
-                --low;
-            int high = day + 1;
-            while (!listed.contains(high) && high < today)
-                ++high;
-            if (!listed.contains(high))
-                continue;
-            const double expected = value(low) + (value(high) - value(low)) * (day - low) / (high - low);
-            QVERIFY2(qAbs(value(day) - expected) < 0.006, qPrintable(QStringLiteral("day %1").arg(day)));
-        }
     }
 };
 

@@ -12,7 +12,6 @@
 #include <QApplication>
 #include <QLabel>
 #include <QListView>
-#include <QTimer>
 #include <QtTest>
 
 namespace {

@@ -6,7 +6,6 @@
 #include "testsupport/TestSupport.h"
 
 #include <QProcess>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -37,19 +36,10 @@ private slots:
 
         QTemporaryDir folder;
         QProcess program;
-        program.setWorkingDirectory(folder.path());
-        program.setProcessChannelMode(QProcess::ForwardedChannels);
-        program.start(TestSupport::ProgramPath(), {});
-        QVERIFY(program.waitForStarted(10000));
+        QVERIFY(TestSupport::StartProgram(program, folder.path()));
         QTRY_VERIFY_WITH_TIMEOUT(site.RequestCount() >= 1, 20000);
-        QTest::qWait(1000);  // the page is read and the series updated after the fetch
-        program.terminate(); // SIGTERM; on Windows WM_CLOSE
-        if (!program.waitForFinished(30000)) {
-            program.kill();
-            QFAIL("the program did not end after SIGTERM");
-        }
-        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(program.exitCode(), 0);
+        QTest::qWait(1000); // the page is read and the series updated after the fetch
+        QVERIFY(TestSupport::ClosedNormally(program));
 
         const TestSupport::LoopbackRequest request = site.Requests().first();
         QCOMPARE(request.target, QByteArray("/index.php?type=main"));

@@ -1,7 +1,11 @@
 // The readers of the chart answer and the historical-data download: which failure each kind of
 // answer gives, the quote pieces in Amsterdam time whatever the machine's zone, and the closes
 // ascending, one a day, in the form the closing-price rules take.
+// The sources' addresses too: a template's variables filled in for the days asked, also in
+// Amsterdam time, and a template that cannot be filled refused.
+#include "quotes/QuoteSources.h"
 #include "quotes/SourceReaders.h"
+#include "support/Clock.h"
 #include "support/Regional.h"
 #include "testsupport/TestSupport.h"
 
@@ -67,6 +71,15 @@ QStringList Texts(const std::vector<ListedClose>& closes)
     return texts;
 }
 
+int Day(int year, int month, int day)
+{
+    return Support::DayNumber(QDate(year, month, day));
+}
+QString Epoch(const QDateTime& utc)
+{
+    return QString::number(utc.toSecsSinceEpoch());
+}
+
 const QByteArray Document = R"({"a":{"b":[{"c":6},{"c":7}]},"m":[[1],[3]],"n":null})";
 
 // 15 January 2026 17:35 and 15 July 2026 10:15 in Amsterdam.
@@ -93,6 +106,8 @@ private slots:
     void csvSeries_data();
     void csvSeries();
     void seriesTaken();
+    void expand_data();
+    void expand();
 };
 
 void TestSourceReaders::initTestCase()
@@ -390,6 +405,46 @@ void TestSourceReaders::seriesTaken()
     const ClosingPricesReading nothing = TakeListedCloses({}, 46108, 46113);
     QCOMPARE(nothing.code, BackfillCode::Done);
     QVERIFY(nothing.entries.empty());
+}
+
+void TestSourceReaders::expand_data()
+{
+    QTest::addColumn<QString>("tmpl");
+    QTest::addColumn<int>("first");
+    QTest::addColumn<int>("last");
+    QTest::addColumn<QString>("url"); // "-": refused
+
+    const int first = Day(2026, 2, 10);
+    const int last = Day(2026, 12, 8);
+    QTest::newRow("no variables") << "https://beurs.test/aex?x=1" << first << last
+                                  << "https://beurs.test/aex?x=1";
+    QTest::newRow("dates") << "s={first:yyyy-MM-dd}&e={last:dd/MM/yyyy}" << first << last
+                           << "s=2026-02-10&e=08/12/2026";
+    QTest::newRow("epochs, winter to winter")
+        << "p1={first:epoch}&p2={end:epoch}" << first << last
+        << "p1=" + Epoch(QDateTime(QDate(2026, 2, 9), QTime(23, 0), Qt::UTC)) +
+               "&p2=" + Epoch(QDateTime(QDate(2026, 12, 8), QTime(23, 0), Qt::UTC));
+    QTest::newRow("epoch in summer time") << "{first:epoch}" << Day(2026, 7, 1) << Day(2026, 7, 1)
+                                          << Epoch(QDateTime(QDate(2026, 6, 30), QTime(22, 0), Qt::UTC));
+    QTest::newRow("today") << "d={today:yyyyMMdd}" << first << last << "d=20261209";
+    QTest::newRow("unknown variable") << "{start:yyyy}" << first << last << "-";
+    QTest::newRow("a time format") << "{first:hh:mm}" << first << last << "-";
+    QTest::newRow("a quoted format") << "{first:'yyyy'}" << first << last << "-";
+    QTest::newRow("no format") << "{first}" << first << last << "-";
+    QTest::newRow("brace left open") << "x={first:yyyy" << first << last << "-";
+    QTest::newRow("a format of 32 characters") << "{first:" + QString("dd-").repeated(10) + "dd}" << first
+                                               << last << QString("10-").repeated(10) + "10";
+    QTest::newRow("a format longer than 32 characters")
+        << "{first:" + QString("dd-").repeated(11) + "}" << first << last << "-";
+}
+void TestSourceReaders::expand()
+{
+    QFETCH(QString, tmpl);
+    QFETCH(int, first);
+    QFETCH(int, last);
+    const std::optional<std::string> url =
+        Quotes::ExpandSourceUrl(tmpl.toStdString(), {first, last}, Day(2026, 12, 9));
+    QTEST(url ? QString::fromStdString(*url) : QString("-"), "url");
 }
 
 QTEST_GUILESS_MAIN(TestSourceReaders)

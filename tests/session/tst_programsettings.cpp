@@ -40,6 +40,17 @@ private slots:
             << QVariantMap{{"Dagen", 99999}} << QList<int>{1, 1, 720, 540, 20000} << true;
         QTest::newRow("unreadable values") << QVariantMap{{"Top", "abc"}, {"Width", ""}, {"Dagen", "veel"}}
                                            << QList<int>{1, 1, 720, 540, 200} << true;
+        // A damaged settings file asked for a window of 100000 x 100000 pixels: the toolkit
+        // crashed painting it. The size is held to what a screen can show.
+        const auto size = [](const QVariant& width, const QVariant& height) {
+            return QVariantMap{{"Width", width}, {"Height", height}};
+        };
+        QTest::newRow("far beyond any screen")
+            << size(100000, 100000) << QList<int>{1, 1, 8192, 8192, 200} << false;
+        QTest::newRow("largest integer")
+            << size(2147483647, 600) << QList<int>{1, 1, 8192, 600, 200} << false;
+        QTest::newRow("the limit itself") << size(8192, 1) << QList<int>{1, 1, 8192, 1, 200} << false;
+        QTest::newRow("an ordinary size") << size(1920, 1080) << QList<int>{1, 1, 1920, 1080, 200} << false;
     }
     void windowValues()
     {
@@ -50,36 +61,11 @@ private slots:
         const WindowSettings values = ProgramSettings().ReadWindow();
         QCOMPARE((QList<int>{values.top, values.left, values.width, values.height, values.dayCount}), read);
         QCOMPARE(values.dayCountStored, dayCountStored);
-    }
-
-    void windowValuesRoundTrip()
-    {
-        QVERIFY(ProgramSettings().WriteWindow({44, 33, 900, 650, 228, true}));
-        const WindowSettings values = ProgramSettings().ReadWindow();
-        QCOMPARE((QList<int>{values.top, values.left, values.width, values.height, values.dayCount}),
-                 (QList<int>{44, 33, 900, 650, 228}));
-    }
-
-    // A damaged settings file asked for a window of 100000 x 100000 pixels: the toolkit
-    // crashed painting it. The size is held to what a screen can show.
-    void oversizedWindowIsBounded_data()
-    {
-        QTest::addColumn<QVariant>("width");
-        QTest::addColumn<QVariant>("height");
-        QTest::addColumn<QSize>("read");
-        QTest::newRow("far beyond any screen") << QVariant(100000) << QVariant(100000) << QSize(8192, 8192);
-        QTest::newRow("largest integer") << QVariant(2147483647) << QVariant(600) << QSize(8192, 600);
-        QTest::newRow("the limit itself") << QVariant(8192) << QVariant(1) << QSize(8192, 1);
-        QTest::newRow("an ordinary size") << QVariant(1920) << QVariant(1080) << QSize(1920, 1080);
-    }
-    void oversizedWindowIsBounded()
-    {
-        QFETCH(QVariant, width);
-        QFETCH(QVariant, height);
-        QFETCH(QSize, read);
-        TestSupport::StoreDefaults({{"Width", width}, {"Height", height}});
-        const WindowSettings values = ProgramSettings().ReadWindow();
-        QCOMPARE(QSize(values.width, values.height), read);
+        // Written back, they read the same.
+        QVERIFY(ProgramSettings().WriteWindow(values));
+        const WindowSettings again = ProgramSettings().ReadWindow();
+        QCOMPARE((QList<int>{again.top, again.left, again.width, again.height, again.dayCount}), read);
+        QVERIFY(again.dayCountStored);
     }
 
     // 200 days show the 169 days before today: a history whose newest value is up to 79 days
@@ -114,38 +100,43 @@ private slots:
         }
     }
 
-    void closingKeepsEditedSources()
+    // The sites as read and as closing leaves them: what is written stays, an absent site is
+    // written with its default, and a site read without a final slash gets one.
+    void sites_data()
     {
-        {
-            const auto settings = Support::OpenSettings();
-            settings->setValue("Sources/QuoteSite", "http://127.0.0.1:8080/koers/");
-        }
-        ProgramSettings().WriteMissingSources();
-        QCOMPARE(TestSupport::IniFile().value("Sources/QuoteSite").toString(),
-                 QString("http://127.0.0.1:8080/koers/"));
-        QCOMPARE(ProgramSettings().ReadSources().quoteSite, QString("http://127.0.0.1:8080/koers/"));
+        QTest::addColumn<QVariantMap>("written");
+        QTest::addColumn<QStringList>("read");   // the quote, closing-prices and maker sites
+        QTest::addColumn<QStringList>("stored"); // the same, in the file after closing
+        const QString quotes = "http://koersen.example/", closes = "http://slotkoersen.example/",
+                      maker = "http://www.koerszicht.example/";
+        QTest::newRow("an edited site") << QVariantMap{{"QuoteSite", "http://127.0.0.1:8080/koers/"}}
+                                        << QStringList{"http://127.0.0.1:8080/koers/", closes, maker}
+                                        << QStringList{"http://127.0.0.1:8080/koers/", closes, maker};
+        QTest::newRow("the others absent") << QVariantMap{{"MakerSite", "http://localhost:9000/"}}
+                                           << QStringList{quotes, closes, "http://localhost:9000/"}
+                                           << QStringList{quotes, closes, "http://localhost:9000/"};
+        QTest::newRow("no final slash") << QVariantMap{{"MakerSite", "http://localhost:9000/site"}}
+                                        << QStringList{quotes, closes, "http://localhost:9000/site/"}
+                                        << QStringList{quotes, closes, "http://localhost:9000/site"};
     }
-
-    void absentSourcesAreWrittenWithTheirDefaults()
+    void sites()
     {
+        QFETCH(QVariantMap, written);
+        QFETCH(QStringList, read);
+        QFETCH(QStringList, stored);
         {
             const auto settings = Support::OpenSettings();
-            settings->remove("Sources");
-            settings->setValue("Sources/MakerSite", "http://localhost:9000/");
+            for (auto it = written.begin(); it != written.end(); ++it)
+                settings->setValue("Sources/" + it.key(), it.value());
         }
         ProgramSettings().WriteMissingSources();
+        const Sources after = ProgramSettings().ReadSources();
+        QCOMPARE((QStringList{after.quoteSite, after.closingPricesSite, after.makerSite}), read);
         QSettings ini = TestSupport::IniFile();
-        QCOMPARE(ini.value("Sources/QuoteSite").toString(), QString("http://koersen.example/"));
-        QCOMPARE(ini.value("Sources/ClosingPricesSite").toString(), QString("http://slotkoersen.example/"));
-        QCOMPARE(ini.value("Sources/MakerSite").toString(), QString("http://localhost:9000/"));
-    }
-
-    void sourcesGetAFinalSlash()
-    {
-        const auto settings = Support::OpenSettings();
-        settings->setValue("Sources/MakerSite", "http://localhost:9000/site");
-        settings->sync();
-        QCOMPARE(ProgramSettings().ReadSources().makerSite, QString("http://localhost:9000/site/"));
+        QCOMPARE((QStringList{ini.value("Sources/QuoteSite").toString(),
+                              ini.value("Sources/ClosingPricesSite").toString(),
+                              ini.value("Sources/MakerSite").toString()}),
+                 stored);
     }
 
     // Closing writes the source lists and the default sources' groups when absent; what comes

@@ -1,7 +1,6 @@
 // The session's history from loading to closing: AEX.dat from the data folder (also damaged or
 // edited by hand), a first start's day count, a change of the day count, the closing-price
 // back-fill and its codes, and the file written at closing, also when that fails.
-#include "chart/ChartDrawing.h"
 #include "chart/ChartScale.h"
 #include "history/HistoryFile.h"
 #include "history/HistoryTestSupport.h"
@@ -18,7 +17,6 @@
 #include <QtTest>
 
 #ifndef Q_OS_WIN
-#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -31,15 +29,6 @@ const int Today = Support::DayNumber(TodayDate);
 QString HistoryPath()
 {
     return TestSupport::DataFolder() + "AEX.dat";
-}
-
-EntryList ReadLines(const QByteArray& text)
-{
-    EntryList lines;
-    for (const QByteArray& line : text.split('\n'))
-        if (!line.isEmpty())
-            lines.push_back(ReadEntryLine(line.chopped(1).toStdString()));
-    return lines;
 }
 
 bool Contains(const EntryList& entries, const DayEntry& entry)
@@ -164,12 +153,12 @@ private slots:
     // cannot be read is left as it is; with none and nothing to write, none is made.
     void loadAndClose_data()
     {
-        QTest::addColumn<QByteArray>("file"); // "-" for none, "<folder>", "<fifo>"
+        QTest::addColumn<QByteArray>("file"); // "-" for none, "<folder>"
         QTest::addColumn<int>("count");       // of the series after loading
         QTest::addColumn<EntryList>("keeps"); // the file's entries: the written file begins with them
         QTest::addColumn<int>("backups");     // 1: AEX.dat.bak, 2: also the time-stamped one
         const QByteArray starter = TestSupport::ReadFile(TestSupport::SourceDir() + "/data/AEX.dat");
-        QTest::newRow("the shipped history") << starter << 201 << ReadLines(starter) << 0;
+        QTest::newRow("the shipped history") << starter << 201 << FileLines(starter) << 0;
         const EntryList offline =
             L("46060:996,58 46061:997,80 46062:999,03 46063:1004,14 46064:1001,20 46065:998,75 "
               "46066:1002,40 46067:999,00 46068:1003,10 46069:1001,00 46070:1004,00 46071:1000,50");
@@ -189,7 +178,6 @@ private slots:
         QTest::newRow("missing") << QByteArray("-") << 201 << EntryList{} << 0;
         QTest::newRow("empty") << QByteArray() << 201 << EntryList{} << 0;
         QTest::newRow("a folder in its place") << QByteArray("<folder>") << 201 << EntryList{} << 0;
-        QTest::newRow("a named pipe in its place") << QByteArray("<fifo>") << 201 << EntryList{} << 0;
         // Every line is held back, and shown: from day 46001 to 31 days after today, 46104.
         QTest::newRow("ten lines") << FileText(Consecutive(46000, 46009)) << 104 << Consecutive(46000, 46009)
                                    << 0;
@@ -204,16 +192,8 @@ private slots:
         QFETCH(int, count);
         QFETCH(EntryList, keeps);
         QFETCH(int, backups);
-#ifdef Q_OS_WIN
-        if (file == "<fifo>")
-            QSKIP("no named pipes in a folder on Windows");
-#endif
         if (file == "<folder>")
             QVERIFY(QDir().mkpath(HistoryPath() + "/inside"));
-#ifndef Q_OS_WIN
-        else if (file == "<fifo>" && QDir().mkpath(TestSupport::DataFolder()))
-            QCOMPARE(mkfifo(QFile::encodeName(HistoryPath()).constData(), 0600), 0);
-#endif
         else if (file != "-")
             QVERIFY(TestSupport::WriteFile(HistoryPath(), file));
         {
@@ -270,7 +250,7 @@ private slots:
         }
         const QByteArray text = TestSupport::ReadFile(HistoryPath());
         QCOMPARE(text.count('\n'), text.count("\r\n"));
-        const EntryList after = ReadLines(text);
+        const EntryList after = FileLines(text);
         const EntryList read = ReadHistoryText(file.toStdString()).entries;
         for (std::size_t i = 1; i < after.size(); ++i)
             QCOMPARE(EntryDay(after[i]), EntryDay(after[i - 1]) + 1);
@@ -304,21 +284,19 @@ private slots:
 
     // A first start (no day count stored) opens on the history's newest values: the default
     // day count when it shows enough of them, more when the history ends long before today.
-    // A stored day count is always kept. The plot says when its newest days have no price.
+    // A stored day count is always kept. The newest day with a price is the one the plot's note
+    // names (the note's text for that day: tst_chartdrawing::plotNoteText).
     void firstStart_data()
     {
         QTest::addColumn<int>("lastDay");
         QTest::addColumn<bool>("stored");
         QTest::addColumn<bool>("listed"); // the closing-prices list holds the weekdays since, up to yesterday
         QTest::addColumn<int>("dayCount");
-        QTest::addColumn<QString>("note");
-        QTest::newRow("recent history") << Today - 3 << false << false << 200 << QString();
-        QTest::newRow("ten months old")
-            << Today - 301 << false << false << 515 << "Geen koersen na 25-4-2025";
-        QTest::newRow("ten months old, count stored")
-            << Today - 301 << true << false << 200 << "Geen koersen na 25-4-2025";
+        QTest::newRow("recent history") << Today - 3 << false << false << 200;
+        QTest::newRow("ten months old") << Today - 301 << false << false << 515;
+        QTest::newRow("ten months old, count stored") << Today - 301 << true << false << 200;
         QTest::newRow("ten months old, the list brings it up to yesterday")
-            << Today - 301 << false << true << 200 << QString();
+            << Today - 301 << false << true << 200;
     }
     void firstStart()
     {
@@ -326,7 +304,6 @@ private slots:
         QFETCH(bool, stored);
         QFETCH(bool, listed);
         QFETCH(int, dayCount);
-        QFETCH(QString, note);
         if (!stored)
             TestSupport::IniFile().remove("Defaults/Dagen");
         QVERIFY(TestSupport::WriteFile(HistoryPath(), FileText(Consecutive(lastDay - 400, lastDay))));
@@ -344,7 +321,6 @@ private slots:
         QCOMPARE(Chart::MakeScale(rig.Items(), 560, 480).HasValues,
                  dayCount > 200 || newestListed > Today - 169);
         QCOMPARE(rig.session.LastValuedDay(), newestListed);
-        QCOMPARE(Chart::PlotNote(rig.session.LastValuedDay(), Today, Support::Language::Dutch), note);
         rig.session.StoreWindow(1, 1, 720, 540);
         QCOMPARE(TestSupport::IniFile().value("Defaults/Dagen").toInt(), dayCount);
     }
@@ -402,7 +378,7 @@ private slots:
         QCOMPARE(rig.interval, 1000); // the quote schedule starts when the back-fill is over
 
         QCOMPARE(rig.session.CloseHistory(CloseKind::User), HistorySave::Written);
-        const EntryList written = ReadLines(TestSupport::ReadFile(HistoryPath()));
+        const EntryList written = FileLines(TestSupport::ReadFile(HistoryPath()));
         QCOMPARE(EntryList(written.begin(), written.begin() + std::ptrdiff_t(Stored.size())), Stored);
         for (const DayEntry& entry : added)
             QVERIFY2(Contains(written, entry), LineOf(entry));
@@ -456,7 +432,7 @@ private slots:
         QVERIFY(Contains(rig.Items(), MakeEntry(today, "316,00")));
 
         QCOMPARE(rig.session.CloseHistory(CloseKind::User), HistorySave::Written);
-        const EntryList written = ReadLines(TestSupport::ReadFile(HistoryPath()));
+        const EntryList written = FileLines(TestSupport::ReadFile(HistoryPath()));
         for (const DayEntry& entry :
              {MakeEntry(41067, "312,45"), MakeEntry(41071, "314,00"), MakeEntry(today, "316,00")})
             QVERIFY2(Contains(written, entry), LineOf(entry));
@@ -515,7 +491,7 @@ private slots:
             QCOMPARE(rig.fetcher.Cancelled(), 1);
             QCOMPARE(busy.size(), 2);
             QCOMPARE(rig.session.CloseHistory(CloseKind::Unattended), HistorySave::Written);
-            const EntryList written = ReadLines(TestSupport::ReadFile(HistoryPath()));
+            const EntryList written = FileLines(TestSupport::ReadFile(HistoryPath()));
             QVERIFY(std::equal(Stored.begin(), Stored.end(), written.begin()));
             for (const DayEntry& entry : Added)
                 QVERIFY2(!Contains(written, entry), LineOf(entry));
@@ -600,7 +576,7 @@ private slots:
         QCOMPARE(questions, QStringList(answers.size(), HistoryPath()));
         const QByteArray after = TestSupport::ReadFile(HistoryPath());
         if (written)
-            QVERIFY(after.startsWith(stored) && EntryDay(ReadLines(after).back()) == Today);
+            QVERIFY(after.startsWith(stored) && EntryDay(FileLines(after).back()) == Today);
         else
             QCOMPARE(after, stored);
         QCOMPARE(QDir(folder).entryList(QDir::Files),

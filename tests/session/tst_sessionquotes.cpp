@@ -1,5 +1,8 @@
 // The session's quote download against a scripted quote site: the request, the status line, the
-// quote it keeps, the series it writes and rolls, and when the next download is due.
+// quote it keeps, the series it writes and rolls, and when the next download is due. The
+// trend-line alerts at each quote: what goes through the seam, once per crossing, again after a
+// handle moved; lines whose alert is off stay silent; the settings Waarschuw-*; and the user's
+// closing days of group "Beurs" put in force.
 #include "quotes/StatusLine.h"
 #include "session/Session.h"
 #include "support/Clock.h"
@@ -57,10 +60,29 @@ bool QuoteDue(const Session& session)
     return Quotes::FetchDue(Support::Clock::Now(), session.Quote().lastDownload, session.Retry());
 }
 
-// A session over the scripted quote site, loaded; its signals recorded from the last download on.
+class Recorder : public AlertNotifier
+{
+public:
+    void Notify(const std::string& text) override { heard << QString::fromStdString(text); }
+    QStringList heard;
+};
+
+void StoreLine(int line, int fromDay, const char* fromValue, int toDay, const char* toValue)
+{
+    ProgramSettings settings;
+    settings.WriteHandle(2 * line, {fromDay, fromValue});
+    settings.WriteHandle(2 * line + 1, {toDay, toValue});
+}
+
+// A session over the scripted quote site, loaded; its signals recorded from the last download on,
+// and the alerts it gave.
 struct Loaded
 {
-    Loaded() { site.Settle(&Session::Start, session); }
+    Loaded()
+    {
+        session.SetAlertNotifier(&recorder);
+        site.Settle(&Session::Start, session);
+    }
     void Download(const std::string& page)
     {
         for (QSignalSpy* spy : {&status, &timer, &rows, &series})
@@ -68,12 +90,17 @@ struct Loaded
         site.Answer(page);
         site.Settle(&Session::DownloadQuote, session);
     }
+    void Quote(const std::string& time, const std::string& value)
+    {
+        Download(QuotePage(time, " " + value + " (+1,20) 0,39%"));
+    }
     QStringList Status() const
     {
         return status.size() == 1 ? Shown(status[0][0].value<Quotes::StatusLine>()) : QStringList();
     }
     TestSupport::ScriptedFetcher site;
     ProgramSettings settings;
+    Recorder recorder;
     Session session{TestSupport::Facts(), settings, site};
     QSignalSpy status{&session, &Session::statusChanged};
     QSignalSpy timer{&session, &Session::downloadTimerSet};
@@ -99,7 +126,11 @@ private slots:
         ProgramSettings().WriteWindow(window);
         TestSupport::IniFile().setValue("Sources/QuoteSite", QuoteSite);
     }
-    void cleanup() { Support::Clock::Reset(); }
+    void cleanup()
+    {
+        Support::Clock::Reset();
+        Support::SetExchange({});
+    }
 
     // One download after loading or after a first quote (a minute before, with a larger day count
     // since, or the day before): what it reports, what the session keeps and the series it shows.
@@ -300,6 +331,56 @@ private slots:
         QVERIFY(!loaded.session.Busy());
         QCOMPARE(loaded.session.Quote().value, " 313,00 ");
         QVERIFY(!loaded.session.DownloadDue());
+    }
+
+    // The first quote is held against the close before today (300,00): 301,00 crossed the line.
+    // A handle stored at another place re-arms its line: the fall through the moved line warns.
+    void movedHandleRearms()
+    {
+        // The green line flat at 300,50 from two days ago to five days ahead.
+        StoreLine(0, Today - 2, "300,5000", Today + 5, "300,5000");
+        Loaded run;
+        run.Quote("10:15", "301,00");
+        QCOMPARE(run.recorder.heard.size(), 1);
+        run.session.StoreHandle(1, {Today + 5, "300,9000"}); // the line now rises to 300,90
+        run.Quote("10:16", "300,00");
+        QCOMPARE(run.recorder.heard.size(), 2);
+        QVERIFY2(run.recorder.heard.last().startsWith("De AEX (300,00) is onder de groene lijn (300,6"),
+                 qPrintable(run.recorder.heard.last()));
+        QVERIFY(run.recorder.heard.last().endsWith(") gezakt."));
+        // Storing the same place again re-arms nothing.
+        run.session.StoreHandle(1, {Today + 5, "300,9000"});
+        run.Quote("10:17", "299,00");
+        QCOMPARE(run.recorder.heard.size(), 2);
+    }
+
+    // Off by the setting, or switched off in this run (and stored); the other lines still warn.
+    void alertOff()
+    {
+        StoreLine(0, Today - 2, "300,5000", Today + 5, "300,5000"); // the green line, as above
+        TestSupport::IniFile().setValue("Defaults/Waarschuw-Groen", false);
+        StoreLine(2, Today - 1, "300,8000", Today + 1, "300,8000");
+        Loaded run;
+        QVERIFY(!run.session.AlertOn(0));
+        run.Quote("10:15", "301,00");
+        QCOMPARE(run.recorder.heard,
+                 QStringList{"De AEX (301,00) is boven de blauwe lijn (300,80) gekomen."});
+        run.session.SetAlertOn(2, false);
+        QCOMPARE(TestSupport::IniFile().value("Defaults/Waarschuw-Blauw").toBool(), false);
+        run.Quote("10:16", "300,00");
+        run.Quote("10:17", "301,00");
+        QCOMPARE(run.recorder.heard.size(), 1);
+    }
+
+    // Group "Beurs" is read at the start and put in force: Friday 8 June 2012 closed by
+    // "Gesloten" and opened again by "Open" trades; 7 June closed by "Gesloten" does not.
+    void userClosingDays()
+    {
+        TestSupport::IniFile().setValue("Beurs/Gesloten", QStringList{"2012-06-07", "2012-06-08"});
+        TestSupport::IniFile().setValue("Beurs/Open", "2012-06-08");
+        Loaded run;
+        QVERIFY(Support::Exchange()->IsClosingDay(QDate(2012, 6, 7)));
+        QVERIFY(Support::Exchange()->IsTradingDay(QDate(2012, 6, 8)));
     }
 };
 

@@ -22,7 +22,8 @@ class TestFolders : public QObject
 private slots:
     void init() { TestSupport::ResetUserFolders(); }
 
-    void dataFolderFollowsXdgDataHome()
+    // Made under $XDG_DATA_HOME, the current folder left as it was; without it, under the home folder.
+    void dataFolder()
     {
         const QString expected = TestSupport::DataHome() + "/Koerszicht/";
         QVERIFY(!QFileInfo::exists(expected));
@@ -30,10 +31,7 @@ private slots:
         QCOMPARE(QString::fromStdString(GetDataFolder("Koerszicht", true, "\\")), expected);
         QVERIFY(QFileInfo(expected).isDir());
         QCOMPARE(QDir::currentPath(), before);
-    }
 
-    void dataFolderWithoutXdgDataHome()
-    {
         const QByteArray saved = qgetenv("XDG_DATA_HOME");
         qunsetenv("XDG_DATA_HOME");
         const std::string folder = GetDataFolder("Koerszicht", true, "\\");
@@ -117,6 +115,8 @@ private slots:
         QCOMPARE(GetDriveTypeName('/'), std::string());
     }
 
+    // The starter history: in the current folder, else beside the program, else where an
+    // installation under a prefix keeps it.
     void starterHistoryLookupOrder()
     {
         QTemporaryDir current;
@@ -132,17 +132,11 @@ private slots:
         QVERIFY(TestSupport::WriteFile(current.path() + "/AEX.dat", "in the current folder"));
         QCOMPARE(QString::fromStdString(FindStarterHistory(S(program.path()))),
                  QDir::currentPath() + "/AEX.dat");
-        QDir::setCurrent(before);
-    }
 
-    void installedHistoryBesideThePrefix()
-    {
         QTemporaryDir prefix;
         QVERIFY(QDir().mkpath(prefix.path() + "/bin"));
         QVERIFY(TestSupport::WriteFile(prefix.path() + "/share/koerszicht/AEX.dat", "installed"));
-        QTemporaryDir empty;
-        const QString before = QDir::currentPath();
-        QDir::setCurrent(empty.path());
+        QVERIFY(QFile::remove(current.path() + "/AEX.dat"));
         const QString found = QString::fromStdString(FindStarterHistory(S(prefix.path() + "/bin")));
         QDir::setCurrent(before);
         QCOMPARE(TestSupport::ReadFile(found), QByteArray("installed"));

@@ -61,6 +61,9 @@ private slots:
                                             << S("a\nb\n") << S("a") << S("b\n") << S("") << S("a\nb");
         QTest::newRow("other characters stay")
             << ';' << S("x\t;\ty") << S("x\t") << S("\ty") << S("\ty") << S("x\t");
+        const std::string tail(300, 'a');
+        QTest::newRow("after the last: 255 characters at most")
+            << '-' << "x-" + tail << S("x") << tail << std::string(255, 'a') << S("x");
     }
 
     void splitters()
@@ -75,12 +78,6 @@ private slots:
         QCOMPARE(TextAfter(separator, text), after);
         QCOMPARE(TextAfterLast(separator, text), afterLast);
         QCOMPARE(TextBeforeLast(separator, text), beforeLast);
-    }
-
-    void textAfterLastKeepsAtMost255Characters()
-    {
-        const std::string tail(300, 'a');
-        QCOMPARE(TextAfterLast('-', "x-" + tail), std::string(255, 'a'));
     }
 
     void filters_data()
@@ -180,10 +177,13 @@ private slots:
         }
     }
 
-    void textToFloatIgnoresTheRegionalSeparator()
+    // The regional settings choose the separator FloatToFixed writes; TextToFloat reads either.
+    void regionalSeparator()
     {
-        for (const auto& settings : {RegionalSettings::Dutch(), RegionalSettings::English()}) {
+        for (const auto& [settings, written] : {std::pair(RegionalSettings::Dutch(), S("345,68")),
+                                                std::pair(RegionalSettings::English(), S("345.68"))}) {
             SetRegional(settings);
+            QCOMPARE(FloatToFixed(345.678, 2, 2), written);
             QCOMPARE(TextToFloat("3.25"), 3.25);
             QCOMPARE(TextToFloat("3,25"), 3.25);
         }
@@ -226,14 +226,6 @@ private slots:
         QCOMPARE(FloatToFixed(value, width, decimals, '.'), withPoint);
         QCOMPARE(FloatToFixed(value, width, decimals, ','), withComma);
         QVERIFY(FloatToFixed(value, width, decimals, ',').size() <= 12);
-    }
-
-    void floatToFixedUsesTheRegionalSeparator()
-    {
-        SetRegional(RegionalSettings::Dutch());
-        QCOMPARE(FloatToFixed(345.678, 2, 2), S("345,68"));
-        SetRegional(RegionalSettings::English());
-        QCOMPARE(FloatToFixed(345.678, 2, 2), S("345.68"));
     }
 
     void copy_data()
