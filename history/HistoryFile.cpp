@@ -68,9 +68,10 @@ ReadHistory ReadHistoryText(std::string_view text, int latestDay)
     lines.reserve(text.size() / 14 + 1);
     std::size_t position = 0;
     while (position < text.size()) {
-        std::size_t end = text.find_first_of("\r\n", position);
-        if (end == std::string_view::npos)
-            end = text.size();
+        // A plain scan: find_first_of asks the set of two for each character.
+        std::size_t end = position;
+        while (end < text.size() && text[end] != '\r' && text[end] != '\n')
+            ++end;
         const std::string_view line = TrimLine(text.substr(position, end - position));
         position = end + 1; // a CR LF pair leaves an empty line between, which is passed over
         if (line.empty())

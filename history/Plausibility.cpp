@@ -1,6 +1,7 @@
 #include "history/Plausibility.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <iterator>
 
@@ -65,9 +66,17 @@ double LargestMoveBound(int days)
 double PlausibleFactor(int days)
 {
     const int span = std::max(days, 1);
-    const double rule = std::pow(FactorBase, std::sqrt(static_cast<double>(span)));
-    // Over a few trading days the rule is what it was; beyond, the real moves bound it.
-    return span <= FewDays ? rule : std::min(rule, LargestMoveBound(span));
+    const auto rule = [](int n) { return std::pow(FactorBase, std::sqrt(static_cast<double>(n))); };
+    // Over a few trading days the rule is what it was (worked out once: a history asks it for
+    // nearly every day); beyond, the real moves bound it.
+    static const std::array<double, FewDays + 1> fewDays = [&rule] {
+        std::array<double, FewDays + 1> factors{};
+        for (int n = 1; n <= FewDays; ++n)
+            factors[static_cast<std::size_t>(n)] = rule(n);
+        return factors;
+    }();
+    return span <= FewDays ? fewDays[static_cast<std::size_t>(span)]
+                           : std::min(rule(span), LargestMoveBound(span));
 }
 
 bool IsSaneValue(double value)
@@ -170,16 +179,19 @@ std::vector<ValueKind> ValueKinds(const EntryList& ascending)
         return std::abs(values[i] - middle) <= LineTolerance * (1.0 + 1e-9);
     };
 
-    // As TrustedValues(ascending) would, from the values read above.
+    // As TrustedValues(ascending) would, from the values read above. In ascending order no
+    // later value is added on a day already passed, so a value is trusted when it is added, or
+    // when its day was already trusted.
     TrustedValues trusted;
+    std::vector<bool> isTrusted(count);
     for (std::size_t i = 0; i < count; ++i)
         if (valued[i])
-            trusted.Add(days[i], values[i]);
+            isTrusted[i] = trusted.Add(days[i], values[i]) || trusted.IsTrusted(days[i]);
     std::vector<ValueKind> kinds(count, ValueKind::Missing);
     for (std::size_t i = 0; i < count; ++i) {
         if (!valued[i])
             continue;
-        if (!trusted.IsTrusted(days[i]))
+        if (!isTrusted[i])
             kinds[i] = ValueKind::Implausible;
         else
             kinds[i] = onLine(i) ? ValueKind::FilledIn : ValueKind::Real;

@@ -116,6 +116,8 @@ private slots:
             << L("46055:900 46056:910 46057:910 46058:910 46059:910") << QList<int>{R, R, F, F, F};
         QTest::newRow("a missing day breaks the line")
             << L("46055:900 46056:905 46058:910") << QList<int>{R, R, R};
+        QTest::newRow("a day twice: both trusted as the first")
+            << L("46055:900 46055:905 46056:910 46056:65536") << QList<int>{R, R, R, R};
     }
     void valueKinds()
     {
