@@ -486,27 +486,6 @@ private slots:
         QVERIFY(form->isVisible());
     }
 
-    void checkAndDownloadFromTheMakerSite()
-    {
-        LoopbackServer server;
-        const QByteArray installer = InstallerBody(5 * 1024);
-        server.Script(QList<LoopbackReply>{LoopbackReply::Page(NewerList)} + Signed(installer));
-        Update::VersionsFormSetup setup = Setup();
-        setup.makerSite = server.UrlText(QStringLiteral("/maker/"));
-        TVersionsForm form(setup);
-        form.CheckForUpdate("Koerszicht", "versie 1.00d");
-        QTRY_VERIFY(form.isVisible());
-        form.DownloadBtn->click();
-        QTRY_VERIFY(form.InstallerReady);
-        const auto requests = server.Requests();
-        QCOMPARE(requests.size(), 3);
-        QCOMPARE(requests[0].target, QByteArray("/maker/versions.dat"));
-        QCOMPARE(requests[1].target, QByteArray("/maker/Koerszicht101.exe"));
-        QCOMPARE(requests[2].target, QByteArray("/maker/Koerszicht101.exe.sig"));
-        QCOMPARE(TestSupport::ReadFile(TempFolder() + "Koerszicht101.exe"), installer);
-        QCOMPARE(form.Gauge1->Progress(), 6);
-    }
-
     void installerChangedAfterItsDownload()
     {
         // Between the download and the click on "Installeer" the file is replaced: it is not started.
