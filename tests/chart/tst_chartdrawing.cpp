@@ -49,25 +49,25 @@ Drawn Draw(const History::EntryList& items, QDate thirdFriday = QDate(2012, 6, 1
     return drawn;
 }
 
-int CountInRect(const QImage& image, const QRect& rect, QRgb colour)
+template <typename Counts> int CountWhere(const QImage& image, const QRect& rect, Counts counts)
 {
     int count = 0;
     for (int y = rect.top(); y <= rect.bottom(); ++y)
         for (int x = rect.left(); x <= rect.right(); ++x)
-            if (image.rect().contains(x, y) && image.pixel(x, y) == colour)
+            if (image.rect().contains(x, y) && counts(image.pixel(x, y)))
                 ++count;
     return count;
+}
+
+int CountInRect(const QImage& image, const QRect& rect, QRgb colour)
+{
+    return CountWhere(image, rect, [colour](QRgb pixel) { return pixel == colour; });
 }
 
 // Text is smoothed: count the dark pixels.
 int CountDark(const QImage& image, const QRect& rect)
 {
-    int count = 0;
-    for (int y = rect.top(); y <= rect.bottom(); ++y)
-        for (int x = rect.left(); x <= rect.right(); ++x)
-            if (image.rect().contains(x, y) && qGray(image.pixel(x, y)) < 128)
-                ++count;
-    return count;
+    return CountWhere(image, rect, [](QRgb pixel) { return qGray(pixel) < 128; });
 }
 
 int Row(const Chart::ChartScale& scale, double value)
@@ -161,22 +161,16 @@ void TestChartDrawing::gridRowsAndTicks()
     QVERIFY(CountInRect(drawn.plot, QRect(20, Row(drawn.scale, 485), inner, 1), Chart::GridColour) <=
             monthLines);
     // Ticks: 15 pixels at 500, 9 at 490, 5 at 485, at both edges.
-    const struct
-    {
-        int value;
-        int length;
-    } ticks[] = {{500, 15}, {490, 9}, {485, 5}, {450, 0}};
-    for (const auto& tick : ticks) {
-        const int row = Row(drawn.scale, tick.value);
-        if (tick.length == 0)
-            continue;
+    const std::pair<int, int> ticks[] = {{500, 15}, {490, 9}, {485, 5}};
+    for (const auto& [value, length] : ticks) {
+        const int row = Row(drawn.scale, value);
         // Month lines are drawn over the ticks.
-        for (int x = 0; x < tick.length; ++x)
+        for (int x = 0; x < length; ++x)
             QVERIFY(drawn.plot.pixel(x, row) == Black || months.count(x) != 0);
-        QVERIFY(drawn.plot.pixel(tick.length, row) != Black);
-        for (int x = Width - tick.length + 1; x < Width; ++x)
+        QVERIFY(drawn.plot.pixel(length, row) != Black);
+        for (int x = Width - length + 1; x < Width; ++x)
             QVERIFY(drawn.plot.pixel(x, row) == Black || months.count(x) != 0);
-        QVERIFY(drawn.plot.pixel(Width - tick.length, row) != Black);
+        QVERIFY(drawn.plot.pixel(Width - length, row) != Black);
     }
 }
 

@@ -233,11 +233,8 @@ void TestChartView::handlesAreCrisp()
                     ++inPen;
                 else
                     QVERIFY2(pixel == plot.pixel(onPlot + QPoint(x, y)),
-                             qPrintable(QString("handle %1, pixel %2,%3 blended: %4")
-                                            .arg(handle)
-                                            .arg(x)
-                                            .arg(y)
-                                            .arg(pixel, 8, 16)));
+                             qPrintable(QString::asprintf("handle %d, pixel %d,%d blended: %08x", handle, x,
+                                                          y, pixel)));
             }
         // An 11-pixel ring has 32 pixels; at twice the ratio it is twice as long and twice as wide.
         QVERIFY2(inPen >= 28 * ratio * ratio, qPrintable(QString::number(inPen)));

@@ -27,19 +27,19 @@ private:
         return (m_folder.path() + '/' + name).toStdString();
     }
 
-    // What the history file held at each write pause.
-    struct Pause
+    QByteArray Read(const char* name = "AEX.dat") const
     {
-        QByteArray target; // AEX.dat
-    };
-    static inline QString pauseFolder;
-    static inline std::vector<Pause> pauses;
-    static void RecordPause()
-    {
-        Pause pause;
-        pause.target = TestSupport::ReadFile(pauseFolder + "/AEX.dat");
-        pauses.push_back(pause);
+        return TestSupport::ReadFile(QString::fromStdString(Path(name)));
     }
+    bool Write(const char* name, const QByteArray& content) const
+    {
+        return TestSupport::WriteFile(QString::fromStdString(Path(name)), content);
+    }
+
+    // What the history file held at each write pause.
+    static inline QString pauseFolder;
+    static inline std::vector<QByteArray> pauses;
+    static void RecordPause() { pauses.push_back(TestSupport::ReadFile(pauseFolder + "/AEX.dat")); }
 
 private slots:
     // A day entry's line, made and read only by the history file and the list box's model.
@@ -254,7 +254,7 @@ private slots:
         QFETCH(int, lines);
         QFETCH(int, history);
         const EntryList entries = Consecutive(1000, 1000 + lines - 1);
-        QVERIFY(TestSupport::WriteFile(QString::fromStdString(Path()), FileText(entries)));
+        QVERIFY(Write("AEX.dat", FileText(entries)));
         const LoadedHistory loaded = LoadHistoryFile(Path());
         QCOMPARE(loaded.status, LoadStatus::Read);
         QCOMPARE(int(loaded.history.size()), history);
@@ -275,14 +275,14 @@ private slots:
         QCOMPARE(folder.status, LoadStatus::Unreadable);
         QVERIFY(folder.history.empty() && folder.heldBack.empty());
 
-        TestSupport::WriteFile(QString::fromStdString(Path("junk.dat")), "junk\r\n100 - 1\r\n");
+        Write("junk.dat", "junk\r\n100 - 1\r\n");
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("1 lines were not day entries"));
         QCOMPARE(LoadHistoryFile(Path("junk.dat")).status, LoadStatus::ReadSkipped);
 
-        TestSupport::WriteFile(QString::fromStdString(Path("empty.dat")), "");
+        Write("empty.dat", "");
         QCOMPARE(LoadHistoryFile(Path("empty.dat")).status, LoadStatus::Read);
 
-        TestSupport::WriteFile(QString::fromStdString(Path("garbage.dat")), QByteArray(4096, '\x01'));
+        Write("garbage.dat", QByteArray(4096, '\x01'));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("lines were not day entries"));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("kept under a name of its own"));
         QCOMPARE(LoadHistoryFile(Path("garbage.dat")).status, LoadStatus::ReadLost);
@@ -308,18 +308,17 @@ private slots:
 
     void backupKeepsThePreviousFile()
     {
-        TestSupport::WriteFile(QString::fromStdString(Path()), "old\r\n100 - 1\r\n");
+        Write("AEX.dat", "old\r\n100 - 1\r\n");
         QCOMPARE(WriteHistoryFile(Path(), L("100:1"), Backup::Replaceable), WriteStatus::Written);
-        QCOMPARE(TestSupport::ReadFile(QString::fromStdString(Path("AEX.dat.bak"))),
-                 QByteArray("old\r\n100 - 1\r\n"));
-        QCOMPARE(TestSupport::ReadFile(QString::fromStdString(Path())), QByteArray("100 - 1\r\n"));
+        QCOMPARE(Read("AEX.dat.bak"), QByteArray("old\r\n100 - 1\r\n"));
+        QCOMPARE(Read(), QByteArray("100 - 1\r\n"));
     }
 
     // A kept backup carries the time of the write and is never written over.
     void keptBackupsAreNeverReplaced()
     {
         const QDateTime moment(QDate(2026, 2, 20), QTime(12, 0, 5));
-        TestSupport::WriteFile(QString::fromStdString(Path()), "first\r\n");
+        Write("AEX.dat", "first\r\n");
         std::string kept;
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("was kept as .*AEX.dat.20260220-120005.bak"));
         QCOMPARE(WriteHistoryFile(Path(), L("100:1"), Backup::Kept, moment, &kept), WriteStatus::Written);
@@ -328,13 +327,10 @@ private slots:
         QCOMPARE(WriteHistoryFile(Path(), L("100:2"), Backup::Kept, moment, &kept), WriteStatus::Written);
         QCOMPARE(kept, Path("AEX.dat.20260220-120005-2.bak"));
 
-        QCOMPARE(TestSupport::ReadFile(QString::fromStdString(Path("AEX.dat.20260220-120005.bak"))),
-                 QByteArray("first\r\n"));
-        QCOMPARE(TestSupport::ReadFile(QString::fromStdString(Path("AEX.dat.20260220-120005-2.bak"))),
-                 QByteArray("100 - 1\r\n"));
-        QCOMPARE(TestSupport::ReadFile(QString::fromStdString(Path("AEX.dat.bak"))),
-                 QByteArray("100 - 1\r\n"));
-        QCOMPARE(TestSupport::ReadFile(QString::fromStdString(Path())), QByteArray("100 - 2\r\n"));
+        QCOMPARE(Read("AEX.dat.20260220-120005.bak"), QByteArray("first\r\n"));
+        QCOMPARE(Read("AEX.dat.20260220-120005-2.bak"), QByteArray("100 - 1\r\n"));
+        QCOMPARE(Read("AEX.dat.bak"), QByteArray("100 - 1\r\n"));
+        QCOMPARE(Read(), QByteArray("100 - 2\r\n"));
     }
 
     // Only what an interrupted save leaves ("AEX.dat." and six random letters) is removed.
@@ -395,7 +391,7 @@ private slots:
         QSKIP("no file size limit to set on Windows");
 #else
         const QByteArray old = FileText(Consecutive(30000, 30100));
-        TestSupport::WriteFile(QString::fromStdString(Path()), old);
+        Write("AEX.dat", old);
         const EntryList longer = Consecutive(30000, 46000);
 
         rlimit saved{};
@@ -410,7 +406,7 @@ private slots:
         std::signal(SIGXFSZ, previousHandler);
 
         QCOMPARE(status, WriteStatus::Failed);
-        QCOMPARE(TestSupport::ReadFile(QString::fromStdString(Path())), old);
+        QCOMPARE(Read(), old);
         QCOMPARE(QDir(m_folder.path()).entryList(QDir::Files),
                  QStringList{"AEX.dat"}); // no half-written files
 #endif
@@ -421,7 +417,7 @@ private slots:
     void writePauseComesHalfWay()
     {
         const QByteArray old = FileText(Consecutive(30000, 30100));
-        TestSupport::WriteFile(QString::fromStdString(Path()), old);
+        Write("AEX.dat", old);
         const EntryList entries = Consecutive(30000, 31000);
         const std::string text = HistoryFileText(entries);
         pauseFolder = m_folder.path();
@@ -433,8 +429,8 @@ private slots:
 
         QCOMPARE(status, WriteStatus::Written);
         QCOMPARE(pauses.size(), 1);
-        QCOMPARE(pauses.front().target, old);
-        QCOMPARE(TestSupport::ReadFile(QString::fromStdString(Path())), QByteArray::fromStdString(text));
+        QCOMPARE(pauses.front(), old);
+        QCOMPARE(Read(), QByteArray::fromStdString(text));
 
         // Without a pause set, nothing is called.
         QCOMPARE(WriteHistoryFile(Path(), L("100:1")), WriteStatus::Written);
@@ -456,13 +452,13 @@ private slots:
 #else
         if (geteuid() == 0)
             QSKIP("root may write into a read-only folder");
-        TestSupport::WriteFile(QString::fromStdString(Path()), "100 - 1\r\n");
+        Write("AEX.dat", "100 - 1\r\n");
         QFile::setPermissions(m_folder.path(), QFile::ReadOwner | QFile::ExeOwner);
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("was not written"));
         const WriteStatus status = WriteHistoryFile(Path(), L("100:5 101:6"));
         QFile::setPermissions(m_folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QCOMPARE(status, WriteStatus::Failed);
-        QCOMPARE(TestSupport::ReadFile(QString::fromStdString(Path())), QByteArray("100 - 1\r\n"));
+        QCOMPARE(Read(), QByteArray("100 - 1\r\n"));
 #endif
     }
 

@@ -4,6 +4,7 @@
 #include "testsupport/TestSupport.h"
 
 #include <QElapsedTimer>
+#include <QScopeGuard>
 #include <QSslSocket>
 #include <QTest>
 
@@ -34,24 +35,6 @@ QByteArray WithZeroAt(QByteArray bytes, qsizetype at)
     bytes[at] = '\0';
     return bytes;
 }
-
-// Sets the proxy variables for one test and puts the empty ones back afterwards.
-class ProxyEnvironment
-{
-public:
-    ProxyEnvironment(const QByteArray& httpProxy, const QByteArray& noProxy)
-    {
-        qputenv("http_proxy", httpProxy);
-        qputenv("no_proxy", noProxy);
-    }
-    ~ProxyEnvironment()
-    {
-        qputenv("http_proxy", QByteArray());
-        qputenv("no_proxy", QByteArray());
-    }
-    ProxyEnvironment(const ProxyEnvironment&) = delete;
-    ProxyEnvironment& operator=(const ProxyEnvironment&) = delete;
-};
 
 } // namespace
 
@@ -418,7 +401,12 @@ void TestHttpClient::proxy()
     LoopbackServer proxy;
     site.Serve(LoopbackReply::Page("van de site"));
     proxy.Serve(LoopbackReply::Page("van de proxy"));
-    const ProxyEnvironment environment(proxySet ? proxy.Url().toUtf8() : QByteArray(), noProxy);
+    qputenv("http_proxy", proxySet ? proxy.Url().toUtf8() : QByteArray());
+    qputenv("no_proxy", noProxy);
+    const auto restore = qScopeGuard([] {
+        qputenv("http_proxy", QByteArray());
+        qputenv("no_proxy", QByteArray());
+    });
 
     const std::string body = DownloadPage(site.UrlText("/index.php?type=main"), AccessType(access));
     QCOMPARE(body, std::string(throughProxy ? "van de proxy" : "van de site"));

@@ -66,12 +66,6 @@ Update::VersionsFormSetup Setup(Quotes::Fetcher& fetcher,
     return setup;
 }
 
-// A fetcher that answers the version list with `list`.
-struct ListFetcher : ScriptedFetcher
-{
-    explicit ListFetcher(const QByteArray& list) { Answer(list.toStdString()); }
-};
-
 QString TempFolder()
 {
     return TestSupport::DataFolder() + QStringLiteral("Temp/");
@@ -189,7 +183,8 @@ private slots:
         QFETCH(QStringList, lines);
         QFETCH(QString, downloadCaption);
         // The language as the system's three-letter code names it.
-        ListFetcher fetcher(NewerList);
+        ScriptedFetcher fetcher;
+        fetcher.Answer(NewerList.toStdString());
         Update::VersionsFormSetup setup = Setup(fetcher, Support::LanguageOfCode(language.toStdString()));
         setup.makerSite = "http://maker.test/k/";
 
@@ -224,11 +219,7 @@ private slots:
         // The offscreen screen is 800 by 600: the design's place, 383,375 at 358 by 255, reaches
         // below it. The window is moved up only, as far as needed.
         const QRect area = form.screen()->availableGeometry();
-        QVERIFY2(area.contains(form.frameGeometry()), qPrintable(QStringLiteral("%1,%2 %3x%4")
-                                                                     .arg(form.frameGeometry().x())
-                                                                     .arg(form.frameGeometry().y())
-                                                                     .arg(form.frameGeometry().width())
-                                                                     .arg(form.frameGeometry().height())));
+        QVERIFY2(area.contains(form.frameGeometry()), qPrintable(QDebug::toString(form.frameGeometry())));
         QCOMPARE(form.size(), QSize(358, 255));
         for (const QPushButton* button : {form.DownloadBtn, form.ExitBtn})
             QVERIFY(area.contains(QRect(button->mapToGlobal(QPoint(0, 0)), button->size())));
@@ -258,7 +249,8 @@ private slots:
         QFETCH(QByteArray, answer);
         QFETCH(bool, readyAfter);
         QFETCH(int, sizeAfter);
-        ListFetcher fetcher(answer);
+        ScriptedFetcher fetcher;
+        fetcher.Answer(answer.toStdString());
         TVersionsForm form(Setup(fetcher));
         form.InstallerReady = true;
         form.DownloadSizeKB = 7;
@@ -492,27 +484,6 @@ private slots:
         QCOMPARE(fetcher.Held(), 1);
         QVERIFY(fetcher.Release());
         QVERIFY(form->isVisible());
-    }
-
-    void checkAndDownloadFromTheMakerSite()
-    {
-        LoopbackServer server;
-        const QByteArray installer = InstallerBody(5 * 1024);
-        server.Script(QList<LoopbackReply>{LoopbackReply::Page(NewerList)} + Signed(installer));
-        Update::VersionsFormSetup setup = Setup();
-        setup.makerSite = server.UrlText(QStringLiteral("/maker/"));
-        TVersionsForm form(setup);
-        form.CheckForUpdate("Koerszicht", "versie 1.00d");
-        QTRY_VERIFY(form.isVisible());
-        form.DownloadBtn->click();
-        QTRY_VERIFY(form.InstallerReady);
-        const auto requests = server.Requests();
-        QCOMPARE(requests.size(), 3);
-        QCOMPARE(requests[0].target, QByteArray("/maker/versions.dat"));
-        QCOMPARE(requests[1].target, QByteArray("/maker/Koerszicht101.exe"));
-        QCOMPARE(requests[2].target, QByteArray("/maker/Koerszicht101.exe.sig"));
-        QCOMPARE(TestSupport::ReadFile(TempFolder() + "Koerszicht101.exe"), installer);
-        QCOMPARE(form.Gauge1->Progress(), 6);
     }
 
     void installerChangedAfterItsDownload()
