@@ -1,5 +1,6 @@
 // The closing-price back-fill's decisions: when it is due, how the list is read, and which
 // code each failure gives.
+#include "history/HistoryTestSupport.h"
 #include "quotes/ClosingPrices.h"
 #include "support/Clock.h"
 #include "support/Regional.h"
@@ -42,12 +43,6 @@ class TestClosingPrices : public QObject
     Q_OBJECT
 private slots:
     void initTestCase() { Support::SetRegional(Support::RegionalSettings::Dutch()); }
-
-    void listAddress()
-    {
-        QCOMPARE(Quotes::ClosingPricesUrl("http://127.0.0.1:8080/"),
-                 std::string("http://127.0.0.1:8080/Beurs/Slotkoersen/.a/aex-index"));
-    }
 
     void dueRule_data()
     {
@@ -324,7 +319,7 @@ private slots:
     void plausibleReading_data()
     {
         QTest::addColumn<QByteArray>("page");
-        QTest::addColumn<QByteArray>("stored"); // stored history, "day:value ..."
+        QTest::addColumn<QByteArray>("stored"); // stored history, "day:value ..." as L() reads it
         QTest::addColumn<QStringList>("entries");
 
         QTest::newRow("65536 among values near 900 passed over")
@@ -354,56 +349,32 @@ private slots:
         QFETCH(QByteArray, page);
         QFETCH(QByteArray, stored);
         QFETCH(QStringList, entries);
-        History::EntryList history;
-        for (const QByteArray& token : stored.split(' '))
-            if (!token.isEmpty())
-                history.push_back(
-                    History::MakeEntry(token.split(':')[0].toInt(), token.split(':')[1].toStdString()));
         const Quotes::ClosingPricesReading reading = Quotes::ReadClosingPrices(
-            page.toStdString(), History::NoDay, Today, History::TrustedValues(history));
+            page.toStdString(), History::NoDay, Today, History::TrustedValues(L(stored.constData())));
         QCOMPARE(Texts(reading.entries), entries);
     }
 
-    void backfill_data()
+    // What came of the fetch, once the back-fill was due (dueRule): nothing, too little, or a list.
+    void fetchedList_data()
     {
-        QTest::addColumn<int>("lastDay");
-        QTest::addColumn<QDateTime>("now");
         QTest::addColumn<QByteArray>("page");
-        QTest::addColumn<bool>("fetched");
         QTest::addColumn<BackfillCode>("code");
         QTest::addColumn<int>("entryCount");
 
-        const QDateTime mondayEvening = At(2012, 6, 11, 21, 0);
-        QTest::newRow("not due: no fetch")
-            << Sunday10June2012 << mondayEvening << ThreeLines << false << BackfillCode::Done << 0;
-        QTest::newRow("fetch failed")
-            << Tuesday5June2012 << mondayEvening << QByteArray() << true << BackfillCode::NoConnection << 0;
-        QTest::newRow("49 characters") << Tuesday5June2012 << mondayEvening << ThreeLines + "xxx\n"
-                                       << true << BackfillCode::PageTooSmall << 0;
-        QTest::newRow("50 characters") << Tuesday5June2012 << mondayEvening << ThreeLines + "xxxx\n"
-                                       << true << BackfillCode::Done << 3;
-        QTest::newRow("a short error page") << Tuesday5June2012 << mondayEvening << QByteArray("Not Found")
-                                            << true << BackfillCode::PageTooSmall << 0;
+        QTest::newRow("fetch failed") << QByteArray() << BackfillCode::NoConnection << 0;
+        QTest::newRow("49 characters") << ThreeLines + "xxx\n" << BackfillCode::PageTooSmall << 0;
+        QTest::newRow("50 characters") << ThreeLines + "xxxx\n" << BackfillCode::Done << 3;
+        QTest::newRow("a short error page") << QByteArray("Not Found") << BackfillCode::PageTooSmall << 0;
         QTest::newRow("an error page")
-            << Tuesday5June2012 << mondayEvening
             << QByteArray("<html><head><title>404 Not Found</title></head><body>Not Found</body></html>\n")
-            << true << BackfillCode::AexNotFound << 0;
+            << BackfillCode::AexNotFound << 0;
     }
-    void backfill()
+    void fetchedList()
     {
-        QFETCH(int, lastDay);
-        QFETCH(QDateTime, now);
         QFETCH(QByteArray, page);
-        QFETCH(bool, fetched);
-        QFETCH(BackfillCode, code);
-        QFETCH(int, entryCount);
-
-        // The session fetches only when the back-fill is due, and reads what came.
-        QCOMPARE(Quotes::BackfillDue(lastDay, now), fetched);
-        const auto reading =
-            fetched ? Quotes::ReadFetchedList(page.toStdString(), now) : Quotes::ClosingPricesReading{};
-        QCOMPARE(reading.code, code);
-        QCOMPARE(int(reading.entries.size()), entryCount);
+        const auto reading = Quotes::ReadFetchedList(page.toStdString(), At(2012, 6, 11, 21, 0));
+        QTEST(reading.code, "code");
+        QTEST(int(reading.entries.size()), "entryCount");
     }
 
     void messageTexts_data()
