@@ -379,16 +379,10 @@ private slots:
         QTEST(Texts(read.closes), "closes");
     }
 
-    // What a series source gives, taken by the closing-price rules: the values take as they are.
-    void seriesTaken()
+    // A series source without a close, taken by the closing-price rules: no day, and no failure.
+    // (The closes of a series taken: tst_sessionsources::backfill, row "the exchange's download".)
+    void emptySeriesTaken()
     {
-        const SourceSeries read = ReadCsvSeries(Fetched(Fixture("euronext-aex.csv")));
-        const ClosingPricesReading taken = TakeListedCloses(read.closes, 46108, 46113);
-        QCOMPARE(taken.code, BackfillCode::Done);
-        QCOMPARE(taken.entries,
-                 (History::EntryList{History::MakeEntry(46111, "925,13"), History::MakeEntry(46112, "928,30"),
-                                     History::MakeEntry(46113, "928,97")}));
-
         const ClosingPricesReading nothing = TakeListedCloses({}, 46108, 46113);
         QCOMPARE(nothing.code, BackfillCode::Done);
         QVERIFY(nothing.entries.empty());
