@@ -145,8 +145,6 @@ private slots:
         QTest::addColumn<QDateTime>("moment");   // as ReadQuotePieces puts it into trading hours
 
         const QByteArray aex = "^AEX";
-        const QStringList none;
-        const QDateTime noMoment;
         QTest::newRow("the answer, winter: after the close")
             << Fixture("yahoo-chart-quote.json") << 200 << aex << SourceFailure::None
             << QStringList{"15-01-2026", "17:35", "1012,34", "(+7,24)", "0,72%"}
@@ -172,37 +170,30 @@ private slots:
             << SourceFailure::None << QStringList{"15-01-2026", "17:35", "912,30", "(+12,30)", "1,37%"}
             << QDateTime(QDate(2026, 1, 15), QTime(18, 0));
 
-        QTest::newRow("nothing fetched")
-            << QByteArray() << 0 << aex << SourceFailure::NoAnswer << none << noMoment;
-        QTest::newRow("HTTP 500 with a chart") << Fixture("yahoo-chart-quote.json") << 500 << aex
-                                               << SourceFailure::HttpError << none << noMoment;
-        QTest::newRow("429: the status first") << Fixture("yahoo-too-many-requests.txt") << 429 << aex
-                                               << SourceFailure::HttpError << none << noMoment;
-        QTest::newRow("Too Many Requests with 200") << Fixture("yahoo-too-many-requests.txt") << 200 << aex
-                                                    << SourceFailure::Refused << none << noMoment;
-        QTest::newRow("no result, an error object")
-            << Fixture("yahoo-chart-error.json") << 200 << aex << SourceFailure::Refused << none << noMoment;
-        QTest::newRow("a bot check with 200")
-            << Fixture("challenge.html") << 200 << aex << SourceFailure::NotTheFormat << none << noMoment;
-        QTest::newRow("a JSON array")
-            << QByteArray("[1012.34]") << 200 << aex << SourceFailure::NotTheFormat << none << noMoment;
-        QTest::newRow("no previous close") << ChartQuote("1012.34", WinterAfterClose, "") << 200 << aex
-                                           << SourceFailure::MissingField << none << noMoment;
-        QTest::newRow("a null value") << ChartQuote("null", WinterAfterClose, "1005.1") << 200 << aex
-                                      << SourceFailure::MissingField << none << noMoment;
-        QTest::newRow("no time, another symbol: the field first")
-            << ChartQuote("1012.34", "", "1005.1", "\"^AMX\"") << 200 << aex << SourceFailure::MissingField
-            << none << noMoment;
-        QTest::newRow("another symbol") << ChartQuote("1012.34", WinterAfterClose, "1005.1", "\"^AMX\"")
-                                        << 200 << aex << SourceFailure::WrongInstrument << none << noMoment;
-        QTest::newRow("a value of zero") << ChartQuote("0", WinterAfterClose, "1005.1") << 200 << aex
-                                         << SourceFailure::BadValue << none << noMoment;
-        QTest::newRow("a value as text") << ChartQuote("\"1012.34\"", WinterAfterClose, "1005.1") << 200
-                                         << aex << SourceFailure::BadValue << none << noMoment;
-        QTest::newRow("a negative previous close") << ChartQuote("1012.34", WinterAfterClose, "-1") << 200
-                                                   << aex << SourceFailure::BadValue << none << noMoment;
-        QTest::newRow("a time before the epoch") << ChartQuote("1012.34", "-60", "1005.1") << 200 << aex
-                                                 << SourceFailure::BadValue << none << noMoment;
+        // An answer that gives no quote: no piece, no moment.
+        const auto fails = [&aex](const char* tag, const QByteArray& body, SourceFailure failure,
+                                  int status = 200) {
+            QTest::newRow(tag) << body << status << aex << failure << QStringList() << QDateTime();
+        };
+        fails("nothing fetched", QByteArray(), SourceFailure::NoAnswer, 0);
+        fails("HTTP 500 with a chart", Fixture("yahoo-chart-quote.json"), SourceFailure::HttpError, 500);
+        fails("429: the status first", Fixture("yahoo-too-many-requests.txt"), SourceFailure::HttpError, 429);
+        fails("Too Many Requests with 200", Fixture("yahoo-too-many-requests.txt"), SourceFailure::Refused);
+        fails("no result, an error object", Fixture("yahoo-chart-error.json"), SourceFailure::Refused);
+        fails("a bot check with 200", Fixture("challenge.html"), SourceFailure::NotTheFormat);
+        fails("a JSON array", QByteArray("[1012.34]"), SourceFailure::NotTheFormat);
+        fails("no previous close", ChartQuote("1012.34", WinterAfterClose, ""), SourceFailure::MissingField);
+        fails("a null value", ChartQuote("null", WinterAfterClose, "1005.1"), SourceFailure::MissingField);
+        fails("no time, another symbol: the field first", ChartQuote("1012.34", "", "1005.1", "\"^AMX\""),
+              SourceFailure::MissingField);
+        fails("another symbol", ChartQuote("1012.34", WinterAfterClose, "1005.1", "\"^AMX\""),
+              SourceFailure::WrongInstrument);
+        fails("a value of zero", ChartQuote("0", WinterAfterClose, "1005.1"), SourceFailure::BadValue);
+        fails("a value as text", ChartQuote("\"1012.34\"", WinterAfterClose, "1005.1"),
+              SourceFailure::BadValue);
+        fails("a negative previous close", ChartQuote("1012.34", WinterAfterClose, "-1"),
+              SourceFailure::BadValue);
+        fails("a time before the epoch", ChartQuote("1012.34", "-60", "1005.1"), SourceFailure::BadValue);
     }
     void jsonQuote()
     {
@@ -267,43 +258,39 @@ private slots:
                    R"({"chart":{"result":[{"meta":{"symbol":"^AEX"},"indicators":{"quote":[{}]}}],"error":null}})")
             << 200 << SourceFailure::None << QStringList();
 
+        const auto fails = [](const char* tag, const QByteArray& body, SourceFailure failure,
+                              int status = 200) {
+            QTest::newRow(tag) << body << status << failure << QStringList();
+        };
         QTest::newRow("an error field that is false")
             << QByteArray(ChartSeries(morning27, "920.45")).replace("\"error\":null", "\"error\":false")
             << 200 << SourceFailure::None << QStringList{"46108 920.45"};
-        QTest::newRow("400: no data for the days asked")
-            << QByteArray("{\"chart\":{\"result\":null,\"error\":{\"code\":\"Bad Request\",\"description\":"
-                          "\"Data doesn't exist for startDate = 1775167200, endDate = 1775253600\"}}}")
-            << 400 << SourceFailure::NoRows << QStringList();
-        QTest::newRow("404 with an error object")
-            << Fixture("yahoo-chart-error.json") << 404 << SourceFailure::NoRows << QStringList();
+        fails("400: no data for the days asked",
+              QByteArray("{\"chart\":{\"result\":null,\"error\":{\"code\":\"Bad Request\",\"description\":"
+                         "\"Data doesn't exist for startDate = 1775167200, endDate = 1775253600\"}}}"),
+              SourceFailure::NoRows, 400);
+        fails("404 with an error object", Fixture("yahoo-chart-error.json"), SourceFailure::NoRows, 404);
 
-        QTest::newRow("nothing fetched") << QByteArray() << 0 << SourceFailure::NoAnswer << QStringList();
-        QTest::newRow("HTTP 500") << Fixture("yahoo-chart-history.json") << 500 << SourceFailure::HttpError
-                                  << QStringList();
-        QTest::newRow("HTTP 400 with a page")
-            << Fixture("challenge.html") << 400 << SourceFailure::HttpError << QStringList();
-        QTest::newRow("Too Many Requests")
-            << Fixture("yahoo-too-many-requests.txt") << 200 << SourceFailure::Refused << QStringList();
-        QTest::newRow("no result, an error object")
-            << Fixture("yahoo-chart-error.json") << 200 << SourceFailure::Refused << QStringList();
-        QTest::newRow("a bot check") << Fixture("challenge.html") << 200 << SourceFailure::NotTheFormat
-                                     << QStringList();
-        QTest::newRow("a zero byte between two closes")
-            << ChartSeries(morning26 + "," + morning27, "918.77,\0920.45") << 200
-            << SourceFailure::NotTheFormat << QStringList();
-        QTest::newRow("closes without timestamps")
-            << QByteArray(
-                   R"({"chart":{"result":[{"meta":{"symbol":"^AEX"},"indicators":{"quote":[{"close":[1]}]}}]}})")
-            << 200 << SourceFailure::MissingField << QStringList();
-        QTest::newRow("timestamps without closes")
-            << QByteArray(R"({"chart":{"result":[{"meta":{"symbol":"^AEX"},"timestamp":[1774512000]}]}})")
-            << 200 << SourceFailure::MissingField << QStringList();
-        QTest::newRow("an object that is no chart")
-            << QByteArray(R"({"status":"ok"})") << 200 << SourceFailure::MissingField << QStringList();
-        QTest::newRow("another symbol") << ChartSeries(morning26, "918.77", "^AMX") << 200
-                                        << SourceFailure::WrongInstrument << QStringList();
-        QTest::newRow("not one close reads") << ChartSeries(morning26 + "," + morning27, "0,-5") << 200
-                                             << SourceFailure::BadValue << QStringList();
+        fails("nothing fetched", QByteArray(), SourceFailure::NoAnswer, 0);
+        fails("HTTP 500", Fixture("yahoo-chart-history.json"), SourceFailure::HttpError, 500);
+        fails("HTTP 400 with a page", Fixture("challenge.html"), SourceFailure::HttpError, 400);
+        fails("Too Many Requests", Fixture("yahoo-too-many-requests.txt"), SourceFailure::Refused);
+        fails("no result, an error object", Fixture("yahoo-chart-error.json"), SourceFailure::Refused);
+        fails("a bot check", Fixture("challenge.html"), SourceFailure::NotTheFormat);
+        fails("a zero byte between two closes", ChartSeries(morning26 + "," + morning27, "918.77,\0920.45"),
+              SourceFailure::NotTheFormat);
+        fails(
+            "closes without timestamps",
+            QByteArray(
+                R"({"chart":{"result":[{"meta":{"symbol":"^AEX"},"indicators":{"quote":[{"close":[1]}]}}]}})"),
+            SourceFailure::MissingField);
+        fails("timestamps without closes",
+              QByteArray(R"({"chart":{"result":[{"meta":{"symbol":"^AEX"},"timestamp":[1774512000]}]}})"),
+              SourceFailure::MissingField);
+        fails("an object that is no chart", QByteArray(R"({"status":"ok"})"), SourceFailure::MissingField);
+        fails("another symbol", ChartSeries(morning26, "918.77", "^AMX"), SourceFailure::WrongInstrument);
+        fails("not one close reads", ChartSeries(morning26 + "," + morning27, "0,-5"),
+              SourceFailure::BadValue);
     }
     void jsonSeries()
     {
@@ -349,23 +336,20 @@ private slots:
             << Fixture("euronext-wrong-isin.csv") << 200 << QByteArray() << SourceFailure::None
             << QStringList{"46111 1101.05", "46112 1107.62"};
 
-        QTest::newRow("nothing fetched")
-            << QByteArray() << 0 << aex << SourceFailure::NoAnswer << QStringList();
-        QTest::newRow("HTTP 503") << download << 503 << aex << SourceFailure::HttpError << QStringList();
-        QTest::newRow("a bot check with 200")
-            << Fixture("challenge.html") << 200 << aex << SourceFailure::NotTheFormat << QStringList();
-        QTest::newRow("a zero byte in a row")
-            << QByteArray(download).insert(download.indexOf("931.40") + 2, '\0') << 200 << aex
-            << SourceFailure::NotTheFormat << QStringList();
-        QTest::newRow("a chart answer") << Fixture("yahoo-chart-history.json") << 200 << aex
-                                        << SourceFailure::NotTheFormat << QStringList();
-        QTest::newRow("Too Many Requests") << Fixture("yahoo-too-many-requests.txt") << 200 << aex
-                                           << SourceFailure::Refused << QStringList();
-        QTest::newRow("another ISIN") << Fixture("euronext-wrong-isin.csv") << 200 << aex
-                                      << SourceFailure::WrongInstrument << QStringList();
-        QTest::newRow("not one row reads")
-            << header + "31-03-2026;1;1;1;1;928.30;;;;\n31/03/2026;1;1;1;1;n/a;;;;\n"
-            << 200 << aex << SourceFailure::BadValue << QStringList();
+        const auto fails = [&aex](const char* tag, const QByteArray& body, SourceFailure failure,
+                                  int status = 200) {
+            QTest::newRow(tag) << body << status << aex << failure << QStringList();
+        };
+        fails("nothing fetched", QByteArray(), SourceFailure::NoAnswer, 0);
+        fails("HTTP 503", download, SourceFailure::HttpError, 503);
+        fails("a bot check with 200", Fixture("challenge.html"), SourceFailure::NotTheFormat);
+        fails("a zero byte in a row", QByteArray(download).insert(download.indexOf("931.40") + 2, '\0'),
+              SourceFailure::NotTheFormat);
+        fails("a chart answer", Fixture("yahoo-chart-history.json"), SourceFailure::NotTheFormat);
+        fails("Too Many Requests", Fixture("yahoo-too-many-requests.txt"), SourceFailure::Refused);
+        fails("another ISIN", Fixture("euronext-wrong-isin.csv"), SourceFailure::WrongInstrument);
+        fails("not one row reads", header + "31-03-2026;1;1;1;1;928.30;;;;\n31/03/2026;1;1;1;1;n/a;;;;\n",
+              SourceFailure::BadValue);
     }
     void csvSeries()
     {
