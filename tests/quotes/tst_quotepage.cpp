@@ -18,15 +18,6 @@ QDateTime At(int year, int month, int day, int hour, int minute, int second = 0)
 {
     return QDateTime(QDate(year, month, day), QTime(hour, minute, second));
 }
-
-// Entries for the days `first` to `last`, each with `value`.
-History::EntryList Days(int first, int last, const char* value)
-{
-    History::EntryList list;
-    for (int day = first; day <= last; ++day)
-        list.push_back(History::MakeEntry(day, value));
-    return list;
-}
 } // namespace
 
 class TestQuotePage : public QObject
@@ -368,26 +359,26 @@ private slots:
         QTest::addColumn<History::EntryList>("expected");
         QTest::addColumn<int>("row");
 
-        const History::EntryList loaded = Days(100, 102, "300,00") + Days(103, 106, "0,0");
+        const History::EntryList loaded = Flat(100, 102, "300,00") + Flat(103, 106, "0,0");
         QTest::newRow("today and later get the value")
-            << loaded << 103 << "312,45" << false << Days(100, 102, "300,00") + Days(103, 106, "312,45") << 3;
+            << loaded << 103 << "312,45" << false << Flat(100, 102, "300,00") + Flat(103, 106, "312,45") << 3;
         QTest::newRow("the first download rolls a day")
-            << loaded << 103 << "312,45" << true << Days(101, 102, "300,00") + Days(103, 107, "312,45") << 2;
+            << loaded << 103 << "312,45" << true << Flat(101, 102, "300,00") + Flat(103, 107, "312,45") << 2;
         QTest::newRow("blanks around the value are dropped")
-            << loaded << 103 << " 312,45 " << false << Days(100, 102, "300,00") + Days(103, 106, "312,45")
+            << loaded << 103 << " 312,45 " << false << Flat(100, 102, "300,00") + Flat(103, 106, "312,45")
             << 3;
         QTest::newRow("a later day leaves yesterday alone")
-            << Days(100, 102, "300,00") + Days(103, 106, "312,45") << 104 << "315,00" << false
-            << Days(100, 102, "300,00") + Days(103, 103, "312,45") + Days(104, 106, "315,00") << 4;
+            << Flat(100, 102, "300,00") + Flat(103, 106, "312,45") << 104 << "315,00" << false
+            << Flat(100, 102, "300,00") + Flat(103, 103, "312,45") + Flat(104, 106, "315,00") << 4;
         QTest::newRow("no entry for today: the last one")
-            << Days(100, 102, "300,00") << 110 << "312,45" << false
-            << Days(100, 101, "300,00") + Days(102, 102, "312,45") << 2;
+            << Flat(100, 102, "300,00") << 110 << "312,45" << false
+            << Flat(100, 101, "300,00") + Flat(102, 102, "312,45") << 2;
         QTest::newRow("today's entry first")
-            << Days(103, 105, "0,0") << 103 << "312,45" << false << Days(103, 105, "312,45") << 0;
+            << Flat(103, 105, "0,0") << 103 << "312,45" << false << Flat(103, 105, "312,45") << 0;
         QTest::newRow("today's entry first, rolled out")
-            << Days(103, 105, "0,0") << 103 << "312,45" << true << Days(103, 105, "312,45") << 0;
+            << Flat(103, 105, "0,0") << 103 << "312,45" << true << Flat(103, 105, "312,45") << 0;
         QTest::newRow("a single entry rolled")
-            << Days(103, 103, "0,0") << 103 << "312,45" << true << Days(103, 103, "312,45") << 0;
+            << Flat(103, 103, "0,0") << 103 << "312,45" << true << Flat(103, 103, "312,45") << 0;
         QTest::newRow("empty series")
             << History::EntryList{} << 103 << "312,45" << true << History::EntryList{} << -1;
     }
@@ -411,13 +402,13 @@ private slots:
     void downloadsInARow()
     {
         // Only the first download after loading rolls; the count then stays.
-        History::EntryList series = Days(100, 102, "300,00") + Days(103, 134, "0,0");
+        History::EntryList series = Flat(100, 102, "300,00") + Flat(103, 134, "0,0");
         const std::size_t loaded = series.size();
         Quotes::WriteQuoteIntoSeries(series, 103, "310,00", true);
         Quotes::WriteQuoteIntoSeries(series, 103, "311,00", false);
         Quotes::WriteQuoteIntoSeries(series, 103, "312,00", false);
         QCOMPARE(series.size(), loaded);
-        QCOMPARE(series, Days(101, 102, "300,00") + Days(103, 135, "312,00"));
+        QCOMPARE(series, Flat(101, 102, "300,00") + Flat(103, 135, "312,00"));
     }
 };
 
