@@ -156,7 +156,6 @@ private slots:
                                      << L("100:1") << 2;
         QTest::newRow("empty") << QByteArray() << EntryList{} << 0;
     }
-
     void readHistoryText()
     {
         QFETCH(QByteArray, text);
@@ -248,7 +247,6 @@ private slots:
         QTest::newRow("eleven") << 11 << 1;
         QTest::newRow("a year") << 365 << 355;
     }
-
     void newestTenAreHeldBack()
     {
         QFETCH(int, lines);

@@ -158,7 +158,6 @@ private slots:
             << L("100:1") << E("100 - 1") << Lines({"", "101 - 3", "x"}) << EntryList{} << EntryList{}
             << EntryList{} << EntryList{} << 101 << L("101:3");
     }
-
     void unstoredEntries()
     {
         QFETCH(EntryList, history);
@@ -387,7 +386,6 @@ private slots:
         QTest::newRow("file from the future") << 40 << 200 << 0 << false;
         QTest::newRow("eleven days") << -1 << 200 << 0 << false;
     }
-
     void scenarios()
     {
         QFETCH(int, historyEnd);
