@@ -333,23 +333,6 @@ private slots:
         QTEST(ValueColour(value.toStdString(), previous.toStdString()), "colour");
     }
 
-    void statusLine()
-    {
-        Quote quote;
-        QCOMPARE(ReadQuotePage("<p>Beurs;07-06-12 17:35HOME AEX 312,45 (-1,20) -0,39%</p>", quote),
-                 QuoteReading::Read);
-        const StatusLine line = QuoteStatus(quote, " 313,00 ");
-        QCOMPARE(line.aex.colour, std::optional<QColor>(QColor(255, 0, 0)));
-        QCOMPARE(line.koers.colour, std::optional<QColor>(QColor(255, 0, 0)));
-        QVERIFY(!line.time.colour); // the time keeps its colour
-
-        const StatusLine failed = FailedStatus(Support::Language::Dutch);
-        QCOMPARE(failed.aex.text, std::string());
-        QCOMPARE(failed.koers.text, std::string());
-        QCOMPARE(failed.time.text, std::string("Het downloaden van de AEX is niet gelukt."));
-        QCOMPARE(failed.time.colour, std::optional<QColor>(QColor(0, 0, 0)));
-    }
-
     void writeIntoSeries_data()
     {
         QTest::addColumn<History::EntryList>("items");
@@ -397,18 +380,6 @@ private slots:
         // What the quote wrote is told apart from the filling by its origin, whatever its text.
         for (int k = 0; k < int(series.size()); ++k)
             QCOMPARE(series[k].origin == History::Origin::Quoted, k >= row);
-    }
-
-    void downloadsInARow()
-    {
-        // Only the first download after loading rolls; the count then stays.
-        History::EntryList series = Flat(100, 102, "300,00") + Flat(103, 134, "0,0");
-        const std::size_t loaded = series.size();
-        Quotes::WriteQuoteIntoSeries(series, 103, "310,00", true);
-        Quotes::WriteQuoteIntoSeries(series, 103, "311,00", false);
-        Quotes::WriteQuoteIntoSeries(series, 103, "312,00", false);
-        QCOMPARE(series.size(), loaded);
-        QCOMPARE(series, Flat(101, 102, "300,00") + Flat(103, 135, "312,00"));
     }
 };
 
