@@ -1,7 +1,7 @@
 #pragma once
 // Short notation for day entries in the history tests: L("100:1 101:0,0 102:2,5") is the list
 // of the lines {"100 - 1", "101 - 0,0", "102 - 2,5"}; Lines({...}) and E("100 - 1") read lines,
-// FileLines those of a file and FileText makes one.
+// FileLines those of a file and FileText makes one; Consecutive and Flat make runs of days.
 
 #include "history/DayEntry.h"
 
@@ -69,6 +69,15 @@ inline History::EntryList Consecutive(int first, int last)
     for (int day = first; day <= last; ++day)
         entries.push_back(
             History::MakeEntry(day, QString::number(day / 100.0, 'f', 2).replace('.', ',').toStdString()));
+    return entries;
+}
+
+// Consecutive days first ... last, each with `value` ("0,0": none).
+inline History::EntryList Flat(int first, int last, const char* value)
+{
+    History::EntryList entries;
+    for (int day = first; day <= last; ++day)
+        entries.push_back(History::MakeEntry(day, value));
     return entries;
 }
 

@@ -1,10 +1,8 @@
 // Which index values can be true: the band around the newest trusted value, the value texts a
-// source may send, and how the values of a stored history are judged.
+// source may send, and how the values of a stored history are judged. (The index's own past,
+// every close and every day of the starter history, passes: tst_starterhistory.)
 #include "HistoryTestSupport.h"
-#include "history/HistoryFile.h"
 #include "history/Plausibility.h"
-#include "support/Clock.h"
-#include "testsupport/TestSupport.h"
 
 #include <cmath>
 
@@ -135,35 +133,6 @@ private slots:
         QCOMPARE(trusted.Before(46059).value, 900.0);
         QCOMPARE(trusted.Newest().value, 905.0);
         QVERIFY(!trusted.Before(46055).Valid());
-    }
-
-    // Every close since 1983 and every filled-in day of the starter history passes: no honest
-    // value of the index's own past would be refused.
-    void theRealHistoryIsTrusted()
-    {
-        const QByteArray file = TestSupport::ReadFile(TestSupport::SourceDir() + "/data/AEX.dat");
-        const EntryList entries = ReadHistoryText(file.toStdString()).entries;
-        QCOMPARE(int(entries.size()), 15745);
-        const TrustedValues trusted(entries);
-        for (const DayEntry& entry : entries)
-            QVERIFY2(trusted.IsTrusted(EntryDay(entry)), LineOf(entry));
-
-        const QList<QByteArray> rows =
-            TestSupport::ReadFile(TestSupport::SourceDir() + "/data/aex-daily-close.csv").split('\n');
-        Anchor previous;
-        int closes = 0;
-        for (const QByteArray& row : rows.mid(1)) {
-            if (row.isEmpty())
-                continue;
-            const int day =
-                Support::DayNumber(QDate::fromString(QString::fromLatin1(row.left(10)), Qt::ISODate));
-            const double close = row.mid(11).toDouble();
-            QVERIFY2(IsPlausible(close, day, previous), row.constData());
-            QCOMPARE(ReadCentValue(row.mid(11).toStdString()), std::optional<double>(close));
-            previous = {day, close};
-            ++closes;
-        }
-        QCOMPARE(closes, 10966);
     }
 };
 

@@ -60,7 +60,6 @@ private slots:
             long_.push_back(MakeEntry(day, "5"));
         QTest::newRow("gaps before the last 31 positions stay") << long_ << Days(long_);
     }
-
     void closeShortGaps()
     {
         QFETCH(EntryList, items);
@@ -92,7 +91,6 @@ private slots:
             << Lines({"1 - 312,45", "2 -  312,45 ", "3 - 312,45"});
         QTest::newRow("empty") << EntryList{} << ',' << EntryList{};
     }
-
     void fillSeries()
     {
         QFETCH(EntryList, items);
@@ -117,7 +115,6 @@ private slots:
         QTest::newRow("fewer than 32 entries: the first") << Consecutive(1180, 1190) << 0;
         QTest::newRow("empty") << EntryList{} << -1;
     }
-
     void todayRow()
     {
         QFETCH(EntryList, items);
@@ -138,7 +135,6 @@ private slots:
         QTest::newRow("empty history") << 0 << 0 << 200 << 201;
         QTest::newRow("history shorter than N: one entry trimmed") << 20 << 0 << 200 << 20 + 31;
     }
-
     void buildSeries()
     {
         QFETCH(int, historyDays);
@@ -259,7 +255,6 @@ private slots:
         QTest::newRow("to the lower bound") << 16000 << 35;
         QTest::newRow("no days at all") << 201 << 0;
     }
-
     void resize()
     {
         QFETCH(int, from);

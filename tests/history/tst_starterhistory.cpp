@@ -1,7 +1,8 @@
-// The starter history shipped with the program agrees with the closes it is made from, and
-// reads as a file the program itself has kept.
+// The starter history shipped with the program agrees with the closes it is made from, reads as
+// a file the program itself has kept, and passes as plausible.
 #include "HistoryTestSupport.h"
 #include "history/HistoryFile.h"
+#include "history/Plausibility.h"
 #include "history/SeriesBuilder.h"
 #include "support/Clock.h"
 #include "testsupport/TestSupport.h"
@@ -38,18 +39,25 @@ private slots:
         QCOMPARE(m_lines.back(), E("46063 - 1004,14"));
     }
 
-    // Trading days carry their close; the other days read exactly as the program's filling writes them.
+    // Trading days carry their close; the other days read exactly as the program's filling writes
+    // them. No honest value of the index's own past would be refused: every close is plausible
+    // after the one before, and every day of the history is trusted.
     void valuesAgreeWithTheCloses()
     {
         const QByteArray csv = TestSupport::ReadFile(TestSupport::SourceDir() + "/data/aex-daily-close.csv");
         QList<QByteArray> rows = csv.trimmed().split('\n');
         QCOMPARE(rows.takeFirst().trimmed(), QByteArray("date,close"));
         EntryList expected;
+        Anchor previous;
         for (const QByteArray& row : rows) {
             const QList<QByteArray> fields = row.trimmed().split(',');
             QCOMPARE(fields.size(), 2);
             const int day =
                 Support::DayNumber(QDate::fromString(QString::fromLatin1(fields[0]), Qt::ISODate));
+            const double close = fields[1].toDouble();
+            QVERIFY2(IsPlausible(close, day, previous), row.constData());
+            QCOMPARE(ReadCentValue(fields[1].toStdString()), std::optional<double>(close));
+            previous = {day, close};
             while (!expected.empty() && EntryDay(expected.back()) + 1 < day)
                 expected.push_back(MakeEntry(EntryDay(expected.back()) + 1, NoValue));
             expected.push_back(MakeEntry(day, QByteArray(fields[1]).replace('.', ',').toStdString()));
@@ -57,6 +65,9 @@ private slots:
         QCOMPARE(expected.size(), std::size_t(15745));
         FillSeries(expected, ',');
         QCOMPARE(m_lines, expected);
+        const TrustedValues trusted(m_lines);
+        for (const DayEntry& entry : m_lines)
+            QVERIFY2(trusted.IsTrusted(EntryDay(entry)), LineOf(entry));
     }
 };
 

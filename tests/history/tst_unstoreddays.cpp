@@ -58,14 +58,6 @@ EntryList Days(const EntryList& entries, int first, int last)
     return part;
 }
 
-EntryList NoValues(int first, int last)
-{
-    EntryList entries;
-    for (int day = first; day <= last; ++day)
-        entries.push_back(MakeEntry(day, NoValue));
-    return entries;
-}
-
 // One run of the program as loading and closing do it: the file split, the days without a
 // real value held back, the list merged, the series built, the days appended at closing.
 EntryList StartAndClose(const EntryList& file, int today, const EntryList& listed)
@@ -166,7 +158,6 @@ private slots:
             << L("100:1") << E("100 - 1") << Lines({"", "101 - 3", "x"}) << EntryList{} << EntryList{}
             << EntryList{} << EntryList{} << 101 << L("101:3");
     }
-
     void unstoredEntries()
     {
         QFETCH(EntryList, history);
@@ -226,7 +217,7 @@ private slots:
         const EntryList closes = Closes(100, 120);
         QTest::newRow("real values to the end: the newest ten") << closes << 110 << Days(closes, 111, 120);
         QTest::newRow("a gap stored as 0,0: held back with the ten days before it")
-            << closes + NoValues(121, 150) << 110 << Days(closes, 111, 120) + NoValues(121, 150);
+            << closes + Flat(121, 150, NoValue) << 110 << Days(closes, 111, 120) + Flat(121, 150, NoValue);
         QTest::newRow("the last value carried forward: held back")
             << closes + L("121:900 122:900 123:900 124:900") << 110
             << Days(closes, 111, 120) + L("121:900 122:900 123:900 124:900");
@@ -236,7 +227,8 @@ private slots:
         QTest::newRow("an implausible held-back value becomes 0,0")
             << Closes(100, 114) + L("115:65536 116:900") << 106
             << Days(Closes(100, 114), 107, 114) + L("115:0,0 116:900");
-        QTest::newRow("nothing real: the newest ten") << NoValues(100, 120) << 110 << NoValues(111, 120);
+        QTest::newRow("nothing real: the newest ten")
+            << Flat(100, 120, NoValue) << 110 << Flat(111, 120, NoValue);
     }
     void holdBackUnreal()
     {
@@ -337,7 +329,7 @@ private slots:
         QCOMPARE(EntryList(offline.begin(), offline.begin() + static_cast<std::ptrdiff_t>(file.size())),
                  file);
         QCOMPARE(EntryList(offline.begin() + static_cast<std::ptrdiff_t>(file.size()), offline.end()),
-                 NoValues(end + 1, firstToday));
+                 Flat(end + 1, firstToday, NoValue));
 
         // Two days later: the list holds every weekday since the starter's last ten days.
         const int today = firstToday + 2;
@@ -394,7 +386,6 @@ private slots:
         QTest::newRow("file from the future") << 40 << 200 << 0 << false;
         QTest::newRow("eleven days") << -1 << 200 << 0 << false;
     }
-
     void scenarios()
     {
         QFETCH(int, historyEnd);

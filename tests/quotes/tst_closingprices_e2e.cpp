@@ -56,7 +56,7 @@ private slots:
     void init() { TestSupport::ResetUserFolders(); }
 
     // The starter history with the list of the days since it ends. (Without the list the
-    // starter's days stay as they are: tst_historyendtoend.)
+    // starter's days, the newest ten too, stay as they are: tst_sessionhistory::loadAndClose.)
     void daysReachTheHistoryFile()
     {
         const History before = ReadHistory(TestSupport::ReadFile(TestSupport::SourceDir() + "/data/AEX.dat"));

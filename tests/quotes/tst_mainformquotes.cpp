@@ -2,6 +2,7 @@
 // dragged trend-line end is stored before one goes out, and the labels show the session's status.
 #include "app/Components.h"
 #include "app/MainForm.h"
+#include "history/HistoryTestSupport.h"
 #include "history/SeriesBuilder.h"
 #include "session/ProgramSettings.h"
 #include "support/Clock.h"
@@ -32,10 +33,8 @@ private slots:
     {
         TestSupport::ResetUserFolders();
         Support::Clock::Set(Morning);
-        QByteArray history;
-        for (int day = Today - 40; day < Today; ++day)
-            history += QByteArray::number(day) + " - 300,00\r\n";
-        QVERIFY(TestSupport::WriteFile(TestSupport::DataFolder() + "AEX.dat", history));
+        QVERIFY(TestSupport::WriteFile(TestSupport::DataFolder() + "AEX.dat",
+                                       FileText(Flat(Today - 40, Today - 1, "300,00"))));
     }
     void cleanup() { Support::Clock::Reset(); }
 

@@ -1,6 +1,7 @@
 // The built program against a loopback quote site: it fetches the quote shortly after
 // start-up and, closed as the system closes a program (SIGTERM), stores today's value in its
 // history file.
+#include "history/HistoryTestSupport.h"
 #include "support/Clock.h"
 #include "testsupport/LoopbackServer.h"
 #include "testsupport/TestSupport.h"
@@ -29,10 +30,8 @@ private slots:
         TestSupport::PointSourcesNowhere();
         TestSupport::IniFile().setValue("Sources/QuoteSite", site.Url("/"));
         const int today = Support::DayNumber(QDate::currentDate());
-        QByteArray history;
-        for (int day = today - 60; day < today; ++day)
-            history += QByteArray::number(day) + " - 300,00\r\n";
-        QVERIFY(TestSupport::WriteFile(TestSupport::DataFolder() + "AEX.dat", history));
+        QVERIFY(TestSupport::WriteFile(TestSupport::DataFolder() + "AEX.dat",
+                                       FileText(Flat(today - 60, today - 1, "300,00"))));
 
         QTemporaryDir folder;
         QProcess program;

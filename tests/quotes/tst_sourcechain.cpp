@@ -60,6 +60,23 @@ std::vector<SourceDefinition> Sources(const QStringList& names)
     return sources;
 }
 
+// Asks each source at its name, unless its kind cannot be asked; takes the answer "ok".
+Quotes::SourceChain::Purpose Purpose()
+{
+    Quotes::SourceChain::Purpose purpose;
+    purpose.request = [](const SourceDefinition& source) -> std::optional<Quotes::FetchRequest> {
+        if (source.kind == SourceKind::Unknown)
+            return std::nullopt;
+        Quotes::FetchRequest request;
+        request.url = source.name;
+        return request;
+    };
+    purpose.read = [](const SourceDefinition&, const FetchResult& fetched) {
+        return Quotes::AnswerUse{fetched.body == "ok", fetched.body};
+    };
+    return purpose;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Run)
@@ -127,25 +144,13 @@ private slots:
         TestSupport::ScriptedFetcher fetcher;
         Quotes::SourceCooldowns cooldowns;
         Quotes::SourceChain chain(fetcher, cooldowns);
-        Quotes::SourceChain::Purpose purpose;
-        purpose.request = [](const SourceDefinition& source) -> std::optional<Quotes::FetchRequest> {
-            if (source.kind == SourceKind::Unknown)
-                return std::nullopt;
-            Quotes::FetchRequest request;
-            request.url = source.name;
-            return request;
-        };
-        purpose.read = [](const SourceDefinition&, const FetchResult& fetched) {
-            return Quotes::AnswerUse{fetched.body == "ok", fetched.body};
-        };
-
         for (const Run& run : runs) {
             Support::Clock::Set(Start.addSecs(run.minute * 60));
             for (const FetchResult& answer : run.answers)
                 fetcher.Answer(answer);
             const std::size_t before = fetcher.Requests().size();
             std::optional<Quotes::SourceChain::Outcome> outcome;
-            chain.Run(Sources(sources), purpose,
+            chain.Run(Sources(sources), Purpose(),
                       [&outcome](const Quotes::SourceChain::Outcome& ended) { outcome = ended; });
             QVERIFY(chain.Running());
             QVERIFY(!outcome); // never before Run returns
@@ -166,23 +171,14 @@ private slots:
         TestSupport::ScriptedFetcher fetcher;
         Quotes::SourceCooldowns cooldowns;
         Quotes::SourceChain chain(fetcher, cooldowns);
-        Quotes::SourceChain::Purpose purpose;
-        purpose.request = [](const SourceDefinition& source) {
-            Quotes::FetchRequest request;
-            request.url = source.name;
-            return std::optional<Quotes::FetchRequest>(request);
-        };
-        purpose.read = [](const SourceDefinition&, const FetchResult&) {
-            return Quotes::AnswerUse{true, ""};
-        };
         int ended = 0;
-        chain.Run(Sources({"a"}), purpose, [&ended](const Quotes::SourceChain::Outcome&) { ++ended; });
+        chain.Run(Sources({"a"}), Purpose(), [&ended](const Quotes::SourceChain::Outcome&) { ++ended; });
         chain.Cancel();
         fetcher.Settle();
         QCoreApplication::processEvents();
         QCOMPARE(ended, 0);
         QCOMPARE(fetcher.Cancelled(), 1);
-        chain.Run(Sources({"a"}), purpose, [&ended](const Quotes::SourceChain::Outcome&) { ++ended; });
+        chain.Run(Sources({"a"}), Purpose(), [&ended](const Quotes::SourceChain::Outcome&) { ++ended; });
         fetcher.Settle();
         QTRY_COMPARE(ended, 1);
     }
