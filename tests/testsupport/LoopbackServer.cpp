@@ -99,22 +99,11 @@ struct LoopbackServer::State
     int served = 0;
     QList<LoopbackRequest> requests;
 
-    std::function<void(const LoopbackRequest&)> hook;
-
     LoopbackReply Take(const LoopbackRequest& request)
     {
-        std::function<void(const LoopbackRequest&)> onRequest;
-        LoopbackReply reply;
-        {
-            const QMutexLocker lock(&mutex);
-            requests.append(request);
-            const int index = std::min(served++, static_cast<int>(replies.size()) - 1);
-            reply = replies.at(index);
-            onRequest = hook;
-        }
-        if (onRequest)
-            onRequest(request);
-        return reply;
+        const QMutexLocker lock(&mutex);
+        requests.append(request);
+        return replies.at(std::min(served++, static_cast<int>(replies.size()) - 1));
     }
 };
 
@@ -327,12 +316,6 @@ void LoopbackServer::FailThenAnswer(int failures, const LoopbackReply& failure, 
         replies.append(failure);
     replies.append(answer);
     Script(replies);
-}
-
-void LoopbackServer::OnRequest(std::function<void(const LoopbackRequest&)> hook)
-{
-    const QMutexLocker lock(&m_state->mutex);
-    m_state->hook = std::move(hook);
 }
 
 QList<LoopbackRequest> LoopbackServer::Requests() const
