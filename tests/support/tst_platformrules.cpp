@@ -42,48 +42,31 @@ private slots:
         QTest::addColumn<int>("major");
         QTest::addColumn<int>("minor");
         QTest::addColumn<QString>("service");
-        QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("nt");
-        QTest::newRow("95") << Platform::Windows95Line << 4 << 0 << ""
-                            << "95" << false;
-        QTest::newRow("95 OSR2 (B)") << Platform::Windows95Line << 4 << 0 << "B"
-                                     << "95 OSR2" << false;
-        QTest::newRow("95 OSR2 (C)") << Platform::Windows95Line << 4 << 0 << "C"
-                                     << "95 OSR2" << false;
-        QTest::newRow("98") << Platform::Windows95Line << 4 << 10 << ""
-                            << "98" << false;
-        QTest::newRow("98 SE") << Platform::Windows95Line << 4 << 10 << "A "
-                               << "98 SE" << false;
-        QTest::newRow("ME") << Platform::Windows95Line << 4 << 90 << ""
-                            << "ME" << false;
-        QTest::newRow("95 line, other minor") << Platform::Windows95Line << 4 << 20 << ""
-                                              << "" << false;
-        QTest::newRow("95 line, major 5") << Platform::Windows95Line << 5 << 0 << ""
-                                          << "9x version (unknown)" << false;
-        QTest::newRow("NT 3.51") << Platform::NTLine << 3 << 51 << ""
-                                 << "NT" << true;
-        QTest::newRow("NT 4") << Platform::NTLine << 4 << 0 << "Service Pack 6"
-                              << "NT" << true;
-        QTest::newRow("2000") << Platform::NTLine << 5 << 0 << ""
-                              << "2000" << true;
-        QTest::newRow("XP") << Platform::NTLine << 5 << 1 << "Service Pack 3"
-                            << "XP" << true;
-        QTest::newRow("Server 2003") << Platform::NTLine << 5 << 2 << ""
-                                     << "Server 2003" << true;
-        QTest::newRow("5.3 has no name") << Platform::NTLine << 5 << 3 << ""
-                                         << "" << false;
-        QTest::newRow("Vista") << Platform::NTLine << 6 << 0 << ""
-                               << "Vista" << true;
-        QTest::newRow("Windows 7") << Platform::NTLine << 6 << 1 << ""
-                                   << "Windows 7" << true;
-        QTest::newRow("Windows 8") << Platform::NTLine << 6 << 2 << ""
-                                   << "Future Windows version (unknown)" << true;
-        QTest::newRow("NT 10") << Platform::NTLine << 10 << 0 << ""
-                               << "Future Windows version (unknown)" << true;
-        QTest::newRow("Win32s") << Platform::Win32s << 3 << 10 << ""
-                                << "" << false;
-        QTest::newRow("not Windows") << Platform::Other << 6 << 1 << ""
-                                     << "" << false;
+        QTest::addColumn<QString>("name");
+        QTest::newRow("95") << Platform::Windows95Line << 4 << 0 << "" << false << "95";
+        QTest::newRow("95 OSR2 (B)") << Platform::Windows95Line << 4 << 0 << "B" << false << "95 OSR2";
+        QTest::newRow("95 OSR2 (C)") << Platform::Windows95Line << 4 << 0 << "C" << false << "95 OSR2";
+        QTest::newRow("98") << Platform::Windows95Line << 4 << 10 << "" << false << "98";
+        QTest::newRow("98 SE") << Platform::Windows95Line << 4 << 10 << "A " << false << "98 SE";
+        QTest::newRow("ME") << Platform::Windows95Line << 4 << 90 << "" << false << "ME";
+        QTest::newRow("95 line, other minor") << Platform::Windows95Line << 4 << 20 << "" << false << "";
+        QTest::newRow("95 line, major 5")
+            << Platform::Windows95Line << 5 << 0 << "" << false << "9x version (unknown)";
+        QTest::newRow("NT 3.51") << Platform::NTLine << 3 << 51 << "" << true << "NT";
+        QTest::newRow("NT 4") << Platform::NTLine << 4 << 0 << "Service Pack 6" << true << "NT";
+        QTest::newRow("2000") << Platform::NTLine << 5 << 0 << "" << true << "2000";
+        QTest::newRow("XP") << Platform::NTLine << 5 << 1 << "Service Pack 3" << true << "XP";
+        QTest::newRow("Server 2003") << Platform::NTLine << 5 << 2 << "" << true << "Server 2003";
+        QTest::newRow("5.3 has no name") << Platform::NTLine << 5 << 3 << "" << false << "";
+        QTest::newRow("Vista") << Platform::NTLine << 6 << 0 << "" << true << "Vista";
+        QTest::newRow("Windows 7") << Platform::NTLine << 6 << 1 << "" << true << "Windows 7";
+        QTest::newRow("Windows 8") << Platform::NTLine << 6 << 2 << "" << true
+                                   << "Future Windows version (unknown)";
+        QTest::newRow("NT 10") << Platform::NTLine << 10 << 0 << "" << true
+                               << "Future Windows version (unknown)";
+        QTest::newRow("Win32s") << Platform::Win32s << 3 << 10 << "" << false << "";
+        QTest::newRow("not Windows") << Platform::Other << 6 << 1 << "" << false << "";
     }
     void versionTable()
     {
@@ -91,8 +74,8 @@ private slots:
         QFETCH(int, major);
         QFETCH(int, minor);
         QFETCH(QString, service);
-        QFETCH(QString, name);
         QFETCH(bool, nt);
+        QFETCH(QString, name);
         const std::string osName = OSNameFor(platform, major, minor, service.toStdString());
         QCOMPARE(QString::fromStdString(osName), name);
         QCOMPARE(IsNTFamilyName(osName), nt);
