@@ -186,6 +186,7 @@ public:
         return m_server->serverPort();
     }
 
+    // Stops listening and drops every open connection.
     void Stop()
     {
         delete m_server;
@@ -285,7 +286,8 @@ LoopbackServer::LoopbackServer(const std::optional<LoopbackTls>& tls)
 
 LoopbackServer::~LoopbackServer()
 {
-    Stop();
+    QMetaObject::invokeMethod(
+        m_worker, [this] { m_worker->Stop(); }, Qt::BlockingQueuedConnection);
     m_thread->quit();
     m_thread->wait();
     delete m_thread;
@@ -328,12 +330,6 @@ int LoopbackServer::RequestCount() const
 {
     const QMutexLocker lock(&m_state->mutex);
     return static_cast<int>(m_state->requests.size());
-}
-
-void LoopbackServer::Stop()
-{
-    QMetaObject::invokeMethod(
-        m_worker, [this] { m_worker->Stop(); }, Qt::BlockingQueuedConnection);
 }
 
 quint16 ClosedPort()

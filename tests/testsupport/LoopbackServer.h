@@ -91,9 +91,6 @@ public:
     QList<LoopbackRequest> Requests() const;
     int RequestCount() const;
 
-    // Stops listening and drops every open connection: the port then refuses connections.
-    void Stop();
-
     struct State;
     class Worker;
 
