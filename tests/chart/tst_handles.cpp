@@ -29,15 +29,7 @@ Chart::ChartScale ExactScale()
 // A crossing as the alert tables write it.
 QString Name(Crossing crossing)
 {
-    switch (crossing) {
-    case Crossing::Rose:
-        return "rose";
-    case Crossing::Fell:
-        return "fell";
-    case Crossing::None:
-        break;
-    }
-    return "-";
+    return crossing == Crossing::Rose ? "rose" : crossing == Crossing::Fell ? "fell" : "-";
 }
 } // namespace
 
