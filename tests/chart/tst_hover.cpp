@@ -89,21 +89,17 @@ private slots:
     {
         QTest::addColumn<QString>("entry");
         QTest::addColumn<QString>("text");
-        QTest::newRow("one blank after the colon") << "41072 - 512,34"
-                                                   << "Koers: 512,34\r\nDatum: 12-6-2012";
-        QTest::newRow("a day without a value") << "41072 - 0,0"
-                                               << "Koers: 0,0\r\nDatum: 12-6-2012";
-        QTest::newRow("no hyphen") << "41072 512"
-                                   << "Koers:\r\nDatum: 12-6-2012";
-        QTest::newRow("no day") << "abc - 512"
-                                << "";
+        const auto row = [](const char* name, const char* entry, const char* text) {
+            QTest::newRow(name) << QString(entry) << QString(text);
+        };
+        row("one blank after the colon", "41072 - 512,34", "Koers: 512,34\r\nDatum: 12-6-2012");
+        row("a day without a value", "41072 - 0,0", "Koers: 0,0\r\nDatum: 12-6-2012");
+        row("no hyphen", "41072 512", "Koers:\r\nDatum: 12-6-2012");
+        row("no day", "abc - 512", "");
         // A closing day of the exchange says so; a weekend day and a half day do not.
-        QTest::newRow("Good Friday 2025") << "45765 - 0,0"
-                                          << "Koers: 0,0\r\nDatum: 18-4-2025, beurs gesloten";
-        QTest::newRow("the Saturday between") << "45766 - 0,0"
-                                              << "Koers: 0,0\r\nDatum: 19-4-2025";
-        QTest::newRow("Christmas Eve, a half day") << "46015 - 912,45"
-                                                   << "Koers: 912,45\r\nDatum: 24-12-2025";
+        row("Good Friday 2025", "45765 - 0,0", "Koers: 0,0\r\nDatum: 18-4-2025, beurs gesloten");
+        row("the Saturday between", "45766 - 0,0", "Koers: 0,0\r\nDatum: 19-4-2025");
+        row("Christmas Eve, a half day", "46015 - 912,45", "Koers: 912,45\r\nDatum: 24-12-2025");
     }
     void listText()
     {

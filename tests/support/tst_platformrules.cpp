@@ -198,18 +198,16 @@ private slots:
         QTest::addColumn<QString>("target");
         QTest::addColumn<bool>("daylight");
         QTest::addColumn<long long>("seconds");
-        QTest::newRow("fixed to removable in summer") << "DRIVE_FIXED"
-                                                      << "DRIVE_REMOVABLE" << true << -3600LL;
-        QTest::newRow("removable to fixed in summer") << "DRIVE_REMOVABLE"
-                                                      << "DRIVE_FIXED" << true << 3600LL;
-        QTest::newRow("fixed to removable in winter") << "DRIVE_FIXED"
-                                                      << "DRIVE_REMOVABLE" << false << 0LL;
-        QTest::newRow("fixed to fixed in summer") << "DRIVE_FIXED"
-                                                  << "DRIVE_FIXED" << true << 0LL;
-        QTest::newRow("bare name (no drive) to fixed") << ""
-                                                       << "DRIVE_FIXED" << true << 3600LL;
-        QTest::newRow("no drive letters at all") << ""
-                                                 << "" << true << 0LL;
+        const auto row = [](const char* name, const char* source, const char* target, bool daylight,
+                            long long seconds) {
+            QTest::newRow(name) << QString(source) << QString(target) << daylight << seconds;
+        };
+        row("fixed to removable in summer", "DRIVE_FIXED", "DRIVE_REMOVABLE", true, -3600);
+        row("removable to fixed in summer", "DRIVE_REMOVABLE", "DRIVE_FIXED", true, 3600);
+        row("fixed to removable in winter", "DRIVE_FIXED", "DRIVE_REMOVABLE", false, 0);
+        row("fixed to fixed in summer", "DRIVE_FIXED", "DRIVE_FIXED", true, 0);
+        row("bare name (no drive) to fixed", "", "DRIVE_FIXED", true, 3600);
+        row("no drive letters at all", "", "", true, 0);
     }
     void timeStampShift()
     {
