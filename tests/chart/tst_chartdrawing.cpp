@@ -265,8 +265,7 @@ private slots:
         const QRect label(Width + 54, labelTop, 30, 15);
         const int darkPlain = CountDark(plain.outer, label);
         const int darkDouble = CountDark(drawn.outer, QRect(label.topLeft() * 2, label.size() * 2));
-        QVERIFY2(darkDouble > 2 * darkPlain,
-                 qPrintable(QStringLiteral("%1 %2").arg(darkPlain).arg(darkDouble)));
+        QCOMPARE_GT(darkDouble, 2 * darkPlain);
         // Nothing in the margin left of the plot area.
         QCOMPARE(CountDark(drawn.outer, QRect(QPoint(2 * 5, 2 * 60), QSize(2 * 40, 2 * 300))), 0);
     }
@@ -453,10 +452,9 @@ private slots:
                 }
         QVERIFY(bottom > top && right > left);
         QVERIFY(CountDark(drawn.plot, QRect(left, top, right - left + 1, bottom - top + 1)) > 100);
-        QVERIFY2(std::abs((left + right) - Width) <= 8,
-                 qPrintable(QString("%1 ... %2").arg(left).arg(right)));
+        QCOMPARE_LE(std::abs((left + right) - Width), 8);
         if (values)
-            QVERIFY2(bottom < Row(drawn.scale, 530.0), qPrintable(QString::number(bottom)));
+            QCOMPARE_LT(bottom, Row(drawn.scale, 530.0));
         else
             QVERIFY(std::abs((top + bottom) - Height) <= 4);
     }

@@ -184,7 +184,7 @@ private slots:
                                                               x, y, pixel)));
                 }
             // An 11-pixel ring has 32 pixels; at twice the ratio it is twice as long and twice as wide.
-            QVERIFY2(inPen >= 28 * ratio * ratio, qPrintable(QString::number(inPen)));
+            QCOMPARE_GE(inPen, 28 * ratio * ratio);
         }
     }
 

@@ -185,8 +185,7 @@ private slots:
         QVERIFY(scale.IsValid());
         // The last pixel column holds the last shown day, 31 days after today (or a later one).
         const int lastStored = Chart::StoreHandle(QPoint(plot.width() - 1 - 4, 100), scale, ',').day;
-        QVERIFY2(lastStored + 1 / scale.DayScale >= today + 31,
-                 qPrintable(QString::number(lastStored - today)));
+        QCOMPARE_GE(lastStored + 1 / scale.DayScale, today + 31);
         for (int x = 1; x < plot.width(); ++x) {
             for (int y = 1; y < plot.height(); y += 7) {
                 const QPoint place(x - 4, y - 4); // the reference point where the cursor let go
@@ -194,12 +193,9 @@ private slots:
                 QCOMPARE(Chart::PlaceOf(Chart::PositionAt(place, scale), scale), place);
                 const Chart::StoredHandle stored = Chart::StoreHandle(place, scale, ',');
                 const Chart::HandlePlace placed = Chart::PlaceHandle(3, stored, scale);
-                QVERIFY2(placed.fromStore, qPrintable(QString("%1,%2: day %3 (today %4), %5")
-                                                          .arg(x)
-                                                          .arg(y)
-                                                          .arg(stored.day)
-                                                          .arg(today)
-                                                          .arg(stored.valueText)));
+                QVERIFY2(placed.fromStore,
+                         qPrintable(QString::asprintf("%d,%d: day %d (today %d), %s", x, y, stored.day, today,
+                                                      qPrintable(stored.valueText))));
                 QVERIFY(std::abs(placed.place.x() - place.x()) <= scale.DayScale / 2 + 1);
                 QVERIFY(std::abs(placed.place.y() - place.y()) <= 1);
             }
