@@ -38,12 +38,6 @@ History::EntryList ExactSeries()
     return ChartTest::LinearSeries(FirstDay(), 201, 480, 530);
 }
 
-int DrawCount()
-{
-    const QByteArray log = TestSupport::ReadFile(TestSupport::DataFolder() + "Koerszicht.log");
-    return static_cast<int>(log.count("MainForm.DrawGraph - begin"));
-}
-
 void SendMouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButtons buttons)
 {
     const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
@@ -137,7 +131,7 @@ private slots:
         for (int step = 0; step < 100; ++step)
             path << QPoint(60 + 3 * step, 200 - step);
         Drag(view, 1, path);
-        QCOMPARE(DrawCount(), 0);
+        QVERIFY(!TestSupport::ReadFile(TestSupport::DataFolder() + "Koerszicht.log").contains("DrawGraph"));
         QVERIFY(!view.Dragging());
         QVERIFY(view.HandleMoved(1));
         QVERIFY(!view.HandleMoved(0));
