@@ -21,7 +21,8 @@ private slots:
     void everyTextInBothLanguages_data()
     {
         QTest::addColumn<int>("id");
-        for (int id = 0; id < Support::TextCount; ++id)
+        // -1 and TextCount name no text: a number cast to a Text still gives one.
+        for (int id = -1; id <= Support::TextCount; ++id)
             QTest::newRow(QByteArray::number(id).constData()) << id;
     }
     void everyTextInBothLanguages()
@@ -91,13 +92,6 @@ private slots:
         QFETCH(QByteArray, english);
         QCOMPARE(QByteArray(TextFor(text, Language::Dutch)), dutch);
         QCOMPARE(QByteArray(TextFor(text, Language::English)), english);
-    }
-
-    void notAText()
-    {
-        // A number cast to a Text that names none still gives a text, never a null pointer.
-        QVERIFY(std::strlen(TextFor(static_cast<Text>(Support::TextCount), Language::Dutch)) > 0);
-        QVERIFY(std::strlen(TextFor(static_cast<Text>(-1), Language::English)) > 0);
     }
 
     void languageOfCode_data()
