@@ -133,9 +133,7 @@ private:
     }
     static QStringList AlertLines(const QString& path)
     {
-        QStringList lines = QString::fromLatin1(TestSupport::ReadFile(path)).split('\n');
-        lines.removeAll(QString());
-        return lines;
+        return QString::fromLatin1(TestSupport::ReadFile(path)).split('\n', Qt::SkipEmptyParts);
     }
 };
 

@@ -141,11 +141,6 @@ bool GiveToOtherUser(const QString& folder)
     return geteuid() != 0 || QProcess::execute("chown", {"-R", "nobody:nogroup", folder}) == 0;
 }
 
-QStringList FilesIn(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
-}
-
 const QFileDevice::Permissions ReadWrite =
     QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup |
     QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther;
@@ -201,7 +196,8 @@ private slots:
         QVERIFY(ClosedNormally(outcome));
         QVERIFY2(outcome.errors.contains("was not written"), outcome.errors.constData());
         QCOMPARE(TestSupport::ReadFile(HistoryPath()), old);
-        QCOMPARE(FilesIn(TestSupport::DataFolder()), QStringList{"AEX.dat"});
+        QCOMPARE(QDir(TestSupport::DataFolder()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{"AEX.dat"});
         // The settings were still saved.
         QVERIFY(QSettings(TestSupport::IniPath(), QSettings::IniFormat).contains("Defaults/Dagen"));
     }

@@ -10,7 +10,6 @@
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QMenu>
-#include <QPainter>
 #include <QSystemTrayIcon>
 #include <QtTest>
 
@@ -29,25 +28,6 @@ History::EntryList Series()
             History::MakeEntry(day, QString::number(value, 'f', 2).replace('.', ',').toStdString()));
     }
     return items;
-}
-
-// The window as the screen shows it, with a popup (a menu) drawn where it stands.
-QImage Screen(QWidget& window, QWidget* popup = nullptr)
-{
-    QImage shot = window.grab().toImage();
-    if (popup) {
-        QPainter painter(&shot);
-        painter.drawPixmap(window.mapFromGlobal(popup->pos()), popup->grab());
-    }
-    return shot;
-}
-
-// Saved where KOERSZICHT_SCREENSHOTS names a folder (to look at them); otherwise not.
-void Keep(const QImage& shot, const QString& name)
-{
-    const QString folder = qEnvironmentVariable("KOERSZICHT_SCREENSHOTS");
-    if (!folder.isEmpty())
-        QVERIFY(shot.save(folder + "/" + name));
 }
 
 } // namespace
@@ -94,7 +74,6 @@ private slots:
         QCOMPARE(alert->text(), QString("Waarschuw bij doorbreken"));
         QVERIFY(alert->isCheckable());
         QVERIFY(alert->isChecked());
-        Keep(Screen(form, menu), "handle-menu.png");
 
         alert->trigger();
         menu->hide();
@@ -131,7 +110,6 @@ private slots:
         QVERIFY(form.rect().contains(note));
         QVERIFY(note.intersects(
             QRect(form.Panel1->GrafiekPanel->mapTo(&form, QPoint(0, 0)), form.Panel1->GrafiekPanel->size())));
-        Keep(Screen(form), "alert-note.png");
         QTest::mouseClick(form.AlertNote, Qt::LeftButton);
         QVERIFY(!form.AlertNote->isVisible());
     }

@@ -18,17 +18,6 @@ QString LogPath()
 {
     return QString::fromLocal8Bit(TraceFolder()) + QStringLiteral("Koerszicht.log");
 }
-
-// The messages of the log's lines: what follows each line's time stamp and " - ".
-QByteArrayList LogMessages()
-{
-    QByteArrayList messages;
-    for (const QByteArray& line : TestSupport::ReadFile(LogPath()).split('\n'))
-        if (const qsizetype at = line.indexOf(" - "); at >= 0)
-            messages << line.mid(at + 3).chopped(line.endsWith('\r') ? 1 : 0);
-    return messages;
-}
-
 } // namespace
 
 class TestMainFormTrace : public QObject
@@ -100,8 +89,11 @@ private slots:
         operations.value(operation)(window.rig);
         window.fetcher.Settle();
 
-        QCOMPARE(LogMessages(), QByteArrayList{operation + " - begin"} + inside +
-                                    QByteArrayList{operation + " - einde"} + after);
+        QByteArray expected;
+        for (const QByteArray& message :
+             QByteArrayList{operation + " - begin"} + inside + QByteArrayList{operation + " - einde"} + after)
+            expected += "5-3-2026 14:07:09 - " + message + "\r\n";
+        QCOMPARE(TestSupport::ReadFile(LogPath()), expected);
         QCOMPARE(int(TraceDepth), 0);
     }
 };

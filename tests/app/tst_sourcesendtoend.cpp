@@ -111,15 +111,11 @@ private slots:
     void offlineStartFilledLater()
     {
         const QDate today(2026, 3, 4); // a Wednesday
+        const std::map<int, QString> closes = Closes(Support::DayNumber(today) + 1);
         QByteArray list;
-        std::map<int, QString> closes;
-        for (QDate date = StarterEnd.addDays(1); date <= today; date = date.addDays(1)) {
-            if (date.dayOfWeek() > Qt::Friday)
-                continue;
-            const QString close = QString::number(1000 + date.day() * 1.25, 'f', 2);
-            closes[Support::DayNumber(date)] = close;
-            list += date.toString("yyMMdd").toLatin1() + ":aex-index " + close.toLatin1() + "\n";
-        }
+        for (const auto& [day, close] : closes)
+            list += Support::DateOfDay(day).toString("yyMMdd").toLatin1() + ":aex-index " + close.toLatin1() +
+                    "\n";
         LoopbackServer site;
         site.Serve(LoopbackReply::Closed());
         UseSources("page", "list", {{"Sources/ClosingPricesSite", site.Url("/")}});

@@ -99,22 +99,11 @@ struct LoopbackServer::State
     int served = 0;
     QList<LoopbackRequest> requests;
 
-    std::function<void(const LoopbackRequest&)> hook;
-
     LoopbackReply Take(const LoopbackRequest& request)
     {
-        std::function<void(const LoopbackRequest&)> onRequest;
-        LoopbackReply reply;
-        {
-            const QMutexLocker lock(&mutex);
-            requests.append(request);
-            const int index = std::min(served++, static_cast<int>(replies.size()) - 1);
-            reply = replies.at(index);
-            onRequest = hook;
-        }
-        if (onRequest)
-            onRequest(request);
-        return reply;
+        const QMutexLocker lock(&mutex);
+        requests.append(request);
+        return replies.at(std::min(served++, static_cast<int>(replies.size()) - 1));
     }
 };
 
@@ -197,6 +186,7 @@ public:
         return m_server->serverPort();
     }
 
+    // Stops listening and drops every open connection.
     void Stop()
     {
         delete m_server;
@@ -296,7 +286,8 @@ LoopbackServer::LoopbackServer(const std::optional<LoopbackTls>& tls)
 
 LoopbackServer::~LoopbackServer()
 {
-    Stop();
+    QMetaObject::invokeMethod(
+        m_worker, [this] { m_worker->Stop(); }, Qt::BlockingQueuedConnection);
     m_thread->quit();
     m_thread->wait();
     delete m_thread;
@@ -329,12 +320,6 @@ void LoopbackServer::FailThenAnswer(int failures, const LoopbackReply& failure, 
     Script(replies);
 }
 
-void LoopbackServer::OnRequest(std::function<void(const LoopbackRequest&)> hook)
-{
-    const QMutexLocker lock(&m_state->mutex);
-    m_state->hook = std::move(hook);
-}
-
 QList<LoopbackRequest> LoopbackServer::Requests() const
 {
     const QMutexLocker lock(&m_state->mutex);
@@ -345,12 +330,6 @@ int LoopbackServer::RequestCount() const
 {
     const QMutexLocker lock(&m_state->mutex);
     return static_cast<int>(m_state->requests.size());
-}
-
-void LoopbackServer::Stop()
-{
-    QMetaObject::invokeMethod(
-        m_worker, [this] { m_worker->Stop(); }, Qt::BlockingQueuedConnection);
 }
 
 quint16 ClosedPort()

@@ -9,7 +9,6 @@
 #include <QList>
 #include <QPair>
 #include <QString>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -89,15 +88,8 @@ public:
     // `failures` times `failure`, then `answer` for every later request.
     void FailThenAnswer(int failures, const LoopbackReply& failure, const LoopbackReply& answer);
 
-    // Runs `hook` in the server's thread for every request, before it is answered: the one
-    // moment at which a test can look around while the client waits.
-    void OnRequest(std::function<void(const LoopbackRequest&)> hook);
-
     QList<LoopbackRequest> Requests() const;
     int RequestCount() const;
-
-    // Stops listening and drops every open connection: the port then refuses connections.
-    void Stop();
 
     struct State;
     class Worker;
