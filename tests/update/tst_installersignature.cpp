@@ -146,12 +146,6 @@ private slots:
         QTEST(Update::CheckInstallerBytes(View(file), View(name), View(content), expected), "expected");
     }
 
-    void signatureName()
-    {
-        QCOMPARE(QByteArray::fromStdString(Update::SignatureName("Koerszicht101.exe")),
-                 QByteArray("Koerszicht101.exe.sig"));
-    }
-
     // The key pair and signature that the release script makes are the ones the program checks.
     void releaseScript()
     {
