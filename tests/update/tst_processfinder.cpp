@@ -105,15 +105,6 @@ private slots:
         QCOMPARE(Update::SameProcessPath(candidate.toStdString(), wanted.toStdString(), pathCase), same);
     }
 
-    void systemPathCase()
-    {
-#ifdef Q_OS_WIN
-        QCOMPARE(Update::SystemPathCase, Update::PathCase::Insensitive);
-#else
-        QCOMPARE(Update::SystemPathCase, Update::PathCase::Sensitive);
-#endif
-    }
-
     void findProcess_data()
     {
         QTest::addColumn<QString>("wanted");
