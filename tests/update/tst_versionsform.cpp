@@ -373,22 +373,43 @@ private slots:
         QCOMPARE(server.Requests().last().target, target + ".sig");
     }
 
-    void laterDuringDownloadStopsIt()
+    // ---- The window's thread never waits for the network ----
+
+    void checkAndDownloadLeaveTheWindowFree()
     {
-        // A slow server: the whole installer would take ten seconds. "Download Later" ends the
-        // download at once, closes the window and removes the partial file; what the transfer
+        // The list trickles in for about a second: the check returns at once, the event loop
+        // runs meanwhile, and a second check while the first runs asks nothing. The whole
+        // installer would take ten seconds: the download starts at once, and "Download Later"
+        // ends it at once, closes the window and removes the partial file; what the transfer
         // still read is not shown.
         LoopbackServer server;
-        server.Script(
-            {LoopbackReply::Page(NewerList), LoopbackReply::Trickling(InstallerBody(1000 * 1024), 20, 2048)});
+        server.Script({LoopbackReply::Trickling(NewerList, 10),
+                       LoopbackReply::Trickling(InstallerBody(1000 * 1024), 20, 2048)});
         Quotes::BackgroundFetcher fetcher;
         Update::VersionsFormSetup setup = Setup(fetcher);
         setup.makerSite = server.UrlText(QStringLiteral("/files/"));
         TVersionsForm form(setup);
+        QSignalSpy checked(&form, &TVersionsForm::versionChecked);
         QSignalSpy ended(&form, &TVersionsForm::downloadEnded);
-        form.CheckForUpdate("Koerszicht", "versie 1.00d");
-        QTRY_VERIFY(form.isVisible());
+        int ticks = 0;
+        QTimer ticker;
+        QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+        ticker.start(10);
         QElapsedTimer clock;
+        clock.start();
+        form.CheckForUpdate("Koerszicht", "versie 1.00d");
+        QVERIFY2(clock.elapsed() < 100, QByteArray::number(clock.elapsed()));
+        QVERIFY(form.Checking());
+        form.CheckForUpdate("Koerszicht", "versie 1.00d");
+        QVERIFY(!form.isVisible());
+        QVERIFY(checked.wait(10000));
+        QVERIFY2(ticks > 20, QByteArray::number(ticks));
+        QVERIFY(form.isVisible());
+        QVERIFY(!form.Checking());
+        QTest::qWait(100);
+        QCOMPARE(checked.count(), 1);
+        QCOMPARE(server.RequestCount(), 1);
+
         clock.start();
         form.DownloadBtn->click();
         QVERIFY2(clock.elapsed() < 100, QByteArray::number(clock.elapsed()));
@@ -414,40 +435,6 @@ private slots:
         QCOMPARE(form.ReceivedKB(), receivedAtClose);
         // The offer stands: the window shows the same lines when it is opened again.
         QCOMPARE(form.Lines().at(5), QStringLiteral("De Downloadnaam is Koerszicht101.exe"));
-    }
-
-    // ---- The window's thread never waits for the network ----
-
-    void checkLeavesTheWindowResponsive()
-    {
-        // The list trickles in for about a second; the check returns at once, the event loop
-        // runs meanwhile, and a second check while the first runs asks nothing.
-        LoopbackServer server;
-        server.Serve(LoopbackReply::Trickling(NewerList, 10));
-        Quotes::BackgroundFetcher fetcher;
-        Update::VersionsFormSetup setup = Setup(fetcher);
-        setup.makerSite = server.UrlText(QStringLiteral("/k/"));
-        TVersionsForm form(setup);
-        QSignalSpy checked(&form, &TVersionsForm::versionChecked);
-        int ticks = 0;
-        QTimer ticker;
-        QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
-        ticker.start(10);
-        QElapsedTimer clock;
-        clock.start();
-        form.CheckForUpdate("Koerszicht", "versie 1.00d");
-        QVERIFY2(clock.elapsed() < 100, QByteArray::number(clock.elapsed()));
-        QVERIFY(form.Checking());
-        form.CheckForUpdate("Koerszicht", "versie 1.00d");
-        QVERIFY(!form.isVisible());
-        QVERIFY(checked.wait(10000));
-        QVERIFY2(ticks > 20, QByteArray::number(ticks));
-        QVERIFY(form.isVisible());
-        QVERIFY(!form.Checking());
-        QCOMPARE(form.DownloadName, std::string("Koerszicht101.exe"));
-        QTest::qWait(100);
-        QCOMPARE(checked.count(), 1);
-        QCOMPARE(server.RequestCount(), 1);
     }
 
     void checkEndedBeforeItsList_data()
@@ -580,15 +567,25 @@ private slots:
 #endif
     }
 
-    void installerRunsWithoutShell()
+    void realStartEndsTheCompanionAndRunsTheInstaller()
     {
-        // The real start: the downloaded file is made executable and gets its three arguments
-        // as they are, with no shell in between to read them.
-        QTemporaryDir folder;
-        const QString marker = folder.path() + QStringLiteral("/arguments");
-        int quits = 0;
+        // The real start: the companion program running from the start folder is ended, and the
+        // downloaded file is made executable and gets its three arguments as they are, with no
+        // shell in between to read them.
+        QTemporaryDir startFolder;
+        const QString companion = startFolder.path() + QStringLiteral("/Koerszicht_Sched.exe");
+        const QString marker = startFolder.path() + QStringLiteral("/arguments");
+        QVERIFY(QFile::copy(TestSupport::HelperProgramPath(), companion));
+        QProcess process;
+        process.start(companion, {QStringLiteral("60")});
+        QVERIFY(process.waitForStarted());
         Update::VersionsFormSetup setup = Setup();
-        setup.quitProgram = [&] { ++quits; };
+        setup.startFolder = startFolder.path().toStdString() + "/";
+        bool companionGoneAtQuit = false;
+        setup.quitProgram = [&] {
+            const TTerminateForm finder;
+            companionGoneAtQuit = !finder.FindProcess(companion.toStdString());
+        };
         TVersionsForm form(setup);
 #ifdef Q_OS_WIN
         // A real program, which writes the arguments it gets where its environment says.
@@ -601,34 +598,12 @@ private slots:
 #endif
         QFile::setPermissions(TempFolder() + "Koerszicht101.exe", QFile::ReadOwner | QFile::WriteOwner);
         form.ExitBtn->click();
-        QCOMPARE(quits, 1);
-        QTRY_COMPARE_WITH_TIMEOUT(TestSupport::ReadFile(marker), QByteArray("/SP-\n/silent\n/noicons\n"),
-                                  5000);
-    }
-
-    void companionProgramIsEnded()
-    {
-        QTemporaryDir startFolder;
-        const QString companion = startFolder.path() + QStringLiteral("/Koerszicht_Sched.exe");
-        QVERIFY(QFile::copy(TestSupport::HelperProgramPath(), companion));
-        QProcess process;
-        process.start(companion, {QStringLiteral("60")});
-        QVERIFY(process.waitForStarted());
-        Update::VersionsFormSetup setup = Setup();
-        setup.startFolder = startFolder.path().toStdString() + "/";
-        setup.startProgram = [](const QString&, const QStringList&) { return true; };
-        bool companionGoneAtQuit = false;
-        setup.quitProgram = [&] {
-            const TTerminateForm finder;
-            companionGoneAtQuit = !finder.FindProcess(companion.toStdString());
-        };
-        TVersionsForm form(setup);
-        PlaceInstaller(form, "Koerszicht101.exe", "installer");
-        form.ExitBtn->click();
         QVERIFY(companionGoneAtQuit);
         QVERIFY(form.TerminationRounds() > 0);
         QVERIFY(form.TerminationRounds() < TVersionsForm::MaxTerminationRounds);
         QTRY_COMPARE_WITH_TIMEOUT(process.state(), QProcess::NotRunning, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(TestSupport::ReadFile(marker), QByteArray("/SP-\n/silent\n/noicons\n"),
+                                  5000);
     }
 
     // ---- What the program's start hands the window ----
