@@ -537,6 +537,14 @@ private slots:
         };
         int quits = 0;
         setup.quitProgram = [&] { ++quits; };
+        // The companion program is searched for with the given finder, in the start folder, once
+        // the installer started; none found, the program quits without waiting.
+        QStringList searched;
+        setup.startFolder = "/opt/start/";
+        setup.findProcess = [&](const std::string& path) {
+            searched.append(QString::fromStdString(path));
+            return Update::ProcessHandle{};
+        };
         TVersionsForm form(setup);
         PlaceInstaller(form, name.toStdString(), "#!/bin/sh\n");
 
@@ -544,11 +552,14 @@ private slots:
         QCOMPARE(form.Lines(), lines.mid(0, 3));
         QVERIFY(form.InstallerReady);
         QCOMPARE(quits, 0);
+        QVERIFY(searched.isEmpty());
 
         startWorks = true;
         form.ExitBtn->click();
         QCOMPARE(form.Lines(), lines);
         QCOMPARE(quits, 1);
+        QCOMPARE(searched, QStringList{"/opt/start/Koerszicht_Sched.exe"});
+        QCOMPARE(form.TerminationRounds(), 0);
         QCOMPARE(started.size(), 2);
         for (const auto& [program, arguments] : started) {
             QCOMPARE(QFileInfo(program).absolutePath() + "/", TempFolder());
@@ -639,28 +650,6 @@ private slots:
         QVERIFY(form.ReceivedKB() < 1000);
         QVERIFY(!QFile::exists(TempFolder() + "Koerszicht101.exe"));
         QCOMPARE(form.Lines().last(), QString()); // a stop the user caused is not reported
-    }
-
-    void startedInstallerEndsThroughTheGivenHooks()
-    {
-        // The companion program is searched for with the given finder, in the start folder,
-        // and the program is ended with the given function; none found, without waiting.
-        QStringList searched;
-        int quits = 0;
-        Update::VersionsFormSetup setup = Setup();
-        setup.startFolder = "/opt/start/";
-        setup.findProcess = [&](const std::string& path) {
-            searched.append(QString::fromStdString(path));
-            return Update::ProcessHandle{};
-        };
-        setup.quitProgram = [&] { ++quits; };
-        setup.startProgram = [](const QString&, const QStringList&) { return true; };
-        TVersionsForm form(setup);
-        PlaceInstaller(form, "Koerszicht101.exe", "installer");
-        form.ExitBtn->click();
-        QCOMPARE(searched, QStringList{"/opt/start/Koerszicht_Sched.exe"});
-        QCOMPARE(quits, 1);
-        QCOMPARE(form.TerminationRounds(), 0);
     }
 };
 
