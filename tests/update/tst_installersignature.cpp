@@ -5,7 +5,6 @@
 #include "testsupport/TestSupport.h"
 #include "update/InstallerSignature.h"
 
-#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -33,16 +32,13 @@ QByteArray Flipped(QByteArray bytes, qsizetype at)
     return bytes;
 }
 
-QString Script()
-{
-    return qEnvironmentVariable("KOERSZICHT_SOURCE_DIR") + QStringLiteral("/scripts/release-key.sh");
-}
-
 // Runs the release-key script; its standard output, or a null array when it failed.
 QByteArray RunScript(const QStringList& arguments, int* exitCode = nullptr)
 {
     QProcess process;
-    process.start(QStringLiteral("bash"), QStringList{Script()} + arguments);
+    const QString script =
+        qEnvironmentVariable("KOERSZICHT_SOURCE_DIR") + QStringLiteral("/scripts/release-key.sh");
+    process.start(QStringLiteral("bash"), QStringList{script} + arguments);
     process.waitForFinished(30000);
     if (exitCode)
         *exitCode = process.exitCode();
