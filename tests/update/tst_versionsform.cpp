@@ -294,12 +294,11 @@ private slots:
                                   << unsigned_ << 5 << 100;
         QTest::newRow("bad signature")
             << QList{page(installer), page(QByteArray(64, 'x'))} << 5 << "made" << bad << 5 << 100;
-        QTest::newRow("not newer") << QList{page(installer), page(RunKey().SignatureFile("Koerszicht101.exe",
-                                                                                         "1.00d", installer))}
-                                   << 5 << "made"
-                                   << QStringList{"Koerszicht101.exe is niet nieuwer dan uw versie: het "
-                                                  "bestand is verwijderd en wordt "
-                                                  "niet geïnstalleerd."}
+        const QByteArray runningVersion = RunKey().SignatureFile("Koerszicht101.exe", "1.00d", installer);
+        const QStringList notNewer{
+            "Koerszicht101.exe is niet nieuwer dan uw versie: het bestand is verwijderd en "
+            "wordt niet geïnstalleerd."};
+        QTest::newRow("not newer") << QList{page(installer), page(runningVersion)} << 5 << "made" << notNewer
                                    << 5 << 100;
         // No download folder either: not "Temp/" in the current folder, whose files the start
         // would remove as leftovers.
