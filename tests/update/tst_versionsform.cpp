@@ -43,26 +43,20 @@ QList<LoopbackReply> Signed(const QByteArray& installer, const std::string& name
     return {LoopbackReply::Page(installer), LoopbackReply::Page(SignatureOf(installer, name))};
 }
 
-// The window as the program's start makes it, in `language`, over this test's data folder.
-// The maker site is a port where nothing listens: a check that no test points elsewhere
-// fails at once instead of asking the network.
-Update::VersionsFormSetup Setup(Support::Language language = Support::Language::Dutch)
+// The window as the program's start makes it, in `language`, over this test's data folder,
+// with `fetcher` for every fetch (none: a fetcher of the window's own). The maker site is a
+// port where nothing listens: a check that no test points elsewhere fails at once instead of
+// asking the network.
+Update::VersionsFormSetup Setup(Quotes::Fetcher* fetcher = nullptr,
+                                Support::Language language = Support::Language::Dutch)
 {
     Update::VersionsFormSetup setup;
+    setup.fetcher = fetcher;
     setup.language = language;
     setup.dataFolder = TestSupport::DataFolder().toStdString();
     setup.startFolder = QDir::currentPath().toStdString() + "/";
     setup.makerSite = "http://127.0.0.1:" + std::to_string(TestSupport::ClosedPort()) + "/";
     setup.key = RunKey().publicKey;
-    return setup;
-}
-
-// The same with `fetcher` for every fetch of the window.
-Update::VersionsFormSetup Setup(Quotes::Fetcher& fetcher,
-                                Support::Language language = Support::Language::Dutch)
-{
-    Update::VersionsFormSetup setup = Setup(language);
-    setup.fetcher = &fetcher;
     return setup;
 }
 
@@ -185,7 +179,7 @@ private slots:
         // The language as the system's three-letter code names it.
         ScriptedFetcher fetcher;
         fetcher.Answer(NewerList.toStdString());
-        Update::VersionsFormSetup setup = Setup(fetcher, Support::LanguageOfCode(language.toStdString()));
+        Update::VersionsFormSetup setup = Setup(&fetcher, Support::LanguageOfCode(language.toStdString()));
         setup.makerSite = "http://maker.test/k/";
 
         TVersionsForm form(setup);
@@ -251,7 +245,7 @@ private slots:
         QFETCH(int, sizeAfter);
         ScriptedFetcher fetcher;
         fetcher.Answer(answer.toStdString());
-        TVersionsForm form(Setup(fetcher));
+        TVersionsForm form(Setup(&fetcher));
         form.InstallerReady = true;
         form.DownloadSizeKB = 7;
         fetcher.Settle(&TVersionsForm::CheckForUpdate, form, "Koerszicht", "versie 1.00d");
@@ -385,7 +379,7 @@ private slots:
         server.Script({LoopbackReply::Trickling(NewerList, 10),
                        LoopbackReply::Trickling(InstallerBody(1000 * 1024), 20, 2048)});
         Quotes::BackgroundFetcher fetcher;
-        Update::VersionsFormSetup setup = Setup(fetcher);
+        Update::VersionsFormSetup setup = Setup(&fetcher);
         setup.makerSite = server.UrlText(QStringLiteral("/files/"));
         TVersionsForm form(setup);
         QSignalSpy checked(&form, &TVersionsForm::versionChecked);
@@ -449,7 +443,7 @@ private slots:
         ScriptedFetcher fetcher;
         fetcher.SetHolding(true);
         fetcher.Answer(NewerList.toStdString());
-        auto form = std::make_unique<TVersionsForm>(Setup(fetcher));
+        auto form = std::make_unique<TVersionsForm>(Setup(&fetcher));
         QSignalSpy checked(form.get(), &TVersionsForm::versionChecked);
         form->CheckForUpdate("Koerszicht", "versie 1.00d");
         QCOMPARE(fetcher.Held(), 1);
@@ -523,7 +517,7 @@ private slots:
         bool swapped = false;
         QList<QPair<QString, QStringList>> started;
         bool startWorks = false;
-        Update::VersionsFormSetup setup = Setup(language);
+        Update::VersionsFormSetup setup = Setup(nullptr, language);
         setup.startProgram = [&](const QString& program, const QStringList& arguments) {
             started.append({program, arguments});
             // Another file takes the installer's name after the check: the start is not affected.
@@ -634,7 +628,7 @@ private slots:
         server.Serve(reply);
         bool mainWindowOpen = true;
         Quotes::BackgroundFetcher fetcher;
-        Update::VersionsFormSetup setup = Setup(fetcher);
+        Update::VersionsFormSetup setup = Setup(&fetcher);
         setup.mainWindowOpen = [&] { return mainWindowOpen; };
         TVersionsForm form(setup);
         PrepareDownload(form, server, 1000);
