@@ -13,7 +13,7 @@
 namespace {
 
 constexpr int Points = 11; // Verdana 15 pixels at 96 pixels per inch
-const std::string OneLine = "Fout 1; Geen internetverbinding";
+const char* const OneLine = "Fout 1; Geen internetverbinding";
 
 std::string Words(int count)
 {
@@ -90,13 +90,12 @@ private slots:
 
         const QRect mainWindow(200, 100, 825, 563);
         const QString one = QString::fromLatin1(OneLine);
-        QTest::newRow("one line over the main window") << QByteArray(OneLine.c_str()) << QByteArray()
-                                                       << mainWindow << 3 * Points << QPoint(339, 340) << one;
-        QTest::newRow("two lines") << QByteArray(OneLine.c_str()) << QByteArray("Tweede regel") << mainWindow
+        QTest::newRow("one line over the main window")
+            << QByteArray(OneLine) << QByteArray() << mainWindow << 3 * Points << QPoint(339, 340) << one;
+        QTest::newRow("two lines") << QByteArray(OneLine) << QByteArray("Tweede regel") << mainWindow
                                    << 4 * Points << QPoint(339, 334) << one + "\nTweede regel";
         QTest::newRow("only the second line: the empty first one is left out")
-            << QByteArray() << QByteArray(OneLine.c_str()) << mainWindow << 3 * Points << QPoint(339, 340)
-            << one;
+            << QByteArray() << QByteArray(OneLine) << mainWindow << 3 * Points << QPoint(339, 340) << one;
         QTest::newRow("both lines empty")
             << QByteArray() << QByteArray() << mainWindow << 2 * Points << QPoint(339, 345) << QString();
         QTest::newRow("single-byte text")
@@ -104,10 +103,10 @@ private slots:
             << QStringLiteral("Koers \u00e9\u00e9n");
         // (100 - 547) / 2 and (0 - 83) / 2 round toward zero: -223 and -41.
         QTest::newRow("area smaller than the window")
-            << QByteArray(OneLine.c_str()) << QByteArray() << QRect(10, 300, 100, 0) << 3 * Points
+            << QByteArray(OneLine) << QByteArray() << QRect(10, 300, 100, 0) << 3 * Points
             << QPoint(10 - 223, 300 - 41) << one;
         QTest::newRow("area at negative coordinates")
-            << QByteArray(OneLine.c_str()) << QByteArray() << QRect(-900, -500, 826, 564) << 3 * Points
+            << QByteArray(OneLine) << QByteArray() << QRect(-900, -500, 826, 564) << 3 * Points
             << QPoint(-900 + 139, -500 + 240) << one;
     }
     void geometry()
