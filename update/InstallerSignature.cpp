@@ -85,11 +85,6 @@ bool ParseSize(std::string_view text, std::uint64_t& size)
 
 } // namespace
 
-std::string SignatureName(std::string_view installerName)
-{
-    return std::string(installerName) + ".sig";
-}
-
 std::string SignedLines(const ReleaseManifest& manifest)
 {
     return std::string("product ") + manifest.product + "\nversion " + manifest.version + "\nfile " +

@@ -67,9 +67,6 @@ struct InstallerExpectation
     std::string runningVersion; // its version text, "versie 1.00d"
 };
 
-// The signature's name beside the installer on the maker site: "<installer name>.sig".
-std::string SignatureName(std::string_view installerName);
-
 // The five lines the key signs.
 std::string SignedLines(const ReleaseManifest& manifest);
 // The whole signature file: the five lines and the signature line.

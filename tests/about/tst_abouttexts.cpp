@@ -52,11 +52,9 @@ private slots:
     {
         QTest::addColumn<QString>("language");
         QTest::addColumn<bool>("dutch");
+        // Which codes read as Dutch: tst_texts.
         QTest::newRow("Dutch") << "NLD" << true;
         QTest::newRow("English") << "ENU" << false;
-        QTest::newRow("another code speaks English") << "DEU" << false;
-        QTest::newRow("lower-case nld is not Dutch") << "nld" << false;
-        QTest::newRow("no code speaks English") << "" << false;
     }
 
     void languageTexts()
@@ -153,7 +151,6 @@ private slots:
         QCOMPARE(Q(address), expected);
 
         const QString body = Q(address).section(QStringLiteral("&Body="), 1);
-        QCOMPARE(body.count(QStringLiteral("%0D%0A")), 11);
         QCOMPARE(body.split(QStringLiteral("%0D%0A")), Q(texts.mailLines));
     }
 

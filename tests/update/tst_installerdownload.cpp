@@ -85,46 +85,43 @@ private slots:
         // "localhost" names the loopback address by another host name: a different site, one
         // that would serve a signed installer (the port is filled in by the test).
         const QByteArray elsewhere = "http://localhost:OTHERPORT/x.exe";
+        const auto failed = DownloadEnding::Failed;
+        const auto unsigned_ = DownloadEnding::Unsigned;
+        const auto bad = DownloadEnding::BadSignature;
 
         QTest::newRow("1024 bytes count one")
             << signed_(InstallerBody(1024)) << 10 << DownloadEnding::Ready << 1 << 2;
         QTest::newRow("a short last read adds its whole kilobytes")
             << signed_(InstallerBody(2048 + 1500)) << 10 << DownloadEnding::Ready << 3 << 2;
-        QTest::newRow("1023 bytes count nothing")
-            << signed_(InstallerBody(1023)) << 10 << DownloadEnding::Failed << 0 << 1;
-        QTest::newRow("connection closed")
-            << QList{LoopbackReply::Closed()} << 5 << DownloadEnding::Failed << 0 << 1;
-        QTest::newRow("nothing listens") << QList<LoopbackReply>{} << 5 << DownloadEnding::Failed << 0 << 0;
-        QTest::newRow("error page") << QList{page("<html>Not Found</html>", 404)} << 5
-                                    << DownloadEnding::Failed << 0 << 1;
+        QTest::newRow("1023 bytes count nothing") << signed_(InstallerBody(1023)) << 10 << failed << 0 << 1;
+        QTest::newRow("connection closed") << QList{LoopbackReply::Closed()} << 5 << failed << 0 << 1;
+        QTest::newRow("nothing listens") << QList<LoopbackReply>{} << 5 << failed << 0 << 0;
+        QTest::newRow("error page") << QList{page("<html>Not Found</html>", 404)} << 5 << failed << 0 << 1;
         QTest::newRow("server error with a body of kilobytes")
-            << QList{page(installer, 500)} << 5 << DownloadEnding::Failed << 0 << 1;
+            << QList{page(installer, 500)} << 5 << failed << 0 << 1;
         QTest::newRow("transfer cut short")
-            << QList{LoopbackReply::CutShortAfter(installer, 3000)} << 5 << DownloadEnding::Failed << -1 << 1;
+            << QList{LoopbackReply::CutShortAfter(installer, 3000)} << 5 << failed << -1 << 1;
         QTest::newRow("far longer than listed")
-            << QList{page(InstallerBody(5 * 1024 + 64 * 1024 + 1))} << 5 << DownloadEnding::Failed << -1 << 1;
+            << QList{page(InstallerBody(5 * 1024 + 64 * 1024 + 1))} << 5 << failed << -1 << 1;
         QTest::newRow("redirect to another host")
-            << QList{LoopbackReply::Redirect(elsewhere)} << 5 << DownloadEnding::Failed << 0 << 1;
+            << QList{LoopbackReply::Redirect(elsewhere)} << 5 << failed << 0 << 1;
 
         QTest::newRow("no signature")
-            << QList{page(installer), page("Not Found", 404)} << 5 << DownloadEnding::Unsigned << 5 << 2;
-        QTest::newRow("empty signature")
-            << QList{page(installer), page({})} << 5 << DownloadEnding::Unsigned << 5 << 2;
-        QTest::newRow("signature cut short") << QList{page(installer), LoopbackReply::CutShortAfter(good, 40)}
-                                             << 5 << DownloadEnding::Unsigned << 5 << 2;
+            << QList{page(installer), page("Not Found", 404)} << 5 << unsigned_ << 5 << 2;
+        QTest::newRow("empty signature") << QList{page(installer), page({})} << 5 << unsigned_ << 5 << 2;
+        QTest::newRow("signature cut short")
+            << QList{page(installer), LoopbackReply::CutShortAfter(good, 40)} << 5 << unsigned_ << 5 << 2;
         QTest::newRow("signature from another host")
-            << QList{page(installer), LoopbackReply::Redirect(elsewhere)} << 5 << DownloadEnding::Unsigned
-            << 5 << 2;
+            << QList{page(installer), LoopbackReply::Redirect(elsewhere)} << 5 << unsigned_ << 5 << 2;
         QTest::newRow("signature file one byte short")
-            << QList{page(installer), page(good.chopped(1))} << 5 << DownloadEnding::BadSignature << 5 << 2;
-        QTest::newRow("page instead of a signature") << QList{page(installer), page(InstallerBody(3000))} << 5
-                                                     << DownloadEnding::BadSignature << 5 << 2;
+            << QList{page(installer), page(good.chopped(1))} << 5 << bad << 5 << 2;
+        QTest::newRow("page instead of a signature")
+            << QList{page(installer), page(InstallerBody(3000))} << 5 << bad << 5 << 2;
         QTest::newRow("signed with another key")
-            << QList{page(installer), page(other.SignatureFile(Name, "1.01e", installer))} << 5
-            << DownloadEnding::BadSignature << 5 << 2;
+            << QList{page(installer), page(other.SignatureFile(Name, "1.01e", installer))} << 5 << bad << 5
+            << 2;
         QTest::newRow("signature of another file")
-            << QList{page(installer), page(SignatureOf(installer.left(5000)))} << 5
-            << DownloadEnding::BadSignature << 5 << 2;
+            << QList{page(installer), page(SignatureOf(installer.left(5000)))} << 5 << bad << 5 << 2;
         QTest::newRow("the running version's installer under a newer name")
             << QList{page(installer), page(RunKey().SignatureFile(Name, "1.00d", installer))} << 5
             << DownloadEnding::NotNewer << 5 << 2;

@@ -43,26 +43,20 @@ QList<LoopbackReply> Signed(const QByteArray& installer, const std::string& name
     return {LoopbackReply::Page(installer), LoopbackReply::Page(SignatureOf(installer, name))};
 }
 
-// The window as the program's start makes it, in `language`, over this test's data folder.
-// The maker site is a port where nothing listens: a check that no test points elsewhere
-// fails at once instead of asking the network.
-Update::VersionsFormSetup Setup(Support::Language language = Support::Language::Dutch)
+// The window as the program's start makes it, in `language`, over this test's data folder,
+// with `fetcher` for every fetch (none: a fetcher of the window's own). The maker site is a
+// port where nothing listens: a check that no test points elsewhere fails at once instead of
+// asking the network.
+Update::VersionsFormSetup Setup(Quotes::Fetcher* fetcher = nullptr,
+                                Support::Language language = Support::Language::Dutch)
 {
     Update::VersionsFormSetup setup;
+    setup.fetcher = fetcher;
     setup.language = language;
     setup.dataFolder = TestSupport::DataFolder().toStdString();
     setup.startFolder = QDir::currentPath().toStdString() + "/";
     setup.makerSite = "http://127.0.0.1:" + std::to_string(TestSupport::ClosedPort()) + "/";
     setup.key = RunKey().publicKey;
-    return setup;
-}
-
-// The same with `fetcher` for every fetch of the window.
-Update::VersionsFormSetup Setup(Quotes::Fetcher& fetcher,
-                                Support::Language language = Support::Language::Dutch)
-{
-    Update::VersionsFormSetup setup = Setup(language);
-    setup.fetcher = &fetcher;
     return setup;
 }
 
@@ -185,7 +179,7 @@ private slots:
         // The language as the system's three-letter code names it.
         ScriptedFetcher fetcher;
         fetcher.Answer(NewerList.toStdString());
-        Update::VersionsFormSetup setup = Setup(fetcher, Support::LanguageOfCode(language.toStdString()));
+        Update::VersionsFormSetup setup = Setup(&fetcher, Support::LanguageOfCode(language.toStdString()));
         setup.makerSite = "http://maker.test/k/";
 
         TVersionsForm form(setup);
@@ -251,7 +245,7 @@ private slots:
         QFETCH(int, sizeAfter);
         ScriptedFetcher fetcher;
         fetcher.Answer(answer.toStdString());
-        TVersionsForm form(Setup(fetcher));
+        TVersionsForm form(Setup(&fetcher));
         form.InstallerReady = true;
         form.DownloadSizeKB = 7;
         fetcher.Settle(&TVersionsForm::CheckForUpdate, form, "Koerszicht", "versie 1.00d");
@@ -294,12 +288,11 @@ private slots:
                                   << unsigned_ << 5 << 100;
         QTest::newRow("bad signature")
             << QList{page(installer), page(QByteArray(64, 'x'))} << 5 << "made" << bad << 5 << 100;
-        QTest::newRow("not newer") << QList{page(installer), page(RunKey().SignatureFile("Koerszicht101.exe",
-                                                                                         "1.00d", installer))}
-                                   << 5 << "made"
-                                   << QStringList{"Koerszicht101.exe is niet nieuwer dan uw versie: het "
-                                                  "bestand is verwijderd en wordt "
-                                                  "niet geïnstalleerd."}
+        const QByteArray runningVersion = RunKey().SignatureFile("Koerszicht101.exe", "1.00d", installer);
+        const QStringList notNewer{
+            "Koerszicht101.exe is niet nieuwer dan uw versie: het bestand is verwijderd en "
+            "wordt niet geïnstalleerd."};
+        QTest::newRow("not newer") << QList{page(installer), page(runningVersion)} << 5 << "made" << notNewer
                                    << 5 << 100;
         // No download folder either: not "Temp/" in the current folder, whose files the start
         // would remove as leftovers.
@@ -373,22 +366,43 @@ private slots:
         QCOMPARE(server.Requests().last().target, target + ".sig");
     }
 
-    void laterDuringDownloadStopsIt()
+    // ---- The window's thread never waits for the network ----
+
+    void checkAndDownloadLeaveTheWindowFree()
     {
-        // A slow server: the whole installer would take ten seconds. "Download Later" ends the
-        // download at once, closes the window and removes the partial file; what the transfer
+        // The list trickles in for about a second: the check returns at once, the event loop
+        // runs meanwhile, and a second check while the first runs asks nothing. The whole
+        // installer would take ten seconds: the download starts at once, and "Download Later"
+        // ends it at once, closes the window and removes the partial file; what the transfer
         // still read is not shown.
         LoopbackServer server;
-        server.Script(
-            {LoopbackReply::Page(NewerList), LoopbackReply::Trickling(InstallerBody(1000 * 1024), 20, 2048)});
+        server.Script({LoopbackReply::Trickling(NewerList, 10),
+                       LoopbackReply::Trickling(InstallerBody(1000 * 1024), 20, 2048)});
         Quotes::BackgroundFetcher fetcher;
-        Update::VersionsFormSetup setup = Setup(fetcher);
+        Update::VersionsFormSetup setup = Setup(&fetcher);
         setup.makerSite = server.UrlText(QStringLiteral("/files/"));
         TVersionsForm form(setup);
+        QSignalSpy checked(&form, &TVersionsForm::versionChecked);
         QSignalSpy ended(&form, &TVersionsForm::downloadEnded);
-        form.CheckForUpdate("Koerszicht", "versie 1.00d");
-        QTRY_VERIFY(form.isVisible());
+        int ticks = 0;
+        QTimer ticker;
+        QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+        ticker.start(10);
         QElapsedTimer clock;
+        clock.start();
+        form.CheckForUpdate("Koerszicht", "versie 1.00d");
+        QVERIFY2(clock.elapsed() < 100, QByteArray::number(clock.elapsed()));
+        QVERIFY(form.Checking());
+        form.CheckForUpdate("Koerszicht", "versie 1.00d");
+        QVERIFY(!form.isVisible());
+        QVERIFY(checked.wait(10000));
+        QVERIFY2(ticks > 20, QByteArray::number(ticks));
+        QVERIFY(form.isVisible());
+        QVERIFY(!form.Checking());
+        QTest::qWait(100);
+        QCOMPARE(checked.count(), 1);
+        QCOMPARE(server.RequestCount(), 1);
+
         clock.start();
         form.DownloadBtn->click();
         QVERIFY2(clock.elapsed() < 100, QByteArray::number(clock.elapsed()));
@@ -416,40 +430,6 @@ private slots:
         QCOMPARE(form.Lines().at(5), QStringLiteral("De Downloadnaam is Koerszicht101.exe"));
     }
 
-    // ---- The window's thread never waits for the network ----
-
-    void checkLeavesTheWindowResponsive()
-    {
-        // The list trickles in for about a second; the check returns at once, the event loop
-        // runs meanwhile, and a second check while the first runs asks nothing.
-        LoopbackServer server;
-        server.Serve(LoopbackReply::Trickling(NewerList, 10));
-        Quotes::BackgroundFetcher fetcher;
-        Update::VersionsFormSetup setup = Setup(fetcher);
-        setup.makerSite = server.UrlText(QStringLiteral("/k/"));
-        TVersionsForm form(setup);
-        QSignalSpy checked(&form, &TVersionsForm::versionChecked);
-        int ticks = 0;
-        QTimer ticker;
-        QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
-        ticker.start(10);
-        QElapsedTimer clock;
-        clock.start();
-        form.CheckForUpdate("Koerszicht", "versie 1.00d");
-        QVERIFY2(clock.elapsed() < 100, QByteArray::number(clock.elapsed()));
-        QVERIFY(form.Checking());
-        form.CheckForUpdate("Koerszicht", "versie 1.00d");
-        QVERIFY(!form.isVisible());
-        QVERIFY(checked.wait(10000));
-        QVERIFY2(ticks > 20, QByteArray::number(ticks));
-        QVERIFY(form.isVisible());
-        QVERIFY(!form.Checking());
-        QCOMPARE(form.DownloadName, std::string("Koerszicht101.exe"));
-        QTest::qWait(100);
-        QCOMPARE(checked.count(), 1);
-        QCOMPARE(server.RequestCount(), 1);
-    }
-
     void checkEndedBeforeItsList_data()
     {
         QTest::addColumn<bool>("destroyed");
@@ -463,7 +443,7 @@ private slots:
         ScriptedFetcher fetcher;
         fetcher.SetHolding(true);
         fetcher.Answer(NewerList.toStdString());
-        auto form = std::make_unique<TVersionsForm>(Setup(fetcher));
+        auto form = std::make_unique<TVersionsForm>(Setup(&fetcher));
         QSignalSpy checked(form.get(), &TVersionsForm::versionChecked);
         form->CheckForUpdate("Koerszicht", "versie 1.00d");
         QCOMPARE(fetcher.Held(), 1);
@@ -537,7 +517,7 @@ private slots:
         bool swapped = false;
         QList<QPair<QString, QStringList>> started;
         bool startWorks = false;
-        Update::VersionsFormSetup setup = Setup(language);
+        Update::VersionsFormSetup setup = Setup(nullptr, language);
         setup.startProgram = [&](const QString& program, const QStringList& arguments) {
             started.append({program, arguments});
             // Another file takes the installer's name after the check: the start is not affected.
@@ -550,6 +530,14 @@ private slots:
         };
         int quits = 0;
         setup.quitProgram = [&] { ++quits; };
+        // The companion program is searched for with the given finder, in the start folder, once
+        // the installer started; none found, the program quits without waiting.
+        QStringList searched;
+        setup.startFolder = "/opt/start/";
+        setup.findProcess = [&](const std::string& path) {
+            searched.append(QString::fromStdString(path));
+            return Update::ProcessHandle{};
+        };
         TVersionsForm form(setup);
         PlaceInstaller(form, name.toStdString(), "#!/bin/sh\n");
 
@@ -557,11 +545,14 @@ private slots:
         QCOMPARE(form.Lines(), lines.mid(0, 3));
         QVERIFY(form.InstallerReady);
         QCOMPARE(quits, 0);
+        QVERIFY(searched.isEmpty());
 
         startWorks = true;
         form.ExitBtn->click();
         QCOMPARE(form.Lines(), lines);
         QCOMPARE(quits, 1);
+        QCOMPARE(searched, QStringList{"/opt/start/Koerszicht_Sched.exe"});
+        QCOMPARE(form.TerminationRounds(), 0);
         QCOMPARE(started.size(), 2);
         for (const auto& [program, arguments] : started) {
             QCOMPARE(QFileInfo(program).absolutePath() + "/", TempFolder());
@@ -580,15 +571,25 @@ private slots:
 #endif
     }
 
-    void installerRunsWithoutShell()
+    void realStartEndsTheCompanionAndRunsTheInstaller()
     {
-        // The real start: the downloaded file is made executable and gets its three arguments
-        // as they are, with no shell in between to read them.
-        QTemporaryDir folder;
-        const QString marker = folder.path() + QStringLiteral("/arguments");
-        int quits = 0;
+        // The real start: the companion program running from the start folder is ended, and the
+        // downloaded file is made executable and gets its three arguments as they are, with no
+        // shell in between to read them.
+        QTemporaryDir startFolder;
+        const QString companion = startFolder.path() + QStringLiteral("/Koerszicht_Sched.exe");
+        const QString marker = startFolder.path() + QStringLiteral("/arguments");
+        QVERIFY(QFile::copy(TestSupport::HelperProgramPath(), companion));
+        QProcess process;
+        process.start(companion, {QStringLiteral("60")});
+        QVERIFY(process.waitForStarted());
         Update::VersionsFormSetup setup = Setup();
-        setup.quitProgram = [&] { ++quits; };
+        setup.startFolder = startFolder.path().toStdString() + "/";
+        bool companionGoneAtQuit = false;
+        setup.quitProgram = [&] {
+            const TTerminateForm finder;
+            companionGoneAtQuit = !finder.FindProcess(companion.toStdString());
+        };
         TVersionsForm form(setup);
 #ifdef Q_OS_WIN
         // A real program, which writes the arguments it gets where its environment says.
@@ -601,34 +602,12 @@ private slots:
 #endif
         QFile::setPermissions(TempFolder() + "Koerszicht101.exe", QFile::ReadOwner | QFile::WriteOwner);
         form.ExitBtn->click();
-        QCOMPARE(quits, 1);
-        QTRY_COMPARE_WITH_TIMEOUT(TestSupport::ReadFile(marker), QByteArray("/SP-\n/silent\n/noicons\n"),
-                                  5000);
-    }
-
-    void companionProgramIsEnded()
-    {
-        QTemporaryDir startFolder;
-        const QString companion = startFolder.path() + QStringLiteral("/Koerszicht_Sched.exe");
-        QVERIFY(QFile::copy(TestSupport::HelperProgramPath(), companion));
-        QProcess process;
-        process.start(companion, {QStringLiteral("60")});
-        QVERIFY(process.waitForStarted());
-        Update::VersionsFormSetup setup = Setup();
-        setup.startFolder = startFolder.path().toStdString() + "/";
-        setup.startProgram = [](const QString&, const QStringList&) { return true; };
-        bool companionGoneAtQuit = false;
-        setup.quitProgram = [&] {
-            const TTerminateForm finder;
-            companionGoneAtQuit = !finder.FindProcess(companion.toStdString());
-        };
-        TVersionsForm form(setup);
-        PlaceInstaller(form, "Koerszicht101.exe", "installer");
-        form.ExitBtn->click();
         QVERIFY(companionGoneAtQuit);
         QVERIFY(form.TerminationRounds() > 0);
         QVERIFY(form.TerminationRounds() < TVersionsForm::MaxTerminationRounds);
         QTRY_COMPARE_WITH_TIMEOUT(process.state(), QProcess::NotRunning, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(TestSupport::ReadFile(marker), QByteArray("/SP-\n/silent\n/noicons\n"),
+                                  5000);
     }
 
     // ---- What the program's start hands the window ----
@@ -649,7 +628,7 @@ private slots:
         server.Serve(reply);
         bool mainWindowOpen = true;
         Quotes::BackgroundFetcher fetcher;
-        Update::VersionsFormSetup setup = Setup(fetcher);
+        Update::VersionsFormSetup setup = Setup(&fetcher);
         setup.mainWindowOpen = [&] { return mainWindowOpen; };
         TVersionsForm form(setup);
         PrepareDownload(form, server, 1000);
@@ -664,28 +643,6 @@ private slots:
         QVERIFY(form.ReceivedKB() < 1000);
         QVERIFY(!QFile::exists(TempFolder() + "Koerszicht101.exe"));
         QCOMPARE(form.Lines().last(), QString()); // a stop the user caused is not reported
-    }
-
-    void startedInstallerEndsThroughTheGivenHooks()
-    {
-        // The companion program is searched for with the given finder, in the start folder,
-        // and the program is ended with the given function; none found, without waiting.
-        QStringList searched;
-        int quits = 0;
-        Update::VersionsFormSetup setup = Setup();
-        setup.startFolder = "/opt/start/";
-        setup.findProcess = [&](const std::string& path) {
-            searched.append(QString::fromStdString(path));
-            return Update::ProcessHandle{};
-        };
-        setup.quitProgram = [&] { ++quits; };
-        setup.startProgram = [](const QString&, const QStringList&) { return true; };
-        TVersionsForm form(setup);
-        PlaceInstaller(form, "Koerszicht101.exe", "installer");
-        form.ExitBtn->click();
-        QCOMPARE(searched, QStringList{"/opt/start/Koerszicht_Sched.exe"});
-        QCOMPARE(quits, 1);
-        QCOMPARE(form.TerminationRounds(), 0);
     }
 };
 

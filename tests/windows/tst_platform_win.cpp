@@ -100,15 +100,20 @@ void CheckVersionTable()
     Equal("NT line: lower-case name", IsNTFamilyName("xp"), false);
 }
 
-void CheckDaylightRule()
+// The Central European zone as the system describes it: daylight time from the last Sunday of
+// March 02:00 to the last Sunday of October 03:00, one hour.
+TimeZoneRecord CentralEuropean()
 {
-    // The Central European zone as the system describes it: daylight time from the last
-    // Sunday of March 02:00 to the last Sunday of October 03:00, one hour.
     TimeZoneRecord cet;
-    cet.standardBias = 0;
     cet.daylightBias = -60;
     cet.daylightDate = {0, 3, 0, 5, 2, 0, 0};
     cet.standardDate = {0, 10, 0, 5, 3, 0, 0};
+    return cet;
+}
+
+void CheckDaylightRule()
+{
+    const TimeZoneRecord cet = CentralEuropean();
     TimeZoneRecord noDaylight = cet;
     noDaylight.daylightDate = {};
     noDaylight.standardDate = {};
@@ -217,31 +222,22 @@ struct SavedValue
 
 std::optional<SavedValue> SaveValue(const char* keyPath, const char* name)
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return std::nullopt;
+    const DWORD flags = RRF_RT_ANY | RRF_NOEXPAND;
     SavedValue saved;
     DWORD size = 0;
-    std::optional<SavedValue> result;
-    if (RegQueryValueExA(key, name, nullptr, &saved.type, nullptr, &size) == ERROR_SUCCESS) {
-        saved.data.resize(size);
-        if (RegQueryValueExA(key, name, nullptr, &saved.type, saved.data.data(), &size) == ERROR_SUCCESS)
-            result = saved;
-    }
-    RegCloseKey(key);
-    return result;
+    if (RegGetValueA(HKEY_CURRENT_USER, keyPath, name, flags, &saved.type, nullptr, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    saved.data.resize(size);
+    if (RegGetValueA(HKEY_CURRENT_USER, keyPath, name, flags, &saved.type, saved.data.data(), &size) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    saved.data.resize(size);
+    return saved;
 }
 
 bool WriteValue(const char* keyPath, const char* name, DWORD type, const void* data, DWORD size)
 {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, keyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
-        return false;
-    const bool written =
-        RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
-    RegCloseKey(key);
-    return written;
+    return RegSetKeyValueA(HKEY_CURRENT_USER, keyPath, name, type, data, size) == ERROR_SUCCESS;
 }
 
 bool WriteText(const char* keyPath, const char* name, const std::string& text, DWORD type = REG_SZ)
@@ -251,11 +247,7 @@ bool WriteText(const char* keyPath, const char* name, const std::string& text, D
 
 void DeleteValue(const char* keyPath, const char* name)
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
-        return;
-    RegDeleteValueA(key, name);
-    RegCloseKey(key);
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, keyPath, name);
 }
 
 void RestoreValue(const char* keyPath, const char* name, const std::optional<SavedValue>& saved)
@@ -298,15 +290,6 @@ void CheckDesktopFolder()
     True("write Desktop as a number",
          WriteValue(ShellFoldersKey, "Desktop", REG_DWORD, &number, sizeof number));
     Equal("Desktop folder: a number is no folder", Win32::ReadDesktopPath(), std::string("\\"));
-
-    // The data folder as the program derives it from what the registry holds.
-    WriteText(ShellFoldersKey, "Desktop", "C:\\Users\\jan\\Desktop");
-    Equal("data folder from the registry", DataFolderFromDesktop(Win32::ReadDesktopPath(), "Koerszicht"),
-          std::string("C:\\Users\\jan\\UserData\\Koerszicht\\"));
-    DeleteValue(ShellFoldersKey, "Desktop");
-    Equal("data folder without a Desktop value",
-          DataFolderFromDesktop(Win32::ReadDesktopPath(), "Koerszicht"),
-          std::string("\\UserData\\Koerszicht\\"));
     RestoreValue(ShellFoldersKey, "Desktop", saved);
 }
 
@@ -373,35 +356,21 @@ void CheckTimeZone()
           hasDaylight ? (information.StandardBias - information.DaylightBias) / 1440.0 : 0.0);
 }
 
+// The biases and the two dates of a zone record, field by field.
+std::string RecordText(const TimeZoneRecord& zone)
+{
+    std::string text = std::to_string(zone.standardBias) + " " + std::to_string(zone.daylightBias);
+    for (const ZoneDate& date : {zone.daylightDate, zone.standardDate})
+        for (const int field :
+             {date.year, date.month, date.dayOfWeek, date.day, date.hour, date.minute, date.second})
+            text += " " + std::to_string(field);
+    return text;
+}
+
+// The system's zone record is the one CheckDaylightRule computes daylight time with.
 void CheckCentralEuropeanZone()
 {
-    const TimeZoneRecord zone = Win32::ReadTimeZoneRecord();
-    Equal("zone standard bias", zone.standardBias, 0);
-    Equal("zone daylight bias", zone.daylightBias, -60);
-    Equal("daylight starts in March", zone.daylightDate.month, 3);
-    Equal("daylight starts on a Sunday", zone.daylightDate.dayOfWeek, 0);
-    Equal("daylight starts on the last one", zone.daylightDate.day, 5);
-    Equal("daylight starts at two", zone.daylightDate.hour, 2);
-    Equal("daylight ends in October", zone.standardDate.month, 10);
-    Equal("daylight ends on a Sunday", zone.standardDate.dayOfWeek, 0);
-    Equal("daylight ends on the last one", zone.standardDate.day, 5);
-    Equal("daylight ends at three", zone.standardDate.hour, 3);
-
-    // The year fields are 0 (rules); a system that gives absolute dates gives this year's.
-    const int year = zone.daylightDate.year != 0 ? zone.daylightDate.year : 2012;
-    const CivilTime start = ZoneMoment(zone.daylightDate, year);
-    const CivilTime end = ZoneMoment(zone.standardDate, year);
-    Equal("start on the last Sunday of March", DayOfWeek(start.year, start.month, start.day), 0);
-    True("start in the last week of March", start.month == 3 && start.day > 24);
-    Equal("end on the last Sunday of October", DayOfWeek(end.year, end.month, end.day), 0);
-    True("end in the last week of October", end.month == 10 && end.day > 24);
-
-    const DaylightFacts july = ComputeDaylight(31, zone, {year, 7, 1, 12, 0, 0});
-    const DaylightFacts january = ComputeDaylight(31, zone, {year, 1, 15, 12, 0, 0});
-    Equal("Central European zone in July: active", july.active, true);
-    Equal("Central European zone in July: bias", july.bias, 1.0 / 24);
-    Equal("Central European zone in January: active", january.active, false);
-    Equal("Central European zone in January: bias", january.bias, 1.0 / 24);
+    Equal("the system's zone record", RecordText(Win32::ReadTimeZoneRecord()), RecordText(CentralEuropean()));
 }
 
 void CheckLocalNow()
@@ -483,15 +452,9 @@ bool Exists(const std::string& path)
 }
 
 // Seconds since 1601 of a universal time.
-long long UniversalSeconds(int year, int month, int day, int hour, int minute, int second)
+long long UniversalSeconds(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second)
 {
-    SYSTEMTIME time = {};
-    time.wYear = static_cast<WORD>(year);
-    time.wMonth = static_cast<WORD>(month);
-    time.wDay = static_cast<WORD>(day);
-    time.wHour = static_cast<WORD>(hour);
-    time.wMinute = static_cast<WORD>(minute);
-    time.wSecond = static_cast<WORD>(second);
+    const SYSTEMTIME time = {year, month, 0, day, hour, minute, second, 0};
     FILETIME file;
     SystemTimeToFileTime(&time, &file);
     return static_cast<long long>((static_cast<unsigned long long>(file.dwHighDateTime) << 32) |
@@ -710,7 +673,8 @@ struct Started
     bool ok = false;
 };
 
-Started Start(const std::string& program)
+// Starts `program`; `what` names the check that it started.
+Started Start(const std::string& program, const char* what)
 {
     Started started;
     STARTUPINFOA startup = {};
@@ -718,6 +682,7 @@ Started Start(const std::string& program)
     std::string commandLine = '"' + program + '"';
     started.ok = CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
                                 CREATE_NO_WINDOW, nullptr, nullptr, &startup, &started.info) != FALSE;
+    True(what, started.ok);
     return started;
 }
 
@@ -759,33 +724,31 @@ void CheckDownloadFolder(const std::string& work)
 {
     namespace Files = Update::Files;
     const std::string folder = work + "\\Temp\\";
-    Checks::Equal("download folder made", Files::PrepareFolder(folder) == Files::FolderState::Usable, true);
+    True("download folder made", Files::PrepareFolder(folder) == Files::FolderState::Usable);
     {
         Files::File created = Files::CreateNew(folder, "kz101.exe", Files::Kind::Program);
-        Checks::Equal("new file created", static_cast<bool>(created), true);
-        Checks::Equal("written", created.Write("MZ", 2), true);
-        Checks::Equal("closed", created.Close(), true);
+        True("new file created", static_cast<bool>(created));
+        True("written", created.Write("MZ", 2));
+        True("closed", created.Close());
     }
-    Checks::Equal("an existing name is not created again",
-                  static_cast<bool>(Files::CreateNew(folder, "kz101.exe", Files::Kind::Data)), false);
+    True("an existing name is not created again", !Files::CreateNew(folder, "kz101.exe", Files::Kind::Data));
     {
         Files::File held = Files::OpenForReading(folder, "kz101.exe");
         char bytes[4] = {};
-        Checks::Equal("read back", held.Read(bytes, sizeof bytes), std::int64_t{2});
+        Equal("read back", held.Read(bytes, sizeof bytes), std::int64_t{2});
         const HANDLE writer =
             CreateFileA((folder + "kz101.exe").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                         nullptr, OPEN_EXISTING, 0, nullptr);
-        Checks::Equal("no writer while it is held", writer == INVALID_HANDLE_VALUE, true);
+        True("no writer while it is held", writer == INVALID_HANDLE_VALUE);
         if (writer != INVALID_HANDLE_VALUE)
             CloseHandle(writer);
     }
-    Checks::Equal("removed", Files::Remove(folder, "kz101.exe"), true);
-    Checks::Equal("a folder is not a file to read",
-                  static_cast<bool>(Files::OpenForReading(work + "\\", "Temp")), false);
+    True("removed", Files::Remove(folder, "kz101.exe"));
+    True("a folder is not a file to read", !Files::OpenForReading(work + "\\", "Temp"));
     const std::string notAFolder = work + "\\plain";
     CloseHandle(CreateFileA(notAFolder.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
-    Checks::Equal("a file in the folder's place refused",
-                  Files::InspectFolder(notAFolder + "\\") == Files::FolderState::Refused, true);
+    True("a file in the folder's place refused",
+         Files::InspectFolder(notAFolder + "\\") == Files::FolderState::Refused);
 }
 
 void CheckComparablePath()
@@ -816,8 +779,7 @@ void CheckProcesses(const std::string& work, const std::string& helper)
     True("helper copied", CopyFileA(helper.c_str(), here.c_str(), FALSE) != FALSE);
     True("helper copied elsewhere", CopyFileA(helper.c_str(), elsewhere.c_str(), FALSE) != FALSE);
 
-    Started running = Start(here);
-    True("helper started", running.ok);
+    Started running = Start(here, "helper started");
     if (!running.ok)
         return;
 
@@ -858,15 +820,14 @@ void CheckProcesses(const std::string& work, const std::string& helper)
         Equal("no handle left open after a match was closed", HandleCount().value_or(0), *before);
 
     True("ended", EndProcess(found));
-    Equal("handle closed after ending", static_cast<bool>(found), false);
+    True("handle closed after ending", !found);
     True("the helper ended with code 0", EndedWithin(running, 5000, 0));
     Stop(running);
-    Equal("none found once ended", static_cast<bool>(FindProcessNT(here)), false);
+    True("none found once ended", !FindProcessNT(here));
 
     // The tool-help route: the executable field holds what the system puts there (the full
     // path on the 95 line, the file name on the NT line).
-    Started again = Start(here);
-    True("helper started again", again.ok);
+    Started again = Start(here, "helper started again");
     if (!again.ok)
         return;
     const std::string entryText = IsPlatformNT() ? name : here;
@@ -875,9 +836,8 @@ void CheckProcesses(const std::string& work, const std::string& helper)
     Equal("the tool-help process id is the helper's", byToolHelp.processId, again.info.dwProcessId);
     // The handle carries the right to terminate only, so the helper's exit code tells it was the one.
     const auto beforeToolHelp = HandleCount();
-    Equal("tool-help route finds none for another name",
-          static_cast<bool>(FindProcessToolHelp("Kz_Other.exe")), false);
-    Equal("tool-help route finds none for an empty text", static_cast<bool>(FindProcessToolHelp("")), false);
+    True("tool-help route finds none for another name", !FindProcessToolHelp("Kz_Other.exe"));
+    True("tool-help route finds none for an empty text", !FindProcessToolHelp(""));
     if (beforeToolHelp)
         Equal("tool-help route leaves no handle open", HandleCount().value_or(0), *beforeToolHelp);
     True("ended through the tool-help handle", EndProcess(byToolHelp));
@@ -885,8 +845,7 @@ void CheckProcesses(const std::string& work, const std::string& helper)
     Stop(again);
 
     // Ending by the id alone, as a caller does that keeps no handle between finding and ending.
-    Started third = Start(here);
-    True("helper started a third time", third.ok);
+    Started third = Start(here, "helper started a third time");
     if (!third.ok)
         return;
     unsigned long id = 0;
