@@ -26,7 +26,7 @@ done
 # (--text) is a second yardstick: the part of the gap that any window showing text has.
 # No session bus, and none launched: without this the bus library forks and execs a launcher
 # (which fails here) when Qt's accessibility bridge first asks for the bus, a cost of the bench
-# machine that no desktop has. Both starts are measured so.
+# machine that no desktop has. Every start is measured so.
 echo "== start-up beside a bare Qt window"
 export DBUS_SESSION_BUS_ADDRESS=disabled:
 home="$home/start-up"
