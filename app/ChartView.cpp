@@ -72,6 +72,7 @@ void ChartView::setSeries(History::EntryList items, const QDate& thirdFriday, in
         DrawGraph();
     } else {
         m_drawPending = true;
+        LayOutHandles();
         update();
     }
 }
@@ -118,15 +119,22 @@ void ChartView::resizeEvent(QResizeEvent* event)
     GrafiekPanel->setGeometry(PlotMargin, PlotMargin, std::max(0, width() - 2 * PlotMargin),
                               std::max(0, height() - 2 * PlotMargin));
     Image->setGeometry(1, 1, GrafiekPanel->width(), GrafiekPanel->height());
-    // The bitmaps take the new size when they are drawn, before they are painted.
+    // The bitmaps take the new size when they are drawn, before they are painted; the handles
+    // take their places now, so that the paint moves none of them (a move would ask for another).
     m_drawPending = true;
+    LayOutHandles();
     update();
 }
 
 void ChartView::paintEvent(QPaintEvent*)
 {
-    if (m_drawPending)
-        FormPaint();
+    if (!m_drawPending)
+        return;
+    // What made the chart due asked for a paint of all of it: the bitmaps follow in this same
+    // pass, with the new drawing, and another paint of them would draw them twice.
+    m_paintCoversChart = true;
+    FormPaint();
+    m_paintCoversChart = false;
 }
 
 void ChartView::FormPaint()
@@ -155,16 +163,30 @@ void ChartView::DrawGraph()
     // The bitmaps are new: no trend line is on them.
     m_fresh = {true, true, true};
     PlaceHandles();
-    Image->update();
-    Image1->update();
+    if (!m_paintCoversChart) {
+        Image->update();
+        Image1->update();
+    }
 }
 
 QPoint ChartView::HandlePlace(int handle) const
 {
+    return HandlePlace(handle, m_scale);
+}
+
+QPoint ChartView::HandlePlace(int handle, const Chart::ChartScale& scale) const
+{
     const std::optional<Chart::HandlePosition>& dragged = m_dragged[handle];
     if (dragged)
-        return Chart::PlaceOf(*dragged, m_scale);
-    return Chart::PlaceHandle(handle, m_stored[handle].value_or(Chart::StoredHandle()), m_scale).place;
+        return Chart::PlaceOf(*dragged, scale);
+    return Chart::PlaceHandle(handle, m_stored[handle].value_or(Chart::StoredHandle()), scale).place;
+}
+
+void ChartView::LayOutHandles()
+{
+    const Chart::ChartScale scale = Chart::MakeScale(m_items, Image->width(), Image->height());
+    for (int handle = 0; handle < Chart::HandleCount; ++handle)
+        m_shapes[handle]->move(HandlePlace(handle, scale));
 }
 
 void ChartView::PlaceHandles()
@@ -210,7 +232,8 @@ void ChartView::DrawLine(int line)
     Chart::DrawTrendLine(bitmap, colour, m_from[line], m_to[line]);
     changed |= QRect(m_from[line], m_to[line]).normalized();
     m_fresh[line] = false;
-    Image->update(changed.adjusted(-1, -1, 1, 1));
+    if (!m_paintCoversChart)
+        Image->update(changed.adjusted(-1, -1, 1, 1));
 }
 
 void ChartView::ImageMouseMove(QPoint position, QPoint screenPosition)

@@ -84,6 +84,9 @@ private:
     void MoveHandle(int handle, QPointF screenPosition);
     // The handle's left and top on GrafiekPanel, from its day and value.
     QPoint HandlePlace(int handle) const;
+    QPoint HandlePlace(int handle, const Chart::ChartScale& scale) const;
+    // Places the handles where the chart drawn now would put them (the scale stays as drawn).
+    void LayOutHandles();
     // Places every handle from its stored position (none is dragged any more) and draws the lines.
     void PlaceHandles();
     // Erases the line where it was drawn (unless fresh) and draws it between its handles.
@@ -103,5 +106,7 @@ private:
     std::array<QPoint, LineCount> m_from{};
     std::array<QPoint, LineCount> m_to{};
     bool m_drawPending = true;
+    // A paint of the whole chart is under way (the bitmaps follow in it).
+    bool m_paintCoversChart = false;
     bool m_painted = false;
 };

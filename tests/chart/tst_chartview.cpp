@@ -239,6 +239,24 @@ private slots:
         QVERIFY(view.TakeChangedHandles().empty());
     }
 
+    // The first paint and the paint after a resize draw the chart and paint each bitmap once,
+    // the handles already in their places: a second paint would show the window later.
+    void bitmapsPaintedOncePerDrawing()
+    {
+        PaintCounter counter;
+        const Chart::StoredHandle stored{FirstDay() + 100, QStringLiteral("500,25")};
+        ChartView& view = Open(ExactSeries(), {stored}, &counter);
+        QTest::qWait(50);
+        QCOMPARE(view.HandleShape(0)->pos(), QPoint(196, 135));
+        QCOMPARE(counter.paints, (QList<QObject*>{view.Image1, view.Image}));
+        counter.paints.clear();
+        view.resize(QSize(555, 389) + QSize(100, 100));
+        QTRY_COMPARE(view.Scale().ChartRight, 555);
+        QTest::qWait(50);
+        QCOMPARE(counter.paints, (QList<QObject*>{view.Image1, view.Image}));
+        QCOMPARE(view.Image->Bitmap(), BareChart(view));
+    }
+
     void dayAndValueKeptAcrossResize()
     {
         const int day = FirstDay() + 100;
@@ -385,10 +403,26 @@ private slots:
     }
 
 private:
+    // Counts the paints of the bitmaps it watches, in order.
+    struct PaintCounter : QObject
+    {
+        QList<QObject*> paints;
+        bool eventFilter(QObject* watched, QEvent* event) override
+        {
+            if (event->type() == QEvent::Paint)
+                paints.append(watched);
+            return false;
+        }
+    };
+
     ChartView& Open(const History::EntryList& items = ExactSeries(),
-                    const ChartView::StoredHandles& handles = {})
+                    const ChartView::StoredHandles& handles = {}, PaintCounter* counter = nullptr)
     {
         m_view = std::make_unique<ChartView>();
+        if (counter) {
+            m_view->Image1->installEventFilter(counter);
+            m_view->Image->installEventFilter(counter);
+        }
         m_view->setHandles(handles);
         m_view->setSeries(items, QDate(2012, 6, 15), Support::DayNumber(Today));
         m_view->resize(ExactPlot + QSize(100, 100));
