@@ -20,10 +20,11 @@ done
 
 # The start-up beside a bare Qt Widgets window built with the same Qt: the time from the launch
 # to the first painted window and the peak memory by then (app/StartupProbe.h), medians of
-# fifteen alternating starts each on a virtual X screen (the bare window varies by a few ms). The program starts as a new user's would, in folders
-# of its own (the benchmarks above leave a history and settings behind), with the starter
-# history and its sources pointed at a closed port. The bare window with a label and a list
-# (--text) is a second yardstick: the part of the gap that any window showing text has.
+# fifteen alternating starts each on a virtual X screen (a single start varies by a few ms).
+# The program starts as a new user's would, in folders of its own (the benchmarks above leave
+# a history and settings behind), with the starter history and its sources pointed at a closed
+# port. The bare window with a label and a list (--text) is a second yardstick: the part of the
+# gap that any window showing text has.
 # No session bus, and none launched: without this the bus library forks and execs a launcher
 # (which fails here) when Qt's accessibility bridge first asks for the bus, a cost of the bench
 # machine that no desktop has. Every start is measured so.
