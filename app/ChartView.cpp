@@ -66,6 +66,7 @@ ChartView::ChartView(QWidget* parent) : QWidget(parent)
 void ChartView::setSeries(History::EntryList items, const QDate& thirdFriday, int lastValuedDay)
 {
     m_items = std::move(items);
+    m_series = Chart::ReadSeries(m_items);
     m_thirdFriday = thirdFriday;
     m_lastValuedDay = lastValuedDay;
     if (m_painted) {
@@ -148,14 +149,13 @@ void ChartView::FormPaint()
 void ChartView::DrawGraph()
 {
     Support::TraceScope trace("MainForm.DrawGraph");
-    const Chart::SeriesData series = Chart::ReadSeries(m_items);
-    m_scale = Chart::MakeScale(series, Image->width(), Image->height());
+    m_scale = Chart::MakeScale(m_series, Image->width(), Image->height());
     Image->SizeBitmapToImage();
     Image1->SizeBitmapToImage();
     Chart::ChartColours colours;
     colours.buttonFace = palette().color(QPalette::Window);
     colours.windowText = palette().color(QPalette::WindowText);
-    Chart::DrawChart(Image->Bitmap(), Image1->Bitmap(), series, m_scale, m_thirdFriday, Support::Regional(),
+    Chart::DrawChart(Image->Bitmap(), Image1->Bitmap(), m_series, m_scale, m_thirdFriday, Support::Regional(),
                      colours);
     Chart::DrawPlotNote(
         Image->Bitmap(), m_scale,
@@ -184,7 +184,7 @@ QPoint ChartView::HandlePlace(int handle, const Chart::ChartScale& scale) const
 
 void ChartView::LayOutHandles()
 {
-    const Chart::ChartScale scale = Chart::MakeScale(m_items, Image->width(), Image->height());
+    const Chart::ChartScale scale = Chart::MakeScale(m_series, Image->width(), Image->height());
     for (int handle = 0; handle < Chart::HandleCount; ++handle)
         m_shapes[handle]->move(HandlePlace(handle, scale));
 }

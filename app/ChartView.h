@@ -94,6 +94,7 @@ private:
 
     std::array<TShape*, Chart::HandleCount> m_shapes{};
     History::EntryList m_items;
+    Chart::SeriesData m_series; // the items' days and values, read once
     QDate m_thirdFriday;
     int m_lastValuedDay = History::NoDay;
     Chart::ChartScale m_scale;
