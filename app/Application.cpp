@@ -80,6 +80,8 @@ int RunKoerszicht(QApplication& application, RunOptions options)
     // The first fetches wait until the window is on the screen (below).
     fetcher.Hold();
     Session session(facts, settings, fetcher);
+    // So does the back-fill's copy of the history.
+    session.HoldBackfill();
     // The history is read while the windows are made.
     session.PrefetchHistory();
 
@@ -133,11 +135,13 @@ int RunKoerszicht(QApplication& application, RunOptions options)
 
     closable = &mainForm;
     // Once the window is on the screen (or after a while, if it is not painted because it
-    // started minimised): the first fetches start, and the download folder is cleared.
+    // started minimised): the back-fill and the first fetches start, and the download folder is
+    // cleared.
     bool shown = false;
-    const auto afterShown = [&shown, &fetcher, &facts] {
+    const auto afterShown = [&shown, &session, &fetcher, &facts] {
         if (std::exchange(shown, true))
             return;
+        session.ReleaseBackfill();
         fetcher.Release();
         // An installer started by an earlier run has done its work.
         for (const QString& leftover : Update::RemoveDownloadLeftovers(

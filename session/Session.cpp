@@ -194,8 +194,19 @@ bool Session::BackfillDue() const
            Quotes::BackfillRetryDue(now, m_backfillRetry);
 }
 
+void Session::ReleaseBackfill()
+{
+    m_backfillHeld = false;
+    if (std::exchange(m_backfillWaiting, false) && !m_closing)
+        StartBackfill();
+}
+
 void Session::StartBackfill()
 {
+    if (m_backfillHeld) {
+        m_backfillWaiting = true;
+        return;
+    }
     const QDateTime asked = Support::Clock::Now();
     const int today = Support::DayNumber(asked.date());
     // From the newest close there is (about two years back without one) to the newest available.
@@ -205,7 +216,9 @@ void Session::StartBackfill()
     const Quotes::SourceDays days{first, reference};
     // The answers are read on the fetch's thread, against the values stored now (no quote is
     // taken while the back-fill runs); which of them are trusted is worked out there too.
-    auto stored = std::make_shared<History::EntryList>(m_history);
+    auto stored = std::make_shared<History::EntryList>();
+    stored->reserve(m_history.size() + m_unstored.heldBack.size());
+    stored->insert(stored->end(), m_history.begin(), m_history.end());
     stored->insert(stored->end(), m_unstored.heldBack.begin(), m_unstored.heldBack.end());
     const std::shared_ptr<const History::EntryList> trusted = std::move(stored);
     const auto found = std::make_shared<BackfillFound>();

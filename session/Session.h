@@ -89,6 +89,12 @@ public:
     // the list, merges it into the stored days and builds the series again. The quote schedule
     // starts when the back-fill has finished or failed (downloadTimerSet), never before.
     void ReadAEX();
+    // A back-fill asked for between the two waits for ReleaseBackfill, and starts then unless
+    // the session is closing. The program holds the one of its start until its window is on the
+    // screen: the back-fill takes a copy of the whole history for the fetch's thread, which is
+    // no work for the way to the first shown window.
+    void HoldBackfill() { m_backfillHeld = true; }
+    void ReleaseBackfill();
     // The back-fill's sources are being asked and none has given its closes yet.
     bool BackfillRunning() const { return m_backfillChain.Running(); }
     // The closes after the newest one the history or a back-fill gave are available (a day's
@@ -246,7 +252,9 @@ private:
     std::future<Prefetched> m_prefetched;
     std::optional<History::LoadedHistory> m_prefetchedHistory;
     int m_prefetchedToday = History::NoDay;
-    std::string m_keptBackup; // the history's kept backup, once a write has made it
+    bool m_backfillHeld = false;
+    bool m_backfillWaiting = false; // asked for while held
+    std::string m_keptBackup;       // the history's kept backup, once a write has made it
     WindowSettings m_window;
     int m_dayCount = DefaultDayCount;
     bool m_reachBackPending = false; // no day count was stored: loading may show more days

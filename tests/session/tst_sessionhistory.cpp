@@ -515,6 +515,35 @@ private slots:
         QCOMPARE(rig.Items(), stored.Items());
     }
 
+    // A back-fill held (as the program holds its start's until its window is on the screen):
+    // the stored days are shown at once and nothing is asked until the release, then the list
+    // is fetched and merged; a session that is closing by then asks nothing.
+    void heldBackfill_data()
+    {
+        QTest::addColumn<bool>("closing");
+        QTest::newRow("released") << false;
+        QTest::newRow("closing before the release") << true;
+    }
+    void heldBackfill()
+    {
+        QFETCH(bool, closing);
+        Support::Clock::Set(MondayEvening);
+        QVERIFY(TestSupport::WriteFile(HistoryPath(), FileText(Stored)));
+        Rig rig;
+        rig.session.HoldBackfill();
+        rig.fetcher.Answer(List.toStdString());
+        rig.fetcher.Settle(&Session::Start, rig.session);
+        QVERIFY(rig.fetcher.Requests().empty());
+        QVERIFY(!rig.session.BackfillRunning());
+        QCOMPARE(EntryDay(rig.Items().back()), Support::DayNumber(MondayEvening.date()) + 31);
+        if (closing)
+            QVERIFY(rig.session.StartClosing());
+        rig.fetcher.Settle(&Session::ReleaseBackfill, rig.session);
+        QCOMPARE(int(rig.fetcher.Requests().size()), closing ? 0 : 1);
+        for (const DayEntry& entry : Added)
+            QVERIFY2(Contains(rig.Items(), entry) != closing, LineOf(entry));
+    }
+
     // The history cannot be saved at closing: the user is asked, as often as he asks to try
     // again; a close by a signal or the session's end asks nobody. The previous file stays
     // whole whenever nothing is written. (Closing without a failure asks nobody: loadAndClose.)
