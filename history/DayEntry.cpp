@@ -11,6 +11,15 @@ namespace {
 constexpr std::string_view Separator = " - ";
 } // namespace
 
+EntryList Joined(const EntryList& first, const EntryList& second)
+{
+    EntryList joined;
+    joined.reserve(first.size() + second.size());
+    joined.insert(joined.end(), first.begin(), first.end());
+    joined.insert(joined.end(), second.begin(), second.end());
+    return joined;
+}
+
 std::string EntryLine(const DayEntry& entry)
 {
     std::string line(EntryLineLength(entry), ' ');

@@ -45,6 +45,9 @@ inline bool EarlierDay(const DayEntry& a, const DayEntry& b)
 
 using EntryList = std::vector<DayEntry>;
 
+// `first` followed by `second`, made in one allocation (a whole history is large).
+EntryList Joined(const EntryList& first, const EntryList& second);
+
 // "<day> - <value>": the line of the history file and of the list box.
 std::string EntryLine(const DayEntry& entry);
 // The line's length, and the line written to `out`, which has room for it; returns its end.

@@ -160,15 +160,18 @@ bool TrustedValues::IsTrusted(int day) const
     return at != m_values.end() && at->day == day;
 }
 
-std::vector<ValueKind> ValueKinds(const EntryList& ascending)
+std::vector<ValueKind> ValueKinds(const EntryList& ascending, const EntryList& after)
 {
-    const std::size_t count = ascending.size();
+    const std::size_t count = ascending.size() + after.size();
+    const auto entry = [&](std::size_t i) -> const DayEntry& {
+        return i < ascending.size() ? ascending[i] : after[i - ascending.size()];
+    };
     std::vector<int> days(count);
     std::vector<double> values(count);
     std::vector<bool> valued(count);
     for (std::size_t i = 0; i < count; ++i) {
-        days[i] = EntryDay(ascending[i]);
-        values[i] = EntryValue(ascending[i]);
+        days[i] = EntryDay(entry(i));
+        values[i] = EntryValue(entry(i));
         valued[i] = days[i] != NoDay && values[i] >= LeastValue;
     }
     const auto onLine = [&](std::size_t i) {
@@ -199,8 +202,7 @@ std::vector<ValueKind> ValueKinds(const EntryList& ascending)
     // A trailing run of one repeated value (the last value carried forward): its last entry has
     // no day after it to show that it lies on the line.
     if (count >= 2 && kinds[count - 1] == ValueKind::Real && kinds[count - 2] == ValueKind::FilledIn &&
-        days[count - 2] == days[count - 1] - 1 &&
-        ValueText(ascending[count - 1]) == ValueText(ascending[count - 2]))
+        days[count - 2] == days[count - 1] - 1 && ValueText(entry(count - 1)) == ValueText(entry(count - 2)))
         kinds[count - 1] = ValueKind::FilledIn;
     return kinds;
 }

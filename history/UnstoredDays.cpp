@@ -185,17 +185,16 @@ bool Refillable(ValueKind kind, int day)
 
 void HoldBackUnreal(EntryList& history, EntryList& heldBack, int today)
 {
-    EntryList file = history;
-    file.insert(file.end(), heldBack.begin(), heldBack.end());
-    const std::vector<ValueKind> kinds = ValueKinds(file);
-    std::size_t newestReal = file.size();
-    for (std::size_t i = file.size(); i-- > 0;) {
+    const std::vector<ValueKind> kinds = ValueKinds(history, heldBack);
+    const std::size_t count = kinds.size();
+    std::size_t newestReal = count;
+    for (std::size_t i = count; i-- > 0;) {
         if (kinds[i] == ValueKind::Real) {
             newestReal = i;
             break;
         }
     }
-    if (newestReal < file.size()) {
+    if (newestReal < count) {
         const std::size_t cut = newestReal + 1 > HeldBackCount ? newestReal + 1 - HeldBackCount : 0;
         if (cut < history.size()) {
             for (auto entry = history.begin() + static_cast<std::ptrdiff_t>(cut); entry != history.end();
@@ -222,8 +221,7 @@ EntryList MergeListed(EntryList& history, EntryList& heldBack, const EntryList& 
     if (listed.empty())
         return {};
     EntryList later;
-    EntryList file = history;
-    file.insert(file.end(), heldBack.begin(), heldBack.end());
+    EntryList file = Joined(history, heldBack);
     const std::vector<ValueKind> kinds = ValueKinds(file);
     std::vector<bool> fixed(file.size()); // a real value, or a listed one now
     for (std::size_t i = 0; i < file.size(); ++i)

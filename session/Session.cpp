@@ -216,11 +216,8 @@ void Session::StartBackfill()
     const Quotes::SourceDays days{first, reference};
     // The answers are read on the fetch's thread, against the values stored now (no quote is
     // taken while the back-fill runs); which of them are trusted is worked out there too.
-    auto stored = std::make_shared<History::EntryList>();
-    stored->reserve(m_history.size() + m_unstored.heldBack.size());
-    stored->insert(stored->end(), m_history.begin(), m_history.end());
-    stored->insert(stored->end(), m_unstored.heldBack.begin(), m_unstored.heldBack.end());
-    const std::shared_ptr<const History::EntryList> trusted = std::move(stored);
+    const auto trusted =
+        std::make_shared<const History::EntryList>(History::Joined(m_history, m_unstored.heldBack));
     const auto found = std::make_shared<BackfillFound>();
     Quotes::SourceChain::Purpose purpose;
     purpose.trace = "MainForm.ReadAEX";

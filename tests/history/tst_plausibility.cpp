@@ -11,10 +11,10 @@ using namespace History;
 Q_DECLARE_METATYPE(History::ValueKind)
 
 namespace {
-QList<int> Kinds(const EntryList& entries)
+QList<int> Kinds(const EntryList& entries, const EntryList& after = {})
 {
     QList<int> kinds;
-    for (const ValueKind kind : ValueKinds(entries))
+    for (const ValueKind kind : ValueKinds(entries, after))
         kinds << int(kind);
     return kinds;
 }
@@ -122,6 +122,11 @@ private slots:
         QFETCH(EntryList, entries);
         QFETCH(QList<int>, kinds);
         QCOMPARE(Kinds(entries), kinds);
+        // The same list in two parts, split anywhere, has the same kinds.
+        for (std::size_t split = 0; split <= entries.size(); ++split) {
+            const auto middle = entries.begin() + std::ptrdiff_t(split);
+            QCOMPARE(Kinds(EntryList(entries.begin(), middle), EntryList(middle, entries.end())), kinds);
+        }
     }
 
     void trustedValues()
