@@ -94,9 +94,14 @@ ReadHistory ReadHistoryText(std::string_view text, int latestDay)
         lines.push_back(std::move(entry));
     }
 
-    if (!lines.empty())
-        result.entries.reserve(static_cast<std::size_t>(lines.back().day - lines.front().day) + 1);
-    int previous = lines.empty() ? 0 : lines.front().day - 1;
+    // Every day from the first to the last, as the program writes the file: the lines are the
+    // entries. Otherwise the days between get no value.
+    if (lines.empty() || static_cast<std::size_t>(lines.back().day - lines.front().day) + 1 == lines.size()) {
+        result.entries = std::move(lines);
+        return result;
+    }
+    result.entries.reserve(static_cast<std::size_t>(lines.back().day - lines.front().day) + 1);
+    int previous = lines.front().day - 1;
     for (DayEntry& line : lines) {
         for (int day = previous + 1; day < line.day; ++day)
             result.entries.push_back(MakeEntry(day, NoValue));
