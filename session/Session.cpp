@@ -654,12 +654,9 @@ HistorySave Session::WriteAEX()
                  HistoryFilePath().c_str());
         return HistorySave::LeftUnreadable;
     }
-    History::EntryList history = m_history;
-    History::EntryList unstored =
-        History::UnstoredEntries(m_history, m_lastStoredEntry, m_series.Items(), m_unstored,
-                                 Support::TodayDayNumber(), Support::Regional().decimalSeparator);
-    history.insert(history.end(), std::make_move_iterator(unstored.begin()),
-                   std::make_move_iterator(unstored.end()));
+    const History::EntryList history = History::Joined(
+        m_history, History::UnstoredEntries(m_history, m_lastStoredEntry, m_series.Items(), m_unstored,
+                                            Support::TodayDayNumber(), Support::Regional().decimalSeparator));
     // With no file and nothing to write, no empty file: a later start still copies the starter history.
     if (history.empty() && m_fileStatus == History::LoadStatus::Missing)
         return HistorySave::NotNeeded;
