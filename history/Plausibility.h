@@ -66,11 +66,11 @@ enum class ValueKind : unsigned char
 };
 
 // Per entry of an ascending list (`ascending` followed by `after`: the list may come in two
-// parts), what its value is. A value counts as filled in when it lies
-// on the straight line between the days before and after it (to the cent that filling rounds
-// to), or when it is the last entry and repeats a filled-in value before it. A real close can
-// lie on that line by chance (78 of the 10 966 closes since 1983 do); only the same close from
-// the list then replaces it.
+// parts), what its value is. A value counts as filled in when it lies on the straight line
+// between the days before and after it (to the cent that filling rounds to), or when it is the
+// last entry and repeats a filled-in value before it. A real close can lie on that line by
+// chance (78 of the 10 966 closes since 1983 do); only the same close from the list then
+// replaces it.
 std::vector<ValueKind> ValueKinds(const EntryList& ascending, const EntryList& after = {});
 
 // Saturday and Sunday: days without a close of their own.
