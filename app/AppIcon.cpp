@@ -1,7 +1,55 @@
 #include "app/AppIcon.h"
 
+#include <QApplication>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStyle>
+#include <QStyleOption>
+#include <algorithm>
+#include <map>
+
+namespace {
+
+// Paints each size of the artwork when it is first asked for, and keeps it: the About button
+// takes one small size for the first paint, and the window system's sizes follow later.
+class ArtworkEngine : public QIconEngine
+{
+public:
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override
+    {
+        const int side = std::min(size.width(), size.height());
+        if (side <= 0)
+            return {};
+        QPixmap& painted = m_painted[side];
+        if (painted.isNull())
+            painted = QPixmap::fromImage(AppArtworkImage(side));
+        if (mode != QIcon::Disabled && mode != QIcon::Selected)
+            return painted;
+        // Greyed or tinted the way the style does it for every icon.
+        QStyleOption option;
+        option.palette = QApplication::palette();
+        return QApplication::style()->generatedIconPixmap(mode, painted, &option);
+    }
+    // The sizes window systems and trays take, up to twice the usual at high pixel densities;
+    // the desktop's larger icons come from the installed icon theme (app/icons) or, on
+    // Windows, from the program file.
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
+    {
+        return {{16, 16}, {22, 22}, {24, 24}, {32, 32}, {48, 48}, {64, 64}};
+    }
+    QIconEngine* clone() const override { return new ArtworkEngine(*this); }
+    QString key() const override { return QStringLiteral("KoerszichtArtwork"); }
+
+private:
+    std::map<int, QPixmap> m_painted;
+};
+
+} // namespace
 
 void PaintAppArtwork(QPainter& painter, qreal side)
 {
@@ -42,11 +90,5 @@ QImage AppArtworkImage(int side)
 
 QIcon AppIcon()
 {
-    QIcon icon;
-    // The sizes window systems and trays take, up to twice the usual at high pixel densities;
-    // the desktop's larger icons come from the installed icon theme (app/icons) or, on Windows,
-    // from the program file. Every size is painted at the start.
-    for (int side : {16, 22, 24, 32, 48, 64})
-        icon.addPixmap(QPixmap::fromImage(AppArtworkImage(side)));
-    return icon;
+    return QIcon(new ArtworkEngine);
 }

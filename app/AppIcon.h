@@ -11,5 +11,5 @@ class QPainter;
 void PaintAppArtwork(QPainter& painter, qreal side);
 // The artwork as an image of `side` x `side` device pixels.
 QImage AppArtworkImage(int side);
-// The window icon and the About button glyph.
+// The window icon and the About button glyph; a size is painted when it is first shown.
 QIcon AppIcon();

@@ -53,7 +53,9 @@ int RunKoerszicht(QApplication& application, RunOptions options)
     const Support::SystemFacts facts = Support::GatherSystemFacts(Support::ProductName);
     QApplication::setApplicationName(Support::ProductName);
     QApplication::setOrganizationName(Support::ProductName);
-    QApplication::setWindowIcon(AppIcon());
+    // The window icon, painted in every size the window system takes when it is set: that waits
+    // until the main window is on the screen (below), or for the one box shown before it.
+    const QIcon icon = AppIcon();
     QApplication::setDesktopFileName(QStringLiteral("koerszicht"));
 
     // A second program on the same data folder would lose the first one's work: it says so and
@@ -61,6 +63,7 @@ int RunKoerszicht(QApplication& application, RunOptions options)
     const Support::InstanceLock lock(facts.dataFolder);
     if (lock.OtherRunning()) {
         qWarning("Koerszicht is already running on %s; this start ends", facts.dataFolder.c_str());
+        QApplication::setWindowIcon(icon);
         QMessageBox box(
             QMessageBox::Information, QString::fromLatin1(Support::ProductName),
             QString::fromLatin1(Support::TextFor(Support::Text::AlreadyRunning, Support::Language::Dutch)),
@@ -135,12 +138,13 @@ int RunKoerszicht(QApplication& application, RunOptions options)
 
     closable = &mainForm;
     // Once the window is on the screen (or after a while, if it is not painted because it
-    // started minimised): the back-fill and the first fetches start, and the download folder is
-    // cleared.
+    // started minimised): it takes its icon, the back-fill and the first fetches start, and the
+    // download folder is cleared.
     bool shown = false;
-    const auto afterShown = [&shown, &session, &fetcher, &facts] {
+    const auto afterShown = [&shown, &session, &fetcher, &facts, &icon] {
         if (std::exchange(shown, true))
             return;
+        QApplication::setWindowIcon(icon);
         session.ReleaseBackfill();
         fetcher.Release();
         // An installer started by an earlier run has done its work.

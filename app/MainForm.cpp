@@ -129,9 +129,7 @@ void TMainForm::CreateComponents()
     AboutButton->setGeometry(776, 8, 23, 22);
     AboutButton->setFocusPolicy(Qt::NoFocus);
     AboutButton->setAutoRaise(true);
-    // The program's icon, painted once at the start; a window made without it paints its own.
-    const QIcon programIcon = QApplication::windowIcon();
-    AboutButton->setIcon(programIcon.isNull() ? AppIcon() : programIcon);
+    AboutButton->setIcon(AppIcon());
     AboutButton->setToolTipDuration(ToolTipMs);
     connect(AboutButton, &QToolButton::clicked, this, [this] { AboutButtonClick(); });
 
