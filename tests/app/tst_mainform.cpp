@@ -67,21 +67,15 @@ private slots:
         QCOMPARE(runs, 1);
     }
 
-    // The program's icon is painted at each size it is asked for, when first asked: sharp at
-    // sizes between the six it offers the window system, and greyed as every icon when disabled.
+    // The program's icon is painted at the size asked for (sharp between the sizes it offers the
+    // window system), and greyed as every icon when disabled.
     void programIcon()
     {
         const QIcon icon = AppIcon();
-        QCOMPARE(icon.availableSizes().size(), 6);
-        const auto image = [&icon](QSize size, QIcon::Mode mode = QIcon::Normal) {
-            return icon.pixmap(size, 1.0, mode)
-                .toImage()
-                .convertToFormat(QImage::Format_ARGB32_Premultiplied);
-        };
-        for (int side : {16, 20, 64})
-            QCOMPARE(image(QSize(side, side)), AppArtworkImage(side));
-        QCOMPARE(image(QSize(32, 16)), AppArtworkImage(16));
-        QVERIFY(image(QSize(16, 16), QIcon::Disabled) != AppArtworkImage(16));
+        for (int side : {16, 20})
+            QCOMPARE(icon.pixmap(side).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                     AppArtworkImage(side));
+        QVERIFY(icon.pixmap(16, QIcon::Disabled).toImage() != icon.pixmap(16).toImage());
     }
 
     void firstStartDefaults_data()
