@@ -10,8 +10,10 @@
 #include <QContextMenuEvent>
 #include <QFrame>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QToolTip>
 #include <algorithm>
+#include <tuple>
 
 namespace {
 
@@ -142,24 +144,64 @@ void ChartView::FormPaint()
 {
     Support::TraceScope trace("MainForm.FormPaint");
     m_drawPending = false;
-    DrawGraph();
+    if (m_painted || !m_paintCoversChart) {
+        DrawGraph();
+        m_painted = true;
+        return;
+    }
+    // The first paint draws the chart straight onto the screen; its bitmaps, which a drag and
+    // the later paints draw on, are made right after it, off the way to the first shown window.
+    m_scale = Chart::MakeScale(m_series, Image->width(), Image->height());
+    m_direct = true;
+    PlaceShapes();
+    Image->SetDrawing([this](QPainter& painter) { DrawPlotOnScreen(painter); });
+    Image1->SetDrawing([this](QPainter& painter) {
+        Chart::DrawSurface(painter, Image1->size(), m_series, m_scale, Support::Regional(), Colours());
+    });
+    QTimer::singleShot(0, this, [this] {
+        if (!m_direct)
+            return;
+        // The screen shows this drawing already.
+        m_paintCoversChart = true;
+        DrawGraph();
+        m_paintCoversChart = false;
+    });
     m_painted = true;
+}
+
+Chart::ChartColours ChartView::Colours() const
+{
+    Chart::ChartColours colours;
+    colours.buttonFace = palette().color(QPalette::Window);
+    colours.windowText = palette().color(QPalette::WindowText);
+    return colours;
+}
+
+void ChartView::DrawPlotOnScreen(QPainter& painter) const
+{
+    Chart::DrawPlot(painter, Image->size(), m_series, m_scale, m_thirdFriday);
+    Chart::DrawPlotNote(painter, m_scale, Note());
+    for (int line = 0; line < LineCount; ++line) {
+        const auto [from, to] = LineEnds(line);
+        Chart::DrawTrendLine(painter, LineColours[line], from, to);
+    }
+}
+
+QString ChartView::Note() const
+{
+    return Chart::PlotNote(m_lastValuedDay, Support::TodayDayNumber(), Support::Language::Dutch);
 }
 
 void ChartView::DrawGraph()
 {
     Support::TraceScope trace("MainForm.DrawGraph");
+    m_direct = false;
     m_scale = Chart::MakeScale(m_series, Image->width(), Image->height());
     Image->SizeBitmapToImage();
     Image1->SizeBitmapToImage();
-    Chart::ChartColours colours;
-    colours.buttonFace = palette().color(QPalette::Window);
-    colours.windowText = palette().color(QPalette::WindowText);
     Chart::DrawChart(Image->Bitmap(), Image1->Bitmap(), m_series, m_scale, m_thirdFriday, Support::Regional(),
-                     colours);
-    Chart::DrawPlotNote(
-        Image->Bitmap(), m_scale,
-        Chart::PlotNote(m_lastValuedDay, Support::TodayDayNumber(), Support::Language::Dutch));
+                     Colours());
+    Chart::DrawPlotNote(Image->Bitmap(), m_scale, Note());
     // The bitmaps are new: no trend line is on them.
     m_fresh = {true, true, true};
     PlaceHandles();
@@ -189,15 +231,31 @@ void ChartView::LayOutHandles()
         m_shapes[handle]->move(HandlePlace(handle, scale));
 }
 
-void ChartView::PlaceHandles()
+void ChartView::PlaceShapes()
 {
     for (int handle = 0; handle < Chart::HandleCount; ++handle) {
         m_dragged[handle].reset();
         m_moved[handle] = false;
         m_shapes[handle]->move(HandlePlace(handle));
     }
+}
+
+void ChartView::PlaceHandles()
+{
+    // The lines are drawn on the plot's bitmap: it comes first, with every handle in place.
+    if (m_direct) {
+        DrawGraph();
+        return;
+    }
+    PlaceShapes();
     for (int line = 0; line < LineCount; ++line)
         DrawLine(line);
+}
+
+std::pair<QPoint, QPoint> ChartView::LineEnds(int line) const
+{
+    const QPoint reference(Chart::HandleOffset, Chart::HandleOffset);
+    return {HandlePlace(2 * line) + reference, HandlePlace(2 * line + 1) + reference};
 }
 
 void ChartView::MoveHandle(int handle, QPointF screenPosition)
@@ -209,6 +267,8 @@ void ChartView::MoveHandle(int handle, QPointF screenPosition)
         at.y() < m_scale.ChartBottom) {
         const Chart::HandlePosition position =
             Chart::PositionAt(at - QPoint(Chart::HandleOffset, Chart::HandleOffset), m_scale);
+        if (m_direct)
+            DrawGraph();
         m_dragged[handle] = position;
         m_shapes[handle]->move(HandlePlace(handle));
         DrawLine(handle / 2);
@@ -226,9 +286,7 @@ void ChartView::DrawLine(int line)
         Chart::DrawTrendLine(bitmap, colour, m_from[line], m_to[line]);
         changed = QRect(m_from[line], m_to[line]).normalized();
     }
-    const QPoint reference(Chart::HandleOffset, Chart::HandleOffset);
-    m_from[line] = HandlePlace(2 * line) + reference;
-    m_to[line] = HandlePlace(2 * line + 1) + reference;
+    std::tie(m_from[line], m_to[line]) = LineEnds(line);
     Chart::DrawTrendLine(bitmap, colour, m_from[line], m_to[line]);
     changed |= QRect(m_from[line], m_to[line]).normalized();
     m_fresh[line] = false;

@@ -7,6 +7,7 @@
 // redraws the chart.
 
 #include "app/Components.h"
+#include "chart/ChartDrawing.h"
 #include "chart/ChartScale.h"
 #include "chart/Handles.h"
 #include "history/DayEntry.h"
@@ -52,8 +53,9 @@ public:
     void DrawGraph();
     // What a paint does when the chart is due: draws it.
     void FormPaint();
-    // The chart has been painted once, for the layout the window really has.
-    bool Painted() const { return m_painted; }
+    // The chart has been painted once, for the layout the window really has, and its bitmaps
+    // hold it.
+    bool Painted() const { return m_painted && !m_direct; }
 
     // The chart's scale as last drawn; it turns places into days and values and back.
     const Chart::ChartScale& Scale() const { return m_scale; }
@@ -89,6 +91,15 @@ private:
     void LayOutHandles();
     // Places every handle from its stored position (none is dragged any more) and draws the lines.
     void PlaceHandles();
+    // The same without the lines.
+    void PlaceShapes();
+    // Where the line between the line's two handles runs on the plot, from and to.
+    std::pair<QPoint, QPoint> LineEnds(int line) const;
+    // What the plot's bitmap holds, drawn straight onto the screen.
+    void DrawPlotOnScreen(QPainter& painter) const;
+    Chart::ChartColours Colours() const;
+    // The note over the plot, if any.
+    QString Note() const;
     // Erases the line where it was drawn (unless fresh) and draws it between its handles.
     void DrawLine(int line);
 
@@ -107,7 +118,11 @@ private:
     std::array<QPoint, LineCount> m_from{};
     std::array<QPoint, LineCount> m_to{};
     bool m_drawPending = true;
-    // A paint of the whole chart is under way (the bitmaps follow in it).
+    // What the bitmaps get drawn is on the screen without another paint of them: a paint of the
+    // whole chart is under way (the bitmaps follow in it), or has drawn it there already.
     bool m_paintCoversChart = false;
     bool m_painted = false;
+    // The chart is on the screen without its bitmaps: the first paint drew it there, and they
+    // are made right after it, or at once when something is to be drawn on them.
+    bool m_direct = false;
 };

@@ -33,7 +33,9 @@ void TImage::SizeBitmapToImage()
 void TImage::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    if (m_bitmap.isNull())
+    if (m_bitmap.isNull() && m_drawing)
+        m_drawing(painter);
+    else if (m_bitmap.isNull())
         painter.fillRect(rect(), palette().window());
     else
         painter.drawImage(QPoint(0, 0), m_bitmap);

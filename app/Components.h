@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QSpinBox>
 #include <QWidget>
+#include <functional>
 
 // How long the main window's tooltips stay: the handles', the list's, the chart's, the button's.
 inline constexpr int ToolTipMs = 10000;
@@ -25,12 +26,15 @@ public:
     const QImage& Bitmap() const { return m_bitmap; }
     // Sizes the bitmap (in logical pixels) to the widget; keeps the drawing when unchanged.
     void SizeBitmapToImage();
+    // While there is no bitmap, a paint draws the picture with this straight onto the screen.
+    void SetDrawing(std::function<void(QPainter&)> drawing) { m_drawing = std::move(drawing); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     QImage m_bitmap;
+    std::function<void(QPainter&)> m_drawing;
 };
 
 class TShape : public QWidget

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <optional>
 
 namespace Chart {
 
@@ -293,8 +294,12 @@ QPolygon SeriesLine(const SeriesData& series, const ChartScale& scale)
     return line;
 }
 
-void DrawChart(QImage& plot, QImage& outer, const SeriesData& series, const ChartScale& scale,
-               const QDate& thirdFriday, const Support::RegionalSettings& regional,
+namespace {
+
+// Draws the plot area with `canvas` and the surface of `outerSize` around it with `surface`;
+// a part without a painter is left out. The plot area's background is the caller's.
+void DrawParts(QPainter* canvas, QPainter* surface, QSize outerSize, const SeriesData& series,
+               const ChartScale& scale, const QDate& thirdFriday, const Support::RegionalSettings& regional,
                const ChartColours& colours)
 {
     const QColor black(Qt::black);
@@ -303,49 +308,52 @@ void DrawChart(QImage& plot, QImage& outer, const SeriesData& series, const Char
     const int top = scale.ChartTop;
     const int right = scale.ChartRight;
     const int bottom = scale.ChartBottom;
-
-    QPainter canvas(&plot);
-    QPainter surface(&outer);
-
-    // The white rectangle under it is covered completely; only the yellow one shows, with its
-    // right and bottom frame lines just outside the bitmap.
-    plot.fill(QColor::fromRgb(PlotBackground));
-    canvas.fillRect(QRect(left, top, right + 1 - left, 1), black);
-    canvas.fillRect(QRect(left, top, 1, bottom + 1 - top), black);
-    canvas.fillRect(QRect(right, top, 1, bottom + 1 - top), black);
-    canvas.fillRect(QRect(left, bottom, right + 1 - left, 1), black);
-
-    // The surface around: the part under the plot area's panel is never seen and not filled.
-    const QSize outerSize = LogicalSize(outer);
-    const QRegion hidden(PlotOffset, PlotOffset, std::max(0, right - 2), std::max(0, bottom - 2));
-    for (const QRect& band : QRegion(0, 0, outerSize.width(), outerSize.height()).subtracted(hidden))
-        surface.fillRect(band, colours.buttonFace);
-    FramedRectangle(surface, 0, 0, outerSize.width(), outerSize.height(), Qt::white, colours.buttonFace,
-                    false);
-    surface.setBackgroundMode(Qt::OpaqueMode);
-    surface.setBackground(colours.buttonFace);
-    surface.setPen(colours.windowText);
-
-    const QString title = ChartTitle(series, regional);
-    surface.setFont(Verdana(TitlePixels, true));
-    if (!title.isEmpty())
-        TextAt(surface, (outerSize.width() - surface.fontMetrics().horizontalAdvance(title)) / 2, TitleTop,
-               title);
-    LabelWriter labels(surface, colours.buttonFace);
-
     const QPen blackPen = LinePen(black);
     const QPen gridPen = LinePen(grid);
+    // A line of the plot area, in `pen`.
+    const auto plotLine = [canvas](const QPen& pen, int ax, int ay, int bx, int by) {
+        canvas->setPen(pen);
+        Line(*canvas, ax, ay, bx, by);
+    };
+
+    if (canvas) {
+        canvas->fillRect(QRect(left, top, right + 1 - left, 1), black);
+        canvas->fillRect(QRect(left, top, 1, bottom + 1 - top), black);
+        canvas->fillRect(QRect(right, top, 1, bottom + 1 - top), black);
+        canvas->fillRect(QRect(left, bottom, right + 1 - left, 1), black);
+    }
+
+    std::optional<LabelWriter> labels;
+    if (surface) {
+        // The surface around: the part under the plot area's panel is never seen and not filled.
+        const QRegion hidden(PlotOffset, PlotOffset, std::max(0, right - 2), std::max(0, bottom - 2));
+        for (const QRect& band : QRegion(0, 0, outerSize.width(), outerSize.height()).subtracted(hidden))
+            surface->fillRect(band, colours.buttonFace);
+        FramedRectangle(*surface, 0, 0, outerSize.width(), outerSize.height(), Qt::white, colours.buttonFace,
+                        false);
+        surface->setBackgroundMode(Qt::OpaqueMode);
+        surface->setBackground(colours.buttonFace);
+        surface->setPen(colours.windowText);
+
+        const QString title = ChartTitle(series, regional);
+        surface->setFont(Verdana(TitlePixels, true));
+        if (!title.isEmpty())
+            TextAt(*surface, (outerSize.width() - surface->fontMetrics().horizontalAdvance(title)) / 2,
+                   TitleTop, title);
+        labels.emplace(*surface, colours.buttonFace);
+    }
+
     for (const AxisMark& mark : ValueAxisMarks(scale)) {
         const int row = bottom - mark.height;
-        if (mark.grid) {
-            canvas.setPen(gridPen);
-            Line(canvas, left, row, right, row);
+        if (canvas) {
+            if (mark.grid)
+                plotLine(gridPen, left, row, right, row);
+            plotLine(blackPen, left, row, left + mark.tickLength, row);
+            Line(*canvas, right, row, right - mark.tickLength, row);
         }
-        canvas.setPen(blackPen);
-        Line(canvas, left, row, left + mark.tickLength, row);
-        Line(canvas, right, row, right - mark.tickLength, row);
-        labels.Write(right + LabelRightOfPlot, bottom + PlotOffset - LabelAboveRow - mark.height,
-                     QString::number(mark.value));
+        if (labels)
+            labels->Write(right + LabelRightOfPlot, bottom + PlotOffset - LabelAboveRow - mark.height,
+                          QString::number(mark.value));
     }
 
     if (scale.HasDays) {
@@ -355,32 +363,62 @@ void DrawChart(QImage& plot, QImage& outer, const SeriesData& series, const Char
         int yearsEnd = INT_MIN;
         for (const MonthMark& mark : MonthMarks(series)) {
             const int x = scale.DayToX(mark.day);
-            canvas.setPen(gridPen);
-            Line(canvas, x, bottom, x, top);
-            canvas.setPen(blackPen);
-            Line(canvas, x, bottom, x, bottom - MonthTickLength);
+            if (canvas) {
+                plotLine(gridPen, x, bottom, x, top);
+                plotLine(blackPen, x, bottom, x, bottom - MonthTickLength);
+            }
+            if (!labels)
+                continue;
             const int labelX = x + PlotOffset;
             if (labelX >= monthsEnd)
-                monthsEnd = labels.Write(labelX, bottom + MonthNameBelowPlot,
-                                         regional.MonthAbbreviation(mark.month)) +
+                monthsEnd = labels->Write(labelX, bottom + MonthNameBelowPlot,
+                                          regional.MonthAbbreviation(mark.month)) +
                             LabelGap;
             if (mark.year != 0 && labelX >= yearsEnd)
                 yearsEnd =
-                    labels.Write(labelX, bottom + YearBelowPlot, QString::number(mark.year)) + LabelGap;
+                    labels->Write(labelX, bottom + YearBelowPlot, QString::number(mark.year)) + LabelGap;
         }
     }
+    if (!canvas)
+        return;
 
     const QPolygon line = SeriesLine(series, scale);
     if (!line.isEmpty()) {
-        canvas.setPen(blackPen);
-        canvas.drawPolyline(line);
+        canvas->setPen(blackPen);
+        canvas->drawPolyline(line);
     }
 
     if (scale.HasDays && thirdFriday.isValid()) {
         const int x = scale.DayToX(Support::DayNumber(thirdFriday));
-        canvas.setPen(LinePen(black, Qt::DashLine));
-        Line(canvas, x, bottom, x, top);
+        plotLine(LinePen(black, Qt::DashLine), x, bottom, x, top);
     }
+}
+
+} // namespace
+
+void DrawChart(QImage& plot, QImage& outer, const SeriesData& series, const ChartScale& scale,
+               const QDate& thirdFriday, const Support::RegionalSettings& regional,
+               const ChartColours& colours)
+{
+    // The white rectangle under it is covered completely; only the yellow one shows, with its
+    // right and bottom frame lines just outside the bitmap.
+    plot.fill(QColor::fromRgb(PlotBackground));
+    QPainter canvas(&plot);
+    QPainter surface(&outer);
+    DrawParts(&canvas, &surface, LogicalSize(outer), series, scale, thirdFriday, regional, colours);
+}
+
+void DrawPlot(QPainter& canvas, QSize size, const SeriesData& series, const ChartScale& scale,
+              const QDate& thirdFriday)
+{
+    canvas.fillRect(QRect(QPoint(0, 0), size), QColor::fromRgb(PlotBackground));
+    DrawParts(&canvas, nullptr, {}, series, scale, thirdFriday, Support::RegionalSettings::Dutch(), {});
+}
+
+void DrawSurface(QPainter& surface, QSize size, const SeriesData& series, const ChartScale& scale,
+                 const Support::RegionalSettings& regional, const ChartColours& colours)
+{
+    DrawParts(nullptr, &surface, size, series, scale, {}, regional, colours);
 }
 
 QString PlotNote(int lastValuedDay, int today, Support::Language language)
@@ -402,6 +440,13 @@ void DrawPlotNote(QImage& plot, const ChartScale& scale, const QString& note)
     if (note.isEmpty())
         return;
     QPainter canvas(&plot);
+    DrawPlotNote(canvas, scale, note);
+}
+
+void DrawPlotNote(QPainter& canvas, const ChartScale& scale, const QString& note)
+{
+    if (note.isEmpty())
+        return;
     canvas.setFont(Verdana(LabelPixels, true));
     const QFontMetrics metrics = canvas.fontMetrics();
     const int padding = 4;
@@ -420,10 +465,17 @@ void DrawPlotNote(QImage& plot, const ChartScale& scale, const QString& note)
 void DrawTrendLine(QImage& plot, const QColor& colour, QPoint from, QPoint to)
 {
     QPainter canvas(&plot);
+    DrawTrendLine(canvas, colour, from, to);
+}
+
+void DrawTrendLine(QPainter& canvas, const QColor& colour, QPoint from, QPoint to)
+{
+    canvas.save();
     canvas.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
     canvas.setBrush(Qt::NoBrush);
     canvas.setPen(LinePen(colour));
     canvas.drawLine(from, to);
+    canvas.restore();
 }
 
 QImage HandleCircle(const QColor& colour, QSize size, qreal devicePixelRatio)

@@ -15,6 +15,8 @@
 #include <QPolygon>
 #include <vector>
 
+class QPainter;
+
 namespace Chart {
 
 inline constexpr QRgb PlotBackground = 0xFFFFFFBB; // 255, 255, 187
@@ -69,6 +71,13 @@ void DrawChart(QImage& plot, QImage& outer, const SeriesData& series, const Char
                const QDate& thirdFriday, const Support::RegionalSettings& regional,
                const ChartColours& colours = {});
 
+// The same straight onto a device being painted, one part at a time: the plot area of `size`
+// with its background (the regional settings do not matter there), and the surface around it.
+void DrawPlot(QPainter& canvas, QSize size, const SeriesData& series, const ChartScale& scale,
+              const QDate& thirdFriday);
+void DrawSurface(QPainter& surface, QSize size, const SeriesData& series, const ChartScale& scale,
+                 const Support::RegionalSettings& regional, const ChartColours& colours = {});
+
 // Newest values more than this many days before today make the plot carry a note.
 inline constexpr int StaleAfterDays = 7;
 // The note over a plot whose newest days have no value of their own, so that an empty or flat
@@ -80,10 +89,12 @@ QString PlotNote(int lastValuedDay, int today, Support::Language language);
 // Writes the note centred across the plot area on a patch of its background: near the top,
 // above the highest value, or in the middle when the scale has no values.
 void DrawPlotNote(QImage& plot, const ChartScale& scale, const QString& note);
+void DrawPlotNote(QPainter& canvas, const ChartScale& scale, const QString& note);
 
 // Draws a 1-pixel segment from `from` up to one pixel before `to` in NotXor mode: drawing the
 // same segment twice restores every pixel, so a trend line moves without a redraw.
 void DrawTrendLine(QImage& plot, const QColor& colour, QPoint from, QPoint to);
+void DrawTrendLine(QPainter& canvas, const QColor& colour, QPoint from, QPoint to);
 
 // A handle's circle outline for a widget of `size` logical pixels at `devicePixelRatio`: every
 // pixel is either exactly `colour` or transparent, so the circle is as crisp as the chart's

@@ -257,6 +257,20 @@ private slots:
         QCOMPARE(view.Image->Bitmap(), BareChart(view));
     }
 
+    // The first paint draws the chart straight onto the screen, and the bitmaps follow right after
+    // it: the screen shows what they hold, the note and the lines included.
+    void firstPaintShowsWhatTheBitmapsHold()
+    {
+        m_view = std::make_unique<ChartView>();
+        m_view->setHandles({Chart::StoredHandle{FirstDay() + 100, QStringLiteral("500,25")}});
+        m_view->setSeries(ExactSeries(), QDate(2012, 6, 15), FirstDay() + 150);
+        m_view->resize(ExactPlot + QSize(100, 100));
+        const QImage first = m_view->grab().toImage();
+        QVERIFY(m_view->Image->Bitmap().isNull());
+        QTRY_VERIFY(m_view->Painted());
+        QCOMPARE(m_view->grab().toImage(), first);
+    }
+
     void dayAndValueKeptAcrossResize()
     {
         const int day = FirstDay() + 100;
