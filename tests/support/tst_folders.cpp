@@ -1,11 +1,15 @@
-// The data folder, the file copy with its time stamp, and the first-run lookup.
+// The data folder, the file copy with its time stamp, the first-run lookup and the lock on the
+// data folder.
 #include "support/Folders.h"
+#include "support/InstanceLock.h"
 #include "testsupport/TestSupport.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <optional>
 
 using namespace Support;
 
@@ -140,6 +144,44 @@ private slots:
         const QString found = QString::fromStdString(FindStarterHistory(S(prefix.path() + "/bin")));
         QDir::setCurrent(before);
         QCOMPARE(TestSupport::ReadFile(found), QByteArray("installed"));
+    }
+
+    // The lock on the data folder: held by this program or by an older version (which locks
+    // with a lock file of Qt's), the folder is another program's; a lock file that no running
+    // program holds (a crash) is taken over. While held, an older version sees it too, and the
+    // file goes with the lock.
+    void instanceLock_data()
+    {
+        QTest::addColumn<QString>("holder");
+        QTest::addColumn<bool>("otherRunning");
+        QTest::newRow("none") << "" << false;
+        QTest::newRow("this program") << "program" << true;
+        QTest::newRow("an older version") << "older" << true;
+        QTest::newRow("a crashed program's file") << "file" << false;
+    }
+    void instanceLock()
+    {
+        QFETCH(QString, holder);
+        QFETCH(bool, otherRunning);
+        QTemporaryDir folder;
+        const std::string dataFolder = S(folder.path()) + "/";
+        const QString path = folder.path() + "/Koerszicht.lock";
+        std::optional<InstanceLock> program;
+        QLockFile older(path);
+        if (holder == "program")
+            program.emplace(dataFolder);
+        else if (holder == "older")
+            QVERIFY(older.tryLock(0));
+        else if (holder == "file")
+            QVERIFY(TestSupport::WriteFile(path, "999999\nkoerszicht\n"));
+        {
+            const InstanceLock lock(dataFolder);
+            QCOMPARE(lock.OtherRunning(), otherRunning);
+            QLockFile olderStart(path);
+            olderStart.setStaleLockTime(0);
+            QVERIFY(!olderStart.tryLock(0));
+        }
+        QCOMPARE(QFileInfo::exists(path), otherRunning);
     }
 };
 
