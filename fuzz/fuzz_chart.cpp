@@ -16,6 +16,7 @@
 #include "support/Regional.h"
 
 #include <QGuiApplication>
+#include <QPainter>
 
 using namespace History;
 
@@ -66,8 +67,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     QImage plot(width, height, QImage::Format_RGB32);
     QImage outer(width + 2 * Chart::PlotOffset, height + 2 * Chart::PlotOffset, QImage::Format_RGB32);
-    Chart::DrawChart(plot, outer, series, scale, Chart::NextThirdFriday(QDate(2012, 6, 7)),
-                     Support::Regional());
+    outer.fill(Qt::white); // the part under the plot is not drawn
+    const QDate thirdFriday = Chart::NextThirdFriday(QDate(2012, 6, 7));
+    Chart::DrawChart(plot, outer, series, scale, thirdFriday, Support::Regional());
+    // The first paint draws the two parts straight onto the screen: the same picture.
+    QImage plotOnScreen(plot.size(), plot.format());
+    QImage outerOnScreen(outer.size(), outer.format());
+    outerOnScreen.fill(Qt::white);
+    {
+        QPainter canvas(&plotOnScreen);
+        Chart::DrawPlot(canvas, plot.size(), series, scale, thirdFriday);
+        QPainter surface(&outerOnScreen);
+        Chart::DrawSurface(surface, outer.size(), series, scale, Support::Regional());
+    }
+    Fuzz::Check(plotOnScreen == plot && outerOnScreen == outer,
+                "the chart drawn part by part onto a device is the picture of the bitmaps");
     const UnstoredDays unstored{loaded.heldBack, build.obtained, build.departed};
     const int lastValued = LastValuedDay(loaded.history, unstored, build.items);
     const QString note = Chart::PlotNote(lastValued, today, Support::Language::Dutch);
