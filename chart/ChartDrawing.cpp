@@ -412,7 +412,7 @@ void DrawPlot(QPainter& canvas, QSize size, const SeriesData& series, const Char
               const QDate& thirdFriday)
 {
     canvas.fillRect(QRect(QPoint(0, 0), size), QColor::fromRgb(PlotBackground));
-    DrawParts(&canvas, nullptr, {}, series, scale, thirdFriday, Support::RegionalSettings::Dutch(), {});
+    DrawParts(&canvas, nullptr, {}, series, scale, thirdFriday, Support::Regional(), {});
 }
 
 void DrawSurface(QPainter& surface, QSize size, const SeriesData& series, const ChartScale& scale,

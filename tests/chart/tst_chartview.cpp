@@ -269,6 +269,16 @@ private slots:
         QVERIFY(m_view->Image->Bitmap().isNull());
         QTRY_VERIFY(m_view->Painted());
         QCOMPARE(m_view->grab().toImage(), first);
+
+        // A drag that comes before them makes them first, and draws its line on them.
+        m_view = std::make_unique<ChartView>();
+        m_view->setSeries(ExactSeries(), QDate(2012, 6, 15), Support::DayNumber(Today));
+        m_view->resize(ExactPlot + QSize(100, 100));
+        m_view->grab();
+        Drag(*m_view, 2, {QPoint(150, 120)});
+        QCOMPARE(m_view->HandleShape(2)->pos(), QPoint(150, 120) - Reference);
+        QVERIFY(m_view->Painted());
+        QCOMPARE(m_view->Image->Bitmap(), BareChart(*m_view));
     }
 
     void dayAndValueKeptAcrossResize()
